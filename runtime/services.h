@@ -1,0 +1,21 @@
+// Constructors of the services this runtime serves by contract.
+#pragma once
+#include <windows.h>
+
+#include "base/com_object.h"
+#include "vmrt.h"
+
+namespace vmrt {
+
+HRESULT CreateCommandLineService(REFIID iid, void** object);
+HRESULT CreatePreferencesService(REFIID iid, void** object);
+HRESULT CreateFrameService(REFIID iid, void** object);
+HRESULT CreateTimer(REFIID iid, void** object);
+
+// Cancels every armed timer of the calling thread (the runtime is shutting down).
+void CancelAllTimers();
+
+// Registry key under HKEY_CURRENT_USER that backs the preferences service.
+constexpr const wchar_t* kPreferencesKey = L"Software\\Velmor\\Prefs";
+
+}  // namespace vmrt

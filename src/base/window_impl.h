@@ -1,0 +1,167 @@
+// A small window framework: message maps with handled flags, chaining and alternate maps, and a
+// window implementation template that keeps 'this' in the window's user data from WM_NCCREATE.
+#pragma once
+#include <windows.h>
+
+#include "base/module_instance.h"
+
+namespace velmor {
+
+class CMessageMap {
+ public:
+  virtual ~CMessageMap() = default;
+  virtual BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
+                                    LRESULT& lResult, DWORD dwMsgMapID = 0) = 0;
+};
+
+// Message maps: BEGIN_MSG_MAP(CFoo) MESSAGE_HANDLER(WM_X, OnX) CHAIN_MSG_MAP(CBase)
+// ALT_MSG_MAP(1) ... END_MSG_MAP(). Handlers: LRESULT OnX(UINT, WPARAM, LPARAM, BOOL& bHandled);
+// a handler that clears bHandled lets the walk go on to later entries and the default procedure.
+#define BEGIN_MSG_MAP(theClass)                                                              \
+ public:                                                                                     \
+  BOOL ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,             \
+                            LRESULT& lResult, DWORD dwMsgMapID = 0) override {              \
+    BOOL bHandled = TRUE;                                                                    \
+    (void)hWnd;                                                                              \
+    (void)bHandled;                                                                          \
+    switch (dwMsgMapID) {                                                                    \
+      case 0:
+
+#define MESSAGE_HANDLER(msg, func)                                                           \
+  if (uMsg == (msg)) {                                                                       \
+    bHandled = TRUE;                                                                         \
+    lResult = func(uMsg, wParam, lParam, bHandled);                                          \
+    if (bHandled) return TRUE;                                                               \
+  }
+
+#define MESSAGE_RANGE_HANDLER(msgFirst, msgLast, func)                                       \
+  if (uMsg >= (msgFirst) && uMsg <= (msgLast)) {                                             \
+    bHandled = TRUE;                                                                         \
+    lResult = func(uMsg, wParam, lParam, bHandled);                                          \
+    if (bHandled) return TRUE;                                                               \
+  }
+
+#define CHAIN_MSG_MAP(theBase)                                                               \
+  if (theBase::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult)) return TRUE;
+
+#define CHAIN_MSG_MAP_MEMBER(member)                                                         \
+  if ((member).ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult)) return TRUE;
+
+#define CHAIN_MSG_MAP_ALT(theBase, mapId)                                                    \
+  if (theBase::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult, mapId)) return TRUE;
+
+#define ALT_MSG_MAP(mapId)                                                                   \
+  break;                                                                                     \
+  case mapId:
+
+#define END_MSG_MAP()                                                                        \
+  break;                                                                                     \
+  default:                                                                                   \
+    break;                                                                                   \
+    }                                                                                        \
+    return FALSE;                                                                            \
+  }
+
+// What a window class is registered with.
+struct WindowClassInfo {
+  const wchar_t* name;
+  UINT style;
+  HBRUSH background;     // a brush, or (HBRUSH)(COLOR_xxx + 1), or null
+  const wchar_t* cursor; // a system cursor id such as IDC_ARROW, or null
+};
+
+// Base of windows implemented in C++. Derived classes provide
+//   static const WindowClassInfo& GetWndClassInfo();
+// and a message map; they may override OnFinalMessage (called after WM_NCDESTROY).
+template <class T>
+class CWindowImpl : public CMessageMap {
+ public:
+  CWindowImpl() = default;
+  CWindowImpl(const CWindowImpl&) = delete;
+  CWindowImpl& operator=(const CWindowImpl&) = delete;
+  ~CWindowImpl() override {
+    // The window must not outlive the object that handles its messages.
+    if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) {
+      ::SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, 0);
+      ::DestroyWindow(m_hWnd);
+    }
+  }
+
+  HWND m_hWnd = nullptr;
+
+  HWND Create(HWND parent, const RECT* rect, const wchar_t* title, DWORD style, DWORD exStyle,
+              HMENU menuOrId = nullptr) {
+    if (RegisterClass() == 0) return nullptr;
+    const RECT r = rect ? *rect : RECT{CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT};
+    const int w = rect ? r.right - r.left : CW_USEDEFAULT;
+    const int h = rect ? r.bottom - r.top : CW_USEDEFAULT;
+    return ::CreateWindowExW(exStyle, T::GetWndClassInfo().name, title, style, r.left, r.top, w, h,
+                             parent, menuOrId, GetModuleInstance(), this);
+  }
+
+  BOOL DestroyWindow() { return m_hWnd != nullptr && ::DestroyWindow(m_hWnd); }
+  BOOL IsWindow() const { return m_hWnd != nullptr && ::IsWindow(m_hWnd); }
+
+  // Registers the class once per process; answers its atom (0 on failure).
+  static ATOM RegisterClass() {
+    static ATOM s_atom = 0;
+    if (s_atom != 0) return s_atom;
+    const WindowClassInfo& info = T::GetWndClassInfo();
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.style = info.style;
+    wc.lpfnWndProc = &CWindowImpl::StartWindowProc;
+    wc.hInstance = GetModuleInstance();
+    wc.hbrBackground = info.background;
+    wc.hCursor = info.cursor ? ::LoadCursorW(nullptr, info.cursor) : nullptr;
+    wc.lpszClassName = info.name;
+    s_atom = ::RegisterClassExW(&wc);
+    if (s_atom == 0 && ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS) {
+      WNDCLASSEXW existing{sizeof(existing)};
+      s_atom = static_cast<ATOM>(::GetClassInfoExW(wc.hInstance, info.name, &existing));
+    }
+    return s_atom;
+  }
+
+ protected:
+  virtual void OnFinalMessage(HWND) {}
+
+  LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    return ::DefWindowProcW(m_hWnd, msg, wParam, lParam);
+  }
+
+ private:
+  static LRESULT CALLBACK StartWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+      auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
+      auto* self = static_cast<CWindowImpl*>(cs->lpCreateParams);
+      if (self != nullptr) {
+        self->m_hWnd = hwnd;
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+      }
+    }
+    auto* self = reinterpret_cast<CWindowImpl*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self == nullptr) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    return self->WindowProc(hwnd, msg, wParam, lParam);
+  }
+
+  LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    BOOL handled = FALSE;
+    try {
+      handled = ProcessWindowMessage(hwnd, msg, wParam, lParam, result, 0);
+    } catch (...) {
+      handled = TRUE;  // no exception may leave a window procedure
+      result = 0;
+    }
+    if (!handled) result = ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+      ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+      m_hWnd = nullptr;
+      OnFinalMessage(hwnd);
+    }
+    return result;
+  }
+};
+
+}  // namespace velmor

@@ -1,0 +1,42 @@
+// The engine's real start-up parts. A part whose subsystem is not in this build answers
+// E_NOTIMPL, so the run ends with that failure instead of pretending to start.
+#include "host/app_parts.h"
+#include "host/module.h"
+
+namespace velmor {
+namespace {
+
+class CEngineParts final : public AppParts {
+ public:
+  HRESULT CreateMessageManager(IAppMessageManager** manager) override {
+    *manager = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT CreateScriptHost(IScriptControl** host) override {
+    *host = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT CreateMainWindow(IAppMainWindow** window) override {
+    *window = nullptr;
+    return E_NOTIMPL;
+  }
+  void EmptyImageCache() override {}
+  void ShowMessage(const wchar_t* text, UINT icon) override {
+    ::MessageBoxW(nullptr, text, L"Velmor", icon);
+  }
+};
+
+const ObjectMapEntry kObjectMap[] = {
+    {nullptr, nullptr},
+};
+
+}  // namespace
+
+AppParts& EngineParts() {
+  static CEngineParts s_parts;
+  return s_parts;
+}
+
+const ObjectMapEntry* EngineObjectMap() { return kObjectMap; }
+
+}  // namespace velmor

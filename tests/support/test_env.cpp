@@ -1,0 +1,114 @@
+#include "support/test_env.h"
+
+#include <shlwapi.h>
+
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace velmor::test {
+
+std::wstring TestBinDir() {
+  wchar_t path[MAX_PATH];
+  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  ::PathRemoveFileSpecW(path);
+  return path;
+}
+
+std::wstring DistDir() {
+  wchar_t path[MAX_PATH];
+  wcscpy(path, TestBinDir().c_str());
+  ::PathRemoveFileSpecW(path);
+  ::PathAppendW(path, L"dist");
+  return path;
+}
+
+std::wstring MakeTempDir(const wchar_t* tag) {
+  wchar_t base[MAX_PATH];
+  ::GetTempPathW(MAX_PATH, base);
+  std::wstring dir = std::wstring(base) + L"velmor-" + tag + L"-" +
+                     std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                     std::to_wstring(::GetTickCount());
+  ::CreateDirectoryW(dir.c_str(), nullptr);
+  return dir;
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+  const DWORD start = ::GetTickCount();
+  while (!done()) {
+    if (::GetTickCount() - start > timeoutMs) return done();
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+  return true;
+}
+
+void PumpFor(DWORD ms) {
+  PumpUntil([] { return false; }, ms);
+}
+
+ScopedRegistryValue::ScopedRegistryValue(const wchar_t* subkey, const wchar_t* name)
+    : m_subkey(subkey), m_name(name) {
+  DWORD bytes = 0;
+  if (::RegGetValueW(HKEY_CURRENT_USER, subkey, name, RRF_RT_ANY | RRF_NOEXPAND, &m_type, nullptr,
+                     &bytes) == ERROR_SUCCESS) {
+    m_data.resize(bytes);
+    m_existed = ::RegGetValueW(HKEY_CURRENT_USER, subkey, name, RRF_RT_ANY | RRF_NOEXPAND, &m_type,
+                               m_data.data(), &bytes) == ERROR_SUCCESS;
+    m_data.resize(bytes);
+  }
+}
+
+ScopedRegistryValue::~ScopedRegistryValue() {
+  if (m_existed)
+    SetRaw(m_type, m_data.data(), static_cast<DWORD>(m_data.size()));
+  else
+    Delete();
+}
+
+void ScopedRegistryValue::SetDword(DWORD value) { SetRaw(REG_DWORD, &value, sizeof(value)); }
+
+void ScopedRegistryValue::SetRaw(DWORD type, const void* data, DWORD bytes) {
+  HKEY key = nullptr;
+  if (::RegCreateKeyExW(HKEY_CURRENT_USER, m_subkey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
+    return;
+  ::RegSetValueExW(key, m_name.c_str(), 0, type, static_cast<const BYTE*>(data), bytes);
+  ::RegCloseKey(key);
+}
+
+void ScopedRegistryValue::Delete() {
+  ::RegDeleteKeyValueW(HKEY_CURRENT_USER, m_subkey.c_str(), m_name.c_str());
+}
+
+HANDLE StartProcess(const std::wstring& commandLine, const std::wstring& directory) {
+  STARTUPINFOW si{sizeof(si)};
+  PROCESS_INFORMATION pi{};
+  std::vector<wchar_t> cmd(commandLine.begin(), commandLine.end());
+  cmd.push_back(L'\0');
+  if (!::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        directory.empty() ? nullptr : directory.c_str(), &si, &pi))
+    return nullptr;
+  ::CloseHandle(pi.hThread);
+  return pi.hProcess;
+}
+
+std::optional<DWORD> WaitProcess(HANDLE process, DWORD timeoutMs) {
+  if (::WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
+  DWORD code = 0;
+  ::GetExitCodeProcess(process, &code);
+  return code;
+}
+
+std::string ReadFileText(const std::wstring& path) {
+  std::ifstream in(path.c_str(), std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+}  // namespace velmor::test

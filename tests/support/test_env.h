@@ -1,0 +1,48 @@
+// Helpers shared by the test executables: paths of the build's dist/ folder, message pumping,
+// registry values restored at the end of a test, running child processes.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace velmor::test {
+
+// dist/ of this build (beside the tests/ folder that holds the test executables).
+std::wstring DistDir();
+std::wstring TestBinDir();
+// A fresh empty folder under %TEMP% for one test.
+std::wstring MakeTempDir(const wchar_t* tag);
+
+// Pumps messages until 'done' answers true or 'timeoutMs' passes; answers 'done()'.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+void PumpFor(DWORD ms);
+
+// Sets or deletes an HKCU value for the lifetime of the object, restoring the previous state.
+class ScopedRegistryValue {
+ public:
+  ScopedRegistryValue(const wchar_t* subkey, const wchar_t* name);
+  ~ScopedRegistryValue();
+  ScopedRegistryValue(const ScopedRegistryValue&) = delete;
+  ScopedRegistryValue& operator=(const ScopedRegistryValue&) = delete;
+
+  void SetDword(DWORD value);
+  void SetRaw(DWORD type, const void* data, DWORD bytes);
+  void Delete();
+
+ private:
+  std::wstring m_subkey, m_name;
+  bool m_existed = false;
+  DWORD m_type = 0;
+  std::string m_data;
+};
+
+// Starts a process; answers its handle (null on failure).
+HANDLE StartProcess(const std::wstring& commandLine, const std::wstring& directory = L"");
+// Waits for a process to end; answers its exit code or nullopt on time-out.
+std::optional<DWORD> WaitProcess(HANDLE process, DWORD timeoutMs);
+
+std::string ReadFileText(const std::wstring& path);
+
+}  // namespace velmor::test
