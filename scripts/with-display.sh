@@ -3,7 +3,7 @@
 # prefix ready and one persistent wineserver for the whole command.
 # Usage: with-display.sh <build dir> <command...>
 set -euo pipefail
-build="$1"; shift
+build="$(cd "$1" && pwd)"; shift
 export WINEPREFIX="$build/wineprefix" WINEARCH=win64 WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -11,10 +11,16 @@ namespace velmor {
 class UniqueBstr {
  public:
   UniqueBstr() = default;
-  explicit UniqueBstr(BSTR owned) : m_bstr(owned) {}
   // Copies the text; check Get() for null to detect an allocation failure.
   explicit UniqueBstr(std::wstring_view text)
       : m_bstr(::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+  explicit UniqueBstr(const wchar_t* text) : UniqueBstr(std::wstring_view(text ? text : L"")) {}
+  // Takes ownership of an allocated BSTR.
+  static UniqueBstr Attach(BSTR owned) {
+    UniqueBstr b;
+    b.m_bstr = owned;
+    return b;
+  }
   UniqueBstr(const UniqueBstr&) = delete;
   UniqueBstr& operator=(const UniqueBstr&) = delete;
   UniqueBstr(UniqueBstr&& other) noexcept : m_bstr(std::exchange(other.m_bstr, nullptr)) {}

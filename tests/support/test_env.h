@@ -46,3 +46,6 @@ std::optional<DWORD> WaitProcess(HANDLE process, DWORD timeoutMs);
 std::string ReadFileText(const std::wstring& path);
 
 }  // namespace velmor::test
+
+#define EXPECT_FAILED(expr) EXPECT_TRUE(FAILED(expr)) << #expr
+#define EXPECT_SUCCEEDED(expr) EXPECT_TRUE(SUCCEEDED(expr)) << #expr
