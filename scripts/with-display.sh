@@ -11,6 +11,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 inner() {
   "$root/scripts/wine-prefix.sh" "$WINEPREFIX"
   wineserver -p
+  # The first Wine process starts Wine's own services (explorer, device manager), which would
+  # inherit the test runner's output pipes and keep them open: start them here, detached.
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
   set +e
   "$@"
   local rc=$?
