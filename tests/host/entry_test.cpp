@@ -10,6 +10,7 @@
 #include "host/message_window.h"
 #include "host_doubles.h"
 #include "support/debug_output.h"
+#include "support/resources.h"
 #include "support/test_env.h"
 
 namespace velmor {
@@ -232,6 +233,7 @@ TEST(Entry, WritesTheRunResultAsADebugLine) {
 TEST(Entry, RunsTheWholeSequenceAndTearsDown) {
   test::ScopedRegistryValue oneProcess(kConfigOther, L"OneProcess");
   oneProcess.Delete();
+  ::SetEnvironmentVariableW(L"VELMOR_TEST_VMNET", nullptr);
   test::CallLog log;
   test::FakeParts parts(log);
   parts.loopResult = 3;
@@ -239,10 +241,33 @@ TEST(Entry, RunsTheWholeSequenceAndTearsDown) {
   EXPECT_EQ(outcome.path, EntryPath::kRan);
   EXPECT_EQ(outcome.result, S_OK);  // the real preferences service's end-of-run answer
   EXPECT_NE(std::find(log.begin(), log.end(), "loop.run"), log.end());
+  // The network-tools library was started once with 0 and is freed again.
+  wchar_t vmnet[16] = L"";
+  ::GetEnvironmentVariableW(L"VELMOR_TEST_VMNET", vmnet, 16);
+  EXPECT_STREQ(vmnet, L"0");
+  EXPECT_EQ(::GetModuleHandleW(L"vmnet.dll"), nullptr);
   // The listener existed during the run and is gone afterwards; the runtime is shut down.
   EXPECT_EQ(FindListener(), nullptr);
   ComPtr<IServiceManager> manager;
   EXPECT_EQ(components::GetServiceManager(&manager), E_UNEXPECTED);
+}
+
+// Repeated runs leave no objects, windows or GDI handles behind.
+TEST(Entry, RepeatedRunsLeakNothing) {
+  test::ScopedRegistryValue oneProcess(kConfigOther, L"OneProcess");
+  oneProcess.Delete();
+  auto run = [] {
+    test::CallLog log;
+    test::FakeParts parts(log);
+    EntryMain("", SW_SHOW, parts);
+  };
+  run();  // first-use allocations (window classes, GDI+ caches) happen here
+  const test::ResourceSnapshot before = test::ResourceSnapshot::Take();
+  for (int i = 0; i < 20; ++i) run();
+  EXPECT_EQ(test::ResourceSnapshot::Take(), before);
+  EXPECT_EQ(LiveObjects<test::FakeMessageManager>::Count(), 0);
+  EXPECT_EQ(LiveObjects<test::FakeScriptHost>::Count(), 0);
+  EXPECT_EQ(LiveObjects<test::FakeMainWindow>::Count(), 0);
 }
 
 }  // namespace
