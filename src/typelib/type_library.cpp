@@ -11,6 +11,9 @@
 namespace velmor {
 namespace {
 
+// The locale the library is built and registered for.
+constexpr LCID kLibraryLocale = 0x409;
+
 struct GuidLess {
   bool operator()(const GUID& a, const GUID& b) const { return std::memcmp(&a, &b, sizeof(GUID)) < 0; }
 };
@@ -32,7 +35,7 @@ HRESULT LoadLibraryLocked(ComPtr<ITypeLib>& out) {
     const GUID& moduleLibId = Module().GetLibId();
     const GUID& libid = IsEqualGUID(moduleLibId, GUID_NULL) ? LIBID_UILib : moduleLibId;
     ComPtr<ITypeLib> lib;
-    if (FAILED(::LoadRegTypeLib(libid, 1, 0, LOCALE_NEUTRAL, &lib))) {
+    if (FAILED(::LoadRegTypeLib(libid, 1, 0, kLibraryLocale, &lib))) {
       wchar_t path[MAX_PATH];
       const DWORD n = ::GetModuleFileNameW(GetModuleInstance(), path, MAX_PATH);
       if (n == 0 || n >= MAX_PATH) return HResultFromLastError();
@@ -59,6 +62,7 @@ HRESULT GetEngineTypeLib(ITypeLib** lib) {
 HRESULT GetEngineTypeInfo(REFIID iid, ITypeInfo** info) {
   if (info == nullptr) return E_POINTER;
   *info = nullptr;
+  if (IsEqualGUID(iid, GUID_NULL)) return E_INVALIDARG;  // records have no identifier
   CriticalSection::Scope scope(Module().Lock());
   try {
     TypeLibState& state = State();
