@@ -364,6 +364,35 @@ TEST_F(ContainerTest, TheImageManagerStopsAnimationsWhenItEmpties) {
   gif.Reset();
 }
 
+// An element class takes the observer half from the template and answers it through
+// QueryInterface like any other interface.
+class WatchingElement final
+    : public ComObject<WatchingElement, imgIContainerObserverImpl<WatchingElement>> {
+ public:
+  HRESULT OnImageFrameChanged(imgIContainer* container) {
+    ++changes;
+    last = container;
+    return S_OK;
+  }
+  int changes = 0;
+  imgIContainer* last = nullptr;
+};
+
+TEST_F(ContainerTest, ObserverTemplateForwardsFrameChanges) {
+  TimerFactory* timers = UseRecordingTimers();
+  ComPtr<WatchingElement> element;
+  ASSERT_EQ(WatchingElement::CreateObject(element.ReleaseAndGetAddressOf()), S_OK);
+  ComPtr<imgIContainerObserver> observer;
+  ASSERT_EQ(element->QueryInterface(IID_PPV_ARGS(&observer)), S_OK);
+  ComPtr<imgContainer> gif = Container(L"endless.gif");
+  ASSERT_EQ(gif->AddObserver(observer.Get()), S_OK);
+  ASSERT_EQ(gif->StartAnimation(), S_OK);
+  timers->timers.back()->Fire();
+  EXPECT_EQ(element->changes, 2);
+  EXPECT_EQ(element->last, static_cast<imgIContainer*>(gif.Get()));
+  EXPECT_EQ(gif->RemoveObserver(observer.Get()), S_OK);
+}
+
 // The real platform timer: callbacks come from this thread's message loop.
 TEST_F(ContainerTest, PlaysWithThePlatformTimer) {
   ComPtr<imgContainer> gif = Container(L"loop2.gif");
