@@ -9,19 +9,32 @@
 namespace velmor {
 namespace {
 
-// Walks positions from the last to the first. An entry may add or remove entries while it is
-// being called: the walk goes on with the lower positions that still exist and never reads
-// beyond the current end. 'visit' answers true to end the walk.
+inline const void* EntryKey(const void* entry) { return entry; }
+template <class I>
+const void* EntryKey(const ComPtr<I>& entry) {
+  return entry.Get();
+}
+
+// Walks the list from the last entry to the first. An entry may add or remove entries while it
+// is being called: the walk then goes on below the position the called entry holds now (below
+// the position it held when it removed itself), so entries added above are not part of this
+// walk and nothing beyond the current end is touched. 'visit' answers true to end the walk.
 template <class List, class Visit>
 bool WalkBackwards(List& list, Visit visit) {
   size_t i = list.size();
   while (i > 0) {
     --i;
-    if (i >= list.size()) {
-      i = list.size();  // the list shrank below us: resume at its new end
-      continue;
-    }
+    const void* called = EntryKey(list[i]);
     if (visit(list[i])) return true;
+    if (i < list.size() && EntryKey(list[i]) == called) continue;  // the list did not move
+    size_t next = std::min(i, list.size());
+    for (size_t j = std::min(i + 1, list.size()); j-- > 0;) {
+      if (EntryKey(list[j]) == called) {
+        next = j;
+        break;
+      }
+    }
+    i = next;
   }
   return false;
 }
@@ -47,7 +60,7 @@ HRESULT EraseLastMatching(std::vector<ComPtr<I>>& list, IUnknown* object) {
   if (!match) return S_FALSE;
   // Find the entry again: matching may have changed the list.
   for (size_t i = list.size(); i-- > 0;) {
-    if (list[i] != match) continue;
+    if (list[i].Get() != match.Get()) continue;  // (ComPtr has no comparison operators)
     list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
     return S_OK;  // 'match' releases the list's reference once the list is consistent again
   }
