@@ -398,6 +398,28 @@ TEST_F(MessageLoopTest, QuitDestroysTheListenerSoALaterStartRunsAsAFullInstance)
   EXPECT_EQ(CMessageWindow().OtherInstance(), nullptr);
 }
 
+// Real later starts: before Quit the probe hands its line to this process; after it, it runs.
+TEST_F(MessageLoopTest, AfterQuitALaterStartRunsAsAFullInstance) {
+  const std::wstring dir = test::MakeTempDir(L"quit");
+  ASSERT_TRUE(::IsWindow(ListenerWindow().CreateListener()));
+  auto start = [&dir](const wchar_t* tag) {
+    const std::wstring out = dir + L"\\" + tag + L".txt";
+    HANDLE process = test::StartProcess(L"\"" + test::TestBinDir() + L"\\instance_probe.exe\" --out \"" +
+                                        out + L"\" --hold 100");
+    EXPECT_NE(process, nullptr);
+    if (process == nullptr) return std::string();
+    // Pump while waiting: the listener answers the hand-over on this thread.
+    test::PumpUntil([process] { return ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0; },
+                    30000);
+    ::CloseHandle(process);
+    return test::ReadFileText(out);
+  };
+  EXPECT_NE(start(L"before").find("path=forwarded"), std::string::npos);
+  EXPECT_EQ(Manager()->Quit(FALSE), S_OK);
+  test::DrainQueue();
+  EXPECT_NE(start(L"after").find("path=ran"), std::string::npos);
+}
+
 TEST_F(MessageLoopTest, DestroyingTheManagerReleasesEveryEntry) {
   {
     auto f = MakeFilter("F");
