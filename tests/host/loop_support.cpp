@@ -33,7 +33,8 @@ LRESULT CALLBACK RecordingWindow::WindowProc(HWND hwnd, UINT message, WPARAM wPa
     ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
   auto* self = reinterpret_cast<RecordingWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  const bool recorded = message >= WM_USER || (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
+  const bool recorded = message >= WM_USER || message == WM_NCMOUSEMOVE ||
+                        (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
                         (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST);
   if (self != nullptr && recorded) {
     self->m_log.push_back(MessageEntry("window", message, wParam));

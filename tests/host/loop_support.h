@@ -11,7 +11,7 @@
 
 namespace velmor::test {
 
-// A message-only window; every message at or above WM_USER, and key and mouse messages, are
+// A message-only window; every message at or above WM_USER, key and mouse messages are
 // appended to the log as "window:<message>:<wParam>". 'onMessage' runs for each of them.
 class RecordingWindow {
  public:

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <dispex.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
@@ -328,20 +329,30 @@ TEST_F(MessageLoopTest, IdleHandlersRunNativeFirstThenScriptLastToFirstOncePerCa
 
 TEST_F(MessageLoopTest, MouseMovesDoNotRunIdleHandlersButAKeyPressDoesOnceTheQueueIsEmpty) {
   test::RecordingWindow window(m_log);
-  window.onMessage = [this](UINT message, WPARAM) {
+  std::atomic<int> delivered{0};
+  window.onMessage = [this, &delivered](UINT message, WPARAM) {
+    ++delivered;
     if (message == kMsgStop) Manager()->Quit(TRUE);
   };
   auto idle = MakeIdle("I");
   ASSERT_EQ(Manager()->AddIdleHandler(idle.Get()), S_OK);
-  // Another thread feeds the queue one message at a time, leaving it empty in between.
+  // Another thread feeds the queue one message at a time and waits until the window has it
+  // (a key press brings its WM_CHAR along), so the queue runs empty in between.
   const HWND hwnd = window.Get();
-  std::thread feeder([hwnd] {
-    const std::pair<UINT, WPARAM> steps[] = {{WM_MOUSEMOVE, 0}, {WM_NCMOUSEMOVE, 0},
-                                             {WM_MOUSEMOVE, 0}, {WM_KEYDOWN, 'K'},
-                                             {WM_MOUSEMOVE, 0}, {kMsgStop, 5}};
-    for (auto [message, wParam] : steps) {
-      ::Sleep(150);
-      ::PostMessageW(hwnd, message, wParam, 0);
+  std::thread feeder([hwnd, &delivered] {
+    struct Step {
+      UINT message;
+      WPARAM wParam;
+      int brings;
+    };
+    const Step steps[] = {{WM_MOUSEMOVE, 0, 1}, {WM_NCMOUSEMOVE, 0, 1}, {WM_MOUSEMOVE, 0, 1},
+                          {WM_KEYDOWN, 'K', 2},  {WM_MOUSEMOVE, 0, 1},   {kMsgStop, 5, 1}};
+    int expected = 0;
+    for (const Step& step : steps) {
+      ::Sleep(50);
+      ::PostMessageW(hwnd, step.message, step.wParam, 0);
+      expected += step.brings;
+      for (int waited = 0; delivered.load() < expected && waited < 5000; waited += 5) ::Sleep(5);
     }
   });
   const int result = Loop().Run();
@@ -352,7 +363,8 @@ TEST_F(MessageLoopTest, MouseMovesDoNotRunIdleHandlersButAKeyPressDoesOnceTheQue
     if (entry.rfind("idle", 0) == 0 || entry.rfind("window", 0) == 0) seen.push_back(entry);
   const Log expected = {"idle:I",
                         MessageEntry("window", WM_MOUSEMOVE, 0),
-                        MessageEntry("window", WM_MOUSEMOVE, 0),  // the second move
+                        MessageEntry("window", WM_NCMOUSEMOVE, 0),
+                        MessageEntry("window", WM_MOUSEMOVE, 0),
                         MessageEntry("window", WM_KEYDOWN, 'K'),
                         MessageEntry("window", WM_CHAR, 'k'),  // posted by TranslateMessage
                         "idle:I",
