@@ -39,6 +39,28 @@ bool WalkBackwards(List& list, Visit visit) {
   return false;
 }
 
+// Walks the list from the first entry to the last, each entry once, also when an entry adds or
+// removes entries while it is being called (added ones at the end are part of the walk).
+template <class List, class Visit>
+void WalkForwards(List& list, Visit visit) {
+  size_t i = 0;
+  while (i < list.size()) {
+    const void* called = EntryKey(list[i]);
+    visit(list[i]);
+    if (i < list.size() && EntryKey(list[i]) == called) {
+      ++i;
+      continue;
+    }
+    // The list moved: go on after the called entry if it is still there, else at its old place.
+    for (size_t j = std::min(i, list.size()); j-- > 0;) {
+      if (EntryKey(list[j]) == called) {
+        i = j + 1;
+        break;
+      }
+    }
+  }
+}
+
 template <class T>
 bool EraseLast(std::vector<T*>& list, T* item) {
   auto it = std::find(list.rbegin(), list.rend(), item);
@@ -140,7 +162,7 @@ BOOL CMessageLoopEx::PreTranslateMessage(MSG* msg) {
 }
 
 BOOL CMessageLoopEx::OnIdle(int /*idleCount*/) {
-  for (size_t i = 0; i < m_nativeIdleHandlers.size(); ++i) m_nativeIdleHandlers[i]->OnIdle();
+  WalkForwards(m_nativeIdleHandlers, [](CIdleHandler* handler) { handler->OnIdle(); });
   WalkBackwards(m_scriptIdleHandlers, [](const ComPtr<IIdleHandler>& entry) {
     ComPtr<IIdleHandler> handler = entry;
     handler->OnIdle();

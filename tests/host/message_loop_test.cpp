@@ -87,8 +87,10 @@ class NativeIdle final : public CIdleHandler {
   NativeIdle(Log& log, std::string name) : m_log(log), m_name(std::move(name)) {}
   BOOL OnIdle() override {
     m_log.push_back("idle:" + m_name);
+    if (action) std::exchange(action, nullptr)();
     return FALSE;
   }
+  std::function<void()> action;
 
  private:
   Log& m_log;
@@ -325,6 +327,25 @@ TEST_F(MessageLoopTest, IdleHandlersRunNativeFirstThenScriptLastToFirstOncePerCa
   EXPECT_TRUE(Loop().RemoveIdleHandler(&n1));
   Loop().OnIdle(1);
   EXPECT_EQ(m_log, (Log{"idle:N2", "idle:S1"}));
+}
+
+TEST_F(MessageLoopTest, IdleHandlersChangingTheListsDuringTheirCallDoNotBreakTheWalk) {
+  NativeIdle n1(m_log, "N1"), n2(m_log, "N2"), n3(m_log, "N3");
+  for (NativeIdle* n : {&n1, &n2}) ASSERT_TRUE(Loop().AddIdleHandler(n));
+  // N1 removes itself and adds N3: N2 still runs, and N3 (added at the end) too.
+  n1.action = [&] {
+    EXPECT_TRUE(Loop().RemoveIdleHandler(&n1));
+    EXPECT_TRUE(Loop().AddIdleHandler(&n3));
+  };
+  auto s1 = MakeIdle("S1");
+  auto s2 = MakeIdle("S2");
+  ASSERT_EQ(Manager()->AddIdleHandler(s1.Get()), S_OK);
+  ASSERT_EQ(Manager()->AddIdleHandler(s2.Get()), S_OK);
+  s2->action = [&] { EXPECT_EQ(Manager()->RemoveIdleHandler(s2.Get()), S_OK); };
+  Loop().OnIdle(0);
+  Loop().OnIdle(1);
+  EXPECT_EQ(m_log, (Log{"idle:N1", "idle:N2", "idle:N3", "idle:S2", "idle:S1", "idle:N2",
+                        "idle:N3", "idle:S1"}));
 }
 
 TEST_F(MessageLoopTest, MouseMovesDoNotRunIdleHandlersButAKeyPressDoesOnceTheQueueIsEmpty) {
