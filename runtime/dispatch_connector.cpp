@@ -602,7 +602,7 @@ HRESULT CConnector::Call(const MethodPlan& method, const uintptr_t* words) {
         } else {
           CScriptRecord* record = nullptr;
           RETURN_IF_FAILED(CScriptRecord::FromRecord(p.record.Get(), pointer, &record));
-          records.emplace_back().Attach(record);
+          records.push_back(velmor::AdoptRef<IDispatchEx>(record));
           arg->vt = VT_DISPATCH;
           arg->pdispVal = record;
           arg->pdispVal->AddRef();

@@ -68,8 +68,7 @@ HRESULT CScriptRecord::FromRecord(ITypeInfo* info, const void* data, CScriptReco
   if (info == nullptr || data == nullptr) return E_POINTER;
   CScriptRecord* record = nullptr;
   RETURN_IF_FAILED(CreateObject(&record));
-  velmor::ComPtr<IDispatchEx> holder;
-  holder.Attach(record);
+  velmor::ComPtr<IDispatchEx> holder = velmor::AdoptRef<IDispatchEx>(record);
   TYPEATTR* attr = nullptr;
   RETURN_IF_FAILED(info->GetTypeAttr(&attr));
   HRESULT hr = attr->typekind == TKIND_RECORD ? S_OK : E_INVALIDARG;

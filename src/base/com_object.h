@@ -255,6 +255,15 @@ class AggregatedComObject : public Interfaces..., private LiveObjectCounter<Deri
   Inner m_inner;
 };
 
+// A ComPtr that takes over a reference the caller already owns. MinGW's ComPtr::Attach adds a
+// reference of its own (unlike the Windows SDK's), so it cannot be used for that.
+template <class T>
+ComPtr<T> AdoptRef(T* owned) {
+  ComPtr<T> out;
+  *out.GetAddressOf() = owned;
+  return out;
+}
+
 // True when both pointers name the same COM object (same IUnknown identity).
 inline bool IsSameObject(IUnknown* a, IUnknown* b) {
   if (a == b) return true;

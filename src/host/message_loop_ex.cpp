@@ -9,21 +9,56 @@
 namespace velmor {
 namespace {
 
-// Walks positions from the last to the first. An entry may add or remove entries while it is
-// being called: the walk goes on with the lower positions that still exist and never reads
-// beyond the current end. 'visit' answers true to end the walk.
+inline const void* EntryKey(const void* entry) { return entry; }
+template <class I>
+const void* EntryKey(const ComPtr<I>& entry) {
+  return entry.Get();
+}
+
+// Walks the list from the last entry to the first. An entry may add or remove entries while it
+// is being called: the walk then goes on below the position the called entry holds now (below
+// the position it held when it removed itself), so entries added above are not part of this
+// walk and nothing beyond the current end is touched. 'visit' answers true to end the walk.
 template <class List, class Visit>
 bool WalkBackwards(List& list, Visit visit) {
   size_t i = list.size();
   while (i > 0) {
     --i;
-    if (i >= list.size()) {
-      i = list.size();  // the list shrank below us: resume at its new end
-      continue;
-    }
+    const void* called = EntryKey(list[i]);
     if (visit(list[i])) return true;
+    if (i < list.size() && EntryKey(list[i]) == called) continue;  // the list did not move
+    size_t next = std::min(i, list.size());
+    for (size_t j = std::min(i + 1, list.size()); j-- > 0;) {
+      if (EntryKey(list[j]) == called) {
+        next = j;
+        break;
+      }
+    }
+    i = next;
   }
   return false;
+}
+
+// Walks the list from the first entry to the last, each entry once, also when an entry adds or
+// removes entries while it is being called (added ones at the end are part of the walk).
+template <class List, class Visit>
+void WalkForwards(List& list, Visit visit) {
+  size_t i = 0;
+  while (i < list.size()) {
+    const void* called = EntryKey(list[i]);
+    visit(list[i]);
+    if (i < list.size() && EntryKey(list[i]) == called) {
+      ++i;
+      continue;
+    }
+    // The list moved: go on after the called entry if it is still there, else at its old place.
+    for (size_t j = std::min(i, list.size()); j-- > 0;) {
+      if (EntryKey(list[j]) == called) {
+        i = j + 1;
+        break;
+      }
+    }
+  }
 }
 
 template <class T>
@@ -47,7 +82,7 @@ HRESULT EraseLastMatching(std::vector<ComPtr<I>>& list, IUnknown* object) {
   if (!match) return S_FALSE;
   // Find the entry again: matching may have changed the list.
   for (size_t i = list.size(); i-- > 0;) {
-    if (list[i] != match) continue;
+    if (list[i].Get() != match.Get()) continue;  // (ComPtr has no comparison operators)
     list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
     return S_OK;  // 'match' releases the list's reference once the list is consistent again
   }
@@ -127,7 +162,7 @@ BOOL CMessageLoopEx::PreTranslateMessage(MSG* msg) {
 }
 
 BOOL CMessageLoopEx::OnIdle(int /*idleCount*/) {
-  for (size_t i = 0; i < m_nativeIdleHandlers.size(); ++i) m_nativeIdleHandlers[i]->OnIdle();
+  WalkForwards(m_nativeIdleHandlers, [](CIdleHandler* handler) { handler->OnIdle(); });
   WalkBackwards(m_scriptIdleHandlers, [](const ComPtr<IIdleHandler>& entry) {
     ComPtr<IIdleHandler> handler = entry;
     handler->OnIdle();

@@ -139,10 +139,9 @@ class RecordingHandler final : public ComObject<RecordingHandler, IDispatch> {
 TEST_F(RuntimeTest, CommandLineServiceKeepsAndCountsWhatItReceives) {
   ComPtr<ICommandLineService> service;
   ASSERT_EQ(components::GetService(contracts::kCommandLine, service), S_OK);
-  ComPtr<RecordingHandler> handler;
   RecordingHandler* raw = nullptr;
   ASSERT_EQ(RecordingHandler::CreateObject(&raw), S_OK);
-  handler.Attach(raw);
+  ComPtr<RecordingHandler> handler = AdoptRef(raw);
   VARIANT v;
   v.vt = VT_DISPATCH;
   v.pdispVal = handler.Get();

@@ -271,8 +271,7 @@ TEST_F(TypeLibrary, MessageRecordsMatchTheirFieldsAndThePlatformLayout) {
     std::wstring name(r.name);
     ASSERT_EQ(s_lib->FindName(name.data(), 0, found, ids, &count), S_OK) << N(name);
     ASSERT_EQ(count, 1) << N(name);
-    ComPtr<ITypeInfo> info;
-    info.Attach(found[0]);
+    ComPtr<ITypeInfo> info = AdoptRef(found[0]);
     const Attr attr = AttrOf(info.Get());
     ASSERT_EQ(attr.kind, TKIND_RECORD) << N(name);
     ASSERT_EQ(attr.vars, r.fieldCount) << N(name);
