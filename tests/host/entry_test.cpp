@@ -97,7 +97,7 @@ class ListenerTest : public ::testing::Test {
     ASSERT_EQ(components::Initialize(), S_OK);
     test::FakeCommandLine* raw = nullptr;
     ASSERT_EQ(test::FakeCommandLine::CreateObject(&raw, m_log), S_OK);
-    m_service.Attach(raw);
+    m_service = AdoptRef(raw);
     components::RegisterObject(contracts::kCommandLine, m_service->GetUnknown());
     ASSERT_NE(m_listener.CreateListener(), nullptr);
   }

@@ -75,10 +75,9 @@ TEST_P(RunTest, FollowsTheStepsInOrder) {
   CallLog log;
   test::FakeParts parts(log);
   parts.loopResult = 7;
-  ComPtr<test::FakeCommandLine> cmdline;
   test::FakeCommandLine* rawCmd = nullptr;
   ASSERT_EQ(test::FakeCommandLine::CreateObject(&rawCmd, log), S_OK);
-  cmdline.Attach(rawCmd);
+  const ComPtr<test::FakeCommandLine> cmdline = AdoptRef(rawCmd);
   components::RegisterObject(contracts::kCommandLine, cmdline->GetUnknown());
   ComPtr<IUnknown> prefs;
   if (c.prefs == Prefs::kMissing) {
@@ -88,7 +87,7 @@ TEST_P(RunTest, FollowsTheStepsInOrder) {
     ASSERT_EQ(test::FakePreferences::CreateObject(
                   &raw, log, c.prefs == Prefs::kSucceeds ? S_OK : S_FALSE),
               S_OK);
-    prefs.Attach(raw->GetUnknown());
+    prefs = AdoptRef(raw->GetUnknown());
   }
   components::RegisterObject(contracts::kPreferences, prefs.Get());
   if (c.arrange) c.arrange(parts);

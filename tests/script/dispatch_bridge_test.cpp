@@ -93,7 +93,7 @@ class BridgeTest : public ::testing::Test {
   void SetUp() override {
     BridgeProbe* raw = nullptr;
     ASSERT_EQ(BridgeProbe::CreateObject(&raw), S_OK);
-    probe.Attach(raw);
+    probe = AdoptRef(raw);
     ASSERT_EQ(runner.Ready(), S_OK);
     ASSERT_EQ(runner.AddObject(L"el", probe->GetUnknown()), S_OK);
   }

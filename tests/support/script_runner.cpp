@@ -59,7 +59,7 @@ ScriptRunner::ScriptRunner() {
   Site* site = nullptr;
   m_ready = Site::CreateObject(&site);
   if (FAILED(m_ready)) return;
-  m_site.Attach(site);
+  m_site = AdoptRef(site);
   ComPtr<ParseT> parse;
   if (FAILED(m_ready = m_engine.As(&parse)) || FAILED(m_ready = m_engine->SetScriptSite(site)) ||
       FAILED(m_ready = parse->InitNew()))
