@@ -2,6 +2,7 @@
 // E_NOTIMPL, so the run ends with that failure instead of pretending to start.
 #include "host/app_parts.h"
 #include "host/module.h"
+#include "script/js_script.h"
 
 namespace velmor {
 namespace {
@@ -13,8 +14,7 @@ class CEngineParts final : public AppParts {
     return E_NOTIMPL;
   }
   HRESULT CreateScriptHost(IScriptControl** host) override {
-    *host = nullptr;
-    return E_NOTIMPL;
+    return CreateApplicationScriptHost(host);
   }
   HRESULT CreateMainWindow(IAppMainWindow** window) override {
     *window = nullptr;
