@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "host/app_parts.h"
 #include "script/engine_typeinfo.h"
 #include "script/sub_script_loader.h"
 #include "script_test_support.h"
@@ -225,8 +226,12 @@ TEST(ScriptHostRun, MainStartupResultsReachTheCaller) {
     UniqueVariant result;
     ASSERT_EQ(host->Run(L"MainStartup", nullptr, 0, result.Put()), S_OK);
     EXPECT_EQ(result.vt, c.vt);
-    if (c.vt == VT_BOOL) EXPECT_EQ(result.boolVal, static_cast<VARIANT_BOOL>(c.value));
-    if (c.vt == VT_I4) EXPECT_EQ(result.lVal, c.value);
+    if (c.vt == VT_BOOL) {
+      EXPECT_EQ(result.boolVal, static_cast<VARIANT_BOOL>(c.value));
+    }
+    if (c.vt == VT_I4) {
+      EXPECT_EQ(result.lVal, c.value);
+    }
   }
 }
 
@@ -291,6 +296,20 @@ TEST(ScriptHostRun, WorksWhileAGlobalHoldsAHostObject) {
   ASSERT_EQ(host->Run(L"MainStartup", nullptr, 0, result.Put()), S_OK);
   EXPECT_EQ(result.vt, VT_I4);
   EXPECT_EQ(result.lVal, 9);
+}
+
+// Start-up reaches the host through the engine's real parts.
+TEST(ScriptHostParts, EnginePartsCreateTheApplicationHost) {
+  ComPtr<IScriptControl> control;
+  ASSERT_EQ(EngineParts().CreateScriptHost(&control), S_OK);
+  ASSERT_TRUE(control);
+  UniqueVariant result;
+  EXPECT_EQ(control->Evaluate(L"typeof $uses", L"", result.Put()), S_OK);
+  ASSERT_EQ(result.vt, VT_BSTR);
+  EXPECT_STREQ(result.bstrVal, L"function");
+  ComPtr<IAppScriptHost> app;
+  ASSERT_EQ(control.As(&app), S_OK);
+  EXPECT_EQ(app->CloseEngine(), S_OK);
 }
 
 TEST(ScriptHostPrelude, EveryEngineHasThePrelude) {
