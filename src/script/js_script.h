@@ -41,6 +41,9 @@ class CJScript : public ComObject<CJScript, ScriptSiteImpl, ScriptSiteWindowImpl
   [[nodiscard]] HRESULT RunWith(FunctionLookup lookup, LPCOLESTR pszProcedureName,
                                 VARIANT* pvarParams, int nParams, VARIANT* pVarResult);
 
+  // The engine's global scope (no reference added); null without an engine.
+  IDispatch* GlobalDispatch() const { return m_global.Get(); }
+
   // IActiveScriptSite (the rest comes from ScriptSiteImpl)
   STDMETHODIMP GetItemInfo(LPCOLESTR pstrName, DWORD dwReturnMask, IUnknown** ppiunkItem,
                            ITypeInfo** ppti) override;
