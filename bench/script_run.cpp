@@ -2,9 +2,9 @@
 // other global functions: the name lookup used under Wine (IDispatchEx plus a function check)
 // and the type-information walk used on Windows, each against the baseline of invoking an
 // identifier looked up once beforehand. Prints the median of several runs and the ratios.
-#include <windows.h>
 #include <objbase.h>
 #include <shlwapi.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -63,7 +63,8 @@ int main() {
     }
     auto* host = static_cast<velmor::CJScript*>(control.Get());
     std::wstring code = L"var calls = 0;\n";
-    for (int i = 0; i < 200; ++i) code += L"function f" + std::to_wstring(i) + L"() { return 1; }\n";
+    for (int i = 0; i < 200; ++i)
+      code += L"function f" + std::to_wstring(i) + L"() { return 1; }\n";
     code += L"function Target() { calls++; return calls; }\n";
     if (FAILED(host->AddCode(code.c_str(), L""))) {
       std::printf("cannot load the functions\n");

@@ -1,8 +1,8 @@
 // Type information of the engine's own interfaces, read from the type library embedded in the
 // module (resource TYPELIB 1 of ui.dll).
 #pragma once
-#include <windows.h>
 #include <oaidl.h>
+#include <windows.h>
 
 namespace velmor {
 

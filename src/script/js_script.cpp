@@ -167,7 +167,8 @@ STDMETHODIMP CJScript::AddCode(LPCOLESTR pszCode, LPCOLESTR pszItemName) {
 
 STDMETHODIMP CJScript::Evaluate(LPCOLESTR pszExpresstion, LPCOLESTR pszItemName,
                                 VARIANT* pVarResult) {
-  if (pVarResult != nullptr) return Parse(pszExpresstion, pszItemName, SCRIPTTEXT_ISEXPRESSION, pVarResult);
+  if (pVarResult != nullptr)
+    return Parse(pszExpresstion, pszItemName, SCRIPTTEXT_ISEXPRESSION, pVarResult);
   UniqueVariant ignored;
   return Parse(pszExpresstion, pszItemName, SCRIPTTEXT_ISEXPRESSION, &ignored);
 }

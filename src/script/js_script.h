@@ -2,8 +2,8 @@
 // host objects to scripts as named items, answers the engine's site calls and lets native code
 // run script text and call global script functions.
 #pragma once
-#include <windows.h>
 #include <activscp.h>
+#include <windows.h>
 
 #include <map>
 #include <string>
@@ -66,8 +66,8 @@ class CJScript : public ComObject<CJScript, ScriptSiteImpl, ScriptSiteWindowImpl
   ComPtr<IActiveScript> m_engine;
   ComPtr<ActiveScriptParse> m_parser;
   ComPtr<IDispatch> m_global;
-  ComPtr<IUnknown> m_loader;        // inner object of the aggregated CJSSubScriptLoader
-  ComPtr<IUnknown> m_debugSupport;  // inner object of the aggregated CJScriptDebugSupport
+  ComPtr<IUnknown> m_loader;                // inner object of the aggregated CJSSubScriptLoader
+  ComPtr<IUnknown> m_debugSupport;          // inner object of the aggregated CJScriptDebugSupport
   CJScriptDebugSupport* m_debug = nullptr;  // its implementation, alive with m_debugSupport
   std::map<std::wstring, ComPtr<IUnknown>> m_namedItems;
 };

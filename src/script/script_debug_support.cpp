@@ -82,8 +82,7 @@ HRESULT CJScriptDebugSupport::CauseBreak() {
 
 // IActiveScriptSiteDebug
 
-STDMETHODIMP CJScriptDebugSupport::GetDocumentContextFromPosition(SourceContextCookie, ULONG,
-                                                                  ULONG,
+STDMETHODIMP CJScriptDebugSupport::GetDocumentContextFromPosition(SourceContextCookie, ULONG, ULONG,
                                                                   IDebugDocumentContext** ppsc) {
   if (ppsc != nullptr) *ppsc = nullptr;
   return E_NOTIMPL;

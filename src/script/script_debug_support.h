@@ -2,9 +2,9 @@
 // owner while script debugging is on; it registers a debug application named "Velmor" with the
 // platform's process debug manager and keeps one debug document for all parsed text.
 #pragma once
-#include <windows.h>
-#include <activscp.h>
 #include <activdbg.h>
+#include <activscp.h>
+#include <windows.h>
 
 #include "base/com_object.h"
 #include "script/script_ids.h"
@@ -12,9 +12,8 @@
 
 namespace velmor {
 
-class CJScriptDebugSupport
-    : public AggregatedComObject<CJScriptDebugSupport, ActiveScriptSiteDebug, IDebugDocumentHost,
-                                 IScriptControlDebug> {
+class CJScriptDebugSupport : public AggregatedComObject<CJScriptDebugSupport, ActiveScriptSiteDebug,
+                                                        IDebugDocumentHost, IScriptControlDebug> {
  public:
   // 'self' receives the implementation pointer, valid while the owner holds the inner object.
   CJScriptDebugSupport(IUnknown* outer, CJScriptDebugSupport** self);

@@ -12,15 +12,15 @@ namespace {
 using DllGetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
 
 HRESULT CreateFromLibrary(IActiveScript** engine) {
-  const HMODULE library =
-      ::LoadLibraryExW(L"jscript.dll", nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  const HMODULE library = ::LoadLibraryExW(L"jscript.dll", nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   if (library == nullptr) return HResultFromLastError();
   HRESULT hr = E_FAIL;
   const auto getClassObject =
       reinterpret_cast<DllGetClassObjectFn>(::GetProcAddress(library, "DllGetClassObject"));
   if (getClassObject != nullptr) {
     ComPtr<IClassFactory> factory;
-    hr = getClassObject(kClsidJScript, IID_IClassFactory, reinterpret_cast<void**>(factory.GetAddressOf()));
+    hr = getClassObject(kClsidJScript, IID_IClassFactory,
+                        reinterpret_cast<void**>(factory.GetAddressOf()));
     if (SUCCEEDED(hr) && factory) {
       hr = factory->CreateInstance(nullptr, IID_IActiveScript, reinterpret_cast<void**>(engine));
     } else if (SUCCEEDED(hr)) {
@@ -46,7 +46,8 @@ HRESULT GetObjectProperty(IDispatchEx* object, const wchar_t* name, ComPtr<IDisp
   UniqueVariant value;
   RETURN_IF_FAILED(GetProperty(object, name, fdexNameCaseSensitive, value.Put()));
   if (value.vt != VT_DISPATCH || value.pdispVal == nullptr) return E_FAIL;
-  return value.pdispVal->QueryInterface(kIidDispatchEx, reinterpret_cast<void**>(out.GetAddressOf()));
+  return value.pdispVal->QueryInterface(kIidDispatchEx,
+                                        reinterpret_cast<void**>(out.GetAddressOf()));
 }
 
 // Object.prototype.toString.call(value) == "[object Function]": the engine's own answer to
@@ -72,7 +73,8 @@ bool IsScriptFunction(IDispatchEx* global, IDispatch* value) {
 
 HRESULT FindByDispatch(IDispatch* global, LPCOLESTR name, DISPID* id) {
   ComPtr<IDispatchEx> scope;
-  RETURN_IF_FAILED(global->QueryInterface(kIidDispatchEx, reinterpret_cast<void**>(scope.GetAddressOf())));
+  RETURN_IF_FAILED(
+      global->QueryInterface(kIidDispatchEx, reinterpret_cast<void**>(scope.GetAddressOf())));
   UniqueBstr bname(name);
   RETURN_IF_NULL_ALLOC(bname.Get());
   DISPID found = DISPID_UNKNOWN;
@@ -123,7 +125,10 @@ HRESULT CreateJScriptEngine(IActiveScript** engine) {
   const HRESULT hr = ::CoCreateInstance(kClsidJScript, nullptr, CLSCTX_INPROC_SERVER,
                                         IID_IActiveScript, reinterpret_cast<void**>(engine));
   if (SUCCEEDED(hr) && *engine != nullptr) return hr;
-  if (*engine != nullptr) (*engine)->Release(), *engine = nullptr;
+  if (*engine != nullptr) {
+    (*engine)->Release();
+    *engine = nullptr;
+  }
   return CreateFromLibrary(engine);
 }
 

@@ -1,8 +1,8 @@
 // Engine-level steps shared by the engine owners: creating JScript's engine object, the parse
 // step, and finding a global script function by its exact name.
 #pragma once
-#include <windows.h>
 #include <activscp.h>
+#include <windows.h>
 
 #include "base/com_object.h"
 #include "script/script_ids.h"

@@ -55,11 +55,14 @@ std::wstring FormatScriptError(IActiveScriptError* error) {
   DWORD context = 0;
   ULONG line = 0;
   LONG column = 0;
-  if (FAILED(error->GetSourcePosition(&context, &line, &column))) line = 0, column = 0;
+  if (FAILED(error->GetSourcePosition(&context, &line, &column))) {
+    line = 0;
+    column = 0;
+  }
 
-  const std::wstring_view description =
-      exception.description.Length() != 0 ? exception.description.View()
-                                          : std::wstring_view(L"(脚本引擎没有给出错误描述)");
+  const std::wstring_view description = exception.description.Length() != 0
+                                            ? exception.description.View()
+                                            : std::wstring_view(L"(脚本引擎没有给出错误描述)");
   const std::wstring_view source = sourceLine.Length() != 0
                                        ? sourceLine.View()
                                        : std::wstring_view(L"(脚本引擎没有给出这一行的源码)");

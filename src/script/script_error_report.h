@@ -1,8 +1,8 @@
 // The script error report shared by every engine of the engine: OnScriptError formats the
 // error and, only while script debugging is on, shows it in a message box.
 #pragma once
-#include <windows.h>
 #include <activscp.h>
+#include <windows.h>
 
 #include <functional>
 #include <string>

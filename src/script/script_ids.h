@@ -2,10 +2,10 @@
 // does not carry, and the parse/debug interface variants of the build's bitness. The interfaces
 // themselves come from the platform headers, whose declarations also give __uuidof.
 #pragma once
-#include <windows.h>
-#include <activscp.h>
 #include <activdbg.h>
+#include <activscp.h>
 #include <dispex.h>
+#include <windows.h>
 
 namespace velmor {
 

@@ -2,8 +2,8 @@
 // call, and the script error report. Owners list these mix-ins in their ComObject and supply
 // GetItemInfo themselves.
 #pragma once
-#include <windows.h>
 #include <activscp.h>
+#include <windows.h>
 
 #include "script/script_error_report.h"
 

@@ -24,7 +24,8 @@ class FileReader final : public ScriptReader {
   HRESULT GetSize(ULONGLONG* bytes) override {
     if (_fseeki64(m_file, 0, SEEK_END) != 0) return HRESULT_FROM_WIN32(ERROR_READ_FAULT);
     const __int64 size = _ftelli64(m_file);
-    if (size < 0 || _fseeki64(m_file, 0, SEEK_SET) != 0) return HRESULT_FROM_WIN32(ERROR_READ_FAULT);
+    if (size < 0 || _fseeki64(m_file, 0, SEEK_SET) != 0)
+      return HRESULT_FROM_WIN32(ERROR_READ_FAULT);
     *bytes = static_cast<ULONGLONG>(size);
     return S_OK;
   }
@@ -47,8 +48,8 @@ class StreamReader final : public ScriptReader {
     ULARGE_INTEGER position = {};
     LARGE_INTEGER zero = {};
     if (FAILED(m_stream->Seek(zero, STREAM_SEEK_CUR, &position))) position.QuadPart = 0;
-    *bytes = stat.cbSize.QuadPart > position.QuadPart ? stat.cbSize.QuadPart - position.QuadPart
-                                                      : 0;
+    *bytes =
+        stat.cbSize.QuadPart > position.QuadPart ? stat.cbSize.QuadPart - position.QuadPart : 0;
     return S_OK;
   }
   HRESULT Read(void* buffer, ULONG bytes) override {
@@ -131,8 +132,8 @@ STDMETHODIMP CJSSubScriptLoader::LoadSubScriptFromResource(BSTR dllName, BSTR js
     if (data[0] != kMark[0] || data[1] != kMark[1]) return E_INVALIDARG;
 
     const DWORD textBytes = size - 2;
-    const bool terminated = textBytes >= 2 && textBytes % 2 == 0 && data[size - 1] == 0 &&
-                            data[size - 2] == 0;
+    const bool terminated =
+        textBytes >= 2 && textBytes % 2 == 0 && data[size - 1] == 0 && data[size - 2] == 0;
     if (terminated) return RunInOwner(reinterpret_cast<const wchar_t*>(data + 2), itemName);
     // Resource data is read-only: add the terminating zero in a copy.
     const size_t chars = textBytes / 2 + textBytes % 2 + 1;
@@ -197,8 +198,8 @@ STDMETHODIMP CJSSubScriptLoader::GetTypeInfo(UINT iTInfo, LCID, ITypeInfo** ppTI
   return S_OK;
 }
 
-STDMETHODIMP CJSSubScriptLoader::GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames,
-                                               LCID, DISPID* rgDispId) {
+STDMETHODIMP CJSSubScriptLoader::GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID,
+                                               DISPID* rgDispId) {
   if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
   RETURN_IF_FAILED(LoadTypeInfo());
   return ::DispGetIDsOfNames(m_typeInfo.Get(), rgszNames, cNames, rgDispId);

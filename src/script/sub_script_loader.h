@@ -18,9 +18,8 @@ class ScriptReader {
   virtual HRESULT Read(void* buffer, ULONG bytes) = 0;
 };
 
-class CJSSubScriptLoader
-    : public AggregatedComObject<CJSSubScriptLoader, IJSSubScriptLoader,
-                                 Also<IDispatch, IJSSubScriptLoader>> {
+class CJSSubScriptLoader : public AggregatedComObject<CJSSubScriptLoader, IJSSubScriptLoader,
+                                                      Also<IDispatch, IJSSubScriptLoader>> {
  public:
   explicit CJSSubScriptLoader(IUnknown* outer) : AggregatedComObject(outer) {}
 

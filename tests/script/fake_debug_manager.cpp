@@ -22,13 +22,17 @@ class CFakeApplication : public ComObject<CFakeApplication, DebugApplication,
  public:
   // IRemoteDebugApplication
   STDMETHODIMP ResumeFromBreakPoint(IRemoteDebugApplicationThread*, BREAKRESUMEACTION,
-                                    ERRORRESUMEACTION) override { return E_NOTIMPL; }
+                                    ERRORRESUMEACTION) override {
+    return E_NOTIMPL;
+  }
   STDMETHODIMP CauseBreak() override { return Record(L"CauseBreak"); }
   STDMETHODIMP ConnectDebugger(IApplicationDebugger*) override { return E_NOTIMPL; }
   STDMETHODIMP DisconnectDebugger() override { return E_NOTIMPL; }
   STDMETHODIMP GetDebugger(IApplicationDebugger**) override { return E_NOTIMPL; }
   STDMETHODIMP CreateInstanceAtApplication(REFCLSID, IUnknown*, DWORD, REFIID,
-                                           IUnknown**) override { return E_NOTIMPL; }
+                                           IUnknown**) override {
+    return E_NOTIMPL;
+  }
   STDMETHODIMP QueryAlive() override { return S_OK; }
   STDMETHODIMP EnumThreads(IEnumRemoteDebugApplicationThreads**) override { return E_NOTIMPL; }
   STDMETHODIMP GetName(BSTR*) override { return E_NOTIMPL; }
@@ -54,17 +58,21 @@ class CFakeApplication : public ComObject<CFakeApplication, DebugApplication,
   STDMETHODIMP RemoveStackFrameSniffer(DWORD) override { return E_NOTIMPL; }
   STDMETHODIMP QueryCurrentThreadIsDebuggerThread() override { return S_FALSE; }
   STDMETHODIMP SynchronousCallInDebuggerThread(IDebugThreadCall*, DWORD_PTR, DWORD_PTR,
-                                               DWORD_PTR) override { return E_NOTIMPL; }
+                                               DWORD_PTR) override {
+    return E_NOTIMPL;
+  }
   STDMETHODIMP CreateApplicationNode(IDebugApplicationNode**) override { return E_NOTIMPL; }
   STDMETHODIMP FireDebuggerEvent(REFGUID, IUnknown*) override { return E_NOTIMPL; }
-  STDMETHODIMP HandleRuntimeError(IActiveScriptErrorDebug*, IActiveScriptSite*,
-                                  BREAKRESUMEACTION*, ERRORRESUMEACTION*, BOOL*) override {
+  STDMETHODIMP HandleRuntimeError(IActiveScriptErrorDebug*, IActiveScriptSite*, BREAKRESUMEACTION*,
+                                  ERRORRESUMEACTION*, BOOL*) override {
     return E_NOTIMPL;
   }
   STDMETHODIMP_(BOOL) FCanJitDebug() override { return FALSE; }
   STDMETHODIMP_(BOOL) FIsAutoJitDebugEnabled() override { return FALSE; }
   STDMETHODIMP AddGlobalExpressionContextProvider(IProvideExpressionContexts*,
-                                                  DWORD_PTR*) override { return E_NOTIMPL; }
+                                                  DWORD_PTR*) override {
+    return E_NOTIMPL;
+  }
   STDMETHODIMP RemoveGlobalExpressionContextProvider(DWORD_PTR) override { return E_NOTIMPL; }
 };
 
@@ -82,7 +90,9 @@ class CFakeHelper : public ComObject<CFakeHelper, DebugDocumentHelper> {
     return Record(L"Attach", parent ? L"parent" : L"(null)");
   }
   STDMETHODIMP Detach() override { return Record(L"Detach"); }
-  STDMETHODIMP AddUnicodeText(LPCOLESTR text) override { return Record(L"AddUnicodeText", Text(text)); }
+  STDMETHODIMP AddUnicodeText(LPCOLESTR text) override {
+    return Record(L"AddUnicodeText", Text(text));
+  }
   STDMETHODIMP AddDBCSText(LPCSTR) override { return E_NOTIMPL; }
   STDMETHODIMP SetDebugDocumentHost(IDebugDocumentHost* host) override {
     const HRESULT hr = Record(L"SetDebugDocumentHost", host ? L"host" : L"(null)");
@@ -95,10 +105,10 @@ class CFakeHelper : public ComObject<CFakeHelper, DebugDocumentHelper> {
   STDMETHODIMP AddDeferredText(ULONG, DWORD) override { return E_NOTIMPL; }
   STDMETHODIMP DefineScriptBlock(ULONG offset, ULONG chars, IActiveScript* engine, BOOL scriptlet,
                                  DWORD_PTR* cookie) override {
-    const HRESULT hr = Record(L"DefineScriptBlock", std::to_wstring(offset) + L"," +
-                                                        std::to_wstring(chars) + L"," +
-                                                        (engine ? L"engine" : L"(null)") + L"," +
-                                                        std::to_wstring(scriptlet));
+    const HRESULT hr =
+        Record(L"DefineScriptBlock", std::to_wstring(offset) + L"," + std::to_wstring(chars) +
+                                         L"," + (engine ? L"engine" : L"(null)") + L"," +
+                                         std::to_wstring(scriptlet));
     FakeDebugLog().lastEngine = engine;
     if (SUCCEEDED(hr) && cookie != nullptr) *cookie = kBlockCookieBase + (++m_blocks);
     return hr;

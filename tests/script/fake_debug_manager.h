@@ -15,11 +15,11 @@ namespace velmor::test {
 
 struct DebugManagerLog {
   std::vector<std::wstring> calls;
-  std::wstring failAt;                 // the call (by name) that answers 'failure'
+  std::wstring failAt;  // the call (by name) that answers 'failure'
   HRESULT failure = E_FAIL;
-  long instancesCreated = 0;           // managers made by the class factory
-  IUnknown* lastHost = nullptr;        // the document host the helper holds (not owned)
-  IActiveScript* lastEngine = nullptr; // the engine of the last script block (not owned)
+  long instancesCreated = 0;            // managers made by the class factory
+  IUnknown* lastHost = nullptr;         // the document host the helper holds (not owned)
+  IActiveScript* lastEngine = nullptr;  // the engine of the last script block (not owned)
   bool Has(const std::wstring& call) const;
 };
 

@@ -29,7 +29,9 @@ TEST(ScriptHostIdentity, SiteIsIdentityAndDispatchIsTheLoaders) {
   ASSERT_EQ(host.created(), S_OK);
   ComPtr<IUnknown> identity, site, fromLoader;
   ASSERT_EQ(host->QueryInterface(IID_PPV_ARGS(&identity)), S_OK);
-  ASSERT_EQ(host->QueryInterface(IID_IActiveScriptSite, reinterpret_cast<void**>(site.GetAddressOf())), S_OK);
+  ASSERT_EQ(
+      host->QueryInterface(IID_IActiveScriptSite, reinterpret_cast<void**>(site.GetAddressOf())),
+      S_OK);
   EXPECT_EQ(identity.Get(), site.Get());
 
   ComPtr<IJSSubScriptLoader> loader;
@@ -52,8 +54,12 @@ TEST(ScriptHostSite, StubsAndLocale) {
   ASSERT_EQ(host.created(), S_OK);
   ComPtr<IActiveScriptSite> site;
   ComPtr<IActiveScriptSiteWindow> window;
-  ASSERT_EQ(host->QueryInterface(IID_IActiveScriptSite, reinterpret_cast<void**>(site.GetAddressOf())), S_OK);
-  ASSERT_EQ(host->QueryInterface(IID_IActiveScriptSiteWindow, reinterpret_cast<void**>(window.GetAddressOf())), S_OK);
+  ASSERT_EQ(
+      host->QueryInterface(IID_IActiveScriptSite, reinterpret_cast<void**>(site.GetAddressOf())),
+      S_OK);
+  ASSERT_EQ(host->QueryInterface(IID_IActiveScriptSiteWindow,
+                                 reinterpret_cast<void**>(window.GetAddressOf())),
+            S_OK);
   LCID lcid = 0;
   EXPECT_EQ(site->GetLCID(nullptr), E_POINTER);
   EXPECT_EQ(site->GetLCID(&lcid), S_OK);
@@ -140,7 +146,9 @@ TEST(ScriptHostItems, GetItemInfoRules) {
   ASSERT_EQ(host->AddObject(L"plain", plain->GetUnknown()), S_OK);
   ASSERT_EQ(host->AddObject(L"described", described->GetUnknown()), S_OK);
   ComPtr<IActiveScriptSite> site;
-  ASSERT_EQ(host->QueryInterface(IID_IActiveScriptSite, reinterpret_cast<void**>(site.GetAddressOf())), S_OK);
+  ASSERT_EQ(
+      host->QueryInterface(IID_IActiveScriptSite, reinterpret_cast<void**>(site.GetAddressOf())),
+      S_OK);
   ComPtr<IUnknown> identity, plainUnknown, describedUnknown;
   host->QueryInterface(IID_PPV_ARGS(&identity));
   plain->QueryInterface(IID_PPV_ARGS(&plainUnknown));
@@ -151,8 +159,8 @@ TEST(ScriptHostItems, GetItemInfoRules) {
     DWORD mask;
     bool unknownOut, typeInfoOut;
     HRESULT expected;
-    IUnknown* object;      // expected object (or null)
-    ITypeInfo* typeInfo;   // expected type information (or null)
+    IUnknown* object;     // expected object (or null)
+    ITypeInfo* typeInfo;  // expected type information (or null)
   };
   const Case cases[] = {
       {L"plain", SCRIPTINFO_IUNKNOWN, false, false, E_POINTER, nullptr, nullptr},
@@ -163,7 +171,8 @@ TEST(ScriptHostItems, GetItemInfoRules) {
       {L"Plain", SCRIPTINFO_IUNKNOWN, true, false, TYPE_E_ELEMENTNOTFOUND, nullptr, nullptr},
       {L"plain", SCRIPTINFO_ITYPEINFO, false, false, E_POINTER, nullptr, nullptr},
       {L"plain", SCRIPTINFO_ITYPEINFO, false, true, TYPE_E_ELEMENTNOTFOUND, nullptr, nullptr},
-      {L"ScriptLoader", SCRIPTINFO_ITYPEINFO, false, true, TYPE_E_ELEMENTNOTFOUND, nullptr, nullptr},
+      {L"ScriptLoader", SCRIPTINFO_ITYPEINFO, false, true, TYPE_E_ELEMENTNOTFOUND, nullptr,
+       nullptr},
       {L"described", SCRIPTINFO_ITYPEINFO, false, true, S_OK, nullptr, classInfo.Get()},
       {L"described", SCRIPTINFO_IUNKNOWN | SCRIPTINFO_ITYPEINFO, true, true, S_OK,
        describedUnknown.Get(), classInfo.Get()},
@@ -274,8 +283,8 @@ TEST(ScriptHostRun, OnlyExactlyNamedFunctionsRun) {
               S_OK);
     UniqueVariant result;
     EXPECT_EQ(host.impl()->RunWith(lookup, L"MainStartup", nullptr, 0, result.Put()), S_OK);
-    for (const wchar_t* name : {L"mainstartup", L"MAINSTARTUP", L"notAFunction", L"looksCallable",
-                                L"NoSuchName", L""}) {
+    for (const wchar_t* name :
+         {L"mainstartup", L"MAINSTARTUP", L"notAFunction", L"looksCallable", L"NoSuchName", L""}) {
       SCOPED_TRACE(testing::Message() << name);
       EXPECT_EQ(host.impl()->RunWith(lookup, name, nullptr, 0, result.Put()), E_FAIL);
     }
@@ -323,7 +332,8 @@ TEST(ScriptHostPrelude, EveryEngineHasThePrelude) {
 
 TEST(ScriptHostPrelude, UsesLoadsOnceIncludeEveryTime) {
   test::ChromeFolder chrome;
-  chrome.Write(L"counted.js", test::Utf16Bytes(L"loads = (typeof loads == 'number' ? loads : 0) + 1;"));
+  chrome.Write(L"counted.js",
+               test::Utf16Bytes(L"loads = (typeof loads == 'number' ? loads : 0) + 1;"));
   const std::wstring name = chrome.NameOf(L"counted.js");
   std::wstring escaped;
   for (wchar_t c : name) escaped += c == L'\\' ? std::wstring(L"\\\\") : std::wstring(1, c);
@@ -347,9 +357,9 @@ TEST(ScriptHostPrelude, UsesLoadsOnceIncludeEveryTime) {
 TEST(ScriptHostPrelude, MissingScriptsNeverStopTheCaller) {
   ScriptHost host;
   ASSERT_EQ(host.created(), S_OK);
-  ASSERT_EQ(host->AddCode(L"$include('no-such-file.js'); $uses('no-such-lib.js'); var after = 1;",
-                          L""),
-            S_OK);
+  ASSERT_EQ(
+      host->AddCode(L"$include('no-such-file.js'); $uses('no-such-lib.js'); var after = 1;", L""),
+      S_OK);
   EXPECT_EQ(host.EvalLong(L"after"), 1);
   // Marked as used even though it failed to load.
   EXPECT_EQ(host.EvalString(L"String(g_UsedLibs['no-such-lib.js'])"), L"true");

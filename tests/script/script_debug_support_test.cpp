@@ -2,6 +2,8 @@
 // sequence, every failure path, the debug document fed by parsing, the interfaces it answers for
 // its owner, teardown, and the preference switches of the application script host. Wine has no
 // process debug manager, so the unregistered case is what the real platform gives.
+#include "script/script_debug_support.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,7 +11,6 @@
 
 #include "components/component_manager.h"
 #include "fake_debug_manager.h"
-#include "script/script_debug_support.h"
 #include "script/script_settings.h"
 #include "script_test_support.h"
 
@@ -111,9 +112,14 @@ TEST(ScriptDebugSupport, ConstructionRegistersOneApplicationAndDocument) {
 }
 
 TEST(ScriptDebugSupport, AnyFailingStepLeavesNoDebugSupport) {
-  const wchar_t* steps[] = {L"CreateApplication", L"SetName",         L"CreateDebugDocumentHelper",
-                            L"Init",              L"Attach",          L"SetDocumentAttr",
-                            L"SetDebugDocumentHost", L"AddApplication"};
+  const wchar_t* steps[] = {L"CreateApplication",
+                            L"SetName",
+                            L"CreateDebugDocumentHelper",
+                            L"Init",
+                            L"Attach",
+                            L"SetDocumentAttr",
+                            L"SetDebugDocumentHost",
+                            L"AddApplication"};
   for (const wchar_t* step : steps) {
     SCOPED_TRACE(testing::Message() << step);
     ScopedFakeDebugManager fake;
@@ -170,12 +176,18 @@ TEST(ScriptDebugSupport, InterfacesAnsweredForTheOwner) {
   ComPtr<IUnknown> application, manager;
   EXPECT_EQ(control->GetDebugApplication(IID_IUnknown, nullptr), E_POINTER);
   EXPECT_EQ(control->GetProcessDebugManager(IID_IUnknown, nullptr), E_POINTER);
-  ASSERT_EQ(control->GetDebugApplication(IID_IUnknown, reinterpret_cast<void**>(application.GetAddressOf())), S_OK);
-  ASSERT_EQ(control->GetProcessDebugManager(IID_IUnknown, reinterpret_cast<void**>(manager.GetAddressOf())), S_OK);
+  ASSERT_EQ(control->GetDebugApplication(IID_IUnknown,
+                                         reinterpret_cast<void**>(application.GetAddressOf())),
+            S_OK);
+  ASSERT_EQ(control->GetProcessDebugManager(IID_IUnknown,
+                                            reinterpret_cast<void**>(manager.GetAddressOf())),
+            S_OK);
   EXPECT_NE(application.Get(), manager.Get());
 
   ComPtr<ActiveScriptSiteDebug> site;
-  ASSERT_EQ(host->QueryInterface(kIidActiveScriptSiteDebug, reinterpret_cast<void**>(site.GetAddressOf())), S_OK);
+  ASSERT_EQ(host->QueryInterface(kIidActiveScriptSiteDebug,
+                                 reinterpret_cast<void**>(site.GetAddressOf())),
+            S_OK);
   ComPtr<DebugApplication> fromSite;
   EXPECT_EQ(site->GetApplication(nullptr), E_INVALIDARG);
   ASSERT_EQ(site->GetApplication(&fromSite), S_OK);
@@ -192,7 +204,9 @@ TEST(ScriptDebugSupport, InterfacesAnsweredForTheOwner) {
   EXPECT_EQ(site->OnScriptErrorDebug(nullptr, nullptr, nullptr), S_OK);
 
   ComPtr<IDebugDocumentHost> document;
-  ASSERT_EQ(host->QueryInterface(kIidDebugDocumentHost, reinterpret_cast<void**>(document.GetAddressOf())), S_OK);
+  ASSERT_EQ(host->QueryInterface(kIidDebugDocumentHost,
+                                 reinterpret_cast<void**>(document.GetAddressOf())),
+            S_OK);
   BSTR name = nullptr;
   BOOL original = TRUE;
   EXPECT_EQ(document->GetDeferredText(0, nullptr, nullptr, nullptr, 0), E_NOTIMPL);
@@ -218,9 +232,11 @@ class DebugPreferencesTest : public ::testing::Test {
     EXPECT_EQ(components::Shutdown(), S_OK);
   }
   void Set(bool enable, bool autoBreak) {
-    ASSERT_EQ(m_prefs->SetBoolPref(kPrefScriptDebugEnable, enable ? VARIANT_TRUE : VARIANT_FALSE), S_OK);
-    ASSERT_EQ(m_prefs->SetBoolPref(kPrefScriptDebugAutoBreak, autoBreak ? VARIANT_TRUE : VARIANT_FALSE),
+    ASSERT_EQ(m_prefs->SetBoolPref(kPrefScriptDebugEnable, enable ? VARIANT_TRUE : VARIANT_FALSE),
               S_OK);
+    ASSERT_EQ(
+        m_prefs->SetBoolPref(kPrefScriptDebugAutoBreak, autoBreak ? VARIANT_TRUE : VARIANT_FALSE),
+        S_OK);
   }
   ComPtr<IPreferencesService> m_prefs;
 };

@@ -2,8 +2,8 @@
 // resource), script files written as UTF-16LE, a probe host object, and a host built through the
 // real creation path.
 #pragma once
-#include <windows.h>
 #include <oaidl.h>
+#include <windows.h>
 
 #include <string>
 #include <string_view>

@@ -1,12 +1,13 @@
 // The script loader: files, streams and resources, the byte-order mark rule, file errors as
 // HRESULTs, calls from scripts (global functions and the ScriptLoader object), re-entry, and its
 // type-library dispatch.
+#include "script/sub_script_loader.h"
+
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 
 #include <string>
 
-#include "script/sub_script_loader.h"
 #include "script_test_support.h"
 #include "support/test_env.h"
 
@@ -159,8 +160,8 @@ TEST_F(LoaderTest, Resources) {
       {L"script_tests.exe", nullptr, E_POINTER, false},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << (c.module ? c.module : L"(null)") << " "
-                                    << (c.name ? c.name : L"(null)"));
+    SCOPED_TRACE(testing::Message()
+                 << (c.module ? c.module : L"(null)") << " " << (c.name ? c.name : L"(null)"));
     ResetMarker();
     EXPECT_EQ(FromResource(c.module, c.name), c.expected);
     EXPECT_EQ(Marker(), c.runs ? L"resource" : L"");
@@ -178,8 +179,9 @@ TEST_F(LoaderTest, ScriptsCallTheLoaderAndMayNestLoads) {
   ASSERT_EQ(m_host->AddCode(L"var order = '';", L""), S_OK);
   // A global function and a method of ScriptLoader, with and without the item name.
   ASSERT_EQ(m_host->AddCode((L"LoadSubScriptFromFile('" + outer + L"');").c_str(), L""), S_OK);
-  ASSERT_EQ(m_host->AddCode((L"ScriptLoader.LoadSubScriptFromFile('" + outer + L"', '');").c_str(), L""),
-            S_OK);
+  ASSERT_EQ(
+      m_host->AddCode((L"ScriptLoader.LoadSubScriptFromFile('" + outer + L"', '');").c_str(), L""),
+      S_OK);
   EXPECT_EQ(m_host.EvalString(L"order"), L"abcabc");
   // A loader failure is a script exception carrying the HRESULT.
   ASSERT_EQ(m_host->AddCode(L"var caught = 0;\n"
@@ -187,7 +189,8 @@ TEST_F(LoaderTest, ScriptsCallTheLoaderAndMayNestLoads) {
                             L"catch (e) { caught = e.number; }",
                             L""),
             S_OK);
-  EXPECT_EQ(m_host.EvalLong(L"caught"), static_cast<long>(HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)));
+  EXPECT_EQ(m_host.EvalLong(L"caught"),
+            static_cast<long>(HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)));
 }
 
 TEST_F(LoaderTest, DispatchComesFromTheTypeLibrary) {
@@ -218,8 +221,9 @@ TEST_F(LoaderTest, DispatchComesFromTheTypeLibrary) {
     EXPECT_EQ(id, c.id) << c.name;
   }
   DISPPARAMS none = {nullptr, nullptr, 0, 0};
-  EXPECT_EQ(dispatch->Invoke(1, IID_IDispatch, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
-            DISP_E_UNKNOWNINTERFACE);
+  EXPECT_EQ(
+      dispatch->Invoke(1, IID_IDispatch, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
+      DISP_E_UNKNOWNINTERFACE);
 }
 
 // A loader whose owner is neither kind of engine owner has nowhere to run text.
