@@ -380,5 +380,20 @@ TEST(ScriptHostMainScript, LoadsMainJsFromChrome) {
   EXPECT_STREQ(result.bstrVal, L"main");
 }
 
+// The demo's main script, as installed in dist/, loads and agrees to start.
+TEST(ScriptHostMainScript, DemoMainScriptStarts) {
+  ScriptHost host;
+  ASSERT_EQ(host.created(), S_OK);
+  ComPtr<IJSSubScriptLoader> loader;
+  ASSERT_EQ(host->QueryInterface(IID_PPV_ARGS(&loader)), S_OK);
+  UniqueBstr path(test::DistDir() + L"\\chrome\\main.js"), item(L"");
+  ASSERT_EQ(loader->LoadSubScriptFromFile(path.Get(), item.Get()), S_OK);
+  UniqueVariant result;
+  ASSERT_EQ(host->Run(L"MainStartup", nullptr, 0, result.Put()), S_OK);
+  ASSERT_EQ(result.vt, VT_BOOL);
+  EXPECT_EQ(result.boolVal, VARIANT_TRUE);
+  EXPECT_EQ(host->Run(L"MainShutdown", nullptr, 0, nullptr), S_OK);
+}
+
 }  // namespace
 }  // namespace velmor
