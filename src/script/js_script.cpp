@@ -4,6 +4,7 @@
 
 #include "base/bstr.h"
 #include "components/component_manager.h"
+#include "host/preferences.h"
 #include "script/script_debug_support.h"
 #include "script/script_settings.h"
 #include "script/sub_script_loader.h"
@@ -39,7 +40,7 @@ HRESULT CJScript::QueryInterfaceExtra(REFIID riid, void** ppv) noexcept {
   // The host's IDispatch is the loader's.
   if (m_loader && IsOneOf(riid, {&__uuidof(IJSSubScriptLoader), &IID_IDispatch}))
     return m_loader->QueryInterface(riid, ppv);
-  if (m_debugSupport && IsOneOf(riid, {&kIidActiveScriptSiteDebug, &kIidDebugDocumentHost,
+  if (m_debugSupport && IsOneOf(riid, {&__uuidof(ActiveScriptSiteDebug), &__uuidof(IDebugDocumentHost),
                                        &__uuidof(IScriptControlDebug)}))
     return m_debugSupport->QueryInterface(riid, ppv);
   return E_NOINTERFACE;
@@ -54,7 +55,7 @@ HRESULT CJScript::CreateDebugSupport() {
 HRESULT CJScript::CreateEngine(const wchar_t* /*language: always JScript*/) {
   if (m_engine) return E_UNEXPECTED;
   RETURN_IF_FAILED(CreateJScriptEngine(&m_engine));
-  HRESULT hr = m_engine->QueryInterface(kIidActiveScriptParse,
+  HRESULT hr = m_engine->QueryInterface(__uuidof(IActiveScriptParseT),
                                         reinterpret_cast<void**>(m_parser.GetAddressOf()));
   if (FAILED(hr)) {
     m_engine.Reset();
@@ -157,7 +158,7 @@ HRESULT CJScript::Parse(LPCOLESTR code, LPCOLESTR itemName, DWORD flags, VARIANT
   // The engine may call back into this host and release it (a script closing the engine):
   // keep both alive for the call.
   ComPtr<IActiveScript> engine = m_engine;
-  ComPtr<ActiveScriptParse> parser = m_parser;
+  ComPtr<IActiveScriptParseT> parser = m_parser;
   return ParseScriptTextInto(parser.Get(), engine.Get(), m_debug, code, itemName, flags, result);
 }
 
@@ -221,7 +222,7 @@ void CJScript::ReleaseEngine() {
 HRESULT CreateApplicationScriptHost(IScriptControl** host) {
   if (host == nullptr) return E_POINTER;
   *host = nullptr;
-  const bool debugging = ReadScriptPrefBool(kPrefScriptDebugEnable, false);
+  const bool debugging = GetPrefBool(kPrefScriptDebugEnable, 0) != 0;
   SetScriptDebuggingEnabled(debugging);
 
   CJScript* script = nullptr;
@@ -247,7 +248,7 @@ HRESULT CreateApplicationScriptHost(IScriptControl** host) {
   *host = control.Detach();
 
   if (debugging && script->HasDebugSupport() &&
-      ReadScriptPrefBool(kPrefScriptDebugAutoBreak, false)) {
+      GetPrefBool(kPrefScriptDebugAutoBreak, 0) != 0) {
     ComPtr<IScriptControlDebug> debug;
     ComPtr<IRemoteDebugApplication> application;
     if (SUCCEEDED((*host)->QueryInterface(IID_PPV_ARGS(&debug))) &&

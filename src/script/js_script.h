@@ -64,7 +64,7 @@ class CJScript : public ComObject<CJScript, ScriptSiteImpl, ScriptSiteWindowImpl
   void ReleaseEngine();
 
   ComPtr<IActiveScript> m_engine;
-  ComPtr<ActiveScriptParse> m_parser;
+  ComPtr<IActiveScriptParseT> m_parser;
   ComPtr<IDispatch> m_global;
   ComPtr<IUnknown> m_loader;                // inner object of the aggregated CJSSubScriptLoader
   ComPtr<IUnknown> m_debugSupport;          // inner object of the aggregated CJScriptDebugSupport

@@ -23,9 +23,9 @@ HRESULT CJScriptDebugSupport::CreateFor(IUnknown* outer, IUnknown** inner,
 
 HRESULT CJScriptDebugSupport::FinalConstruct() {
   // In-process, local or remote: wherever the platform registers its debug manager.
-  HRESULT hr = ::CoCreateInstance(kClsidProcessDebugManager, nullptr,
+  HRESULT hr = ::CoCreateInstance(CLSID_ProcessDebugManager, nullptr,
                                   CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER,
-                                  kIidProcessDebugManager,
+                                  __uuidof(ProcessDebugManager),
                                   reinterpret_cast<void**>(m_manager.GetAddressOf()));
   if (SUCCEEDED(hr) && !m_manager) hr = E_FAIL;
   if (SUCCEEDED(hr)) hr = m_manager->CreateApplication(&m_application);

@@ -3,8 +3,8 @@
 #include <cwchar>
 
 #include "base/bstr.h"
+#include "base/platform.h"
 #include "script/script_debug_support.h"
-#include "script/script_settings.h"
 
 namespace velmor {
 namespace {
@@ -46,7 +46,7 @@ HRESULT GetObjectProperty(IDispatchEx* object, const wchar_t* name, ComPtr<IDisp
   UniqueVariant value;
   RETURN_IF_FAILED(GetProperty(object, name, fdexNameCaseSensitive, value.Put()));
   if (value.vt != VT_DISPATCH || value.pdispVal == nullptr) return E_FAIL;
-  return value.pdispVal->QueryInterface(kIidDispatchEx,
+  return value.pdispVal->QueryInterface(IID_IDispatchEx,
                                         reinterpret_cast<void**>(out.GetAddressOf()));
 }
 
@@ -74,7 +74,7 @@ bool IsScriptFunction(IDispatchEx* global, IDispatch* value) {
 HRESULT FindByDispatch(IDispatch* global, LPCOLESTR name, DISPID* id) {
   ComPtr<IDispatchEx> scope;
   RETURN_IF_FAILED(
-      global->QueryInterface(kIidDispatchEx, reinterpret_cast<void**>(scope.GetAddressOf())));
+      global->QueryInterface(IID_IDispatchEx, reinterpret_cast<void**>(scope.GetAddressOf())));
   UniqueBstr bname(name);
   RETURN_IF_NULL_ALLOC(bname.Get());
   DISPID found = DISPID_UNKNOWN;
@@ -132,7 +132,7 @@ HRESULT CreateJScriptEngine(IActiveScript** engine) {
   return CreateFromLibrary(engine);
 }
 
-HRESULT ParseScriptTextInto(ActiveScriptParse* parser, IActiveScript* engine,
+HRESULT ParseScriptTextInto(IActiveScriptParseT* parser, IActiveScript* engine,
                             CJScriptDebugSupport* debug, LPCOLESTR code, LPCOLESTR itemName,
                             DWORD flags, VARIANT* result) {
   if (code == nullptr) return E_POINTER;
@@ -150,7 +150,7 @@ HRESULT FindGlobalFunction(IDispatch* global, LPCOLESTR name, DISPID* id, Functi
   if (name == nullptr) return E_POINTER;
   if (global == nullptr) return E_UNEXPECTED;
   if (lookup == FunctionLookup::kAuto)
-    lookup = IsRunningOnWine() ? FunctionLookup::kDispatch : FunctionLookup::kTypeInfo;
+    lookup = RunningOnWine() ? FunctionLookup::kDispatch : FunctionLookup::kTypeInfo;
   return lookup == FunctionLookup::kDispatch ? FindByDispatch(global, name, id)
                                              : FindByTypeInfo(global, name, id);
 }

@@ -17,7 +17,7 @@ class CJScriptDebugSupport;
 
 // Parses text into the engine. An empty item name means the global scope. With debug support,
 // the text first goes into the debug document and its script block's cookie goes to the engine.
-[[nodiscard]] HRESULT ParseScriptTextInto(ActiveScriptParse* parser, IActiveScript* engine,
+[[nodiscard]] HRESULT ParseScriptTextInto(IActiveScriptParseT* parser, IActiveScript* engine,
                                           CJScriptDebugSupport* debug, LPCOLESTR code,
                                           LPCOLESTR itemName, DWORD flags, VARIANT* result);
 

@@ -1,5 +1,5 @@
-// Process-wide settings of the scripting subsystem: the script-debugging switch, the preference
-// reader it comes from, and whether the process runs under Wine (whose JScript differs).
+// Process-wide settings of the scripting subsystem: the script-debugging switch and the
+// preferences it comes from.
 #pragma once
 #include <windows.h>
 
@@ -12,13 +12,5 @@ inline constexpr const wchar_t* kPrefScriptDebugAutoBreak = L"script.debug.autob
 // host is created; the error report and every engine owner consult it.
 bool IsScriptDebuggingEnabled();
 void SetScriptDebuggingEnabled(bool enabled);
-
-// Reads a boolean preference through the preferences service: exactly VARIANT_TRUE is true; a
-// missing service, a missing preference or any failure gives the default.
-// (A local reader until the host's shared preference helper is available here.)
-bool ReadScriptPrefBool(const wchar_t* name, bool defaultValue);
-
-// True when ntdll exports wine_get_version; looked up once per process.
-bool IsRunningOnWine();
 
 }  // namespace velmor

@@ -8,7 +8,7 @@
 #include <new>
 
 #include "base/bstr.h"
-#include "script/engine_typeinfo.h"
+#include "typelib/type_library.h"
 
 namespace velmor {
 namespace {

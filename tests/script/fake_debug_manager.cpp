@@ -202,7 +202,7 @@ ScopedFakeDebugManager::ScopedFakeDebugManager() {
   ComPtr<IClassFactory> factory;
   m_registered = CFakeManagerFactory::Create(factory);
   if (SUCCEEDED(m_registered))
-    m_registered = ::CoRegisterClassObject(kClsidProcessDebugManager, factory.Get(),
+    m_registered = ::CoRegisterClassObject(CLSID_ProcessDebugManager, factory.Get(),
                                            CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &m_cookie);
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "host/app_parts.h"
-#include "script/engine_typeinfo.h"
+#include "typelib/type_library.h"
 #include "script/sub_script_loader.h"
 #include "script_test_support.h"
 #include "support/test_env.h"

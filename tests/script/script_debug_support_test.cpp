@@ -46,21 +46,6 @@ class DebuggedHost {
   HRESULT m_debugResult = E_FAIL;
 };
 
-TEST(ScriptIds, MatchThePlatformDeclarations) {
-  EXPECT_TRUE(IsEqualIID(kIidDispatchEx, __uuidof(IDispatchEx)));
-  EXPECT_TRUE(IsEqualIID(kIidActiveScriptParse32, __uuidof(IActiveScriptParse32)));
-  EXPECT_TRUE(IsEqualIID(kIidActiveScriptParse64, __uuidof(IActiveScriptParse64)));
-  EXPECT_TRUE(IsEqualIID(kIidActiveScriptSiteDebug32, __uuidof(IActiveScriptSiteDebug32)));
-  EXPECT_TRUE(IsEqualIID(kIidActiveScriptSiteDebug64, __uuidof(IActiveScriptSiteDebug64)));
-  EXPECT_TRUE(IsEqualIID(kIidProcessDebugManager32, __uuidof(IProcessDebugManager32)));
-  EXPECT_TRUE(IsEqualIID(kIidProcessDebugManager64, __uuidof(IProcessDebugManager64)));
-  EXPECT_TRUE(IsEqualIID(kIidDebugApplication32, __uuidof(IDebugApplication32)));
-  EXPECT_TRUE(IsEqualIID(kIidDebugApplication64, __uuidof(IDebugApplication64)));
-  EXPECT_TRUE(IsEqualIID(kIidDebugDocumentHelper32, __uuidof(IDebugDocumentHelper32)));
-  EXPECT_TRUE(IsEqualIID(kIidDebugDocumentHelper64, __uuidof(IDebugDocumentHelper64)));
-  EXPECT_TRUE(IsEqualIID(kIidDebugDocumentHost, __uuidof(IDebugDocumentHost)));
-}
-
 TEST(ScriptDebugSupport, WithoutAProcessDebugManagerTheHostRunsWithoutIt) {
   DebuggedHost host(true);
   EXPECT_EQ(host.debugResult(), REGDB_E_CLASSNOTREG);
@@ -95,7 +80,7 @@ TEST(ScriptDebugSupport, ConstructionRegistersOneApplicationAndDocument) {
               expected);
     // The document's host is the owner's own IDebugDocumentHost.
     ComPtr<IDebugDocumentHost> documentHost;
-    ASSERT_EQ(host->QueryInterface(kIidDebugDocumentHost,
+    ASSERT_EQ(host->QueryInterface(__uuidof(IDebugDocumentHost),
                                    reinterpret_cast<void**>(documentHost.GetAddressOf())),
               S_OK);
     EXPECT_TRUE(IsSameObject(FakeDebugLog().lastHost, documentHost.Get()));
@@ -185,7 +170,7 @@ TEST(ScriptDebugSupport, InterfacesAnsweredForTheOwner) {
   EXPECT_NE(application.Get(), manager.Get());
 
   ComPtr<ActiveScriptSiteDebug> site;
-  ASSERT_EQ(host->QueryInterface(kIidActiveScriptSiteDebug,
+  ASSERT_EQ(host->QueryInterface(__uuidof(ActiveScriptSiteDebug),
                                  reinterpret_cast<void**>(site.GetAddressOf())),
             S_OK);
   ComPtr<DebugApplication> fromSite;
@@ -204,7 +189,7 @@ TEST(ScriptDebugSupport, InterfacesAnsweredForTheOwner) {
   EXPECT_EQ(site->OnScriptErrorDebug(nullptr, nullptr, nullptr), S_OK);
 
   ComPtr<IDebugDocumentHost> document;
-  ASSERT_EQ(host->QueryInterface(kIidDebugDocumentHost,
+  ASSERT_EQ(host->QueryInterface(__uuidof(IDebugDocumentHost),
                                  reinterpret_cast<void**>(document.GetAddressOf())),
             S_OK);
   BSTR name = nullptr;

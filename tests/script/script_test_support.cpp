@@ -6,7 +6,6 @@
 #include <cwchar>
 #include <fstream>
 
-#include "base/module_instance.h"
 #include "script/script_error_report.h"
 #include "script/script_settings.h"
 #include "support/test_env.h"
@@ -14,20 +13,16 @@
 namespace velmor::test {
 namespace {
 
-// ui.dll carries the type library and the prelude resource: the engine code linked into this
-// executable reads both from it, as it does inside ui.dll.
+// Every engine runs the prelude from the "default.js" resource of the loaded module "ui.dll":
+// load it from dist/ as the application does. (The type library is this executable's own.)
 class UiModuleEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     const std::wstring path = DistDir() + L"\\ui.dll";
     m_module = ::LoadLibraryW(path.c_str());
     ASSERT_NE(m_module, nullptr) << "cannot load dist/ui.dll";
-    SetModuleInstance(m_module);
   }
-  void TearDown() override {
-    SetModuleInstance(nullptr);
-    // ui.dll stays loaded: COM may still hold objects from it until the process ends.
-  }
+  // ui.dll stays loaded until the process ends.
 
  private:
   HMODULE m_module = nullptr;
