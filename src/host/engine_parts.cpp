@@ -4,6 +4,7 @@
 #include "host/message_manager.h"
 #include "host/module.h"
 #include "images/image_manager.h"
+#include "script/js_script.h"
 
 namespace velmor {
 namespace {
@@ -14,8 +15,7 @@ class CEngineParts final : public AppParts {
     return velmor::CreateMessageManager(IID_PPV_ARGS(manager));
   }
   HRESULT CreateScriptHost(IScriptControl** host) override {
-    *host = nullptr;
-    return E_NOTIMPL;
+    return CreateApplicationScriptHost(host);
   }
   HRESULT CreateMainWindow(IAppMainWindow** window) override {
     *window = nullptr;

@@ -1,0 +1,186 @@
+#include "script_test_support.h"
+
+#include <gtest/gtest.h>
+#include <shlwapi.h>
+
+#include <cwchar>
+#include <fstream>
+
+#include "script/script_error_report.h"
+#include "script/script_settings.h"
+#include "support/test_env.h"
+
+namespace velmor::test {
+namespace {
+
+// Every engine runs the prelude from the "default.js" resource of the loaded module "ui.dll":
+// load it from dist/ as the application does. (The type library is this executable's own.)
+class UiModuleEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    const std::wstring path = DistDir() + L"\\ui.dll";
+    m_module = ::LoadLibraryW(path.c_str());
+    ASSERT_NE(m_module, nullptr) << "cannot load dist/ui.dll";
+  }
+  // ui.dll stays loaded until the process ends.
+
+ private:
+  HMODULE m_module = nullptr;
+};
+
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new UiModuleEnvironment);
+
+std::vector<std::wstring>& ReportTexts() {
+  static std::vector<std::wstring> s_texts;
+  return s_texts;
+}
+std::vector<UINT>& ReportIcons() {
+  static std::vector<UINT> s_icons;
+  return s_icons;
+}
+
+}  // namespace
+
+std::string Utf16Bytes(std::wstring_view text, bool mark) {
+  std::string bytes = mark ? std::string("\xFF\xFE", 2) : std::string();
+  for (wchar_t c : text) {
+    bytes.push_back(static_cast<char>(c & 0xFF));
+    bytes.push_back(static_cast<char>((c >> 8) & 0xFF));
+  }
+  return bytes;
+}
+
+std::string Utf8Bytes(std::wstring_view text) {
+  const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                      nullptr, 0, nullptr, nullptr);
+  std::string bytes(n, '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n,
+                        nullptr, nullptr);
+  return bytes;
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+  FILE* file = _wfopen(path.c_str(), L"wb");
+  ASSERT_NE(file, nullptr) << "cannot write a test script";
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  std::fclose(file);
+}
+
+ChromeFolder::ChromeFolder() {
+  const std::wstring chrome = TestBinDir() + L"\\chrome";
+  ::CreateDirectoryW(chrome.c_str(), nullptr);
+  static int s_serial = 0;
+  m_name = L"t" + std::to_wstring(::GetCurrentProcessId()) + L"_" + std::to_wstring(++s_serial);
+  m_path = chrome + L"\\" + m_name;
+  ::CreateDirectoryW(m_path.c_str(), nullptr);
+}
+
+ChromeFolder::~ChromeFolder() {
+  for (const std::wstring& file : m_files) ::DeleteFileW(file.c_str());
+  ::RemoveDirectoryW(m_path.c_str());
+}
+
+void ChromeFolder::Write(const wchar_t* file, const std::string& bytes) {
+  const std::wstring path = PathOf(file);
+  WriteBytes(path, bytes);
+  m_files.push_back(path);
+}
+
+// CProbe
+
+// Only a probe made with class information answers IProvideClassInfo.
+HRESULT CProbe::QueryInterfaceExtra(REFIID riid, void** ppv) noexcept {
+  if (!m_classInfo || !IsEqualIID(riid, IID_IProvideClassInfo)) return E_NOINTERFACE;
+  *ppv = static_cast<IProvideClassInfo*>(this);
+  AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP CProbe::GetTypeInfoCount(UINT* count) {
+  *count = 0;
+  return S_OK;
+}
+STDMETHODIMP CProbe::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
+  *info = nullptr;
+  return E_NOTIMPL;
+}
+STDMETHODIMP CProbe::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+  for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+  if (count >= 1 && std::wcscmp(names[0], L"value") == 0) {
+    ids[0] = 1;
+    return S_OK;
+  }
+  return DISP_E_UNKNOWNNAME;
+}
+STDMETHODIMP CProbe::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result,
+                            EXCEPINFO*, UINT*) {
+  ++m_calls;
+  if (id != 1) return DISP_E_MEMBERNOTFOUND;
+  if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
+  if (result != nullptr) {
+    ::VariantInit(result);
+    result->vt = VT_I4;
+    result->lVal = m_value;
+  }
+  return S_OK;
+}
+STDMETHODIMP CProbe::GetClassInfo(ITypeInfo** info) {
+  if (info == nullptr) return E_POINTER;
+  *info = m_classInfo.Get();
+  if (*info == nullptr) return E_NOTIMPL;
+  (*info)->AddRef();
+  return S_OK;
+}
+
+// ScriptHost
+
+ScriptHost::ScriptHost() { m_created = CreateApplicationScriptHost(&m_control); }
+
+ScriptHost::~ScriptHost() { Close(); }
+
+CJScript* ScriptHost::impl() const { return static_cast<CJScript*>(m_control.Get()); }
+
+void ScriptHost::Close() {
+  if (!m_control) return;
+  ComPtr<IAppScriptHost> host;
+  if (SUCCEEDED(m_control.As(&host))) host->CloseEngine();
+  m_control.Reset();
+}
+
+HRESULT ScriptHost::Eval(const wchar_t* expression, UniqueVariant& result) const {
+  return m_control->Evaluate(expression, L"", result.Put());
+}
+
+long ScriptHost::EvalLong(const wchar_t* expression) const {
+  UniqueVariant value;
+  if (FAILED(Eval(expression, value)) || value.vt != VT_I4) return -1000000;
+  return value.lVal;
+}
+
+std::wstring ScriptHost::EvalString(const wchar_t* expression) const {
+  UniqueVariant value;
+  if (FAILED(Eval(expression, value)) || value.vt != VT_BSTR) return L"<not a string>";
+  return value.bstrVal ? value.bstrVal : L"";
+}
+
+// CapturedReports
+
+CapturedReports::CapturedReports(bool debugging) : m_previousDebugging(IsScriptDebuggingEnabled()) {
+  ReportTexts().clear();
+  ReportIcons().clear();
+  SetScriptDebuggingEnabled(debugging);
+  SetScriptErrorPresenter([](const wchar_t* text, UINT icon) {
+    ReportTexts().push_back(text);
+    ReportIcons().push_back(icon);
+  });
+}
+
+CapturedReports::~CapturedReports() {
+  SetScriptErrorPresenter({});
+  SetScriptDebuggingEnabled(m_previousDebugging);
+}
+
+const std::vector<std::wstring>& CapturedReports::texts() const { return ReportTexts(); }
+const std::vector<UINT>& CapturedReports::icons() const { return ReportIcons(); }
+
+}  // namespace velmor::test
