@@ -14,7 +14,9 @@ struct FileCloser {
 };
 
 // The parts of XML that change the element depth. Everything else (text, attribute values in
-// quotes, comments, CDATA, processing instructions, declarations) is skipped.
+// quotes, comments, CDATA, processing instructions, declarations) is skipped the way TinyXML
+// skips it. Where the two could disagree the scan counts deeper, never shallower, so a file it
+// lets through never nests deeper in the parser.
 class NestingScanner {
  public:
   explicit NestingScanner(int limit) : m_limit(limit) {}
@@ -81,8 +83,9 @@ class NestingScanner {
         break;
       }
       case State::Instruction:
-        if (c == '>' && m_last == '?') m_state = State::Text;
-        m_last = c;
+        // The parser ends "<?...": at the first '>' (only the XML declaration reads quoted
+        // values, which can only make this count higher than the parser's).
+        if (c == '>') m_state = State::Text;
         break;
       case State::EndTag:
         if (c == '>') {
