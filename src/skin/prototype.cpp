@@ -1,10 +1,10 @@
 #include "skin/prototype.h"
 
+#include <climits>
 #include <cstring>
 #include <new>
 #include <vector>
 
-#include "host/text_convert.h"
 #include "tinyxml.h"
 
 namespace velmor {
@@ -72,11 +72,16 @@ std::wstring ExpandLineFeeds(const std::wstring& text) {
 
 namespace {
 
+// One conversion call: a UTF-8 text never needs more UTF-16 units than it has bytes.
 std::wstring FromUtf8(const char* text) {
   std::wstring out;
-  if (text != nullptr && *text != '\0') MultiByteToWide(CP_UTF8, text, -1, out);
-  // The conversion counted the terminating NUL.
-  if (!out.empty() && out.back() == L'\0') out.pop_back();
+  if (text == nullptr || *text == '\0') return out;
+  const size_t bytes = strlen(text);
+  if (bytes > static_cast<size_t>(INT_MAX)) return out;
+  out.resize(bytes);
+  const int units = ::MultiByteToWideChar(CP_UTF8, 0, text, static_cast<int>(bytes), out.data(),
+                                          static_cast<int>(bytes));
+  out.resize(units > 0 ? static_cast<size_t>(units) : 0);
   return out;
 }
 
