@@ -16,10 +16,16 @@ else()
   set(VELMOR_STDCALL_P "")
   set(VELMOR_STDCALL_16 "")
 endif()
-# Exports undecorated names on 32-bit builds (the import library keeps the decorated symbols).
-function(velmor_kill_at target)
+# Exports undecorated names on 32-bit builds. The linker's own import library would lose the
+# decorations too, so the import library is made again from the .def file by dlltool, which
+# keeps the decorated symbols callers reference and binds them to the undecorated exports.
+function(velmor_kill_at target def)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     target_link_options(${target} PRIVATE -Wl,--kill-at)
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${VELMOR_TRIPLE}-dlltool -k -d ${def} -D $<TARGET_FILE_NAME:${target}>
+              -l $<TARGET_LINKER_FILE:${target}>
+      VERBATIM)
   endif()
 endfunction()
 

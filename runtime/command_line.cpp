@@ -36,7 +36,7 @@ class CCommandLineService final
     VELMOR_CATCH_RETURN()
   }
   STDMETHODIMP get_commandLine(BSTR* text) override { return CopyText(m_line, text); }
-  STDMETHODIMP get_remote(LONG* remote) override { return Give(m_remote, remote); }
+  STDMETHODIMP get_remote(LONG* remote) override { return GiveValue(m_remote, remote); }
   STDMETHODIMP ProcessCommandLine() override {
     ++m_processed;
     if (m_handler.vt != VT_DISPATCH || m_handler.pdispVal == nullptr) return S_OK;
@@ -55,11 +55,11 @@ class CCommandLineService final
     ::SysFreeString(args[1].bstrVal);
     return SUCCEEDED(hr) ? S_OK : hr;
   }
-  STDMETHODIMP get_receivedCount(LONG* count) override { return Give(m_received, count); }
-  STDMETHODIMP get_remoteCount(LONG* count) override { return Give(m_remoteCount, count); }
-  STDMETHODIMP get_processedCount(LONG* count) override { return Give(m_processed, count); }
+  STDMETHODIMP get_receivedCount(LONG* count) override { return GiveValue(m_received, count); }
+  STDMETHODIMP get_remoteCount(LONG* count) override { return GiveValue(m_remoteCount, count); }
+  STDMETHODIMP get_processedCount(LONG* count) override { return GiveValue(m_processed, count); }
   STDMETHODIMP get_argumentCount(LONG* count) override {
-    return Give(static_cast<LONG>(m_arguments.size()), count);
+    return GiveValue(static_cast<LONG>(m_arguments.size()), count);
   }
   STDMETHODIMP argument(LONG index, BSTR* text) override {
     if (text == nullptr) return E_POINTER;
@@ -79,11 +79,6 @@ class CCommandLineService final
   }
 
  private:
-  static HRESULT Give(LONG value, LONG* out) {
-    if (out == nullptr) return E_POINTER;
-    *out = value;
-    return S_OK;
-  }
   static HRESULT CopyText(const std::wstring& value, BSTR* out) {
     if (out == nullptr) return E_POINTER;
     *out = ::SysAllocStringLen(value.data(), static_cast<UINT>(value.size()));

@@ -15,16 +15,11 @@ class CFrameService final
     m_argument = argument;
     return S_OK;
   }
-  STDMETHODIMP get_commandCount(LONG* v) override { return Give(m_count, v); }
-  STDMETHODIMP get_lastCommand(LONG* v) override { return Give(m_command, v); }
-  STDMETHODIMP get_lastArgument(LONG* v) override { return Give(m_argument, v); }
+  STDMETHODIMP get_commandCount(LONG* v) override { return GiveValue(m_count, v); }
+  STDMETHODIMP get_lastCommand(LONG* v) override { return GiveValue(m_command, v); }
+  STDMETHODIMP get_lastArgument(LONG* v) override { return GiveValue(m_argument, v); }
 
  private:
-  static HRESULT Give(LONG value, LONG* out) {
-    if (out == nullptr) return E_POINTER;
-    *out = value;
-    return S_OK;
-  }
   LONG m_count = 0;
   LONG m_command = 0;
   LONG m_argument = 0;

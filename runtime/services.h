@@ -11,6 +11,7 @@ HRESULT CreateCommandLineService(REFIID iid, void** object);
 HRESULT CreatePreferencesService(REFIID iid, void** object);
 HRESULT CreateFrameService(REFIID iid, void** object);
 HRESULT CreateTimer(REFIID iid, void** object);
+HRESULT CreateDispatchConnector(REFIID iid, void** object);
 
 // Cancels every armed timer of the calling thread (the runtime is shutting down).
 void CancelAllTimers();

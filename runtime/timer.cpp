@@ -5,6 +5,7 @@
 
 #include "base/handles.h"
 #include "services.h"
+#include "typeinfo_dispatch.h"
 
 namespace vmrt {
 namespace {
@@ -42,16 +43,8 @@ class CTimer final : public velmor::ComObject<CTimer, nsITimer> {
       return velmor::HResultFromLastError();
     return S_OK;
   }
-  STDMETHODIMP GetDelay(ULONG* delay) override {
-    if (delay == nullptr) return E_POINTER;
-    *delay = m_delay;
-    return S_OK;
-  }
-  STDMETHODIMP GetType(ULONG* type) override {
-    if (type == nullptr) return E_POINTER;
-    *type = m_type;
-    return S_OK;
-  }
+  STDMETHODIMP GetDelay(ULONG* delay) override { return GiveValue(m_delay, delay); }
+  STDMETHODIMP GetType(ULONG* type) override { return GiveValue(m_type, type); }
 
   // Cancels the timer if it belongs to the calling thread (thread timers can only be killed
   // there); answers whether it did.

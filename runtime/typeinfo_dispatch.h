@@ -7,6 +7,14 @@
 
 namespace vmrt {
 
+// Copies a value to an out pointer: E_POINTER for a null pointer.
+template <class T>
+HRESULT GiveValue(T value, T* out) {
+  if (out == nullptr) return E_POINTER;
+  *out = value;
+  return S_OK;
+}
+
 // Type information of one interface from the type library resource of this module (cached).
 HRESULT GetRuntimeTypeInfo(REFIID iid, ITypeInfo** info);
 

@@ -18,6 +18,7 @@ HRESULT AddBuiltIns(CServiceManager* manager) {
   static const BuiltIn kBuiltIns[] = {
       {VMRT_VENDOR_PREFIX L"/command-line;1", &CreateCommandLineService},
       {VMRT_VENDOR_PREFIX L"/preferences;1", &CreatePreferencesService},
+      {VMRT_VENDOR_PREFIX L"/dispconnect;1", &CreateDispatchConnector},
       {VMRT_VENDOR_PREFIX L"/QxFrame;1", &CreateFrameService},
       {VMRT_PLATFORM_PREFIX L"/timer;1", &CreateTimer},
   };

@@ -1,6 +1,7 @@
 // The engine's real start-up parts. A part whose subsystem is not in this build answers
 // E_NOTIMPL, so the run ends with that failure instead of pretending to start.
 #include "host/app_parts.h"
+#include "host/message_manager.h"
 #include "host/module.h"
 
 namespace velmor {
@@ -9,8 +10,7 @@ namespace {
 class CEngineParts final : public AppParts {
  public:
   HRESULT CreateMessageManager(IAppMessageManager** manager) override {
-    *manager = nullptr;
-    return E_NOTIMPL;
+    return velmor::CreateMessageManager(IID_PPV_ARGS(manager));
   }
   HRESULT CreateScriptHost(IScriptControl** host) override {
     *host = nullptr;
@@ -27,6 +27,7 @@ class CEngineParts final : public AppParts {
 };
 
 const ObjectMapEntry kObjectMap[] = {
+    {&CLSID_MessageManager, &CreateMessageManager},
     {nullptr, nullptr},
 };
 

@@ -5,6 +5,25 @@
 
 namespace velmor {
 
+// A native message filter: sees each message of a loop before translation and dispatch.
+class CMessageFilter {
+ public:
+  // TRUE swallows the message.
+  virtual BOOL PreTranslateMessage(MSG* msg) = 0;
+
+ protected:
+  ~CMessageFilter() = default;
+};
+
+// A native idle handler: runs when the queue of a loop runs empty.
+class CIdleHandler {
+ public:
+  virtual BOOL OnIdle() = 0;
+
+ protected:
+  ~CIdleHandler() = default;
+};
+
 class CMessageLoop {
  public:
   CMessageLoop() = default;

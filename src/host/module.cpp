@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "typelib/type_library.h"
+
 namespace velmor {
 namespace {
 
@@ -53,6 +55,7 @@ void CAppModule::Term() {
   }
   for (HWND hwnd : windows)
     if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
+  ReleaseEngineTypeLib();
 }
 
 BOOL CAppModule::AddMessageLoop(CMessageLoop* loop) {

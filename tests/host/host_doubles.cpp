@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "components/component_manager.h"
+
 namespace velmor::test {
 
 std::string Narrow(const wchar_t* text) {
@@ -52,7 +54,14 @@ HRESULT FakeScriptHost::CloseEngine() {
 HRESULT FakeMainWindow::Load(const wchar_t* folder, const wchar_t* path) {
   m_folder = folder;
   m_path = path;
-  m_log.push_back("window.load");
+  // What the component manager serves while the window loads.
+  std::string served;
+  for (const wchar_t* name : {contracts::kMainWindow, contracts::kMsgManagerName,
+                              contracts::kScriptHostName}) {
+    ComPtr<IUnknown> found;
+    served += SUCCEEDED(components::GetService(name, IID_PPV_ARGS(&found))) ? "+" : "-";
+  }
+  m_log.push_back("window.load" + served);
   return m_load;
 }
 

@@ -15,6 +15,20 @@ namespace velmor::test {
 
 using CallLog = std::vector<std::string>;
 
+// The IDispatch part of a dual interface that the start-up sequence never calls.
+template <class I>
+class NoDispatch : public I {
+ public:
+  using ComInterface = I;
+  STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                      UINT*) override {
+    return E_NOTIMPL;
+  }
+};
+
 std::string Narrow(const wchar_t* text);
 
 // A message loop that does not wait for messages: records its run and answers 'result'.
@@ -49,8 +63,8 @@ struct ScriptHostBehaviour {
 };
 
 class FakeScriptHost final
-    : public ComObject<FakeScriptHost, IScriptControl, IJSSubScriptLoader,
-                       Also<IDispatch, IJSSubScriptLoader>, IAppScriptHost> {
+    : public ComObject<FakeScriptHost, IScriptControl, NoDispatch<IJSSubScriptLoader>,
+                       Also<IDispatch, NoDispatch<IJSSubScriptLoader>>, IAppScriptHost> {
  public:
   FakeScriptHost(CallLog& log, const ScriptHostBehaviour& behaviour)
       : m_log(log), m_behaviour(behaviour) {}
@@ -66,14 +80,6 @@ class FakeScriptHost final
   STDMETHODIMP LoadSubScriptFromFile(BSTR, BSTR) override { return E_NOTIMPL; }
   STDMETHODIMP LoadSubScriptFromResource(BSTR, BSTR, BSTR) override { return E_NOTIMPL; }
   STDMETHODIMP LoadSubScriptFromStream(IUnknown*, BSTR) override { return E_NOTIMPL; }
-  // IDispatch (not used by the start-up sequence)
-  STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                      UINT*) override {
-    return E_NOTIMPL;
-  }
   // IAppScriptHost
   HRESULT STDMETHODCALLTYPE CloseEngine() override;
 
@@ -96,7 +102,8 @@ class FakeMainWindow final : public ComObject<FakeMainWindow, IAppMainWindow> {
 
 // A command-line service that records what it is handed.
 class FakeCommandLine final
-    : public ComObject<FakeCommandLine, ICommandLineService, Also<IDispatch, ICommandLineService>> {
+    : public ComObject<FakeCommandLine, NoDispatch<ICommandLineService>,
+                       Also<IDispatch, NoDispatch<ICommandLineService>>> {
  public:
   explicit FakeCommandLine(CallLog& log) : m_log(log) {}
   STDMETHODIMP ParseCommandLine(BSTR line, LONG remote) override;
@@ -110,13 +117,6 @@ class FakeCommandLine final
   STDMETHODIMP argument(LONG, BSTR*) override { return E_NOTIMPL; }
   STDMETHODIMP get_onCommandLine(VARIANT*) override { return E_NOTIMPL; }
   STDMETHODIMP put_onCommandLine(VARIANT) override { return E_NOTIMPL; }
-  STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                      UINT*) override {
-    return E_NOTIMPL;
-  }
   HRESULT parseResult = S_OK;
 
  private:
@@ -125,7 +125,8 @@ class FakeCommandLine final
 
 // A preferences service whose end-of-run call answers a chosen result.
 class FakePreferences final
-    : public ComObject<FakePreferences, IPreferencesService, Also<IDispatch, IPreferencesService>> {
+    : public ComObject<FakePreferences, NoDispatch<IPreferencesService>,
+                       Also<IDispatch, NoDispatch<IPreferencesService>>> {
  public:
   FakePreferences(CallLog& log, HRESULT save) : m_log(log), m_save(save) {}
   STDMETHODIMP SetBoolPref(LPCWSTR, VARIANT_BOOL) override { return E_NOTIMPL; }
@@ -134,13 +135,6 @@ class FakePreferences final
   STDMETHODIMP GetBoolPref(LPCWSTR, VARIANT_BOOL*) override { return E_NOTIMPL; }
   STDMETHODIMP SetIntPref(LPCWSTR, LONG) override { return E_NOTIMPL; }
   STDMETHODIMP ClearPref(LPCWSTR) override { return E_NOTIMPL; }
-  STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                      UINT*) override {
-    return E_NOTIMPL;
-  }
 
  private:
   CallLog& m_log;

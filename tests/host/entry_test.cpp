@@ -1,0 +1,274 @@
+// The entry: single instance across real processes, the hand-off listener's robustness and the
+// debug line of the run result.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "components/component_manager.h"
+#include "host/entry.h"
+#include "host/message_window.h"
+#include "host_doubles.h"
+#include "support/debug_output.h"
+#include "support/resources.h"
+#include "support/test_env.h"
+
+namespace velmor {
+namespace {
+
+constexpr const wchar_t* kConfigOther = L"software\\Velmor\\Config\\Other";
+
+HWND FindListener() {
+  return ::FindWindowExW(HWND_MESSAGE, nullptr, kMessageWindowClass, nullptr);
+}
+
+std::string Field(const std::string& report, const std::string& name) {
+  const size_t at = report.find(name + "=");
+  if (at == std::string::npos) return "<missing>";
+  const size_t start = at + name.size() + 1;
+  return report.substr(start, report.find('\n', start) - start);
+}
+
+class TwoInstancesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(FindListener(), nullptr) << "a listener is left over from another test";
+    m_dir = test::MakeTempDir(L"instances");
+  }
+  std::wstring Probe(const std::wstring& out, const std::wstring& args) {
+    return L"\"" + test::TestBinDir() + L"\\instance_probe.exe\" --out \"" + m_dir + L"\\" + out +
+           L"\" " + args;
+  }
+  std::string Report(const wchar_t* out) { return test::ReadFileText(m_dir + L"\\" + out); }
+  std::wstring m_dir;
+};
+
+TEST_F(TwoInstancesTest, LaterStartForwardsItsWholeCommandLineAndExits) {
+  test::ScopedRegistryValue oneProcess(kConfigOther, L"OneProcess");
+  oneProcess.Delete();
+  HANDLE first = test::StartProcess(Probe(L"a.txt", L"--hold 20000 --wait-remote"));
+  ASSERT_NE(first, nullptr);
+  ASSERT_TRUE(test::PumpUntil([] { return FindListener() != nullptr; }, 15000));
+
+  const std::wstring secondLine = Probe(L"b.txt", L"second-arg \"with space\"");
+  HANDLE second = test::StartProcess(secondLine);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(test::WaitProcess(second, 15000), std::optional<DWORD>(0));
+  EXPECT_EQ(test::WaitProcess(first, 20000), std::optional<DWORD>(0));
+  ::CloseHandle(first);
+  ::CloseHandle(second);
+
+  const std::string a = Report(L"a.txt"), b = Report(L"b.txt");
+  EXPECT_EQ(Field(b, "path"), "forwarded");
+  EXPECT_EQ(Field(b, "created"), "0") << "a later start must not start anything";
+  EXPECT_EQ(Field(a, "path"), "ran");
+  EXPECT_EQ(Field(a, "remote_count"), "1");
+  EXPECT_EQ(Field(a, "remote_flag"), "1");
+  // The whole GetCommandLineW() text of the later start, executable path included.
+  EXPECT_EQ(Field(a, "remote_line"), test::Narrow(secondLine.c_str()));
+  EXPECT_EQ(FindListener(), nullptr);
+}
+
+TEST_F(TwoInstancesTest, WithOneProcessZeroBothRunFully) {
+  test::ScopedRegistryValue oneProcess(kConfigOther, L"OneProcess");
+  oneProcess.SetDword(0);
+  HANDLE first = test::StartProcess(Probe(L"a.txt", L"--hold 2500"));
+  ASSERT_NE(first, nullptr);
+  test::PumpFor(700);
+  EXPECT_EQ(FindListener(), nullptr) << "no listener without the one-process switch";
+  HANDLE second = test::StartProcess(Probe(L"b.txt", L"--hold 200"));
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(test::WaitProcess(second, 15000), std::optional<DWORD>(0));
+  EXPECT_EQ(test::WaitProcess(first, 15000), std::optional<DWORD>(0));
+  ::CloseHandle(first);
+  ::CloseHandle(second);
+  for (const wchar_t* out : {L"a.txt", L"b.txt"}) {
+    const std::string r = Report(out);
+    EXPECT_EQ(Field(r, "path"), "ran");
+    EXPECT_EQ(Field(r, "created"), "1");
+    EXPECT_EQ(Field(r, "remote_count"), "0");
+  }
+}
+
+// The listener of a running instance, in this process, with a recording command-line service.
+class ListenerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(components::Initialize(), S_OK);
+    test::FakeCommandLine* raw = nullptr;
+    ASSERT_EQ(test::FakeCommandLine::CreateObject(&raw, m_log), S_OK);
+    m_service.Attach(raw);
+    components::RegisterObject(contracts::kCommandLine, m_service->GetUnknown());
+    ASSERT_NE(m_listener.CreateListener(), nullptr);
+  }
+  void TearDown() override {
+    m_listener.DestroyWindow();
+    components::UnregisterObject(contracts::kCommandLine);
+    m_service.Reset();
+    components::Shutdown();
+  }
+  LRESULT Send(ULONG_PTR kind, const void* data, DWORD bytes) {
+    COPYDATASTRUCT record{kind, bytes, const_cast<void*>(data)};
+    const LRESULT r =
+        ::SendMessageW(m_listener.m_hWnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record));
+    test::PumpFor(50);
+    return r;
+  }
+
+  test::CallLog m_log;
+  ComPtr<test::FakeCommandLine> m_service;
+  CMessageWindow m_listener;
+};
+
+TEST_F(ListenerTest, IsAMessageOnlyWindowOfItsClass) {
+  EXPECT_EQ(FindListener(), m_listener.m_hWnd);
+  wchar_t name[64];
+  ::GetClassNameW(m_listener.m_hWnd, name, 64);
+  EXPECT_STREQ(name, L"VelmorMessageWindow");
+  EXPECT_EQ(static_cast<DWORD>(::GetWindowLongW(m_listener.m_hWnd, GWL_STYLE)) &
+                (WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN),
+            0x86000000u);
+  WNDCLASSEXW wc{sizeof(wc)};
+  ASSERT_TRUE(::GetClassInfoExW(GetModuleInstance(), L"VelmorMessageWindow", &wc));
+  EXPECT_EQ(wc.style, 0x000Bu);
+}
+
+struct PayloadCase {
+  const char* what;
+  ULONG_PTR kind;
+  std::string bytes;
+  std::vector<std::string> expected;
+};
+
+class ListenerPayloadTest : public ListenerTest,
+                            public ::testing::WithParamInterface<PayloadCase> {};
+
+TEST_P(ListenerPayloadTest, AcknowledgesAndHandsOver) {
+  const PayloadCase& c = GetParam();
+  EXPECT_EQ(Send(c.kind, c.bytes.empty() ? nullptr : c.bytes.data(),
+                 static_cast<DWORD>(c.bytes.size())),
+            TRUE);
+  // Expectations are patterns: how many replacement characters bad bytes become is the
+  // platform's choice.
+  ASSERT_EQ(m_log.size(), c.expected.size()) << c.what;
+  for (size_t i = 0; i < m_log.size(); ++i)
+    EXPECT_THAT(m_log[i], ::testing::MatchesRegex(c.expected[i])) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Payloads, ListenerPayloadTest,
+    ::testing::Values(
+        PayloadCase{"a command line with its NUL", 1, std::string("app.exe -x\0", 11),
+                    {"cmdline.parse:app.exe -x:1", "cmdline.process"}},
+        PayloadCase{"another kind is ignored", 2, std::string("app.exe\0", 8), {}},
+        PayloadCase{"an empty payload", 1, "", {"cmdline.parse::1", "cmdline.process"}},
+        PayloadCase{"no terminating NUL: one is added", 1, "abc",
+                    {"cmdline.parse:abc:1", "cmdline.process"}},
+        PayloadCase{"UTF-8 text", 1, "a \xE6\xB1\x89 b",
+                    {"cmdline.parse:a \\? b:1", "cmdline.process"}},
+        PayloadCase{"bytes that are not UTF-8 become replacement characters", 1,
+                    "x\xFF\xFE\xC0y", {"cmdline.parse:x\\?+y:1", "cmdline.process"}}));
+
+TEST_F(ListenerTest, HandlesAMegabytePayload) {
+  std::string big(1 << 20, 'q');
+  EXPECT_EQ(Send(1, big.data(), static_cast<DWORD>(big.size())), TRUE);
+  ASSERT_EQ(m_log.size(), 2u);
+  EXPECT_EQ(m_log[0].size(), std::string("cmdline.parse::1").size() + big.size());
+}
+
+TEST_F(ListenerTest, ForwardedMessageWithoutBlockIsIgnored) {
+  EXPECT_EQ(::SendMessageW(m_listener.m_hWnd, kForwardedCommandLineMessage, 0, 0), 0);
+  EXPECT_TRUE(m_log.empty());
+}
+
+TEST_F(ListenerTest, SenderFindsTheListenerAndSendsItsOwnCommandLine) {
+  CMessageWindow sender;
+  ASSERT_EQ(sender.OtherInstance(), m_listener.m_hWnd);
+  EXPECT_EQ(sender.SendCommandLine(), S_OK);
+  test::PumpFor(50);
+  ASSERT_EQ(m_log.size(), 2u);
+  EXPECT_EQ(m_log[0], "cmdline.parse:" + test::Narrow(::GetCommandLineW()) + ":1");
+}
+
+TEST_F(ListenerTest, DestroyedListenerIsNoLongerFound) {
+  m_listener.DestroyWindow();
+  CMessageWindow sender;
+  EXPECT_EQ(sender.OtherInstance(), nullptr);
+  EXPECT_EQ(sender.SendCommandLine(), E_FAIL);
+}
+
+struct ResultLineCase {
+  HRESULT result;
+  const wchar_t* line;
+};
+
+TEST(RunResultLine, IsLowerCaseHexWithoutLeadingZeros) {
+  const ResultLineCase cases[] = {{S_OK, L"Velmor Code = 0x0"},
+                                  {E_FAIL, L"Velmor Code = 0x80004005"},
+                                  {S_FALSE, L"Velmor Code = 0x1"},
+                                  {static_cast<HRESULT>(0x800A138F), L"Velmor Code = 0x800a138f"}};
+  for (const auto& c : cases) {
+    wchar_t line[64];
+    FormatRunResultLine(c.result, line, 64);
+    EXPECT_STREQ(line, c.line);
+  }
+}
+
+TEST(Entry, WritesTheRunResultAsADebugLine) {
+  test::ScopedRegistryValue oneProcess(kConfigOther, L"OneProcess");
+  oneProcess.SetDword(0);
+  test::CallLog log;
+  test::FakeParts parts(log);
+  parts.messageManagerResult = E_FAIL;
+  test::DebugOutputCapture capture;
+  const EntryOutcome outcome = EntryMain("", SW_SHOW, parts);
+  EXPECT_EQ(outcome.path, EntryPath::kRan);
+  EXPECT_EQ(outcome.result, E_FAIL);
+  bool found = false;
+  for (const std::string& line : capture.Lines())
+    found = found || line.find("Velmor Code = 0x80004005") != std::string::npos;
+  EXPECT_TRUE(found);
+}
+
+TEST(Entry, RunsTheWholeSequenceAndTearsDown) {
+  test::ScopedRegistryValue oneProcess(kConfigOther, L"OneProcess");
+  oneProcess.Delete();
+  ::SetEnvironmentVariableW(L"VELMOR_TEST_VMNET", nullptr);
+  test::CallLog log;
+  test::FakeParts parts(log);
+  parts.loopResult = 3;
+  const EntryOutcome outcome = EntryMain("-x", SW_SHOW, parts);
+  EXPECT_EQ(outcome.path, EntryPath::kRan);
+  EXPECT_EQ(outcome.result, S_OK);  // the real preferences service's end-of-run answer
+  EXPECT_NE(std::find(log.begin(), log.end(), "loop.run"), log.end());
+  // The network-tools library was started once with 0 and is freed again.
+  wchar_t vmnet[16] = L"";
+  ::GetEnvironmentVariableW(L"VELMOR_TEST_VMNET", vmnet, 16);
+  EXPECT_STREQ(vmnet, L"0");
+  EXPECT_EQ(::GetModuleHandleW(L"vmnet.dll"), nullptr);
+  // The listener existed during the run and is gone afterwards; the runtime is shut down.
+  EXPECT_EQ(FindListener(), nullptr);
+  ComPtr<IServiceManager> manager;
+  EXPECT_EQ(components::GetServiceManager(&manager), E_UNEXPECTED);
+}
+
+// Repeated runs leave no objects, windows or GDI handles behind.
+TEST(Entry, RepeatedRunsLeakNothing) {
+  test::ScopedRegistryValue oneProcess(kConfigOther, L"OneProcess");
+  oneProcess.Delete();
+  auto run = [] {
+    test::CallLog log;
+    test::FakeParts parts(log);
+    EntryMain("", SW_SHOW, parts);
+  };
+  run();  // first-use allocations (window classes, GDI+ caches) happen here
+  const test::ResourceSnapshot before = test::ResourceSnapshot::Take();
+  for (int i = 0; i < 20; ++i) run();
+  EXPECT_EQ(test::ResourceSnapshot::Take(), before);
+  EXPECT_EQ(LiveObjects<test::FakeMessageManager>::Count(), 0);
+  EXPECT_EQ(LiveObjects<test::FakeScriptHost>::Count(), 0);
+  EXPECT_EQ(LiveObjects<test::FakeMainWindow>::Count(), 0);
+}
+
+}  // namespace
+}  // namespace velmor

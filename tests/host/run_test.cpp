@@ -1,0 +1,245 @@
+// The start-up sequence with doubles for the message manager, the script host and the main
+// window: the order of every step, every failure path and the run result.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "components/component_manager.h"
+#include "base/module_instance.h"
+#include "host/module.h"
+#include "host/run.h"
+#include "host_doubles.h"
+#include "support/test_env.h"
+
+namespace velmor {
+namespace {
+
+using test::CallLog;
+
+std::string Units(const wchar_t* text) {
+  std::string units;
+  for (const wchar_t* p = text; *p; ++p) {
+    char u[8];
+    std::snprintf(u, sizeof(u), "%04x", static_cast<unsigned>(*p));
+    units += u;
+  }
+  return units;
+}
+
+const std::string kBoxLoop = "box:" + Units(L"创建消息循环失败！") + ":16";
+const std::string kBoxCmdline = "box:" + Units(L"命令行解析失败！") + ":16";
+const std::string kBoxSkin = "box:" + Units(L"载入皮肤失败！") + ":48";
+
+enum class Prefs { kSucceeds, kAnswersSFalse, kMissing };
+
+struct RunCase {
+  const char* what;
+  std::function<void(test::FakeParts&)> arrange;
+  Prefs prefs;
+  HRESULT expected;
+  std::vector<std::string> log;
+};
+
+const std::vector<std::string> kHead = {
+    "create.msgmgr", "create.script",   "script.add:msgManager", "script.add:cmdlineMgr",
+    "script.load:main.js:[]", "script.run:MainStartup"};
+const std::vector<std::string> kWindowRun = {
+    "create.window", "window.load+++", "cmdline.parse:-demo \"two words\":0", "cmdline.process",
+    "loop.run",      "window.destroy", "script.run:MainShutdown:noresult"};
+
+std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> parts) {
+  std::vector<std::string> all;
+  for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+  return all;
+}
+
+class NotPreferences final : public ComObject<NotPreferences, IUnknown> {};
+
+class RunTest : public ::testing::TestWithParam<RunCase> {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(components::Initialize(), S_OK);
+    Module().Init(EngineObjectMap(), GetModuleInstance(), nullptr);
+  }
+  void TearDown() override {
+    components::UnregisterObject(contracts::kCommandLine);
+    components::UnregisterObject(contracts::kPreferences);
+    Module().Term();
+    components::Shutdown();
+  }
+};
+
+TEST_P(RunTest, FollowsTheStepsInOrder) {
+  const RunCase& c = GetParam();
+  CallLog log;
+  test::FakeParts parts(log);
+  parts.loopResult = 7;
+  ComPtr<test::FakeCommandLine> cmdline;
+  test::FakeCommandLine* rawCmd = nullptr;
+  ASSERT_EQ(test::FakeCommandLine::CreateObject(&rawCmd, log), S_OK);
+  cmdline.Attach(rawCmd);
+  components::RegisterObject(contracts::kCommandLine, cmdline->GetUnknown());
+  ComPtr<IUnknown> prefs;
+  if (c.prefs == Prefs::kMissing) {
+    ASSERT_EQ(NotPreferences::Create(prefs), S_OK);
+  } else {
+    test::FakePreferences* raw = nullptr;
+    ASSERT_EQ(test::FakePreferences::CreateObject(
+                  &raw, log, c.prefs == Prefs::kSucceeds ? S_OK : S_FALSE),
+              S_OK);
+    prefs.Attach(raw->GetUnknown());
+  }
+  components::RegisterObject(contracts::kPreferences, prefs.Get());
+  if (c.arrange) c.arrange(parts);
+
+  const HRESULT hr = velmor::Run("-demo \"two words\"", SW_SHOW, parts);
+
+  EXPECT_EQ(hr, c.expected) << c.what;
+  EXPECT_EQ(log, c.log) << c.what;
+  // Nothing stays registered and no loop stays in the module's table.
+  EXPECT_EQ(Module().GetMessageLoop(), nullptr);
+  for (const wchar_t* name : {contracts::kMainWindow, contracts::kMsgManagerName,
+                              contracts::kScriptHostName}) {
+    ComPtr<IUnknown> found;
+    EXPECT_FAILED(components::GetService(name, IID_PPV_ARGS(&found)));
+  }
+  if (parts.window) {
+    EXPECT_NE(parts.window->m_path.find(L"\\skins\\default\\mainframe.xml"), std::wstring::npos);
+    EXPECT_EQ(parts.window->m_folder + L"\\mainframe.xml", parts.window->m_path);
+  }
+}
+
+void StartupReturns(test::FakeParts& p, VARTYPE vt, LONG value) {
+  p.script.startupType = vt;
+  p.script.startupValue = value;
+}
+
+const RunCase kCases[] = {
+    {"startup returns nothing: the application runs; the preferences result replaces the loop's",
+     nullptr, Prefs::kAnswersSFalse, S_FALSE,
+     Join({kHead, kWindowRun, {"script.close", "prefs.save", "images.empty"}})},
+    {"startup returns true", [](test::FakeParts& p) { StartupReturns(p, VT_BOOL, VARIANT_TRUE); },
+     Prefs::kSucceeds, S_OK,
+     Join({kHead, kWindowRun, {"script.close", "prefs.save", "images.empty"}})},
+    {"without a preferences service the loop's result is the run result", nullptr,
+     Prefs::kMissing, 7, Join({kHead, kWindowRun, {"script.close", "images.empty"}})},
+    {"startup returns false: no window, no MainShutdown",
+     [](test::FakeParts& p) { StartupReturns(p, VT_BOOL, VARIANT_FALSE); }, Prefs::kAnswersSFalse,
+     S_FALSE, Join({kHead, {"script.close", "prefs.save", "images.empty"}})},
+    {"startup returns a number", [](test::FakeParts& p) { StartupReturns(p, VT_I4, 1); },
+     Prefs::kSucceeds, S_OK, Join({kHead, {"script.close", "prefs.save", "images.empty"}})},
+    {"startup returns a string", [](test::FakeParts& p) { StartupReturns(p, VT_BSTR, 0); },
+     Prefs::kSucceeds, S_OK, Join({kHead, {"script.close", "prefs.save", "images.empty"}})},
+    {"the MainStartup call fails", [](test::FakeParts& p) { p.script.startupCall = 0x800A1391; },
+     Prefs::kSucceeds, static_cast<HRESULT>(0x800A1391),
+     Join({kHead, {"script.close", "images.empty"}})},
+    {"main.js cannot be loaded",
+     [](test::FakeParts& p) { p.script.loadMainScript = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND); },
+     Prefs::kSucceeds, HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
+     {"create.msgmgr", "create.script", "script.add:msgManager", "script.add:cmdlineMgr",
+      "script.load:main.js:[]", "script.close", "images.empty"}},
+    {"the script host cannot be created",
+     [](test::FakeParts& p) { p.scriptHostResult = E_NOTIMPL; }, Prefs::kSucceeds, E_NOTIMPL,
+     {"create.msgmgr", "create.script", "images.empty"}},
+    {"the message manager cannot be created",
+     [](test::FakeParts& p) { p.messageManagerResult = E_OUTOFMEMORY; }, Prefs::kSucceeds,
+     E_OUTOFMEMORY, {"create.msgmgr", kBoxLoop}},
+    {"the skin cannot be loaded: message, MainShutdown, normal end",
+     [](test::FakeParts& p) { p.mainWindowLoad = E_FAIL; }, Prefs::kSucceeds, S_OK,
+     Join({kHead,
+           {"create.window", "window.load+++", kBoxSkin, "script.run:MainShutdown:noresult",
+            "script.close", "prefs.save", "images.empty"}})},
+    {"the main window cannot be created",
+     [](test::FakeParts& p) { p.mainWindowResult = E_NOTIMPL; }, Prefs::kAnswersSFalse, S_FALSE,
+     Join({kHead,
+           {"create.window", kBoxSkin, "script.run:MainShutdown:noresult", "script.close",
+            "prefs.save", "images.empty"}})},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, RunTest, ::testing::ValuesIn(kCases));
+
+class RunFailureTest : public RunTest {};
+
+TEST_F(RunFailureTest, LoopAlreadyRegisteredForTheThread) {
+  CallLog log;
+  test::FakeParts parts(log);
+  test::RecordingLoop other(log);
+  ASSERT_TRUE(Module().AddMessageLoop(&other));
+  EXPECT_EQ(velmor::Run("", SW_SHOW, parts), E_FAIL);
+  EXPECT_EQ(log, (std::vector<std::string>{"create.msgmgr", kBoxLoop}));
+  EXPECT_EQ(Module().GetMessageLoop(), &other);
+  Module().RemoveMessageLoop();
+}
+
+TEST_F(RunFailureTest, CommandLineServiceUnavailable) {
+  CallLog log;
+  test::FakeParts parts(log);
+  ComPtr<IUnknown> notService;
+  ASSERT_EQ(NotPreferences::Create(notService), S_OK);
+  components::RegisterObject(contracts::kCommandLine, notService.Get());
+  EXPECT_EQ(velmor::Run("", SW_SHOW, parts), E_FAIL);
+  EXPECT_EQ(log, (std::vector<std::string>{"create.msgmgr", kBoxCmdline}));
+  EXPECT_EQ(Module().GetMessageLoop(), nullptr);
+  EXPECT_EQ(LiveObjects<test::FakeMessageManager>::Count(), 0);
+}
+
+TEST_F(RunFailureTest, ReleasesEverythingItCreated) {
+  CallLog log;
+  {
+    test::FakeParts parts(log);
+    velmor::Run("", SW_SHOW, parts);
+  }
+  EXPECT_EQ(LiveObjects<test::FakeMessageManager>::Count(), 0);
+  EXPECT_EQ(LiveObjects<test::FakeScriptHost>::Count(), 0);
+  EXPECT_EQ(LiveObjects<test::FakeMainWindow>::Count(), 0);
+}
+
+// The skin folder: "skins" beside the module, then the registry's skin name or "default".
+struct SkinCase {
+  const char* what;
+  DWORD type;  // REG_NONE: no value
+  std::wstring data;
+  size_t bytes;  // bytes stored; SIZE_MAX: the whole string with its NUL
+  const wchar_t* expectedTail;
+};
+
+class SkinFolderTest : public ::testing::TestWithParam<SkinCase> {};
+
+TEST_P(SkinFolderTest, ChoosesTheFolder) {
+  const SkinCase& c = GetParam();
+  test::ScopedRegistryValue value(L"Software\\Velmor\\Skin", L"Skin");
+  if (c.type == REG_NONE) {
+    value.Delete();
+  } else {
+    const size_t bytes = c.bytes == SIZE_MAX ? (c.data.size() + 1) * sizeof(wchar_t) : c.bytes;
+    std::wstring buffer = c.data;
+    buffer.resize(bytes / sizeof(wchar_t) + 2, L'\0');
+    value.SetRaw(c.type, buffer.data(), static_cast<DWORD>(bytes));
+  }
+  wchar_t folder[MAX_PATH];
+  EXPECT_TRUE(GetSkinFolder(folder));
+  const std::wstring expected = c.expectedTail[0] == L'C' && c.expectedTail[1] == L':'
+                                    ? std::wstring(c.expectedTail)
+                                    : test::TestBinDir() + c.expectedTail;
+  EXPECT_EQ(std::wstring(folder), expected) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SkinFolderTest,
+    ::testing::Values(
+        SkinCase{"no value", REG_NONE, L"", 0, L"\\skins\\default"},
+        SkinCase{"a name", REG_SZ, L"blue", SIZE_MAX, L"\\skins\\blue"},
+        SkinCase{"expandable, used as stored", REG_EXPAND_SZ, L"%X%", SIZE_MAX, L"\\skins\\%X%"},
+        SkinCase{"empty value leaves the skins folder", REG_SZ, L"", SIZE_MAX, L"\\skins"},
+        SkinCase{"a full path replaces the folder", REG_SZ, L"C:\\skins\\x", SIZE_MAX,
+                 L"C:\\skins\\x"},
+        SkinCase{"not a string", REG_DWORD, L"ab", 4, L"\\skins\\default"},
+        SkinCase{"odd byte length", REG_SZ, L"blue", 9, L"\\skins\\default"},
+        // (the registry itself adds a forgotten NUL when the next character is one)
+        SkinCase{"no terminating NUL", REG_SZ, L"blueX", 8, L"\\skins\\default"},
+        SkinCase{"longer than a path", REG_SZ, std::wstring(300, L'a'), SIZE_MAX,
+                 L"\\skins\\default"}));
+
+}  // namespace
+}  // namespace velmor
