@@ -6,8 +6,8 @@
 
 #include "base/bstr.h"
 #include "base/com_object.h"
-#include "skin/engine_type_info.h"
 #include "skin/text_base_content.h"
+#include "typelib/dual_dispatch.h"
 #include "ui_h.h"
 
 namespace velmor {
@@ -22,36 +22,8 @@ inline HRESULT QueryNode(scITextBaseContent* element, IDOMNode** node) {
 }
 
 template <class Derived, class Base = IDOMNode>
-class IDOMNodeImpl : public Base {
+class IDOMNodeImpl : public DualDispatchImpl<Base> {
  public:
-  using ComInterface = Base;
-
-  // IDispatch
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-    if (count == nullptr) return E_POINTER;
-    *count = 1;
-    return S_OK;
-  }
-  STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
-    if (info == nullptr) return E_POINTER;
-    *info = nullptr;
-    if (index != 0) return DISP_E_BADINDEX;
-    return GetEngineTypeInfo(__uuidof(Base), info);
-  }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
-                             DISPID* ids) override {
-    ComPtr<ITypeInfo> info;
-    RETURN_IF_FAILED(GetEngineTypeInfo(__uuidof(Base), &info));
-    return ::DispGetIDsOfNames(info.Get(), names, count, ids);
-  }
-  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                      EXCEPINFO* exception, UINT* argError) override {
-    ComPtr<ITypeInfo> info;
-    RETURN_IF_FAILED(GetEngineTypeInfo(__uuidof(Base), &info));
-    return ::DispInvoke(static_cast<Base*>(this), info.Get(), id, flags, params, result, exception,
-                        argError);
-  }
-
   // IDOMNode
   STDMETHODIMP get_nodeName(BSTR* name) override {
     if (name == nullptr) return E_POINTER;

@@ -9,6 +9,7 @@
 #include "skin/prototype.h"
 #include "skin_doubles.h"
 #include "support/test_env.h"
+#include "typelib/type_library.h"
 
 namespace velmor {
 namespace {
@@ -788,6 +789,7 @@ TEST_F(ContentTest, NodeDispatchUsesTheEngineTypeLibrary) {
   const HINSTANCE saved = GetModuleInstance();
   HMODULE ui = ::LoadLibraryW((test::DistDir() + L"\\ui.dll").c_str());
   ASSERT_NE(ui, nullptr);
+  ReleaseEngineTypeLib();
   SetModuleInstance(ui);
   ComPtr<scIContent> e = Create(Prototype(L"timepicker"));
   ComPtr<IDispatch> dispatch;
@@ -809,6 +811,7 @@ TEST_F(ContentTest, NodeDispatchUsesTheEngineTypeLibrary) {
   ComPtr<ITypeInfo> info;
   EXPECT_EQ(dispatch->GetTypeInfo(0, 0, &info), S_OK);
   EXPECT_EQ(dispatch->GetTypeInfo(1, 0, &info), DISP_E_BADINDEX);
+  ReleaseEngineTypeLib();
   SetModuleInstance(saved);
   ::FreeLibrary(ui);
   e->Destroy();
