@@ -81,6 +81,14 @@ TEST_F(ContentTest, AttrValueIsCaseRulesDependOnTheLayer) {
       {L"number", [] { return Int(5); }, true},
       {L"number", [] { return Int(6); }, false},
       {L"number", [] { return Text(L"5"); }, false},
+      {L"number",
+       [] {
+         Var v;  // equal as a number, but of another type
+         V_VT(&v) = VT_R8;
+         V_R8(&v) = 5.0;
+         return v;
+       },
+       false},
       {L"shadowed", [] { return Text(L"Proto"); }, false},
       {L"shadowed", [] { return Text(L"live"); }, true},
       {L"missing", [] { return Text(L""); }, false},
