@@ -3,6 +3,7 @@
 #include "host/app_parts.h"
 #include "host/message_manager.h"
 #include "host/module.h"
+#include "images/image_manager.h"
 
 namespace velmor {
 namespace {
@@ -20,7 +21,7 @@ class CEngineParts final : public AppParts {
     *window = nullptr;
     return E_NOTIMPL;
   }
-  void EmptyImageCache() override {}
+  void EmptyImageCache() override { velmor::EmptyImageCache(); }
   void ShowMessage(const wchar_t* text, UINT icon) override {
     ::MessageBoxW(nullptr, text, L"Velmor", icon);
   }

@@ -1,0 +1,121 @@
+#include "images/image_manager.h"
+
+#include <shlwapi.h>
+
+#include <new>
+
+#include "base/module_instance.h"
+
+namespace velmor {
+namespace {
+
+CImageManager* g_manager = nullptr;
+
+}  // namespace
+
+CImageManager::~CImageManager() { EmptyCache(); }
+
+bool ResolveImagePath(const wchar_t* path, wchar_t* buffer) {
+  if (path == nullptr || buffer == nullptr) return false;
+  if (::PathIsRootW(path)) {
+    if (::wcslen(path) >= MAX_PATH) return false;
+    ::wcscpy(buffer, path);
+    return true;
+  }
+  // Appending an absolute path replaces the folder, so full paths pass through unchanged.
+  return GetPathBesideModule(L"skins\\default", buffer, MAX_PATH) &&
+         ::PathAppendW(buffer, path) != FALSE;
+}
+
+Gdiplus::Bitmap* CImageManager::GetImage(const wchar_t* path) {
+  if (path == nullptr) return nullptr;
+  try {
+    const auto it = m_images.find(path);
+    if (it != m_images.end()) return it->second.get();
+  } catch (...) {
+    return nullptr;
+  }
+  return LoadImage(path, true);
+}
+
+Gdiplus::Bitmap* CImageManager::LoadImage(const wchar_t* path, bool cache) {
+  if (path == nullptr) return nullptr;
+  try {
+    const std::wstring key(path);
+    const auto it = m_images.find(key);
+    if (it != m_images.end()) return it->second.get();
+
+    wchar_t file[MAX_PATH] = L"";
+    if (!ResolveImagePath(path, file)) return nullptr;
+    std::unique_ptr<Gdiplus::Bitmap> image(new Gdiplus::Bitmap(file, FALSE));
+    if (!image || image->GetLastStatus() != Gdiplus::Ok) return nullptr;
+    if (!cache) return image.release();
+    Gdiplus::Bitmap* entry = image.get();
+    m_images.emplace(key, std::move(image));
+    return entry;
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+ComPtr<imgIContainer> CImageManager::GetImageContainer(const wchar_t* path) {
+  if (path == nullptr) return nullptr;
+  try {
+    const std::wstring key(path);
+    const auto it = m_containers.find(key);
+    if (it != m_containers.end()) return it->second;
+
+    Gdiplus::Bitmap* image = GetImage(path);
+    if (image == nullptr) return nullptr;
+    ComPtr<imgContainer> container;
+    if (FAILED(imgContainer::CreateObject(container.ReleaseAndGetAddressOf()))) return nullptr;
+    if (FAILED(container->Init(image))) return nullptr;
+    m_containers.emplace(key, container);
+    return container;
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+Gdiplus::Region* CImageManager::FindRegion(const wchar_t* path) const {
+  if (path == nullptr) return nullptr;
+  try {
+    const auto it = m_regions.find(path);
+    return it != m_regions.end() ? it->second.get() : nullptr;
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+Gdiplus::Region* CImageManager::AddRegion(const wchar_t* path,
+                                          std::unique_ptr<Gdiplus::Region> region) {
+  if (path == nullptr || !region) return nullptr;
+  try {
+    Gdiplus::Region* entry = region.get();
+    const auto [it, inserted] = m_regions.emplace(path, std::move(region));
+    return inserted ? entry : it->second.get();
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+void CImageManager::EmptyCache() {
+  // Containers first: they point into the images.
+  for (auto& [path, container] : m_containers) container->Detach();
+  m_containers.clear();
+  m_regions.clear();
+  m_images.clear();
+}
+
+CImageManager* GetImageManager() {
+  // Never deleted: the process may end after GDI+ has shut down, when deleting GDI+ objects
+  // is no longer allowed. The end of a run empties the caches instead.
+  if (g_manager == nullptr) g_manager = new (std::nothrow) CImageManager;
+  return g_manager;
+}
+
+void EmptyImageCache() {
+  if (g_manager != nullptr) g_manager->EmptyCache();
+}
+
+}  // namespace velmor

@@ -1,0 +1,66 @@
+// The process-wide image manager: decoded skin bitmaps, their animation containers and the
+// window-shape regions made from them, each cached by the path exactly as the skin wrote it
+// (two spellings of one file are two entries). Relative paths are looked up under
+// "skins\default" beside the program, whichever skin the windows come from. Entries stay until
+// the end of the run empties the cache; UI thread only, no locks.
+#pragma once
+#include <windows.h>
+#include <gdiplus.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "base/com_object.h"
+#include "images/img_container.h"
+
+namespace velmor {
+
+class CImageManager {
+ public:
+  CImageManager() = default;
+  CImageManager(const CImageManager&) = delete;
+  CImageManager& operator=(const CImageManager&) = delete;
+  ~CImageManager();
+
+  // The cached image for the path, decoding it on first use; null when the file is missing or
+  // not an image (nothing is reported: callers simply draw nothing).
+  Gdiplus::Bitmap* GetImage(const wchar_t* path);
+  // Decodes the image at 'path'. With 'cache' the entry goes into the cache under the path as
+  // given and stays owned by it; without, the caller owns the returned bitmap (delete it), unless
+  // the path was already cached, in which case the cached entry is returned.
+  Gdiplus::Bitmap* LoadImage(const wchar_t* path, bool cache);
+  // The shared container for the path (a new reference), null when there is no image.
+  ComPtr<imgIContainer> GetImageContainer(const wchar_t* path);
+
+  // Window-shape regions made from images, owned by the cache.
+  Gdiplus::Region* FindRegion(const wchar_t* path) const;
+  // Stores a region under the path and answers the cached one: when the path already has a
+  // region, that first one stays and 'region' is freed. Null on failure.
+  Gdiplus::Region* AddRegion(const wchar_t* path, std::unique_ptr<Gdiplus::Region> region);
+
+  // Frees every image and region and lets go of the containers (which stop animating and
+  // forget their image). Runs at the end of a run, while GDI+ is still up.
+  void EmptyCache();
+
+  size_t ImageCount() const { return m_images.size(); }
+  size_t ContainerCount() const { return m_containers.size(); }
+  size_t RegionCount() const { return m_regions.size(); }
+
+ private:
+  std::map<std::wstring, std::unique_ptr<Gdiplus::Bitmap>> m_images;
+  std::map<std::wstring, ComPtr<imgContainer>> m_containers;
+  std::map<std::wstring, std::unique_ptr<Gdiplus::Region>> m_regions;
+};
+
+// The one manager of the process, created on first use; null only if that allocation failed.
+CImageManager* GetImageManager();
+
+// Empties the manager's caches if it exists (without creating it).
+void EmptyImageCache();
+
+// The file an image path names: relative paths are appended to "skins\default" beside the
+// module; a drive or share root is used as it is. 'buffer' holds MAX_PATH characters.
+bool ResolveImagePath(const wchar_t* path, wchar_t* buffer);
+
+}  // namespace velmor

@@ -1,0 +1,204 @@
+#include "render/image_draw.h"
+
+#include "images/image_manager.h"
+
+namespace velmor {
+namespace {
+
+LONG Width(const RECT& r) { return r.right - r.left; }
+LONG Height(const RECT& r) { return r.bottom - r.top; }
+
+void DrawRectRect(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT& d,
+                  const RECT& s) {
+  graphics->DrawImage(image, Gdiplus::Rect(d.left, d.top, Width(d), Height(d)), s.left, s.top,
+                      Width(s), Height(s), Gdiplus::UnitPixel);
+}
+
+void DrawStretched(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT& d,
+                   const RECT& s) {
+  DrawRectRect(graphics, image, d, s);
+  // GDI+ leaves the right edge of a scaled draw half-covered; repeating the last source column
+  // into the last destination column keeps the element's edge solid.
+  if (Width(d) > 1 && Width(s) > 1) {
+    DrawRectRect(graphics, image, RECT{d.right - 1, d.top, d.right, d.bottom},
+                 RECT{s.right - 1, s.top, s.right, s.bottom});
+  }
+}
+
+void DrawTiled(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT& d, const RECT& s) {
+  // The pattern starts at the origin of the world transform (the element's corner), not at the
+  // destination's corner, so neighbouring tiled areas line up.
+  Gdiplus::TextureBrush brush(image, Gdiplus::WrapModeTile,
+                              Gdiplus::Rect(s.left, s.top, Width(s), Height(s)));
+  if (brush.GetLastStatus() != Gdiplus::Ok) return;
+  graphics->FillRectangle(&brush, Gdiplus::Rect(d.left, d.top, Width(d), Height(d)));
+}
+
+// Places the source's size inside the destination by the placement bits, then cuts what
+// sticks out from both the placed rectangle and the source.
+void DrawNatural(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT& d, RECT s,
+                 UINT flags) {
+  const LONG sw = Width(s), sh = Height(s);
+  LONG x = d.left, y = d.top;
+  if (flags & kDrawCenterH)
+    x = (Width(d) - sw) / 2 + d.left;
+  else if (flags & kDrawRight)
+    x = d.right - sw;
+  if (flags & kDrawCenterV)
+    y = (Height(d) - sh) / 2 + d.top;
+  else if (flags & kDrawBottom)
+    y = d.bottom - sh;
+
+  RECT placed{x, y, x + sw, y + sh};
+  if (placed.left < d.left) {
+    s.left += d.left - placed.left;
+    placed.left = d.left;
+  }
+  if (placed.top < d.top) {
+    s.top += d.top - placed.top;
+    placed.top = d.top;
+  }
+  if (placed.right > d.right) {
+    s.right -= placed.right - d.right;
+    placed.right = d.right;
+  }
+  if (placed.bottom > d.bottom) {
+    s.bottom -= placed.bottom - d.bottom;
+    placed.bottom = d.bottom;
+  }
+  if (Width(placed) <= 0 || Height(placed) <= 0) return;
+  DrawRectRect(graphics, image, placed, s);
+}
+
+}  // namespace
+
+void DrawImage(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT& destination,
+               const RECT& source, UINT flags) {
+  if (graphics == nullptr || image == nullptr) return;
+  if (Width(destination) <= 0 || Height(destination) <= 0 || Width(source) <= 0 ||
+      Height(source) <= 0)
+    return;
+  if (flags == kDrawStretch ||
+      (Width(destination) == Width(source) && Height(destination) == Height(source))) {
+    DrawStretched(graphics, image, destination, source);
+  } else if (flags == kDrawTile) {
+    DrawTiled(graphics, image, destination, source);
+  } else {
+    DrawNatural(graphics, image, destination, source, flags);
+  }
+}
+
+bool DrawImageByPath(Gdiplus::Graphics* graphics, const wchar_t* path, const RECT& destination,
+                     const RECT& source, UINT flags) {
+  CImageManager* manager = GetImageManager();
+  Gdiplus::Bitmap* image = manager != nullptr ? manager->GetImage(path) : nullptr;
+  if (image == nullptr) return false;
+  RECT s = source;
+  if (s.left == 0 && s.top == 0 && s.right == 0 && s.bottom == 0)
+    s = RECT{0, 0, static_cast<LONG>(image->GetWidth()), static_cast<LONG>(image->GetHeight())};
+  DrawImage(graphics, image, destination, s, flags);
+  return true;
+}
+
+void DrawNineGrid(Gdiplus::Graphics* graphics, const RECT& destination, Gdiplus::Image* image,
+                  const NineGridMargins& margins, int frame, int frameCount) {
+  if (graphics == nullptr || image == nullptr) return;
+  const LONG W = static_cast<LONG>(image->GetWidth());
+  const LONG H = static_cast<LONG>(image->GetHeight());
+  if (Width(destination) <= 0 || Height(destination) <= 0 || W <= 0 || H < 1 || frameCount <= 0)
+    return;
+  const LONG n = frameCount, k = frame;
+  const LONG fk = k * H / n, fk1 = (k + 1) * H / n, frameHeight = H / n;
+  const LONG l = destination.left, t = destination.top, r = destination.right,
+             b = destination.bottom;
+  const LONG L = margins.left, R = margins.right, T = margins.top, B = margins.bottom;
+
+  // Corners, always, in this order; they overlap when the destination is smaller than them.
+  DrawImage(graphics, image, RECT{l, t, l + L, t + T}, RECT{0, fk, L, fk + T}, 0);
+  DrawImage(graphics, image, RECT{r - R, t, r, t + T}, RECT{W - R, fk, W, fk + T}, 0);
+  DrawImage(graphics, image, RECT{l, b - B, l + L, b}, RECT{0, fk1 - B, L, fk1}, 0);
+  DrawImage(graphics, image, RECT{r - R, b - B, r, b}, RECT{W - R, fk1 - B, W, fk1}, 0);
+
+  const bool roomAcross = L + R < Width(destination);
+  const bool roomDown = T + B < Height(destination);
+  if (roomAcross) {
+    DrawImage(graphics, image, RECT{l + L, t, r - R, t + T}, RECT{L, fk, W - R, fk + T},
+              kDrawStretch);
+    DrawImage(graphics, image, RECT{l + L, b - B, r - R, b}, RECT{L, fk1 - B, W - R, fk1},
+              kDrawStretch);
+  }
+  if (roomDown) {
+    DrawImage(graphics, image, RECT{l, t + T, l + L, b - B},
+              RECT{0, fk + T, L, fk + frameHeight - B}, kDrawStretch);
+    DrawImage(graphics, image, RECT{r - R, t + T, r, b - B},
+              RECT{W - R, fk + T, W, fk + frameHeight - B}, kDrawStretch);
+  }
+  if (roomAcross && roomDown) {
+    DrawImage(graphics, image, RECT{l + L, t + T, r - R, b - B},
+              RECT{L, fk + T, W - R, fk + frameHeight - B}, kDrawStretch);
+  }
+}
+
+bool DrawNineGridByPath(Gdiplus::Graphics* graphics, const RECT& destination, const wchar_t* path,
+                        const NineGridMargins& margins, int frame, int frameCount) {
+  CImageManager* manager = GetImageManager();
+  Gdiplus::Bitmap* image = manager != nullptr ? manager->GetImage(path) : nullptr;
+  if (image == nullptr) return false;
+  DrawNineGrid(graphics, destination, image, margins, frame, frameCount);
+  return true;
+}
+
+std::unique_ptr<Gdiplus::Region> BuildRegionFromBitmap(Gdiplus::Bitmap* image,
+                                                       Gdiplus::ARGB clippingColour) {
+  if (image == nullptr) return nullptr;
+  try {
+    const INT width = static_cast<INT>(image->GetWidth());
+    const INT height = static_cast<INT>(image->GetHeight());
+    Gdiplus::GraphicsPath path(Gdiplus::FillModeAlternate);
+
+    // One locked read of the whole bitmap instead of a call per pixel; a bitmap that cannot be
+    // locked is read pixel by pixel, where a failed read counts as opaque black.
+    Gdiplus::BitmapData data{};
+    const Gdiplus::Rect all(0, 0, width, height);
+    const bool locked = width > 0 && height > 0 &&
+                        image->LockBits(&all, Gdiplus::ImageLockModeRead,
+                                        PixelFormat32bppARGB, &data) == Gdiplus::Ok;
+    auto pixel = [&](INT x, INT y) -> Gdiplus::ARGB {
+      if (locked) {
+        const auto* row = static_cast<const BYTE*>(data.Scan0) + static_cast<ptrdiff_t>(y) * data.Stride;
+        return reinterpret_cast<const Gdiplus::ARGB*>(row)[x];
+      }
+      Gdiplus::Color colour;
+      if (image->GetPixel(x, y, &colour) != Gdiplus::Ok) return 0xFF000000;
+      return colour.GetValue();
+    };
+
+    for (INT y = 0; y < height; ++y) {
+      INT x = 0;
+      while (x < width) {
+        while (x < width && pixel(x, y) == clippingColour) ++x;
+        const INT start = x;
+        while (x < width && pixel(x, y) != clippingColour) ++x;
+        if (x > start) path.AddRectangle(Gdiplus::Rect(start, y, x - start, 1));
+      }
+    }
+    if (locked) image->UnlockBits(&data);
+
+    std::unique_ptr<Gdiplus::Region> region(new Gdiplus::Region(&path));
+    if (region->GetLastStatus() != Gdiplus::Ok) return nullptr;
+    return region;
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+Gdiplus::Region* CreateRegionFromImage(const wchar_t* path, Gdiplus::ARGB clippingColour) {
+  CImageManager* manager = GetImageManager();
+  if (manager == nullptr || path == nullptr) return nullptr;
+  if (Gdiplus::Region* cached = manager->FindRegion(path)) return cached;
+  Gdiplus::Bitmap* image = manager->GetImage(path);
+  if (image == nullptr) return nullptr;
+  return manager->AddRegion(path, BuildRegionFromBitmap(image, clippingColour));
+}
+
+}  // namespace velmor

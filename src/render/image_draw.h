@@ -1,0 +1,64 @@
+// Drawing skin bitmaps into element rectangles (natural size, stretched, tiled, nine-grid) and
+// making window-shape regions from bitmaps in which one colour means "outside".
+//
+// The drawing functions take the paint's Graphics with its world transform already translated to
+// the element, so rectangles are in the element's own coordinates; tiles are anchored at that
+// origin. Nothing is clipped: callers pass rectangles inside (0, 0, width, height).
+#pragma once
+#include <windows.h>
+#include <gdiplus.h>
+
+#include <memory>
+
+namespace velmor {
+
+// Drawing flags: stretch and tile are exclusive values; otherwise the image keeps its size and
+// the placement bits say where it sits (none = top-left).
+enum ImageDrawFlags : UINT {
+  kDrawCenterH = 1,
+  kDrawRight = 2,
+  kDrawCenterV = 4,
+  kDrawBottom = 8,
+  kDrawStretch = 16,
+  kDrawTile = 32,
+};
+
+// Nine-grid margins in pixels of the source image.
+struct NineGridMargins {
+  LONG left = 0;
+  LONG top = 0;
+  LONG right = 0;
+  LONG bottom = 0;
+};
+
+// Draws the 'source' part of 'image' into 'destination' (element coordinates). Empty source or
+// destination rectangles draw nothing.
+void DrawImage(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT& destination,
+               const RECT& source, UINT flags);
+
+// The same with the image from the image cache; an all-zero source means the whole image.
+// False when the image cannot be had (nothing drawn).
+bool DrawImageByPath(Gdiplus::Graphics* graphics, const wchar_t* path, const RECT& destination,
+                     const RECT& source, UINT flags);
+
+// Corners at natural size, always (overlapping when the destination is smaller than the
+// margins); edges and centre stretched only where there is room between the corners. The image
+// may hold 'frameCount' frames stacked vertically, of which 'frame' is drawn.
+void DrawNineGrid(Gdiplus::Graphics* graphics, const RECT& destination, Gdiplus::Image* image,
+                  const NineGridMargins& margins, int frame = 0, int frameCount = 1);
+bool DrawNineGridByPath(Gdiplus::Graphics* graphics, const RECT& destination, const wchar_t* path,
+                        const NineGridMargins& margins, int frame = 0, int frameCount = 1);
+
+// The region of the pixels of 'image' whose ARGB value differs from 'clippingColour' (exact
+// 32-bit comparison, alpha included), one rectangle per run of such pixels in a row. Not cached.
+std::unique_ptr<Gdiplus::Region> BuildRegionFromBitmap(Gdiplus::Bitmap* image,
+                                                       Gdiplus::ARGB clippingColour);
+
+// The shape region of the image at 'path', built once per path and kept in the image manager
+// (owned there: clone it before changing it). 'clippingColour' is a GDI+ ARGB value
+// (0xAARRGGBB), not the skin colour parser's 0xAABBGGRR: convert before calling. The first colour
+// asked for with a path wins; later calls get the cached region whatever colour they pass.
+// Null when the image cannot be had.
+Gdiplus::Region* CreateRegionFromImage(const wchar_t* path, Gdiplus::ARGB clippingColour);
+
+}  // namespace velmor

@@ -1,0 +1,235 @@
+// The dispatch bridge: how scripts reach every native object. Each scriptable class has an
+// interface table of script interfaces; names are looked up in its expandos first, then in the
+// interfaces in table order, and the interface's position rides in the top four bits of the
+// dispatch ID. Scripts may add expandos to native objects and define accessor properties
+// (IJSObject) whose getters and setters are script functions called with the object as 'this'.
+#pragma once
+#include <windows.h>
+#include <dispex.h>
+
+#include <map>
+#include <string>
+
+#include "base/com_object.h"
+#include "ui_h.h"
+
+namespace velmor {
+
+// One entry of an interface table: an interface of the object itself, found by QueryInterface
+// on its identity, or a dispatch pointer the object holds (which may be absent).
+struct DispInterfaceEntry {
+  const IID* iid;  // null only for a held pointer without an interface identifier
+  HRESULT (*held)(IUnknown* identity, IDispatch** out);  // null: the object's own interface
+};
+
+struct DispInterfaceTable {
+  const DispInterfaceEntry* entries;
+  size_t count;  // at most 14
+};
+
+inline constexpr DISPID kDispIdGetOwnProperty = 1;
+inline constexpr DISPID kDispIdDefineOwnProperty = 2;
+inline constexpr DISPID kFirstExpandoId = 3;
+
+// IJSObject with the bridge's own virtual operations after it.
+struct scIJSObject : public IJSObject {
+  virtual HRESULT STDMETHODCALLTYPE CallGetter(BSTR name, VARIANT* result) = 0;
+  virtual HRESULT STDMETHODCALLTYPE CallSetter(BSTR name, VARIANT* value) = 0;
+  virtual HRESULT STDMETHODCALLTYPE BeforeExpandoSet(BSTR name, VARIANT* value) = 0;
+  virtual HRESULT STDMETHODCALLTYPE AfterExpandoSet(BSTR name, VARIANT* value) = 0;
+};
+
+// The state and common code every scriptable native object embeds.
+class IDispatchExImplBase {
+ public:
+  explicit IDispatchExImplBase(const DispInterfaceTable& table) : m_table(table) {}
+  IDispatchExImplBase(const IDispatchExImplBase&) = delete;
+  IDispatchExImplBase& operator=(const IDispatchExImplBase&) = delete;
+  ~IDispatchExImplBase();
+
+  // The object this state belongs to: its identity (passed to script functions as 'this') and
+  // its IJSObject face. Neither is owned.
+  void Bind(IUnknown* identity, scIJSObject* self) {
+    m_identity = identity;
+    m_self = self;
+  }
+
+  // IDispatch / IDispatchEx
+  HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids);
+  HRESULT Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
+                 VARIANT* result, EXCEPINFO* excep, UINT* argErr);
+  HRESULT GetDispID(BSTR name, DWORD grfdex, DISPID* id);
+  HRESULT InvokeEx(DISPID id, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                   EXCEPINFO* excep, IServiceProvider* caller);
+  HRESULT DeleteMemberByName(BSTR name, DWORD grfdex);
+  HRESULT DeleteMemberByDispID(DISPID id);
+  HRESULT GetMemberName(DISPID id, BSTR* name);
+
+  // IJSObject
+  HRESULT GetOwnProperty(BSTR name, IDispatch** desc);
+  HRESULT DefineOwnProperty(BSTR name, IDispatch* desc, VARIANT_BOOL shouldThrow);
+  HRESULT CallGetter(BSTR name, VARIANT* result);
+  HRESULT CallSetter(BSTR name, VARIANT* value);
+
+  // Type information of a face: the IJSObject face is described by IJSObject, the IDispatchEx
+  // face by the first interface of the table (IJSObject when the table is empty).
+  HRESULT GetTypeInfo(UINT index, bool jsObjectFace, ITypeInfo** info);
+
+  // The expando identifier of a name, created when missing.
+  HRESULT EnsureExpando(const std::wstring& name, DISPID* id);
+
+ private:
+  HRESULT LookupName(const wchar_t* name, DISPID* id);
+  HRESULT ResolveEntry(size_t position, IDispatch** out);
+  HRESULT InvokeNative(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
+                       VARIANT* result, EXCEPINFO* excep, UINT* argErr);
+  HRESULT InvokeExpando(DISPID id, REFIID riid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* excep);
+  HRESULT CallWithThis(IDispatch* function, DISPPARAMS* params, VARIANT* result,
+                       EXCEPINFO* excep);
+  const std::wstring* NameOf(DISPID id) const;
+
+  const DispInterfaceTable& m_table;
+  IUnknown* m_identity = nullptr;
+  scIJSObject* m_self = nullptr;
+  std::map<std::wstring, DISPID> m_names;
+  std::map<DISPID, VARIANT> m_values;
+  std::map<DISPID, ComPtr<IDispatch>> m_defined;
+  DISPID m_next = kFirstExpandoId;
+
+  friend HRESULT CallFunctionWithThis(IDispatch*, IUnknown*, DISPPARAMS*, VARIANT*, EXCEPINFO*);
+};
+
+// Calls a function object with 'self' as 'this' (script functions answer IDispatchEx); a plain
+// IDispatch function is called without it.
+HRESULT CallFunctionWithThis(IDispatch* function, IUnknown* self, DISPPARAMS* params,
+                             VARIANT* result, EXCEPINFO* excep);
+
+// The IDispatchEx face of a scriptable class. Derived provides:
+//   IDispatchExImplBase& Bridge();
+template <class Derived>
+class IDispatchExImpl : public IDispatchEx {
+ public:
+  using ComInterface = IDispatchEx;
+
+  STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+    if (count == nullptr) return E_POINTER;
+    *count = 1;
+    return S_OK;
+  }
+  STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
+  STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
+                             DISPID* ids) override {
+    return B().GetIDsOfNames(riid, names, count, lcid, ids);
+  }
+  STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
+                      VARIANT* result, EXCEPINFO* excep, UINT* argErr) override {
+    return B().Invoke(id, riid, lcid, flags, params, result, excep, argErr);
+  }
+  STDMETHODIMP GetDispID(BSTR name, DWORD grfdex, DISPID* id) override {
+    return B().GetDispID(name, grfdex, id);
+  }
+  STDMETHODIMP InvokeEx(DISPID id, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* excep, IServiceProvider* caller) override {
+    return B().InvokeEx(id, lcid, flags, params, result, excep, caller);
+  }
+  STDMETHODIMP DeleteMemberByName(BSTR name, DWORD grfdex) override {
+    return B().DeleteMemberByName(name, grfdex);
+  }
+  STDMETHODIMP DeleteMemberByDispID(DISPID id) override { return B().DeleteMemberByDispID(id); }
+  STDMETHODIMP GetMemberProperties(DISPID, DWORD, DWORD*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetMemberName(DISPID id, BSTR* name) override { return B().GetMemberName(id, name); }
+  STDMETHODIMP GetNextDispID(DWORD, DISPID, DISPID*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetNameSpaceParent(IUnknown**) override { return E_NOTIMPL; }
+
+ private:
+  IDispatchExImplBase& B() { return static_cast<Derived*>(this)->Bridge(); }
+};
+
+// The IJSObject face (property descriptors) of a scriptable class.
+template <class Derived>
+class IDispatchImplEx : public scIJSObject {
+ public:
+  using ComInterface = IJSObject;
+
+  STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+    if (count == nullptr) return E_POINTER;
+    *count = 1;
+    return S_OK;
+  }
+  STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
+  STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
+                             DISPID* ids) override {
+    return B().GetIDsOfNames(riid, names, count, lcid, ids);
+  }
+  STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
+                      VARIANT* result, EXCEPINFO* excep, UINT* argErr) override {
+    return B().Invoke(id, riid, lcid, flags, params, result, excep, argErr);
+  }
+  STDMETHODIMP GetOwnProperty(BSTR name, IDispatch** desc) override {
+    return B().GetOwnProperty(name, desc);
+  }
+  STDMETHODIMP DefineOwnProperty(BSTR name, IDispatch* desc, VARIANT_BOOL shouldThrow) override {
+    return B().DefineOwnProperty(name, desc, shouldThrow);
+  }
+  HRESULT STDMETHODCALLTYPE CallGetter(BSTR name, VARIANT* result) override {
+    return B().CallGetter(name, result);
+  }
+  HRESULT STDMETHODCALLTYPE CallSetter(BSTR name, VARIANT* value) override {
+    return B().CallSetter(name, value);
+  }
+  HRESULT STDMETHODCALLTYPE BeforeExpandoSet(BSTR, VARIANT*) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE AfterExpandoSet(BSTR, VARIANT*) override { return S_OK; }
+
+ private:
+  IDispatchExImplBase& B() { return static_cast<Derived*>(this)->Bridge(); }
+};
+
+template <class Derived>
+STDMETHODIMP IDispatchExImpl<Derived>::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+  return B().GetTypeInfo(index, false, info);
+}
+template <class Derived>
+STDMETHODIMP IDispatchImplEx<Derived>::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+  return B().GetTypeInfo(index, true, info);
+}
+
+// A plain scriptable object with no native members: everything on it is an expando. Used as a
+// property descriptor.
+class CEmptyDispatchEx final
+    : public ComObject<CEmptyDispatchEx, IDispatchExImpl<CEmptyDispatchEx>,
+                       Also<IDispatch, IDispatchExImpl<CEmptyDispatchEx>>,
+                       IDispatchImplEx<CEmptyDispatchEx>> {
+ public:
+  CEmptyDispatchEx();
+  IDispatchExImplBase& Bridge() { return m_bridge; }
+
+ private:
+  IDispatchExImplBase m_bridge;
+};
+
+// A function object standing for one native method or property accessor of an interface. It
+// is called with its target object as the first argument (directly or through "call").
+class CDispFunction final : public ComObject<CDispFunction, IDispatch> {
+ public:
+  static constexpr WORD kMethod = DISPATCH_METHOD;
+  static constexpr WORD kGet = DISPATCH_PROPERTYGET;
+  static constexpr WORD kPut = DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF;
+
+  CDispFunction(WORD kind, const IID& iid, std::wstring name)
+      : m_kind(kind), m_iid(iid), m_name(std::move(name)) {}
+
+  STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
+                             DISPID* ids) override;
+  STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
+                      VARIANT* result, EXCEPINFO* excep, UINT* argErr) override;
+
+ private:
+  WORD m_kind;
+  IID m_iid;
+  std::wstring m_name;
+};
+
+}  // namespace velmor

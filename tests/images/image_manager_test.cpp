@@ -1,0 +1,169 @@
+// The process-wide image cache: keyed by the path as written, relative paths under
+// "skins\default" beside the program, nothing reported for files that are not images.
+#include <gtest/gtest.h>
+
+#include <shlwapi.h>
+
+#include "image_test_support.h"
+#include "images/image_manager.h"
+#include "support/test_env.h"
+
+namespace velmor {
+namespace {
+
+class ImageManagerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_manager = GetImageManager();
+    ASSERT_NE(m_manager, nullptr);
+    m_manager->EmptyCache();
+  }
+  void TearDown() override { m_manager->EmptyCache(); }
+  CImageManager* m_manager = nullptr;
+};
+
+TEST_F(ImageManagerTest, IsOneObjectPerProcess) { EXPECT_EQ(GetImageManager(), m_manager); }
+
+TEST_F(ImageManagerTest, DecodesEachPathOnceAndKeepsIt) {
+  const std::wstring path = test::ImageFixture(L"grad10.png");
+  Gdiplus::Bitmap* image = m_manager->GetImage(path.c_str());
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(image->GetWidth(), 10u);
+  EXPECT_EQ(image->GetHeight(), 10u);
+  Gdiplus::Color colour;
+  ASSERT_EQ(image->GetPixel(3, 7, &colour), Gdiplus::Ok);
+  EXPECT_EQ(colour.GetValue(), test::PositionColour(3, 7));
+  EXPECT_EQ(m_manager->GetImage(path.c_str()), image);
+  EXPECT_EQ(m_manager->LoadImage(path.c_str(), true), image);
+  EXPECT_EQ(m_manager->LoadImage(path.c_str(), false), image);  // cached entry wins
+  EXPECT_EQ(m_manager->ImageCount(), 1u);
+}
+
+TEST_F(ImageManagerTest, TwoSpellingsOfOneFileDecodeTwice) {
+  const std::wstring plain = test::ImageFixture(L"grad10.png");
+  const std::wstring dotted = test::ImageFixture(L".\\grad10.png");
+  Gdiplus::Bitmap* a = m_manager->GetImage(plain.c_str());
+  Gdiplus::Bitmap* b = m_manager->GetImage(dotted.c_str());
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr);
+  EXPECT_NE(a, b);
+  EXPECT_EQ(m_manager->ImageCount(), 2u);
+  // Keys are case-sensitive too.
+  std::wstring upper = plain;
+  upper.replace(upper.size() - 10, 10, L"GRAD10.PNG");
+  Gdiplus::Bitmap* c = m_manager->GetImage(upper.c_str());
+  if (c != nullptr) {  // found only where the file system ignores case
+    EXPECT_NE(c, a);
+    EXPECT_EQ(m_manager->ImageCount(), 3u);
+  }
+}
+
+TEST_F(ImageManagerTest, MissingAndUndecodableFilesGiveNothingAndAreNotCached) {
+  const std::wstring cases[] = {
+      test::ImageFixture(L"no-such.png"), test::ImageFixture(L"not_an_image.png"),
+      test::ImageFixture(L"make_fixtures.sh"), L"test-images\\no-such.png", L"", L"C:\\",
+  };
+  for (const std::wstring& path : cases) {
+    EXPECT_EQ(m_manager->GetImage(path.c_str()), nullptr);
+    EXPECT_EQ(m_manager->LoadImage(path.c_str(), false), nullptr);
+    EXPECT_EQ(m_manager->GetImageContainer(path.c_str()), nullptr);
+  }
+  EXPECT_EQ(m_manager->GetImage(nullptr), nullptr);
+  EXPECT_EQ(m_manager->GetImageContainer(nullptr), nullptr);
+  EXPECT_EQ(m_manager->ImageCount(), 0u);
+  EXPECT_EQ(m_manager->ContainerCount(), 0u);
+}
+
+TEST_F(ImageManagerTest, RelativePathsResolveUnderTheDefaultSkinBesideTheProgram) {
+  wchar_t resolved[MAX_PATH];
+  ASSERT_TRUE(ResolveImagePath(L"test-images\\grad10.png", resolved));
+  const std::wstring expected = test::TestBinDir() + L"\\skins\\default\\test-images\\grad10.png";
+  EXPECT_EQ(std::wstring(resolved), expected);
+  ASSERT_TRUE(ResolveImagePath(L"\\test-images\\grad10.png", resolved));
+  EXPECT_EQ(std::wstring(resolved), expected);
+  // A full path passes through; a root is used as it is.
+  const std::wstring full = test::ImageFixture(L"grad10.png");
+  ASSERT_TRUE(ResolveImagePath(full.c_str(), resolved));
+  EXPECT_EQ(std::wstring(resolved), full);
+  ASSERT_TRUE(ResolveImagePath(L"C:\\", resolved));
+  EXPECT_EQ(std::wstring(resolved), L"C:\\");
+
+  Gdiplus::Bitmap* image = m_manager->GetImage(L"test-images\\grad10.png");
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(image->GetWidth(), 10u);
+  // The file exists in skins\other, but images are only looked up under skins\default.
+  ASSERT_TRUE(::PathFileExistsW(
+      (test::TestBinDir() + L"\\skins\\other\\test-images\\only-in-other.png").c_str()));
+  EXPECT_EQ(m_manager->GetImage(L"test-images\\only-in-other.png"), nullptr);
+  EXPECT_EQ(m_manager->GetImage(L"..\\other\\test-images\\only-in-other.png") != nullptr, true)
+      << "a path may still climb out of the default skin explicitly";
+}
+
+TEST_F(ImageManagerTest, UncachedLoadsBelongToTheCaller) {
+  const std::wstring path = test::ImageFixture(L"opaque7x3.bmp");
+  std::unique_ptr<Gdiplus::Bitmap> mine(m_manager->LoadImage(path.c_str(), false));
+  ASSERT_TRUE(mine);
+  EXPECT_EQ(mine->GetWidth(), 7u);
+  EXPECT_EQ(m_manager->ImageCount(), 0u);
+  Gdiplus::Bitmap* cached = m_manager->GetImage(path.c_str());
+  EXPECT_NE(cached, mine.get());
+  EXPECT_EQ(m_manager->ImageCount(), 1u);
+}
+
+TEST_F(ImageManagerTest, ContainersAreSharedPerPath) {
+  const std::wstring path = test::ImageFixture(L"loop2.gif");
+  ComPtr<imgIContainer> a = m_manager->GetImageContainer(path.c_str());
+  ComPtr<imgIContainer> b = m_manager->GetImageContainer(path.c_str());
+  ASSERT_TRUE(a);
+  EXPECT_EQ(a.Get(), b.Get());
+  Gdiplus::Bitmap* image = nullptr;
+  ASSERT_EQ(a->GetImage(&image), S_OK);
+  EXPECT_EQ(image, m_manager->GetImage(path.c_str()));
+  EXPECT_EQ(m_manager->ContainerCount(), 1u);
+  EXPECT_EQ(m_manager->ImageCount(), 1u);
+  // A container made first decodes the image into the same cache entry the drawing uses.
+  const std::wstring still = test::ImageFixture(L"grad10.png");
+  ComPtr<imgIContainer> c = m_manager->GetImageContainer(still.c_str());
+  ASSERT_TRUE(c);
+  ASSERT_EQ(c->GetImage(&image), S_OK);
+  EXPECT_EQ(image, m_manager->GetImage(still.c_str()));
+  EXPECT_EQ(m_manager->ImageCount(), 2u);
+}
+
+TEST_F(ImageManagerTest, EmptyingFreesEverythingAndDetachesContainersStillHeld) {
+  const long before = LiveObjects<imgContainer>::Count();
+  const std::wstring path = test::ImageFixture(L"grad10.png");
+  ComPtr<imgIContainer> held = m_manager->GetImageContainer(path.c_str());
+  ASSERT_TRUE(held);
+  m_manager->GetImageContainer(test::ImageFixture(L"loop2.gif").c_str());
+  m_manager->AddRegion(path.c_str(), std::make_unique<Gdiplus::Region>());
+  EXPECT_EQ(LiveObjects<imgContainer>::Count(), before + 2);
+
+  EmptyImageCache();
+  EXPECT_EQ(m_manager->ImageCount(), 0u);
+  EXPECT_EQ(m_manager->ContainerCount(), 0u);
+  EXPECT_EQ(m_manager->RegionCount(), 0u);
+  EXPECT_EQ(m_manager->FindRegion(path.c_str()), nullptr);
+  EXPECT_EQ(LiveObjects<imgContainer>::Count(), before + 1);
+  // The one still held no longer points at a freed image.
+  UINT width = 0;
+  EXPECT_EQ(held->GetWidth(&width), E_UNEXPECTED);
+  held.Reset();
+  EXPECT_EQ(LiveObjects<imgContainer>::Count(), before);
+  // The cache fills again afterwards.
+  EXPECT_NE(m_manager->GetImage(path.c_str()), nullptr);
+}
+
+TEST_F(ImageManagerTest, TheFirstRegionStoredForAPathStays) {
+  auto first = std::make_unique<Gdiplus::Region>(Gdiplus::Rect(0, 0, 2, 2));
+  Gdiplus::Region* kept = first.get();
+  EXPECT_EQ(m_manager->AddRegion(L"a.png", std::move(first)), kept);
+  EXPECT_EQ(m_manager->AddRegion(L"a.png", std::make_unique<Gdiplus::Region>()), kept);
+  EXPECT_EQ(m_manager->FindRegion(L"a.png"), kept);
+  EXPECT_EQ(m_manager->FindRegion(L"A.png"), nullptr);
+  EXPECT_EQ(m_manager->AddRegion(L"b.png", nullptr), nullptr);
+  EXPECT_EQ(m_manager->RegionCount(), 1u);
+}
+
+}  // namespace
+}  // namespace velmor

@@ -1,0 +1,90 @@
+#include "image_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include "images/image_manager.h"
+
+namespace velmor::test {
+namespace {
+
+// GDI+ for the whole process; the image cache is emptied before it shuts down, as at the end
+// of a run.
+class GdiplusEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    Gdiplus::GdiplusStartupInput input;
+    ASSERT_EQ(Gdiplus::GdiplusStartup(&m_token, &input, nullptr), Gdiplus::Ok);
+  }
+  void TearDown() override {
+    EmptyImageCache();
+    Gdiplus::GdiplusShutdown(m_token);
+  }
+
+ private:
+  ULONG_PTR m_token = 0;
+};
+
+::testing::Environment* const g_gdiplus =
+    ::testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
+
+// Scratch surface for region queries.
+Gdiplus::Graphics* ScratchGraphics() {
+  static Gdiplus::Bitmap* bitmap = new Gdiplus::Bitmap(1, 1, PixelFormat32bppARGB);
+  static Gdiplus::Graphics* graphics = new Gdiplus::Graphics(bitmap);
+  return graphics;
+}
+
+}  // namespace
+
+std::wstring ImageFixture(const wchar_t* name) {
+  // The fixtures folder is a Unix path; Wine maps the Unix root to drive Z:.
+  const std::string unix = VELMOR_FIXTURES;
+  std::wstring path = L"Z:";
+  for (char c : unix) path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+  path += L"\\images\\";
+  path += name;
+  return path;
+}
+
+std::unique_ptr<Gdiplus::Bitmap> MakeBitmap(int width, int height,
+                                            const std::function<Gdiplus::ARGB(int, int)>& pixel) {
+  auto bitmap = std::make_unique<Gdiplus::Bitmap>(width, height, PixelFormat32bppARGB);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) bitmap->SetPixel(x, y, Gdiplus::Color(pixel(x, y)));
+  return bitmap;
+}
+
+Canvas::Canvas(int width, int height)
+    : m_width(width),
+      m_height(height),
+      m_bitmap(std::make_unique<Gdiplus::Bitmap>(width, height, PixelFormat32bppARGB)) {
+  m_graphics = std::make_unique<Gdiplus::Graphics>(m_bitmap.get());
+  m_graphics->Clear(Gdiplus::Color(kBackground));
+  m_graphics->SetInterpolationMode(Gdiplus::InterpolationModeNearestNeighbor);
+  m_graphics->SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+}
+
+Gdiplus::ARGB Canvas::At(int x, int y) {
+  m_graphics->Flush(Gdiplus::FlushIntentionSync);
+  Gdiplus::Color colour;
+  m_bitmap->GetPixel(x, y, &colour);
+  return colour.GetValue();
+}
+
+int Canvas::PaintedCount() {
+  int count = 0;
+  for (int y = 0; y < m_height; ++y)
+    for (int x = 0; x < m_width; ++x) count += At(x, y) != kBackground;
+  return count;
+}
+
+bool RegionHas(Gdiplus::Region* region, int x, int y) {
+  HRGN native = region->GetHRGN(ScratchGraphics());
+  const bool inside = native != nullptr && ::PtInRegion(native, x, y);
+  if (native != nullptr) ::DeleteObject(native);
+  return inside;
+}
+
+bool RegionIsEmpty(Gdiplus::Region* region) { return region->IsEmpty(ScratchGraphics()) != FALSE; }
+
+}  // namespace velmor::test

@@ -1,0 +1,432 @@
+// Image containers: what they read from GIFs, their observer list, and the animation step
+// driven by a recording timer (exact delays and frame order) and by the real platform timer.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "components/component_manager.h"
+#include "image_test_support.h"
+#include "images/image_manager.h"
+#include "support/test_env.h"
+
+namespace velmor {
+namespace {
+
+// A timer that records what the container asks of it; the test fires it by hand.
+class RecordingTimer final : public ComObject<RecordingTimer, nsITimer> {
+ public:
+  STDMETHODIMP InitWithFuncCallback(nsTimerCallbackFunc callback, void* closure, ULONG delay,
+                                    ULONG type) override {
+    m_callback = callback;
+    m_closure = closure;
+    m_armed = true;
+    initDelay = delay;
+    initType = type;
+    return S_OK;
+  }
+  STDMETHODIMP Cancel() override {
+    m_armed = false;
+    ++cancels;
+    return S_OK;
+  }
+  STDMETHODIMP SetDelay(ULONG delay) override {
+    delays.push_back(delay);
+    return S_OK;
+  }
+  STDMETHODIMP GetDelay(ULONG* delay) override { return E_NOTIMPL; }
+  STDMETHODIMP GetType(ULONG* type) override { return E_NOTIMPL; }
+
+  // Fires once if armed; answers whether it was.
+  bool Fire() {
+    if (!m_armed) return false;
+    m_callback(this, m_closure);
+    return true;
+  }
+  bool Armed() const { return m_armed; }
+
+  ULONG initDelay = 0, initType = 0;
+  std::vector<ULONG> delays;
+  int cancels = 0;
+
+ private:
+  nsTimerCallbackFunc m_callback = nullptr;
+  void* m_closure = nullptr;
+  bool m_armed = false;
+};
+
+class TimerFactory final : public ComObject<TimerFactory, IClassFactory> {
+ public:
+  STDMETHODIMP CreateInstance(IUnknown*, REFIID iid, void** object) override {
+    if (fail) return E_FAIL;
+    ComPtr<RecordingTimer> timer;
+    RETURN_IF_FAILED(RecordingTimer::CreateObject(timer.ReleaseAndGetAddressOf()));
+    timers.push_back(timer);
+    return timer->QueryInterface(iid, object);
+  }
+  STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+  std::vector<ComPtr<RecordingTimer>> timers;
+  bool fail = false;
+};
+
+// Records the frame each notification shows, read from the shared image itself: the fixture
+// frames are red, green and blue.
+class FrameRecorder final : public ComObject<FrameRecorder, imgIContainerObserver> {
+ public:
+  STDMETHODIMP FrameChanged(imgIContainer* container) override {
+    Gdiplus::Bitmap* image = nullptr;
+    if (FAILED(container->GetImage(&image))) return E_FAIL;
+    Gdiplus::Color colour;
+    image->GetPixel(1, 1, &colour);
+    switch (colour.GetValue()) {
+      case 0xFFFF0000: frames.push_back(0); break;
+      case 0xFF00FF00: frames.push_back(1); break;
+      case 0xFF0000FF: frames.push_back(2); break;
+      default: frames.push_back(-1); break;
+    }
+    if (removeSelfAfter > 0 && static_cast<int>(frames.size()) == removeSelfAfter)
+      container->RemoveObserver(this);
+    return S_OK;
+  }
+  std::vector<int> frames;
+  int removeSelfAfter = 0;
+};
+
+class ContainerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(components::Initialize(), S_OK);
+    EmptyImageCache();
+    m_containersBefore = LiveObjects<imgContainer>::Count();
+  }
+  void TearDown() override {
+    EmptyImageCache();
+    EXPECT_EQ(LiveObjects<imgContainer>::Count(), m_containersBefore);
+    EXPECT_EQ(components::Shutdown(), S_OK);
+  }
+
+  // Replaces the platform timer with recording timers for this test.
+  TimerFactory* UseRecordingTimers() {
+    ComPtr<IServiceManager> manager;
+    ComPtr<IServiceProvider> provider;
+    ComPtr<IComponentRegistrar> registrar;
+    EXPECT_EQ(components::GetServiceManager(&manager), S_OK);
+    EXPECT_EQ(manager.As(&provider), S_OK);
+    EXPECT_EQ(provider->QueryService(SID_VmrtComponentRegistrar, IID_PPV_ARGS(&registrar)), S_OK);
+    TimerFactory::CreateObject(m_factory.ReleaseAndGetAddressOf());
+    const CLSID cid = {0x5e1f0c2a, 0x1, 0x2, {3, 4, 5, 6, 7, 8, 9, 10}};
+    EXPECT_EQ(registrar->registerFactory(cid, L"RecordingTimer", contracts::kTimer, m_factory.Get()),
+              S_OK);
+    return m_factory.Get();
+  }
+
+  static ComPtr<imgContainer> Container(const wchar_t* fixture) {
+    ComPtr<imgIContainer> found = GetImageManager()->GetImageContainer(
+        test::ImageFixture(fixture).c_str());
+    return static_cast<imgContainer*>(found.Get());
+  }
+
+  ComPtr<TimerFactory> m_factory;
+  long m_containersBefore = 0;
+};
+
+bool RunningUnderWine() {
+  HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+struct GifCase {
+  const wchar_t* file;
+  LONG frames;
+  USHORT loopCount;
+  std::vector<ULONG> delays;      // as stored in the file, in milliseconds
+  std::vector<ULONG> effective;   // as shown
+};
+
+TEST_F(ContainerTest, ReadsFramesDelaysAndLoopCount) {
+  const GifCase cases[] = {
+      {L"loop2.gif", 3, 2, {250, 50, 0}, {250, 100, 100}},
+      {L"endless.gif", 3, 0, {50, 50, 50}, {100, 100, 100}},
+      {L"noloop.gif", 3, 1, {0, 0, 0}, {100, 100, 100}},  // no loop-count extension
+      {L"grad10.png", 1, 1, {0}, {100}},
+      {L"opaque7x3.bmp", 1, 1, {0}, {100}},
+  };
+  for (const GifCase& c : cases) {
+    SCOPED_TRACE(std::string(c.file, c.file + wcslen(c.file)));
+    ComPtr<imgContainer> container = Container(c.file);
+    ASSERT_TRUE(container);
+    LONG frames = 0;
+    ASSERT_EQ(container->GetFrameCount(&frames), S_OK);
+    EXPECT_EQ(frames, c.frames);
+    EXPECT_EQ(container->LoopCount(), c.loopCount);
+    ASSERT_EQ(container->FrameDelays().size(), c.delays.size());
+    // Wine's GDI+ reports the delay of the first frame only (later ones read 0), which the
+    // fixtures allow for: their later delays all show for 100 ms either way.
+    if (RunningUnderWine())
+      EXPECT_EQ(container->FrameDelays()[0], c.delays[0]);
+    else
+      EXPECT_EQ(container->FrameDelays(), c.delays);
+    for (LONG i = 0; i < frames; ++i) EXPECT_EQ(container->EffectiveDelay(i), c.effective[i]);
+    UINT width = 0, height = 0;
+    EXPECT_EQ(container->GetWidth(&width), S_OK);
+    EXPECT_EQ(container->GetHeight(&height), S_OK);
+    Gdiplus::Bitmap* image = nullptr;
+    ASSERT_EQ(container->GetImage(&image), S_OK);
+    EXPECT_EQ(width, image->GetWidth());
+    EXPECT_EQ(height, image->GetHeight());
+  }
+}
+
+TEST_F(ContainerTest, OperationsCheckTheirArgumentsAndState) {
+  ComPtr<imgContainer> empty;
+  ASSERT_EQ(imgContainer::CreateObject(empty.ReleaseAndGetAddressOf()), S_OK);
+  UINT size = 0;
+  LONG frames = 0;
+  Gdiplus::Bitmap* image = nullptr;
+  EXPECT_EQ(empty->Init(nullptr), E_POINTER);
+  EXPECT_EQ(empty->GetWidth(&size), E_UNEXPECTED);
+  EXPECT_EQ(empty->GetHeight(&size), E_UNEXPECTED);
+  EXPECT_EQ(empty->GetImage(&image), E_UNEXPECTED);
+  EXPECT_EQ(empty->GetFrameCount(&frames), E_UNEXPECTED);
+  EXPECT_EQ(empty->StartAnimation(), E_UNEXPECTED);
+  EXPECT_EQ(empty->GetWidth(nullptr), E_POINTER);
+  EXPECT_EQ(empty->GetHeight(nullptr), E_POINTER);
+  EXPECT_EQ(empty->GetImage(nullptr), E_POINTER);
+  EXPECT_EQ(empty->GetFrameCount(nullptr), E_POINTER);
+  EXPECT_EQ(empty->AddObserver(nullptr), E_POINTER);
+  EXPECT_EQ(empty->RemoveObserver(nullptr), E_POINTER);
+
+  // An image whose format cannot be read is refused.
+  Gdiplus::Bitmap broken(test::ImageFixture(L"no-such.png").c_str());
+  EXPECT_EQ(empty->Init(&broken), E_INVALIDARG);
+  EXPECT_EQ(empty->GetFrameCount(&frames), E_UNEXPECTED);
+
+  // A bitmap made in memory is a still image.
+  auto memory = test::MakeBitmap(3, 2, test::PositionColour);
+  EXPECT_EQ(empty->Init(memory.get()), S_OK);
+  EXPECT_EQ(empty->GetFrameCount(&frames), S_OK);
+  EXPECT_EQ(frames, 1);
+  EXPECT_EQ(empty->GetWidth(&size), S_OK);
+  EXPECT_EQ(size, 3u);
+  EmptyImageCache();
+  empty.Reset();
+}
+
+TEST_F(ContainerTest, KeepsEachObserverOnceInOrder) {
+  ComPtr<imgContainer> container = Container(L"loop2.gif");
+  ASSERT_TRUE(container);
+  ComPtr<FrameRecorder> a, b;
+  FrameRecorder::CreateObject(a.ReleaseAndGetAddressOf());
+  FrameRecorder::CreateObject(b.ReleaseAndGetAddressOf());
+  EXPECT_EQ(container->AddObserver(a.Get()), S_OK);
+  EXPECT_EQ(container->AddObserver(a.Get()), S_OK);
+  EXPECT_EQ(container->AddObserver(b.Get()), S_OK);
+  EXPECT_EQ(container->ObserverCount(), 2u);
+  EXPECT_EQ(container->RemoveObserver(a.Get()), S_OK);
+  EXPECT_EQ(container->RemoveObserver(a.Get()), S_FALSE);
+  EXPECT_EQ(container->ObserverCount(), 1u);
+  EXPECT_EQ(container->RemoveObserver(b.Get()), S_OK);
+  EXPECT_EQ(container->ObserverCount(), 0u);
+}
+
+TEST_F(ContainerTest, StartAnimationNeedsFramesAndObservers) {
+  TimerFactory* timers = UseRecordingTimers();
+  ComPtr<FrameRecorder> watcher;
+  FrameRecorder::CreateObject(watcher.ReleaseAndGetAddressOf());
+
+  ComPtr<imgContainer> still = Container(L"grad10.png");
+  ASSERT_TRUE(still);
+  ASSERT_EQ(still->AddObserver(watcher.Get()), S_OK);
+  EXPECT_EQ(still->StartAnimation(), S_FALSE);
+
+  ComPtr<imgContainer> gif = Container(L"loop2.gif");
+  ASSERT_TRUE(gif);
+  EXPECT_EQ(gif->StartAnimation(), S_FALSE);  // nobody watching
+  EXPECT_FALSE(gif->HasAnimation());
+  EXPECT_TRUE(timers->timers.empty());
+  EXPECT_TRUE(watcher->frames.empty());
+
+  ASSERT_EQ(gif->AddObserver(watcher.Get()), S_OK);
+  EXPECT_EQ(gif->StartAnimation(), S_OK);
+  EXPECT_EQ(gif->StartAnimation(), S_OK);  // already animating: nothing new
+  ASSERT_EQ(timers->timers.size(), 1u);
+  EXPECT_EQ(timers->timers[0]->initType, 1u);
+  EXPECT_EQ(timers->timers[0]->initDelay, 250u);  // the first frame's delay
+  EXPECT_EQ(watcher->frames, std::vector<int>{0});  // the first frame is shown at once
+  still->RemoveObserver(watcher.Get());
+  gif->RemoveObserver(watcher.Get());
+}
+
+TEST_F(ContainerTest, WithoutATimerTheAnimationDoesNotStart) {
+  UseRecordingTimers()->fail = true;
+  ComPtr<imgContainer> gif = Container(L"loop2.gif");
+  ComPtr<FrameRecorder> watcher;
+  FrameRecorder::CreateObject(watcher.ReleaseAndGetAddressOf());
+  gif->AddObserver(watcher.Get());
+  EXPECT_EQ(gif->StartAnimation(), E_OUTOFMEMORY);
+  EXPECT_FALSE(gif->HasAnimation());
+  EXPECT_TRUE(watcher->frames.empty());
+  gif->RemoveObserver(watcher.Get());
+}
+
+struct SequenceCase {
+  const wchar_t* file;
+  int fires;                      // timer firings after the start
+  std::vector<int> frames;        // what the observer sees, the first at the start
+  std::vector<ULONG> setDelays;   // SetDelay calls, one per frame shown
+  bool cancelled;                 // the loops ran out
+  LONG lastFrame;
+};
+
+TEST_F(ContainerTest, StepsThroughFramesWithTheirDelaysAndLoops) {
+  const SequenceCase cases[] = {
+      {L"loop2.gif", 10, {0, 1, 2, 0, 1, 2}, {250, 100, 100, 250, 100, 100}, true, 2},
+      {L"noloop.gif", 10, {0, 1, 2}, {100, 100, 100}, true, 2},
+      {L"endless.gif", 9, {0, 1, 2, 0, 1, 2, 0, 1, 2, 0}, std::vector<ULONG>(10, 100), false, 0},
+  };
+  TimerFactory* timers = UseRecordingTimers();
+  for (const SequenceCase& c : cases) {
+    SCOPED_TRACE(std::string(c.file, c.file + wcslen(c.file)));
+    ComPtr<imgContainer> gif = Container(c.file);
+    ASSERT_TRUE(gif);
+    ComPtr<FrameRecorder> watcher;
+    FrameRecorder::CreateObject(watcher.ReleaseAndGetAddressOf());
+    ASSERT_EQ(gif->AddObserver(watcher.Get()), S_OK);
+    ASSERT_EQ(gif->StartAnimation(), S_OK);
+    RecordingTimer* timer = timers->timers.back().Get();
+    for (int i = 0; i < c.fires; ++i) timer->Fire();
+    EXPECT_EQ(watcher->frames, c.frames);
+    EXPECT_EQ(timer->delays, c.setDelays);
+    EXPECT_EQ(timer->Armed(), !c.cancelled);
+    EXPECT_EQ(gif->IsRunning(), !c.cancelled);
+    EXPECT_EQ(gif->CurrentFrame(), c.lastFrame);
+    // The state stays until the last observer leaves, then the timer is cancelled.
+    EXPECT_TRUE(gif->HasAnimation());
+    EXPECT_EQ(gif->RemoveObserver(watcher.Get()), S_OK);
+    EXPECT_FALSE(gif->HasAnimation());
+    EXPECT_FALSE(timer->Armed());
+    EXPECT_GE(timer->cancels, 1);
+  }
+}
+
+TEST_F(ContainerTest, AllObserversHearEachFrameAndMayLeaveWhileTold) {
+  TimerFactory* timers = UseRecordingTimers();
+  ComPtr<imgContainer> gif = Container(L"endless.gif");
+  ComPtr<FrameRecorder> leaving, staying;
+  FrameRecorder::CreateObject(leaving.ReleaseAndGetAddressOf());
+  FrameRecorder::CreateObject(staying.ReleaseAndGetAddressOf());
+  leaving->removeSelfAfter = 2;
+  gif->AddObserver(leaving.Get());
+  gif->AddObserver(staying.Get());
+  ASSERT_EQ(gif->StartAnimation(), S_OK);
+  RecordingTimer* timer = timers->timers.back().Get();
+  for (int i = 0; i < 3; ++i) timer->Fire();
+  EXPECT_EQ(leaving->frames, (std::vector<int>{0, 1}));
+  EXPECT_EQ(staying->frames, (std::vector<int>{0, 1, 2, 0}));
+  EXPECT_TRUE(timer->Armed());
+  gif->RemoveObserver(staying.Get());
+  EXPECT_FALSE(timer->Armed());
+  EXPECT_FALSE(timer->Fire());
+  EXPECT_EQ(staying->frames.size(), 4u);
+}
+
+TEST_F(ContainerTest, RestartsFromTheFirstFrameAfterGoingIdle) {
+  TimerFactory* timers = UseRecordingTimers();
+  ComPtr<imgContainer> gif = Container(L"loop2.gif");
+  ComPtr<FrameRecorder> watcher;
+  FrameRecorder::CreateObject(watcher.ReleaseAndGetAddressOf());
+  gif->AddObserver(watcher.Get());
+  gif->StartAnimation();
+  timers->timers.back()->Fire();
+  EXPECT_EQ(gif->CurrentFrame(), 1);
+  gif->RemoveObserver(watcher.Get());
+  EXPECT_EQ(gif->CurrentFrame(), -1);
+
+  watcher->frames.clear();
+  gif->AddObserver(watcher.Get());
+  ASSERT_EQ(gif->StartAnimation(), S_OK);
+  ASSERT_EQ(timers->timers.size(), 2u);
+  EXPECT_EQ(watcher->frames, std::vector<int>{0});
+  gif->RemoveObserver(watcher.Get());
+}
+
+TEST_F(ContainerTest, TheImageManagerStopsAnimationsWhenItEmpties) {
+  TimerFactory* timers = UseRecordingTimers();
+  ComPtr<imgContainer> gif = Container(L"endless.gif");
+  ComPtr<FrameRecorder> watcher;
+  FrameRecorder::CreateObject(watcher.ReleaseAndGetAddressOf());
+  gif->AddObserver(watcher.Get());
+  gif->StartAnimation();
+  RecordingTimer* timer = timers->timers.back().Get();
+  EmptyImageCache();
+  EXPECT_FALSE(timer->Armed());
+  EXPECT_FALSE(gif->HasAnimation());
+  EXPECT_EQ(gif->StartAnimation(), E_UNEXPECTED);
+  gif.Reset();
+}
+
+// An element class takes the observer half from the template and answers it through
+// QueryInterface like any other interface.
+class WatchingElement final
+    : public ComObject<WatchingElement, imgIContainerObserverImpl<WatchingElement>> {
+ public:
+  HRESULT OnImageFrameChanged(imgIContainer* container) {
+    ++changes;
+    last = container;
+    return S_OK;
+  }
+  int changes = 0;
+  imgIContainer* last = nullptr;
+};
+
+TEST_F(ContainerTest, ObserverTemplateForwardsFrameChanges) {
+  TimerFactory* timers = UseRecordingTimers();
+  ComPtr<WatchingElement> element;
+  ASSERT_EQ(WatchingElement::CreateObject(element.ReleaseAndGetAddressOf()), S_OK);
+  ComPtr<imgIContainerObserver> observer;
+  ASSERT_EQ(element->QueryInterface(IID_PPV_ARGS(&observer)), S_OK);
+  ComPtr<imgContainer> gif = Container(L"endless.gif");
+  ASSERT_EQ(gif->AddObserver(observer.Get()), S_OK);
+  ASSERT_EQ(gif->StartAnimation(), S_OK);
+  timers->timers.back()->Fire();
+  EXPECT_EQ(element->changes, 2);
+  EXPECT_EQ(element->last, static_cast<imgIContainer*>(gif.Get()));
+  EXPECT_EQ(gif->RemoveObserver(observer.Get()), S_OK);
+}
+
+// The real platform timer: callbacks come from this thread's message loop.
+TEST_F(ContainerTest, PlaysWithThePlatformTimer) {
+  ComPtr<imgContainer> gif = Container(L"loop2.gif");
+  ComPtr<FrameRecorder> watcher;
+  FrameRecorder::CreateObject(watcher.ReleaseAndGetAddressOf());
+  gif->AddObserver(watcher.Get());
+  ASSERT_EQ(gif->StartAnimation(), S_OK);
+  EXPECT_TRUE(test::PumpUntil([&] { return !gif->IsRunning(); }, 5000));
+  test::PumpFor(300);  // nothing more once the loops are spent
+  EXPECT_EQ(watcher->frames, (std::vector<int>{0, 1, 2, 0, 1, 2}));
+  EXPECT_EQ(gif->CurrentFrame(), 2);
+  gif->RemoveObserver(watcher.Get());
+}
+
+TEST_F(ContainerTest, EndlessAnimationRunsUntilTheLastObserverLeaves) {
+  ComPtr<imgContainer> gif = Container(L"endless.gif");
+  ComPtr<FrameRecorder> first, second;
+  FrameRecorder::CreateObject(first.ReleaseAndGetAddressOf());
+  FrameRecorder::CreateObject(second.ReleaseAndGetAddressOf());
+  gif->AddObserver(first.Get());
+  gif->AddObserver(second.Get());
+  ASSERT_EQ(gif->StartAnimation(), S_OK);
+  ASSERT_TRUE(test::PumpUntil([&] { return first->frames.size() >= 5; }, 5000));
+  gif->RemoveObserver(first.Get());
+  const size_t seen = second->frames.size();
+  ASSERT_TRUE(test::PumpUntil([&] { return second->frames.size() >= seen + 2; }, 5000));
+  EXPECT_TRUE(gif->IsRunning());
+  gif->RemoveObserver(second.Get());
+  EXPECT_FALSE(gif->HasAnimation());
+  const size_t last = second->frames.size();
+  test::PumpFor(350);
+  EXPECT_EQ(second->frames.size(), last);
+  EXPECT_EQ(first->frames, (std::vector<int>{0, 1, 2, 0, 1}));
+}
+
+}  // namespace
+}  // namespace velmor
