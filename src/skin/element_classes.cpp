@@ -1,0 +1,19 @@
+#include "skin/element_classes.h"
+
+namespace velmor {
+
+HRESULT scWindowContent::GetWindow(HWND* window) {
+  if (window == nullptr) return E_POINTER;
+  *window = nullptr;
+  if (m_window == nullptr && m_ownerDocument != nullptr) {
+    ComPtr<scIWidget> widget;
+    if (SUCCEEDED(m_ownerDocument->QueryInterface(IID_PPV_ARGS(&widget)))) {
+      HWND answer = nullptr;
+      if (SUCCEEDED(widget->GetWindow(&answer))) m_window = answer;
+    }
+  }
+  *window = m_window;
+  return m_window != nullptr ? S_OK : E_FAIL;
+}
+
+}  // namespace velmor

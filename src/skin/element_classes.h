@@ -1,0 +1,124 @@
+// The element classes, one per skin tag. Each carries the shared content implementation; the
+// classes with a script node answer IDOMNode through IDOMNodeImpl. Behaviour of their own
+// (painting, input, native controls, menus, shortcuts) and their class-specific script
+// interfaces are added to these classes by the subsystems that own them.
+#pragma once
+#include "skin/content.h"
+#include "skin/dom_node_impl.h"
+#include "skin/text_base_content.h"
+
+namespace velmor {
+
+// An element class that scripts see as a node.
+template <class Derived, class... More>
+using scNodeContentClass =
+    scContentClass<Derived, IDOMNodeImpl<Derived>, Also<IDispatch, IDOMNodeImpl<Derived>>, More...>;
+
+// The root "window" element; also answers the native window through scIWidget.
+class scWindowContent : public scNodeContentClass<scWindowContent, scIWidget> {
+ public:
+  const wchar_t* NodeName() const override { return L"window"; }
+  HRESULT STDMETHODCALLTYPE PostHandleEvent(scEventRecord*, LONG*) override { return E_FAIL; }
+  // Asks the document the first time and keeps the answer.
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
+
+ private:
+  HWND m_window = nullptr;
+};
+
+class scImageContent : public scNodeContentClass<scImageContent> {
+ public:
+  const wchar_t* NodeName() const override { return L"image"; }
+  HRESULT STDMETHODCALLTYPE PostHandleEvent(scEventRecord*, LONG*) override { return E_FAIL; }
+};
+
+class scSubWindowContent : public scNodeContentClass<scSubWindowContent> {
+ public:
+  const wchar_t* NodeName() const override { return L"subwindow"; }
+};
+
+class scButtonContent : public scNodeContentClass<scButtonContent> {
+ public:
+  const wchar_t* NodeName() const override { return L"button"; }
+};
+
+// Menu bars and menus are not script nodes.
+class scMenuBar : public scContentClass<scMenuBar> {
+ public:
+  const wchar_t* NodeName() const override { return L"menubar"; }
+};
+
+class scMenu : public scContentClass<scMenu> {
+ public:
+  const wchar_t* NodeName() const override { return L"menu"; }
+};
+
+class scMenuPopup : public scNodeContentClass<scMenuPopup> {
+ public:
+  const wchar_t* NodeName() const override { return L"menupopup"; }
+};
+
+// Both "menuitem" and "menuseparator" elements.
+class scMenuItem : public scNodeContentClass<scMenuItem> {
+ public:
+  const wchar_t* NodeName() const override { return L"menuitem"; }
+};
+
+class scSplitter : public scNodeContentClass<scSplitter> {
+ public:
+  const wchar_t* NodeName() const override { return L"splitter"; }
+};
+
+// A splitter's bar is not a script node.
+class scSplitterBar : public scContentClass<scSplitterBar> {
+ public:
+  const wchar_t* NodeName() const override { return L"splitterbar"; }
+};
+
+class scLabelContent : public scNodeContentClass<scLabelContent> {
+ public:
+  const wchar_t* NodeName() const override { return L"label"; }
+};
+
+class scCheckBoxContent : public scNodeContentClass<scCheckBoxContent> {
+ public:
+  const wchar_t* NodeName() const override { return L"checkbox"; }
+};
+
+// A radio is a check box with its own name.
+class scRadioContent : public scCheckBoxContent {
+ public:
+  const wchar_t* NodeName() const override { return L"radio"; }
+};
+
+class scWidgetWrapper : public scNodeContentClass<scWidgetWrapper> {
+ public:
+  const wchar_t* NodeName() const override { return L"widget"; }
+};
+
+class scTextBoxContent : public scNodeContentClass<scTextBoxContent> {
+ public:
+  const wchar_t* NodeName() const override { return L"textbox"; }
+};
+
+class scDatePickerContent : public scNodeContentClass<scDatePickerContent> {
+ public:
+  const wchar_t* NodeName() const override { return L"datepicker"; }
+};
+
+class scTimePickerContent : public scNodeContentClass<scTimePickerContent> {
+ public:
+  const wchar_t* NodeName() const override { return L"timepicker"; }
+};
+
+class scKeySetContent : public scNodeContentClass<scKeySetContent> {
+ public:
+  const wchar_t* NodeName() const override { return L"keyset"; }
+};
+
+class scKeyContent : public scNodeContentClass<scKeyContent> {
+ public:
+  const wchar_t* NodeName() const override { return L"key"; }
+};
+
+}  // namespace velmor

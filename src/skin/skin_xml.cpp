@@ -1,0 +1,168 @@
+#include "skin/skin_xml.h"
+
+#include <cstring>
+#include <memory>
+
+#include "skin/prototype.h"
+#include "tinyxml.h"
+
+namespace velmor {
+namespace {
+
+struct FileCloser {
+  void operator()(FILE* f) const { fclose(f); }
+};
+
+// The parts of XML that change the element depth. Everything else (text, attribute values in
+// quotes, comments, CDATA, processing instructions, declarations) is skipped the way TinyXML
+// skips it. Where the two could disagree the scan counts deeper, never shallower, so a file it
+// lets through never nests deeper in the parser.
+class NestingScanner {
+ public:
+  explicit NestingScanner(int limit) : m_limit(limit) {}
+
+  // Feeds one chunk; false once the limit is exceeded.
+  bool Feed(const char* data, size_t size) {
+    for (size_t i = 0; i < size; ++i) {
+      Step(data[i]);
+      if (m_max > m_limit) return false;
+    }
+    return true;
+  }
+  int Max() const { return m_max; }
+
+ private:
+  enum class State { Text, Open, Markup, Declaration, Comment, CData, Instruction, EndTag, StartTag, Quote };
+
+  void Step(char c) {
+    switch (m_state) {
+      case State::Text:
+        if (c == '<') m_state = State::Open;
+        break;
+      case State::Open:
+        if (c == '!') {
+          m_state = State::Markup;
+          m_markupLength = 0;
+        } else if (c == '?') {
+          m_state = State::Instruction;
+          m_last = 0;
+        } else if (c == '/') {
+          m_state = State::EndTag;
+        } else {
+          m_state = State::StartTag;
+          m_last = c;
+        }
+        break;
+      case State::Markup: {
+        // "<!--" and "<![CDATA[" open blocks that may contain '<' and '>'; any other "<!"
+        // declaration ends at the next '>'.
+        m_markup[m_markupLength++] = c;
+        const int n = m_markupLength;
+        const bool comment = n <= 2 && memcmp(m_markup, "--", n) == 0;
+        const bool cdata = n <= 7 && memcmp(m_markup, "[CDATA[", n) == 0;
+        if (comment && n == 2) {
+          m_state = State::Comment;
+          m_last = m_prev = 0;
+        } else if (cdata && n == 7) {
+          m_state = State::CData;
+          m_last = m_prev = 0;
+        } else if (!comment && !cdata) {
+          m_state = c == '>' ? State::Text : State::Declaration;
+        }
+        break;
+      }
+      case State::Declaration:
+        if (c == '>') m_state = State::Text;
+        break;
+      case State::Comment:
+      case State::CData: {
+        const char closer = m_state == State::Comment ? '-' : ']';
+        if (c == '>' && m_last == closer && m_prev == closer) m_state = State::Text;
+        m_prev = m_last;
+        m_last = c;
+        break;
+      }
+      case State::Instruction:
+        // The parser ends "<?...": at the first '>' (only the XML declaration reads quoted
+        // values, which can only make this count higher than the parser's).
+        if (c == '>') m_state = State::Text;
+        break;
+      case State::EndTag:
+        if (c == '>') {
+          if (m_depth > 0) --m_depth;
+          m_state = State::Text;
+        }
+        break;
+      case State::StartTag:
+        if (c == '"' || c == '\'') {
+          m_quote = c;
+          m_state = State::Quote;
+        } else if (c == '>') {
+          if (m_last != '/') {
+            ++m_depth;
+            if (m_depth > m_max) m_max = m_depth;
+          }
+          m_state = State::Text;
+        }
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n') m_last = c;
+        break;
+      case State::Quote:
+        if (c == m_quote) {
+          m_state = State::StartTag;
+          m_last = c;
+        }
+        break;
+    }
+  }
+
+  int m_limit;
+  int m_depth = 0;
+  int m_max = 0;
+  State m_state = State::Text;
+  char m_markup[8] = {};
+  int m_markupLength = 0;
+  char m_last = 0, m_prev = 0, m_quote = 0;
+};
+
+}  // namespace
+
+int MeasureXmlNesting(FILE* file, int limit) {
+  if (file == nullptr || fseek(file, 0, SEEK_SET) != 0) return -1;
+  NestingScanner scanner(limit);
+  char buffer[64 * 1024];
+  size_t read;
+  bool within = true;
+  while (within && (read = fread(buffer, 1, sizeof(buffer), file)) > 0) {
+    within = scanner.Feed(buffer, read);
+  }
+  const bool failed = ferror(file) != 0;
+  if (fseek(file, 0, SEEK_SET) != 0 || failed) return -1;
+  return scanner.Max();
+}
+
+HRESULT ReadSkinFile(scIContentDocument* document, const wchar_t* path, scPrototypeElement** root) {
+  if (root == nullptr) return E_POINTER;
+  *root = nullptr;
+  if (path == nullptr) return E_FAIL;
+  std::unique_ptr<FILE, FileCloser> file(_wfopen(path, L"rb"));
+  if (!file) return E_FAIL;
+  const int depth = MeasureXmlNesting(file.get(), kMaxSkinNesting);
+  if (depth < 0 || depth > kMaxSkinNesting) return E_FAIL;
+
+  try {
+    // Element text keeps its line breaks (they become CR LF in the prototype).
+    TiXmlBase::SetCondenseWhiteSpace(false);
+    TiXmlDocument xml;
+    if (!xml.LoadFile(file.get(), TIXML_ENCODING_UTF8)) return E_FAIL;
+    const TiXmlElement* top = xml.FirstChildElement();
+    if (top == nullptr || strcmp(top->Value(), "window") != 0) return E_FAIL;
+    scPrototypeNode* node = nullptr;
+    if (FAILED(BuildPrototype(document, top, &node)) || node == nullptr) return E_FAIL;
+    *root = static_cast<scPrototypeElement*>(node);
+    return S_OK;
+  } catch (...) {
+    return E_FAIL;
+  }
+}
+
+}  // namespace velmor

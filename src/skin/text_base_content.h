@@ -1,0 +1,122 @@
+// The implementation of the content interfaces that every element class shares: tree links with
+// the parent/document link word, binding, the two-layer attribute store (script-set values over
+// the prototype's strings), state bits and the geometry fields. Element classes derive from it
+// and override what their own behaviour needs.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "base/bstr.h"
+#include "base/com_object.h"
+#include "skin/content.h"
+
+namespace velmor {
+
+class scPrototypeElement;
+
+class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextBaseContent> {
+ public:
+  using ComInterface = scIContent;
+
+  // scIPDOMEventTarget
+  scIContent* STDMETHODCALLTYPE GetTargetContent() override { return this; }
+  HRESULT STDMETHODCALLTYPE DispatchToListeners(scEventRecord* record, IDOMEvent** event,
+                                                LONG* status) override;
+  HRESULT STDMETHODCALLTYPE PostHandleEvent(scEventRecord* record, LONG* status) override;
+  HRESULT STDMETHODCALLTYPE GetListenerManager(BOOL create,
+                                               scIEventListenerManager** manager) override;
+  // scINode
+  UINT STDMETHODCALLTYPE GetChildCount() override { return m_childCount; }
+  scIContent* STDMETHODCALLTYPE GetChildAt(UINT index) override;
+  int STDMETHODCALLTYPE IndexOf(scIContent* child) override;
+  HRESULT STDMETHODCALLTYPE InsertChildAt(scIContent* child, UINT index, BOOL notify) override;
+  HRESULT STDMETHODCALLTYPE AppendChildTo(scIContent* child, BOOL notify) override;
+  HRESULT STDMETHODCALLTYPE RemoveChildAt(UINT index, BOOL notify) override { return E_NOTIMPL; }
+  // scIContent
+  HRESULT STDMETHODCALLTYPE BindToTree(scIContentDocument* document, scIContent* parent) override;
+  void STDMETHODCALLTYPE UnbindFromTree(BOOL deep, BOOL nullParent) override;
+  HRESULT STDMETHODCALLTYPE SetAttr(const wchar_t* name, const VARIANT& value,
+                                    BOOL notify) override;
+  bool STDMETHODCALLTYPE GetAttr(const wchar_t* name, VARIANT* value) override;
+  bool STDMETHODCALLTYPE HasAttr(const wchar_t* name) override;
+  bool STDMETHODCALLTYPE AttrValueIs(const wchar_t* name, const VARIANT& value) override;
+  HRESULT STDMETHODCALLTYPE UnsetAttr(const wchar_t* name, BOOL notify) override;
+  LONG STDMETHODCALLTYPE GetStoredValue() override { return m_storedValue; }
+  ULONG STDMETHODCALLTYPE IntrinsicState() override;
+  void STDMETHODCALLTYPE ContentStateChanged() override;
+  HRESULT STDMETHODCALLTYPE InitFromPrototype(scPrototypeElement* prototype) override;
+  void STDMETHODCALLTYPE Destroy() override;
+  void STDMETHODCALLTYPE SetPositionRaw(int x, int y) override;
+  void STDMETHODCALLTYPE SetWidthRaw(int width) override { m_width = width; }
+  void STDMETHODCALLTYPE SetHeightRaw(int height) override { m_height = height; }
+  void STDMETHODCALLTYPE MoveSize(int x, int y, int width, int height) override;
+  bool STDMETHODCALLTYPE Paint(scPaintContext* context) override { return m_paintLock == 0; }
+  bool STDMETHODCALLTYPE LayoutChildren() override { return true; }
+  void STDMETHODCALLTYPE InvalidateRect(int x, int y, int width, int height) override {}
+  void STDMETHODCALLTYPE SetVisible(bool visible) override { m_visible = visible; }
+
+  // The tag constant of the class ("menuitem" for both item tags).
+  virtual const wchar_t* NodeName() const = 0;
+
+  // Tree links for native code and the node interface.
+  scITextBaseContent* ParentElement() const;
+  bool IsInDocument() const { return (m_link & kInDocument) != 0; }
+  scITextBaseContent* FirstChild() const { return m_firstChild; }
+  scITextBaseContent* LastChild() const { return m_lastChild; }
+  scITextBaseContent* NextSibling() const { return m_nextSibling; }
+  scITextBaseContent* PreviousSibling() const { return m_previousSibling; }
+  scIContentDocument* OwnerDocument() const { return m_ownerDocument; }
+  scPrototypeElement* Prototype() const { return m_prototype; }
+  // The raw parent/document link word.
+  uintptr_t LinkWord() const { return m_link; }
+
+  // The shared implementation behind an element reached through its content interface, or null
+  // for foreign implementations.
+  static scITextBaseContent* FromContent(scIContent* content);
+
+ protected:
+  scITextBaseContent() = default;
+  // Releases the children without nesting one release inside another, however deep the tree.
+  virtual ~scITextBaseContent();
+
+  static constexpr uintptr_t kInDocument = 1;
+  static constexpr uintptr_t kParentIsElement = 2;
+
+  uintptr_t m_link = 0;
+  uint32_t m_flags = 0;  // bit 0: pass-through
+  scIContentDocument* m_ownerDocument = nullptr;
+  int32_t m_paintLock = 0;
+  int32_t m_layoutLock = 0;
+  scITextBaseContent* m_firstChild = nullptr;   // owned
+  scITextBaseContent* m_lastChild = nullptr;    // owned through the sibling chain
+  scITextBaseContent* m_nextSibling = nullptr;  // owned
+  scITextBaseContent* m_previousSibling = nullptr;
+  uint32_t m_childCount = 0;
+  std::map<std::wstring, UniqueVariant, std::less<>> m_liveAttributes;
+  scPrototypeElement* m_prototype = nullptr;  // one counted reference
+  ComPtr<scIEventListenerManager> m_listenerManager;
+
+  // Geometry: current and design rectangles, alignment flags, visibility.
+  int32_t m_x = 0, m_y = 0, m_width = 0, m_height = 0;
+  int32_t m_designX = 0, m_designY = 0, m_designWidth = 0, m_designHeight = 0;
+  uint32_t m_alignment = 0;
+  bool m_visible = true;
+  uint32_t m_state = 0;  // active 0x01, hover 0x04, checked 0x20
+  LONG m_storedValue = 0;
+
+ private:
+  void Link(scITextBaseContent* child, UINT index);
+  void Unlink(scITextBaseContent* child);
+};
+
+// The shared content implementation plus the COM object plumbing for one element class:
+// class scFooContent : public scContentClass<scFooContent, ...script interfaces> {};
+template <class Derived, class... Interfaces>
+class scContentClass
+    : public ComObject<Derived, scITextBaseContent, Also<scINode, scITextBaseContent>,
+                       Also<scIPDOMEventTarget, scITextBaseContent>, Interfaces...> {};
+
+}  // namespace velmor

@@ -1,0 +1,143 @@
+// Test doubles for the content tree: a document that owns a content tree and records what the
+// builder hands it, a listener table that records script handlers, and a script context that
+// records the script elements it is asked to run.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "base/bstr.h"
+#include "base/com_object.h"
+#include "skin/content.h"
+#include "skin/document_content.h"
+#include "skin/dom_document_impl.h"
+#include "ui_h.h"
+
+namespace velmor::test {
+
+using Log = std::vector<std::wstring>;
+
+// Records every AddScriptEventListener as "<owner id>:<name>=<text>/<flag>".
+class RecordingListenerManager final
+    : public ComObject<RecordingListenerManager, scIEventListenerManager> {
+ public:
+  explicit RecordingListenerManager(Log& log) : m_log(log) {}
+  HRESULT STDMETHODCALLTYPE AddEventListener(IUnknown*, const wchar_t*, ULONG) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE RemoveEventListener(IUnknown*, const wchar_t*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE AddScriptEventListener(const wchar_t* name, const wchar_t* text,
+                                                   ULONG flag) override;
+  HRESULT STDMETHODCALLTYPE HasAttributeListener(const wchar_t*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE HandleEvent(scEventRecord*, IDOMEvent**, LONG* status) override {
+    m_log.push_back(L"handle");
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE FireScriptEvent(const wchar_t*, DISPPARAMS*, VARIANT*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Disconnect() override {
+    m_owner = nullptr;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE SetOwner(scIContent* owner) override {
+    m_owner = owner;
+    return S_OK;
+  }
+  scIContent* Owner() const { return m_owner; }
+
+ private:
+  Log& m_log;
+  scIContent* m_owner = nullptr;
+};
+
+class TestDocument;
+
+// Records "text:<code>" for inline script text, followed by "+" when an element with the id named
+// by the text exists at that moment and "-" otherwise; "file:<path>" for a loaded source.
+class RecordingScriptContext final
+    : public ComObject<RecordingScriptContext, scIScriptTextRunner, IJSSubScriptLoader,
+                       Also<IDispatch, IJSSubScriptLoader>> {
+ public:
+  RecordingScriptContext(Log& log, TestDocument& document) : m_log(log), m_document(document) {}
+  HRESULT STDMETHODCALLTYPE ExecuteScript(const wchar_t* code, const wchar_t* itemName) override;
+  STDMETHODIMP LoadSubScriptFromFile(BSTR path, BSTR itemName) override;
+  STDMETHODIMP LoadSubScript(BSTR, BSTR) override { return E_NOTIMPL; }
+  STDMETHODIMP LoadSubScriptFromResource(BSTR, BSTR, BSTR) override { return E_NOTIMPL; }
+  STDMETHODIMP LoadSubScriptFromStream(IUnknown*, BSTR) override { return E_NOTIMPL; }
+  STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                      UINT*) override {
+    return E_NOTIMPL;
+  }
+
+ private:
+  Log& m_log;
+  TestDocument& m_document;
+};
+
+// A document as the content tree sees it: id registry, key-set hand-off, optional script context,
+// optional listener tables, and the script node interface with getElementById.
+class TestDocument final
+    : public ComObject<TestDocument, scIContentDocument, IDOMDocumentImpl<TestDocument>,
+                       Also<IDispatch, IDOMDocumentImpl<TestDocument>>, scIWidget> {
+ public:
+  TestDocument() = default;
+  ~TestDocument() override { m_content.Clear(); }
+
+  // scIContentDocument
+  HRESULT STDMETHODCALLTYPE GetScriptContext(IUnknown** context) override;
+  HRESULT STDMETHODCALLTYPE CreateListenerManager(scIEventListenerManager** manager) override;
+  HRESULT STDMETHODCALLTYPE AddKeySet(scIContent* keySet) override;
+  HRESULT STDMETHODCALLTYPE RegisterElementId(const wchar_t* id, scIContent* element) override {
+    return m_content.RegisterId(id, element);
+  }
+  scIContent* STDMETHODCALLTYPE FindElementById(const wchar_t* id) override {
+    return m_content.FindById(id);
+  }
+  // scIWidget
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
+  // IDOMDocument: only getElementById is the document's content part.
+  STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                      UINT*) override {
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP get_nodeName(BSTR*) override { return E_NOTIMPL; }
+  STDMETHODIMP get_parentNode(IDOMNode**) override { return E_NOTIMPL; }
+  STDMETHODIMP get_firstChild(IDOMNode**) override { return E_NOTIMPL; }
+  STDMETHODIMP get_lastChild(IDOMNode**) override { return E_NOTIMPL; }
+  STDMETHODIMP get_previousSibling(IDOMNode**) override { return E_NOTIMPL; }
+  STDMETHODIMP get_nextSibling(IDOMNode**) override { return E_NOTIMPL; }
+  STDMETHODIMP get_ownerDocument(IDispatch**) override { return E_NOTIMPL; }
+
+  scDocumentContent& DocumentContent() { return m_content; }
+
+  // Test controls.
+  void EnableScripts() { m_scripts = true; }
+  void EnableListeners() { m_listeners = true; }
+  void SetWindow(HWND window) { m_window = window; }
+  Log log;
+  std::vector<scIContent*> keySets;
+  int windowQueries = 0;
+
+ private:
+  scDocumentContent m_content{this};
+  bool m_scripts = false;
+  bool m_listeners = false;
+  HWND m_window = nullptr;
+  ComPtr<IUnknown> m_context;
+};
+
+// Writes bytes to a file; false on failure.
+bool WriteBytes(const std::wstring& path, const std::string& bytes);
+std::string Utf8(const std::wstring& text);
+
+}  // namespace velmor::test

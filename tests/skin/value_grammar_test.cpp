@@ -1,0 +1,513 @@
+// The attribute value grammars, case by case.
+#include <windows.h>
+
+#include <climits>
+
+#include <gtest/gtest.h>
+
+#include "skin/value_grammar.h"
+
+namespace velmor {
+namespace {
+
+struct IntCase {
+  const wchar_t* text;
+  int32_t decimal;
+  int32_t autoBase;
+};
+
+TEST(IntegerGrammar, DecimalAndAutomaticBase) {
+  static const IntCase kCases[] = {
+      {L"010", 10, 8},
+      {L"0x10", 0, 16},
+      {L"0X1f", 0, 31},
+      {L"08", 8, 0},
+      {L"0x", 0, 0},
+      {L"42", 42, 42},
+      {L"  \t42", 42, 42},
+      {L"\r\n7", 7, 7},
+      {L"-17px", -17, -17},
+      {L"+5", 5, 5},
+      {L"-0x10", 0, -16},
+      {L"", 0, 0},
+      {L"abc", 0, 0},
+      {L"- 3", 0, 0},
+      {L"2147483647", INT_MAX, INT_MAX},
+      {L"2147483648", INT_MAX, INT_MAX},
+      {L"-2147483648", INT_MIN, INT_MIN},
+      {L"-99999999999", INT_MIN, INT_MIN},
+      {L"0xffffffff", 0, INT_MAX},
+      {L"017777777777777", INT_MAX, INT_MAX},
+  };
+  for (const IntCase& c : kCases) {
+    int32_t value = 12345;
+    EXPECT_TRUE(ParseDecimalInt(c.text, value)) << c.text;
+    EXPECT_EQ(value, c.decimal) << L"decimal " << c.text;
+    value = 12345;
+    EXPECT_TRUE(ParseAutoBaseInt(c.text, value)) << c.text;
+    EXPECT_EQ(value, c.autoBase) << L"auto " << c.text;
+  }
+}
+
+TEST(IntegerGrammar, ReportsWhereParsingStopped) {
+  const wchar_t* text = L"12,34";
+  const wchar_t* end = nullptr;
+  int32_t value = 0;
+  ParseAutoBaseInt(text, value, &end);
+  EXPECT_EQ(end, text + 2);
+  const wchar_t* none = L"  x";
+  ParseDecimalInt(none, value, &end);
+  EXPECT_EQ(end, none) << "no digits: parsing stops at the start";
+  const wchar_t* hex = L"0x1fg";
+  ParseAutoBaseInt(hex, value, &end);
+  EXPECT_EQ(end, hex + 4);
+  EXPECT_EQ(value, 31);
+}
+
+TEST(IntegerGrammar, NullTextIsNotRecognised) {
+  int32_t value = 7;
+  EXPECT_FALSE(ParseDecimalInt(nullptr, value));
+  EXPECT_FALSE(ParseAutoBaseInt(nullptr, value));
+  EXPECT_EQ(value, 7);
+}
+
+TEST(BooleanGrammar, OnlyExactLowerCaseWords) {
+  struct Case {
+    const wchar_t* text;
+    bool recognised;
+    bool value;
+  };
+  static const Case kCases[] = {
+      {L"true", true, true},   {L"false", true, false}, {L"TRUE", false, false},
+      {L"True", false, false}, {L"1", false, false},    {L"0", false, false},
+      {L"", false, false},     {L" true", false, false}, {L"true ", false, false},
+      {L"yes", false, false},
+  };
+  for (const Case& c : kCases) {
+    for (bool initial : {false, true}) {
+      bool value = initial;
+      EXPECT_EQ(ParseBool(c.text, value), c.recognised) << c.text;
+      EXPECT_EQ(value, c.recognised ? c.value : initial) << c.text;
+    }
+  }
+  bool value = true;
+  EXPECT_FALSE(ParseBool(nullptr, value));
+  EXPECT_TRUE(value);
+}
+
+uint32_t Abgr(int r, int g, int b, int a = 255) {
+  return (static_cast<uint32_t>(a) << 24) | (static_cast<uint32_t>(b) << 16) |
+         (static_cast<uint32_t>(g) << 8) | static_cast<uint32_t>(r);
+}
+
+TEST(ColorGrammar, HexadecimalForms) {
+  struct Case {
+    const wchar_t* text;
+    bool recognised;
+    int r, g, b;
+  };
+  static const Case kCases[] = {
+      {L"#FFF", true, 255, 255, 255},     {L"#ffffff", true, 255, 255, 255},
+      {L"#f80", true, 0xFF, 0x88, 0x00},  {L"#123456", true, 0x12, 0x34, 0x56},
+      {L"#aBcDeF", true, 0xAB, 0xCD, 0xEF}, {L"#000", true, 0, 0, 0},
+      {L"#ffff", false, 0, 0, 0},         {L"#gggggg", false, 0, 0, 0},
+      {L"#", false, 0, 0, 0},             {L"#12345", false, 0, 0, 0},
+      {L"#1234567", false, 0, 0, 0},      {L"#ff f", false, 0, 0, 0},
+      {L"#0x1234", false, 0, 0, 0},       {L"fff", false, 0, 0, 0},
+  };
+  for (const Case& c : kCases) {
+    uint32_t value = 0xDEADBEEF;
+    EXPECT_EQ(ParseColor(c.text, value), c.recognised) << c.text;
+    EXPECT_EQ(value, c.recognised ? Abgr(c.r, c.g, c.b) : 0xDEADBEEF) << c.text;
+  }
+}
+
+TEST(ColorGrammar, KeywordsAreExactAndLowerCase) {
+  struct Case {
+    const wchar_t* text;
+    bool recognised;
+    uint32_t abgr;
+  };
+  static const Case kCases[] = {
+      {L"red", true, 0xFF0000FFu},  {L"Red", false, 0},       {L"RED", false, 0},
+      {L"transparent", true, 0u},   {L"Transparent", false, 0}, {L"", false, 0},
+      {L"rgb(1,2,3)", false, 0},    {L"red ", false, 0},      {L"blueish", false, 0},
+  };
+  for (const Case& c : kCases) {
+    uint32_t value = 0xDEADBEEF;
+    EXPECT_EQ(ParseColor(c.text, value), c.recognised) << c.text;
+    EXPECT_EQ(value, c.recognised ? c.abgr : 0xDEADBEEF) << c.text;
+  }
+  uint32_t value = 1;
+  EXPECT_FALSE(ParseColor(nullptr, value));
+  EXPECT_EQ(value, 1u);
+}
+
+// The extended colour keywords with their red, green and blue values as the CSS Color Module
+// Level 3 lists them, alphabetically.
+struct CssColor {
+  const wchar_t* name;
+  int r, g, b;
+};
+const CssColor kCssTable[] = {
+    {L"aliceblue", 240, 248, 255},
+    {L"antiquewhite", 250, 235, 215},
+    {L"aqua", 0, 255, 255},
+    {L"aquamarine", 127, 255, 212},
+    {L"azure", 240, 255, 255},
+    {L"beige", 245, 245, 220},
+    {L"bisque", 255, 228, 196},
+    {L"black", 0, 0, 0},
+    {L"blanchedalmond", 255, 235, 205},
+    {L"blue", 0, 0, 255},
+    {L"blueviolet", 138, 43, 226},
+    {L"brown", 165, 42, 42},
+    {L"burlywood", 222, 184, 135},
+    {L"cadetblue", 95, 158, 160},
+    {L"chartreuse", 127, 255, 0},
+    {L"chocolate", 210, 105, 30},
+    {L"coral", 255, 127, 80},
+    {L"cornflowerblue", 100, 149, 237},
+    {L"cornsilk", 255, 248, 220},
+    {L"crimson", 220, 20, 60},
+    {L"cyan", 0, 255, 255},
+    {L"darkblue", 0, 0, 139},
+    {L"darkcyan", 0, 139, 139},
+    {L"darkgoldenrod", 184, 134, 11},
+    {L"darkgray", 169, 169, 169},
+    {L"darkgreen", 0, 100, 0},
+    {L"darkgrey", 169, 169, 169},
+    {L"darkkhaki", 189, 183, 107},
+    {L"darkmagenta", 139, 0, 139},
+    {L"darkolivegreen", 85, 107, 47},
+    {L"darkorange", 255, 140, 0},
+    {L"darkorchid", 153, 50, 204},
+    {L"darkred", 139, 0, 0},
+    {L"darksalmon", 233, 150, 122},
+    {L"darkseagreen", 143, 188, 143},
+    {L"darkslateblue", 72, 61, 139},
+    {L"darkslategray", 47, 79, 79},
+    {L"darkslategrey", 47, 79, 79},
+    {L"darkturquoise", 0, 206, 209},
+    {L"darkviolet", 148, 0, 211},
+    {L"deeppink", 255, 20, 147},
+    {L"deepskyblue", 0, 191, 255},
+    {L"dimgray", 105, 105, 105},
+    {L"dimgrey", 105, 105, 105},
+    {L"dodgerblue", 30, 144, 255},
+    {L"firebrick", 178, 34, 34},
+    {L"floralwhite", 255, 250, 240},
+    {L"forestgreen", 34, 139, 34},
+    {L"fuchsia", 255, 0, 255},
+    {L"gainsboro", 220, 220, 220},
+    {L"ghostwhite", 248, 248, 255},
+    {L"gold", 255, 215, 0},
+    {L"goldenrod", 218, 165, 32},
+    {L"gray", 128, 128, 128},
+    {L"green", 0, 128, 0},
+    {L"greenyellow", 173, 255, 47},
+    {L"grey", 128, 128, 128},
+    {L"honeydew", 240, 255, 240},
+    {L"hotpink", 255, 105, 180},
+    {L"indianred", 205, 92, 92},
+    {L"indigo", 75, 0, 130},
+    {L"ivory", 255, 255, 240},
+    {L"khaki", 240, 230, 140},
+    {L"lavender", 230, 230, 250},
+    {L"lavenderblush", 255, 240, 245},
+    {L"lawngreen", 124, 252, 0},
+    {L"lemonchiffon", 255, 250, 205},
+    {L"lightblue", 173, 216, 230},
+    {L"lightcoral", 240, 128, 128},
+    {L"lightcyan", 224, 255, 255},
+    {L"lightgoldenrodyellow", 250, 250, 210},
+    {L"lightgray", 211, 211, 211},
+    {L"lightgreen", 144, 238, 144},
+    {L"lightgrey", 211, 211, 211},
+    {L"lightpink", 255, 182, 193},
+    {L"lightsalmon", 255, 160, 122},
+    {L"lightseagreen", 32, 178, 170},
+    {L"lightskyblue", 135, 206, 250},
+    {L"lightslategray", 119, 136, 153},
+    {L"lightslategrey", 119, 136, 153},
+    {L"lightsteelblue", 176, 196, 222},
+    {L"lightyellow", 255, 255, 224},
+    {L"lime", 0, 255, 0},
+    {L"limegreen", 50, 205, 50},
+    {L"linen", 250, 240, 230},
+    {L"magenta", 255, 0, 255},
+    {L"maroon", 128, 0, 0},
+    {L"mediumaquamarine", 102, 205, 170},
+    {L"mediumblue", 0, 0, 205},
+    {L"mediumorchid", 186, 85, 211},
+    {L"mediumpurple", 147, 112, 219},
+    {L"mediumseagreen", 60, 179, 113},
+    {L"mediumslateblue", 123, 104, 238},
+    {L"mediumspringgreen", 0, 250, 154},
+    {L"mediumturquoise", 72, 209, 204},
+    {L"mediumvioletred", 199, 21, 133},
+    {L"midnightblue", 25, 25, 112},
+    {L"mintcream", 245, 255, 250},
+    {L"mistyrose", 255, 228, 225},
+    {L"moccasin", 255, 228, 181},
+    {L"navajowhite", 255, 222, 173},
+    {L"navy", 0, 0, 128},
+    {L"oldlace", 253, 245, 230},
+    {L"olive", 128, 128, 0},
+    {L"olivedrab", 107, 142, 35},
+    {L"orange", 255, 165, 0},
+    {L"orangered", 255, 69, 0},
+    {L"orchid", 218, 112, 214},
+    {L"palegoldenrod", 238, 232, 170},
+    {L"palegreen", 152, 251, 152},
+    {L"paleturquoise", 175, 238, 238},
+    {L"palevioletred", 219, 112, 147},
+    {L"papayawhip", 255, 239, 213},
+    {L"peachpuff", 255, 218, 185},
+    {L"peru", 205, 133, 63},
+    {L"pink", 255, 192, 203},
+    {L"plum", 221, 160, 221},
+    {L"powderblue", 176, 224, 230},
+    {L"purple", 128, 0, 128},
+    {L"red", 255, 0, 0},
+    {L"rosybrown", 188, 143, 143},
+    {L"royalblue", 65, 105, 225},
+    {L"saddlebrown", 139, 69, 19},
+    {L"salmon", 250, 128, 114},
+    {L"sandybrown", 244, 164, 96},
+    {L"seagreen", 46, 139, 87},
+    {L"seashell", 255, 245, 238},
+    {L"sienna", 160, 82, 45},
+    {L"silver", 192, 192, 192},
+    {L"skyblue", 135, 206, 235},
+    {L"slateblue", 106, 90, 205},
+    {L"slategray", 112, 128, 144},
+    {L"slategrey", 112, 128, 144},
+    {L"snow", 255, 250, 250},
+    {L"springgreen", 0, 255, 127},
+    {L"steelblue", 70, 130, 180},
+    {L"tan", 210, 180, 140},
+    {L"teal", 0, 128, 128},
+    {L"thistle", 216, 191, 216},
+    {L"tomato", 255, 99, 71},
+    {L"turquoise", 64, 224, 208},
+    {L"violet", 238, 130, 238},
+    {L"wheat", 245, 222, 179},
+    {L"white", 255, 255, 255},
+    {L"whitesmoke", 245, 245, 245},
+    {L"yellow", 255, 255, 0},
+    {L"yellowgreen", 154, 205, 50},
+};
+
+TEST(ColorGrammar, EveryCssKeywordHasItsStandardValue) {
+  ASSERT_EQ(sizeof(kCssTable) / sizeof(kCssTable[0]), 147u);
+  for (const CssColor& c : kCssTable) {
+    uint32_t value = 0;
+    ASSERT_TRUE(ParseColor(c.name, value)) << c.name;
+    EXPECT_EQ(value, Abgr(c.r, c.g, c.b)) << c.name;
+  }
+}
+
+TEST(ColorGrammar, KeywordTableIsSearchedAlphabetically) {
+  int count = 0;
+  const NamedColor* table = CssColorKeywords(&count);
+  ASSERT_EQ(count, 147);
+  for (int i = 0; i < count; ++i) EXPECT_STREQ(table[i].name, kCssTable[i].name) << i;
+}
+
+TEST(ColorGrammar, SystemColorsReadTheCurrentScheme) {
+  struct Case {
+    const wchar_t* name;
+    int index;
+  };
+  static const Case kCases[] = {
+      {L"activeborder", 10},      {L"activecaption", 2},       {L"appworkspace", 12},
+      {L"background", 1},         {L"buttonface", 15},         {L"buttonhighlight", 20},
+      {L"buttonshadow", 16},      {L"buttontext", 18},         {L"captiontext", 9},
+      {L"graytext", 17},          {L"highlight", 13},          {L"highlighttext", 14},
+      {L"inactiveborder", 11},    {L"inactivecaption", 3},     {L"inactivecaptiontext", 19},
+      {L"infobackground", 24},    {L"infotext", 23},           {L"menu", 4},
+      {L"menutext", 7},           {L"scrollbar", 0},           {L"threeddarkshadow", 21},
+      {L"threedface", 15},        {L"threedhighlight", 20},    {L"threedlightshadow", 22},
+      {L"threedshadow", 16},      {L"window", 5},              {L"windowframe", 6},
+      {L"windowtext", 8},
+  };
+  for (const Case& c : kCases) {
+    uint32_t value = 0;
+    ASSERT_TRUE(ParseColor(c.name, value)) << c.name;
+    EXPECT_EQ(value, 0xFF000000u | ::GetSysColor(c.index)) << c.name;
+  }
+
+  // Changing the scheme changes what the names mean at the next parse.
+  const COLORREF saved = ::GetSysColor(COLOR_BTNFACE);
+  const int element = COLOR_BTNFACE;
+  const COLORREF probe = saved == RGB(1, 2, 3) ? RGB(4, 5, 6) : RGB(1, 2, 3);
+  ASSERT_TRUE(::SetSysColors(1, &element, &probe));
+  uint32_t face = 0, threed = 0;
+  EXPECT_TRUE(ParseColor(L"buttonface", face));
+  EXPECT_TRUE(ParseColor(L"threedface", threed));
+  ::SetSysColors(1, &element, &saved);
+  EXPECT_EQ(face, 0xFF000000u | probe);
+  EXPECT_EQ(threed, face);
+}
+
+TEST(ColorGrammar, SwapRedBlueGivesArgb) {
+  uint32_t value = 0;
+  ASSERT_TRUE(ParseColor(L"#123456", value));
+  EXPECT_EQ(SwapRedBlue(value), 0xFF123456u);
+  ASSERT_TRUE(ParseColor(L"transparent", value));
+  EXPECT_EQ(SwapRedBlue(value), 0u);
+}
+
+TEST(MarginListGrammar, FourNumbersWithAnySeparator) {
+  struct Case {
+    const wchar_t* text;
+    bool recognised;
+    int32_t left, top, right, bottom;
+  };
+  static const Case kCases[] = {
+      {L"1,2,3,4", true, 1, 2, 3, 4},
+      {L"1 2 3 4", true, 1, 2, 3, 4},
+      {L"1;2;3;4", true, 1, 2, 3, 4},
+      {L"1, 2, 3, 4", true, 1, 2, 3, 4},
+      {L"010,0x10,-3,+4", true, 8, 16, -3, 4},
+      {L"1,2,3,4,5", true, 1, 2, 3, 4},
+      {L"1,,3,4", true, 1, 0, 3, 4},
+      {L"1,2", false, 1, 2, 0, 0},
+      {L"1,2,3", false, 1, 2, 3, 0},
+      {L"5", false, 5, 0, 0, 0},
+      {L"", false, 0, 0, 0, 0},
+  };
+  for (const Case& c : kCases) {
+    int32_t m[4] = {99, 99, 99, 99};
+    EXPECT_EQ(ParseMarginList(c.text, m), c.recognised) << c.text;
+    EXPECT_EQ(m[0], c.left) << c.text;
+    EXPECT_EQ(m[1], c.top) << c.text;
+    EXPECT_EQ(m[2], c.right) << c.text;
+    EXPECT_EQ(m[3], c.bottom) << c.text;
+  }
+  int32_t m[4] = {9, 9, 9, 9};
+  EXPECT_FALSE(ParseMarginList(nullptr, m));
+  EXPECT_EQ(m[0] | m[1] | m[2] | m[3], 0) << "the output is zeroed first";
+}
+
+TEST(CornerSizeGrammar, TwoNumbersOrNothing) {
+  struct Case {
+    const wchar_t* text;
+    bool recognised;
+    int32_t x, y;
+  };
+  static const Case kCases[] = {
+      {L"3,4", true, 3, 4},        {L"0x10 010", true, 16, 8}, {L"-1;-2", true, -1, -2},
+      {L"3", false, -7, -7},       {L"", false, -7, -7},
+  };
+  for (const Case& c : kCases) {
+    int32_t x = -7, y = -7;
+    EXPECT_EQ(ParseCornerSize(c.text, x, y), c.recognised) << c.text;
+    EXPECT_EQ(x, c.x) << c.text;
+    EXPECT_EQ(y, c.y) << c.text;
+  }
+}
+
+TEST(KeywordGrammars, DrawingModesAndAlignments) {
+  struct ModeCase {
+    const wchar_t* text;
+    bool recognised;
+    int32_t mode;
+  };
+  static const ModeCase kModes[] = {
+      {L"stretch", true, 1}, {L"tile", true, 2},    {L"ninegrid", true, 4},
+      {L"Stretch", false, 0}, {L"none", false, 0}, {L"", false, 0},
+  };
+  for (const ModeCase& c : kModes) {
+    int32_t mode = 0;
+    EXPECT_EQ(ParseImageDrawingMode(c.text, mode), c.recognised) << c.text;
+    EXPECT_EQ(mode, c.mode) << c.text;
+  }
+
+  struct AlignCase {
+    const wchar_t* text;
+    uint32_t horizontal;
+    uint32_t vertical;
+  };
+  static const AlignCase kAligns[] = {
+      {L"right", 2, 0},   {L"center", 4, 64}, {L"stretch", 1, 16}, {L"bottom", 0, 32},
+      {L"left", 0, 0},    {L"top", 0, 0},     {L"Right", 0, 0},    {L"Bottom", 0, 0},
+      {L"", 0, 0},
+  };
+  for (const AlignCase& c : kAligns) {
+    uint32_t h = 99, v = 99;
+    EXPECT_TRUE(ParseHorizontalAlignment(c.text, h));
+    EXPECT_TRUE(ParseVerticalAlignment(c.text, v));
+    EXPECT_EQ(h, c.horizontal) << c.text;
+    EXPECT_EQ(v, c.vertical) << c.text;
+  }
+}
+
+TEST(FontStyleGrammar, WordsSeparatedBySpaces) {
+  struct Case {
+    const wchar_t* text;
+    int32_t style;
+  };
+  static const Case kCases[] = {
+      {L"Bold  Italic", 3},  {L"Bold", 1},       {L"Italic", 2},
+      {L"Underline Strikeout", 12}, {L"Normal", 0}, {L"Normal Bold", 1},
+      {L"bold", 0},          {L"Bold Bold", 1},  {L"  Italic  ", 2},
+      {L"Bold,Italic", 0},   {L"", 0},           {L"Bold Italic Underline Strikeout", 15},
+  };
+  for (const Case& c : kCases) {
+    int32_t style = 0x70;  // the result starts from 0
+    EXPECT_TRUE(ParseFontStyle(c.text, style)) << c.text;
+    EXPECT_EQ(style, c.style) << c.text;
+  }
+}
+
+TEST(TextAlignmentGrammar, LaterWordsWinAndOthersKeepDefaults) {
+  struct Case {
+    const wchar_t* text;
+    int32_t horizontal, vertical;
+  };
+  static const Case kCases[] = {
+      {L"center vcenter", 1, 1}, {L"right", 2, 9},     {L"bottom", 9, 2},
+      {L"left right", 2, 9},     {L"bottom top", 9, 0}, {L"Center", 9, 9},
+      {L"", 9, 9},               {L"right  bottom", 2, 2},
+  };
+  for (const Case& c : kCases) {
+    int32_t h = 9, v = 9;
+    EXPECT_TRUE(ParseTextAlignment(c.text, h, v)) << c.text;
+    EXPECT_EQ(h, c.horizontal) << c.text;
+    EXPECT_EQ(v, c.vertical) << c.text;
+  }
+}
+
+TEST(WindowFeatureGrammar, NamedItemsSetFlags) {
+  struct Case {
+    const wchar_t* text;
+    bool modal, center, hidden, owner, notDisableParent;
+  };
+  static const Case kCases[] = {
+      {L"modal,center", true, true, false, false, false},
+      {L"hidden;owner", false, false, true, true, false},
+      {L"notdisableparent=1", false, false, false, false, true},
+      {L"modal=no", true, false, false, false, false},
+      {L"=modal", true, false, false, false, false},
+      {L" modal", false, false, false, false, false},
+      {L"Modal", false, false, false, false, false},
+      {L"modal,,center;", true, true, false, false, false},
+      {L"dialog=yes,center", false, true, false, false, false},
+      {L"width=300;hidden=", false, false, true, false, false},
+      {L"", false, false, false, false, false},
+  };
+  for (const Case& c : kCases) {
+    WindowFeatures f;
+    EXPECT_TRUE(ParseWindowFeatures(c.text, f)) << c.text;
+    EXPECT_EQ(f.modal, c.modal) << c.text;
+    EXPECT_EQ(f.center, c.center) << c.text;
+    EXPECT_EQ(f.hidden, c.hidden) << c.text;
+    EXPECT_EQ(f.owner, c.owner) << c.text;
+    EXPECT_EQ(f.notDisableParent, c.notDisableParent) << c.text;
+  }
+}
+
+}  // namespace
+}  // namespace velmor
