@@ -5,6 +5,7 @@
 #include "host/module.h"
 #include "images/image_manager.h"
 #include "script/js_script.h"
+#include "window/main_frame.h"
 
 namespace velmor {
 namespace {
@@ -18,8 +19,7 @@ class CEngineParts final : public AppParts {
     return CreateApplicationScriptHost(host);
   }
   HRESULT CreateMainWindow(IAppMainWindow** window) override {
-    *window = nullptr;
-    return E_NOTIMPL;
+    return CMainFrame::CreateInstance(window);
   }
   void EmptyImageCache() override { velmor::EmptyImageCache(); }
   void ShowMessage(const wchar_t* text, UINT icon) override {

@@ -1,0 +1,232 @@
+#include "window/document.h"
+
+#include <shlwapi.h>
+
+#include "base/bstr.h"
+#include "host/module.h"
+
+namespace velmor {
+namespace {
+
+// What scripts reach on `window`, in lookup order.
+const DispInterfaceEntry kDocumentEntries[] = {
+    {&IID_IDOMDocument, nullptr},
+    {&IID_IDOMModalWindow, nullptr},
+    {&IID_IDOMWindow, nullptr},
+    {&IID_IDOMWindowMisc, nullptr},
+};
+const DispInterfaceTable kDocumentTable = {kDocumentEntries, 4};
+
+// Event types the document dispatches to its root element.
+constexpr int kEventLoad = 1028;
+constexpr int kEventUnload = 1029;
+constexpr int kEventSizeMode = 1031;
+
+}  // namespace
+
+scDocument::scDocument() : m_bridge(kDocumentTable) {
+  m_bridge.Bind(GetUnknown(), static_cast<scIJSObject*>(this));
+}
+
+scDocument::~scDocument() {
+  // The native window goes first (its WM_DESTROY still needs the content), then the icon.
+  if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
+  m_content.Clear();
+  if (m_icon != nullptr) ::DestroyIcon(m_icon);
+}
+
+const WindowClassInfo& scDocument::GetWndClassInfo() {
+  // No brush (the window paints itself) and no class cursor (set per element).
+  static const WindowClassInfo s_info{L"VelmorGUI", CS_DBLCLKS, nullptr, nullptr};
+  return s_info;
+}
+
+HRESULT scDocument::QueryInterfaceExtra(REFIID, void**) noexcept { return E_NOINTERFACE; }
+
+HRESULT scDocument::CreateNativeWindow() {
+  RECT rect{0, 0, 100, 100};
+  if (CWindowImpl<scDocument>::Create(nullptr, &rect, L"Velmor", kWindowStyle, kWindowExStyle) ==
+      nullptr)
+    return HResultFromLastError();
+  return S_OK;
+}
+
+HRESULT scDocument::Load(const wchar_t* baseFolder, const wchar_t* documentPath) {
+  try {
+    RETURN_HR_IF_NULL(E_INVALIDARG, documentPath);
+    RETURN_IF_FAILED(m_content.ReadSkin(documentPath));
+    const bool created = m_hWnd == nullptr;
+    if (created) RETURN_IF_FAILED(CreateNativeWindow());
+    m_content.SetPaths(baseFolder, documentPath);
+    const HRESULT built = m_content.BuildContent();
+    if (FAILED(built)) {
+      if (created) Destroy();
+      return built;
+    }
+    scIContent* root = m_content.RootElement();
+    ApplyInitialGeometry(root);
+    ApplyTitle(root);
+    ApplyIcon();
+    ApplyStickyBorder(root);
+    DispatchDocumentEvent(root, kEventLoad);
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                   SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOREDRAW | SWP_NOACTIVATE |
+                       SWP_FRAMECHANGED);
+    RECT outer{};
+    ::GetWindowRect(m_hWnd, &outer);
+    OnSizeChanged(m_sizemode, outer.right - outer.left, outer.bottom - outer.top);
+    return S_OK;
+  }
+  VELMOR_CATCH_RETURN()
+}
+
+HRESULT scDocument::Destroy() {
+  if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
+  return S_OK;
+}
+
+void scDocument::ApplyInitialGeometry(scIContent*) {
+  // Placement from the window element's screenLeft/screenTop/width/height comes with window
+  // placement; until then the window keeps the rectangle it was created with.
+}
+
+void scDocument::ApplyTitle(scIContent* root) {
+  UniqueVariant title;
+  if (root->GetAttr(L"title", title.Put()) && title.vt == VT_BSTR && title.bstrVal != nullptr)
+    ::SetWindowTextW(m_hWnd, title.bstrVal);
+}
+
+void scDocument::ApplyIcon() {
+  // The product icon lives with the default skin, whichever skin is loaded.
+  wchar_t path[MAX_PATH] = L"";
+  HICON icon = nullptr;
+  if (GetPathBesideModule(L"skins\\default", path, MAX_PATH) &&
+      ::PathAppendW(path, L"icon\\Velmor.ico")) {
+    icon = static_cast<HICON>(
+        ::LoadImageW(nullptr, path, IMAGE_ICON, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE));
+  }
+  if (m_icon != nullptr) ::DestroyIcon(m_icon);
+  m_icon = icon;
+  if (icon == nullptr) return;
+  ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+}
+
+void scDocument::ApplyStickyBorder(scIContent*) {
+  // Magnetic windows ("stickyBorderWidth") come with the sticky-window server.
+}
+
+void scDocument::DispatchDocumentEvent(scIContent*, int) {
+  // "load", "unload" and "sizemode" reach listeners once DOM event dispatch exists.
+}
+
+void scDocument::UpdateWindowRegion() {
+  if (m_regionLock != 0) return;
+  // The window shape is built from the elements' clipping images by the region code; without it
+  // the window keeps its rectangle.
+}
+
+bool scDocument::ResolveFile(const wchar_t* name, std::wstring& path) const {
+  if (name == nullptr) return false;
+  return m_content.ResolveScriptPath(name, path);
+}
+
+// The size handler.
+void scDocument::OnSizeChanged(int sizeType, int width, int height) {
+  scIContent* root = m_content.RootElement();
+  if (sizeType != SIZE_MINIMIZED && m_layoutLock == 0 && root != nullptr) {
+    lock(kRegionLock);
+    root->MoveSize(0, 0, width, height);
+    unlock(kRegionLock);
+  }
+  if (sizeType != m_sizemode && sizeType >= 0 && sizeType <= 2) {
+    m_sizemode = sizeType;
+    if (root != nullptr) DispatchDocumentEvent(root, kEventSizeMode);
+  }
+  if (m_hWnd != nullptr) ::InvalidateRect(m_hWnd, nullptr, TRUE);
+  // Docked windows follow this one once the sticky-window client exists.
+}
+
+void scDocument::Relayout() {
+  if (m_hWnd == nullptr) return;
+  RECT client{};
+  ::GetClientRect(m_hWnd, &client);
+  OnSizeChanged(m_sizemode, client.right - client.left, client.bottom - client.top);
+}
+
+// Message handlers.
+
+LRESULT scDocument::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
+  // The window keeps the document alive until its last message.
+  AddRef();
+  m_windowReference = true;
+  Module().AddTermWindow(m_hWnd);
+  return 0;
+}
+
+LRESULT scDocument::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
+  Module().RemoveTermWindow(m_hWnd);
+  if (scIContent* root = m_content.RootElement()) DispatchDocumentEvent(root, kEventUnload);
+  m_content.Clear();
+  return 0;
+}
+
+void scDocument::OnFinalMessage(HWND) {
+  // Released after WM_NCDESTROY rather than in WM_DESTROY: the window procedure still runs on
+  // this object until the last message has been handled.
+  if (std::exchange(m_windowReference, false)) Release();
+}
+
+LRESULT scDocument::OnSize(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+  OnSizeChanged(static_cast<int>(wParam), static_cast<short>(LOWORD(lParam)),
+                static_cast<short>(HIWORD(lParam)));
+  return 0;
+}
+
+LRESULT scDocument::OnClose(UINT, WPARAM, LPARAM, BOOL&) {
+  // Without a root element there is nobody to agree to closing: the window stays.
+  if (m_content.RootElement() == nullptr) return 0;
+  // The window element's own close handling (which may keep the window) comes with the
+  // window element's message map; until then closing is always accepted.
+  ::DestroyWindow(m_hWnd);
+  return 0;
+}
+
+LRESULT scDocument::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
+  // While the paint lock is held only validate. The element tree is drawn by the painting
+  // code; until it exists an unlocked paint validates too.
+  PAINTSTRUCT ps;
+  ::BeginPaint(m_hWnd, &ps);
+  ::EndPaint(m_hWnd, &ps);
+  return 0;
+}
+
+// scIContentDocument
+
+HRESULT scDocument::GetScriptContext(IUnknown** context) {
+  if (context == nullptr) return E_POINTER;
+  // The document script context is installed by the script subsystem; none yet.
+  *context = nullptr;
+  return S_FALSE;
+}
+
+HRESULT scDocument::CreateListenerManager(scIEventListenerManager** manager) {
+  if (manager == nullptr) return E_POINTER;
+  *manager = nullptr;
+  return E_NOTIMPL;
+}
+
+HRESULT scDocument::AddKeySet(scIContent*) {
+  // Key sets go to the keyboard-shortcut manager, which comes with shortcuts.
+  return E_NOTIMPL;
+}
+
+// scIWidget
+
+HRESULT scDocument::GetWindow(HWND* window) {
+  if (window == nullptr) return E_POINTER;
+  *window = m_hWnd;
+  return m_hWnd != nullptr ? S_OK : E_FAIL;
+}
+
+}  // namespace velmor

@@ -1,0 +1,213 @@
+// scDocument: one top-level skinned window with the document built from one XML description.
+// Scripts see it as `window` (IDOMWindow) and as `document` (IDOMDocument); the content tree sees
+// it as its scIContentDocument and asks it for the native window through scIWidget.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "base/com_object.h"
+#include "base/window_impl.h"
+#include "script/dispatch_bridge.h"
+#include "skin/content.h"
+#include "skin/document_content.h"
+#include "skin/dom_document_impl.h"
+#include "typelib/dual_dispatch.h"
+#include "ui_h.h"
+
+namespace velmor {
+
+class scDocument;
+
+// The document's node face: getElementById over the id registry, the root element as its only
+// child and no parent or siblings.
+template <class Derived>
+class scDocumentNodeFace : public IDOMDocumentImpl<Derived, DualDispatchImpl<IDOMDocument>> {
+ public:
+  using ComInterface = IDOMDocument;
+
+  STDMETHODIMP get_nodeName(BSTR* name) override {
+    if (name == nullptr) return E_POINTER;
+    *name = ::SysAllocString(L"#document");
+    return *name != nullptr ? S_OK : E_OUTOFMEMORY;
+  }
+  STDMETHODIMP get_parentNode(IDOMNode** node) override { return Nothing(node); }
+  STDMETHODIMP get_firstChild(IDOMNode** node) override { return Root(node); }
+  STDMETHODIMP get_lastChild(IDOMNode** node) override { return Root(node); }
+  STDMETHODIMP get_previousSibling(IDOMNode** node) override { return Nothing(node); }
+  STDMETHODIMP get_nextSibling(IDOMNode** node) override { return Nothing(node); }
+  STDMETHODIMP get_ownerDocument(IDispatch** document) override { return Nothing(document); }
+
+ private:
+  template <class T>
+  static HRESULT Nothing(T** out) {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    return S_FALSE;
+  }
+  HRESULT Root(IDOMNode** node) {
+    if (node == nullptr) return E_POINTER;
+    *node = nullptr;
+    scIContent* root = static_cast<Derived*>(this)->DocumentContent().RootElement();
+    if (root == nullptr) return S_FALSE;
+    return SUCCEEDED(root->QueryInterface(IID_PPV_ARGS(node))) ? S_OK : S_FALSE;
+  }
+};
+
+// The window, layout and paint locks of IDOMWindow.lock/unlock.
+enum scWindowLock : LONG {
+  kPaintLock = 1,
+  kLayoutLock = 2,
+  kRegionLock = 4,
+};
+
+class scDocument
+    : public CWindowImpl<scDocument>,
+      public ComObject<scDocument, IDispatchExImpl<scDocument>,
+                       Also<IDispatch, IDispatchExImpl<scDocument>>, IDispatchImplEx<scDocument>,
+                       DualDispatchImpl<IDOMWindow>, DualDispatchImpl<IDOMModalWindow>,
+                       DualDispatchImpl<IDOMWindowMisc>, scDocumentNodeFace<scDocument>,
+                       Also<IDOMNode, scDocumentNodeFace<scDocument>>, scIContentDocument,
+                       scIWidget> {
+ public:
+  // The native style of every document window and its extended style.
+  static constexpr DWORD kWindowStyle = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU |
+                                        WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+  static constexpr DWORD kWindowExStyle = WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE;
+
+  // How alert shows its box; tests replace it to see the arguments.
+  using MessageBoxFunction = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
+  static void SetMessageBoxFunction(MessageBoxFunction function);
+
+  scDocument();
+  ~scDocument() override;
+
+  static const WindowClassInfo& GetWndClassInfo();
+
+  // Reads the description, creates the hidden window when there is none yet, builds the live
+  // tree and lays it out. E_FAIL for a file that cannot be read, parsed or has the wrong root.
+  [[nodiscard]] HRESULT Load(const wchar_t* baseFolder, const wchar_t* documentPath);
+  // Destroys the native window if it exists.
+  HRESULT Destroy();
+
+  // The size handler: lays the root element out at (0, 0, width, height) unless minimised or
+  // layout-locked, records the size type and invalidates the window.
+  void OnSizeChanged(int sizeType, int width, int height);
+
+  // The base folder with 'name' appended; false when the result does not fit.
+  bool ResolveFile(const wchar_t* name, std::wstring& path) const;
+
+  scDocumentContent& DocumentContent() { return m_content; }
+  scIContent* RootElement() const { return m_content.RootElement(); }
+  HWND WindowHandle() const { return m_hWnd; }
+  LONG SizeMode() const { return m_sizemode; }
+
+  virtual HRESULT QueryInterfaceExtra(REFIID riid, void** ppv) noexcept;
+  IDispatchExImplBase& Bridge() { return m_bridge; }
+
+  // IDOMWindow
+  STDMETHODIMP get_document(IDOMDocument** document) override;
+  STDMETHODIMP get_parent(IDOMWindow** parent) override;
+  STDMETHODIMP close() override;
+  STDMETHODIMP get_sizemode(LONG* mode) override;
+  STDMETHODIMP put_sizemode(LONG mode) override;
+  STDMETHODIMP get_visible(VARIANT_BOOL* visible) override;
+  STDMETHODIMP put_visible(VARIANT_BOOL visible) override;
+  STDMETHODIMP get_screen(IDOMScreen** screen) override;
+  STDMETHODIMP get_outerWidth(LONG* value) override;
+  STDMETHODIMP get_outerHeight(LONG* value) override;
+  STDMETHODIMP get_innerWidth(LONG* value) override;
+  STDMETHODIMP get_innerHeight(LONG* value) override;
+  STDMETHODIMP get_screenLeft(LONG* value) override;
+  STDMETHODIMP get_screenTop(LONG* value) override;
+  STDMETHODIMP moveTo(LONG x, LONG y, LONG moveTime) override;
+  STDMETHODIMP moveBy(LONG dx, LONG dy, LONG moveTime) override;
+  STDMETHODIMP sizeTo(LONG width, LONG height, LONG moveTime) override;
+  STDMETHODIMP sizeBy(LONG dWidth, LONG dHeight, LONG moveTime) override;
+  STDMETHODIMP moveSizeTo(LONG x, LONG y, LONG width, LONG height, LONG moveTime) override;
+  STDMETHODIMP setTimeout(BSTR expression, LONG msec, LONG* timerId) override;
+  STDMETHODIMP clearTimeout(LONG timerId) override;
+  STDMETHODIMP setInterval(BSTR expression, LONG msec, LONG* timerId) override;
+  STDMETHODIMP clearInterval(LONG timerId) override;
+  STDMETHODIMP open(BSTR url, BSTR name, BSTR features, IDOMWindow** window) override;
+  STDMETHODIMP get_title(BSTR* title) override;
+  STDMETHODIMP put_title(BSTR title) override;
+  STDMETHODIMP lock(LONG what) override;
+  STDMETHODIMP unlock(LONG what) override;
+  STDMETHODIMP get_topMost(VARIANT_BOOL* topMost) override;
+  STDMETHODIMP put_topMost(VARIANT_BOOL topMost) override;
+  STDMETHODIMP showModalDialog(BSTR dialog, VARIANT* args, VARIANT* options,
+                               VARIANT* result) override;
+  STDMETHODIMP size(BSTR handle) override;
+  STDMETHODIMP get_minWidth(LONG* value) override;
+  STDMETHODIMP get_minHeight(LONG* value) override;
+  STDMETHODIMP setMinWidthAndHeight(LONG minWidth, LONG minHeight,
+                                    VARIANT_BOOL validate) override;
+  STDMETHODIMP get_activated(VARIANT_BOOL* activated) override;
+  STDMETHODIMP put_activated(VARIANT_BOOL activated) override;
+  STDMETHODIMP alert(BSTR message, BSTR title) override;
+
+  // IDOMModalWindow (dialog arguments and return values come with dialogs)
+  STDMETHODIMP get_dialogArguments(VARIANT*) override { return E_NOTIMPL; }
+  STDMETHODIMP get_returnValue(VARIANT*) override { return E_NOTIMPL; }
+  STDMETHODIMP put_returnValue(VARIANT*) override { return E_NOTIMPL; }
+  // IDOMWindowMisc (the shell and game-list services come with the main-frame services)
+  STDMETHODIMP shellExecute(BSTR, BSTR) override { return E_NOTIMPL; }
+  STDMETHODIMP showGameList(IUnknown*, IUnknown*) override { return E_NOTIMPL; }
+
+  // scIContentDocument
+  HRESULT STDMETHODCALLTYPE GetScriptContext(IUnknown** context) override;
+  HRESULT STDMETHODCALLTYPE CreateListenerManager(scIEventListenerManager** manager) override;
+  HRESULT STDMETHODCALLTYPE AddKeySet(scIContent* keySet) override;
+  HRESULT STDMETHODCALLTYPE RegisterElementId(const wchar_t* id, scIContent* element) override {
+    return m_content.RegisterId(id, element);
+  }
+  scIContent* STDMETHODCALLTYPE FindElementById(const wchar_t* id) override {
+    return m_content.FindById(id);
+  }
+
+  // scIWidget
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
+
+  BEGIN_MSG_MAP(scDocument)
+    MESSAGE_HANDLER(WM_CREATE, OnCreate)
+    MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+    MESSAGE_HANDLER(WM_SIZE, OnSize)
+    MESSAGE_HANDLER(WM_CLOSE, OnClose)
+    MESSAGE_HANDLER(WM_PAINT, OnPaint)
+    MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
+  END_MSG_MAP()
+
+ protected:
+  void OnFinalMessage(HWND) override;
+
+  LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL& handled);
+  LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled);
+  LRESULT OnSize(UINT, WPARAM, LPARAM, BOOL& handled);
+  LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL& handled);
+  LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL& handled);
+  LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
+
+ private:
+  HRESULT CreateNativeWindow();
+  // Load's steps after the live tree exists.
+  void ApplyInitialGeometry(scIContent* root);
+  void ApplyTitle(scIContent* root);
+  void ApplyIcon();
+  void ApplyStickyBorder(scIContent* root);
+  void DispatchDocumentEvent(scIContent* target, int eventType);
+  // Lays out again at the current client size and sizemode.
+  void Relayout();
+  void UpdateWindowRegion();
+
+  IDispatchExImplBase m_bridge;
+  scDocumentContent m_content{this};
+  HICON m_icon = nullptr;
+  LONG m_paintLock = 0;
+  LONG m_layoutLock = 0;
+  LONG m_regionLock = 0;
+  LONG m_sizemode = -1;
+  bool m_windowReference = false;  // the reference held for the life of the native window
+};
+
+}  // namespace velmor

@@ -1,0 +1,216 @@
+// The script members of IDOMWindow on a document window.
+#include <utility>
+
+#include "base/bstr.h"
+#include "window/document.h"
+
+namespace velmor {
+namespace {
+
+scDocument::MessageBoxFunction s_messageBox = &::MessageBoxW;
+
+template <class T>
+HRESULT Clear(T* out) {
+  if (out == nullptr) return E_POINTER;
+  *out = T{};
+  return S_OK;
+}
+
+}  // namespace
+
+void scDocument::SetMessageBoxFunction(MessageBoxFunction function) {
+  s_messageBox = function != nullptr ? function : &::MessageBoxW;
+}
+
+STDMETHODIMP scDocument::get_document(IDOMDocument** document) {
+  if (document == nullptr) return E_POINTER;
+  *document = static_cast<IDOMDocument*>(static_cast<scDocumentNodeFace<scDocument>*>(this));
+  (*document)->AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP scDocument::get_parent(IDOMWindow** parent) {
+  RETURN_IF_FAILED(Clear(parent));
+  // Only windows opened by another window have an opener.
+  return E_UNEXPECTED;
+}
+
+STDMETHODIMP scDocument::close() {
+  if (m_hWnd != nullptr) ::PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
+  return S_OK;
+}
+
+STDMETHODIMP scDocument::get_sizemode(LONG* mode) {
+  if (mode == nullptr) return E_POINTER;
+  *mode = m_sizemode;
+  return S_OK;
+}
+
+STDMETHODIMP scDocument::put_sizemode(LONG mode) {
+  static const WPARAM kCommands[] = {SC_RESTORE, SC_MINIMIZE, SC_MAXIMIZE};
+  if (mode == m_sizemode || mode < 0 || mode > 2 || m_hWnd == nullptr) return S_OK;
+  if (::GetCapture() == m_hWnd) ::ReleaseCapture();
+  POINT cursor{};
+  ::GetCursorPos(&cursor);
+  ::SendMessageW(m_hWnd, WM_SYSCOMMAND, kCommands[mode], MAKELPARAM(cursor.x, cursor.y));
+  return S_OK;
+}
+
+STDMETHODIMP scDocument::get_visible(VARIANT_BOOL* visible) {
+  if (visible == nullptr) return S_OK;
+  *visible = m_hWnd != nullptr && ::IsWindowVisible(m_hWnd) ? VARIANT_TRUE : VARIANT_FALSE;
+  return S_OK;
+}
+
+STDMETHODIMP scDocument::put_visible(VARIANT_BOOL visible) {
+  if (m_hWnd == nullptr) return S_OK;
+  const bool shown = ::IsWindowVisible(m_hWnd) != FALSE;
+  if (visible != VARIANT_FALSE && !shown)
+    ::ShowWindow(m_hWnd, ::IsIconic(m_hWnd) ? SW_RESTORE : SW_SHOW);
+  else if (visible == VARIANT_FALSE && shown)
+    ::ShowWindow(m_hWnd, SW_HIDE);
+  return S_OK;
+}
+
+STDMETHODIMP scDocument::get_title(BSTR* title) {
+  if (title == nullptr) return E_POINTER;
+  *title = nullptr;
+  if (m_hWnd == nullptr) return S_OK;
+  const int length = ::GetWindowTextLengthW(m_hWnd);
+  UniqueBstr text;
+  *text.Put() = ::SysAllocStringLen(nullptr, static_cast<UINT>(length));
+  RETURN_IF_NULL_ALLOC(text.Get());
+  const int copied = ::GetWindowTextW(m_hWnd, text.Get(), length + 1);
+  text.Get()[copied] = L'\0';
+  *title = ::SysAllocString(text.Get());  // trims to what was copied
+  RETURN_IF_NULL_ALLOC(*title);
+  return S_OK;
+}
+
+STDMETHODIMP scDocument::put_title(BSTR title) {
+  if (m_hWnd != nullptr) ::SetWindowTextW(m_hWnd, title != nullptr ? title : L"");
+  return S_OK;
+}
+
+STDMETHODIMP scDocument::lock(LONG what) {
+  if (what & kPaintLock) ++m_paintLock;
+  if (what & kLayoutLock) ++m_layoutLock;
+  if (what & kRegionLock) ++m_regionLock;
+  return S_OK;
+}
+
+STDMETHODIMP scDocument::unlock(LONG what) {
+  if (what & kPaintLock) {
+    if (--m_paintLock == 0 && m_hWnd != nullptr) ::InvalidateRect(m_hWnd, nullptr, FALSE);
+  }
+  const bool layout = (what & kLayoutLock) != 0;
+  const bool region = (what & kRegionLock) != 0;
+  if (layout) --m_layoutLock;
+  if (region) --m_regionLock;
+  // A layout rebuilds the shape itself, so a combined unlock does not update it twice.
+  if (layout && m_layoutLock == 0)
+    Relayout();
+  else if (region && m_regionLock == 0)
+    UpdateWindowRegion();
+  return S_OK;
+}
+
+STDMETHODIMP scDocument::get_topMost(VARIANT_BOOL* topMost) {
+  if (topMost == nullptr) return E_POINTER;
+  const LONG_PTR exStyle = m_hWnd != nullptr ? ::GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE) : 0;
+  *topMost = (exStyle & WS_EX_TOPMOST) != 0 ? VARIANT_TRUE : VARIANT_FALSE;
+  return S_OK;
+}
+
+STDMETHODIMP scDocument::put_topMost(VARIANT_BOOL topMost) {
+  if (m_hWnd == nullptr) return S_OK;
+  ::SetWindowPos(m_hWnd, topMost != VARIANT_FALSE ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE);
+  return S_OK;
+}
+
+STDMETHODIMP scDocument::get_activated(VARIANT_BOOL* activated) {
+  if (activated == nullptr) return E_POINTER;
+  *activated =
+      m_hWnd != nullptr && ::GetForegroundWindow() == m_hWnd ? VARIANT_TRUE : VARIANT_FALSE;
+  return S_OK;
+}
+
+STDMETHODIMP scDocument::put_activated(VARIANT_BOOL activated) {
+  // Scripts may bring a window forward, never push it back.
+  if (activated == VARIANT_TRUE && m_hWnd != nullptr) ::SetForegroundWindow(m_hWnd);
+  return S_OK;
+}
+
+STDMETHODIMP scDocument::alert(BSTR message, BSTR title) {
+  const wchar_t* caption = title != nullptr && title[0] != L'\0' ? title : L"Velmor";
+  s_messageBox(m_hWnd, message != nullptr ? message : L"", caption, MB_ICONEXCLAMATION);
+  return S_OK;
+}
+
+// Members that belong to later parts of the window: the screen object, placement, timers,
+// child windows and dialogs, system drags and minimum sizes.
+
+STDMETHODIMP scDocument::get_screen(IDOMScreen** screen) {
+  RETURN_IF_FAILED(Clear(screen));
+  return E_NOTIMPL;
+}
+STDMETHODIMP scDocument::get_outerWidth(LONG* value) {
+  RETURN_IF_FAILED(Clear(value));
+  return E_NOTIMPL;
+}
+STDMETHODIMP scDocument::get_outerHeight(LONG* value) {
+  RETURN_IF_FAILED(Clear(value));
+  return E_NOTIMPL;
+}
+STDMETHODIMP scDocument::get_innerWidth(LONG* value) {
+  RETURN_IF_FAILED(Clear(value));
+  return E_NOTIMPL;
+}
+STDMETHODIMP scDocument::get_innerHeight(LONG* value) {
+  RETURN_IF_FAILED(Clear(value));
+  return E_NOTIMPL;
+}
+STDMETHODIMP scDocument::get_screenLeft(LONG* value) {
+  RETURN_IF_FAILED(Clear(value));
+  return E_NOTIMPL;
+}
+STDMETHODIMP scDocument::get_screenTop(LONG* value) {
+  RETURN_IF_FAILED(Clear(value));
+  return E_NOTIMPL;
+}
+STDMETHODIMP scDocument::moveTo(LONG, LONG, LONG) { return E_NOTIMPL; }
+STDMETHODIMP scDocument::moveBy(LONG, LONG, LONG) { return E_NOTIMPL; }
+STDMETHODIMP scDocument::sizeTo(LONG, LONG, LONG) { return E_NOTIMPL; }
+STDMETHODIMP scDocument::sizeBy(LONG, LONG, LONG) { return E_NOTIMPL; }
+STDMETHODIMP scDocument::moveSizeTo(LONG, LONG, LONG, LONG, LONG) { return E_NOTIMPL; }
+STDMETHODIMP scDocument::setTimeout(BSTR, LONG, LONG* timerId) {
+  RETURN_IF_FAILED(Clear(timerId));
+  return E_NOTIMPL;
+}
+STDMETHODIMP scDocument::clearTimeout(LONG) { return E_NOTIMPL; }
+STDMETHODIMP scDocument::setInterval(BSTR, LONG, LONG* timerId) {
+  RETURN_IF_FAILED(Clear(timerId));
+  return E_NOTIMPL;
+}
+STDMETHODIMP scDocument::clearInterval(LONG) { return E_NOTIMPL; }
+STDMETHODIMP scDocument::open(BSTR, BSTR, BSTR, IDOMWindow** window) {
+  RETURN_IF_FAILED(Clear(window));
+  return E_NOTIMPL;
+}
+STDMETHODIMP scDocument::showModalDialog(BSTR, VARIANT*, VARIANT*, VARIANT* result) {
+  if (result != nullptr) ::VariantInit(result);
+  return E_NOTIMPL;
+}
+STDMETHODIMP scDocument::size(BSTR) { return E_NOTIMPL; }
+STDMETHODIMP scDocument::get_minWidth(LONG* value) {
+  RETURN_IF_FAILED(Clear(value));
+  return E_NOTIMPL;
+}
+STDMETHODIMP scDocument::get_minHeight(LONG* value) {
+  RETURN_IF_FAILED(Clear(value));
+  return E_NOTIMPL;
+}
+STDMETHODIMP scDocument::setMinWidthAndHeight(LONG, LONG, VARIANT_BOOL) { return E_NOTIMPL; }
+
+}  // namespace velmor

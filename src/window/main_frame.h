@@ -1,0 +1,30 @@
+// CMainFrame: the application's main window, a document window that the start-up sequence
+// loads from "mainframe.xml" and destroys at the end of the run.
+#pragma once
+#include "host/app_parts.h"
+#include "window/document.h"
+
+namespace velmor {
+
+class CMainFrame final : public scDocument, public IAppMainWindow {
+ public:
+  // A new main window (no native window yet), handed out as its start-up interface.
+  static HRESULT CreateInstance(IAppMainWindow** window);
+
+  // IUnknown of the start-up face: the document's own.
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    return scDocument::QueryInterface(riid, ppv);
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return scDocument::AddRef(); }
+  STDMETHODIMP_(ULONG) Release() override { return scDocument::Release(); }
+
+  // IAppMainWindow
+  HRESULT STDMETHODCALLTYPE Load(const wchar_t* skinFolder, const wchar_t* path) override {
+    return scDocument::Load(skinFolder, path);
+  }
+  HRESULT STDMETHODCALLTYPE Destroy() override { return scDocument::Destroy(); }
+
+  HRESULT QueryInterfaceExtra(REFIID riid, void** ppv) noexcept override;
+};
+
+}  // namespace velmor
