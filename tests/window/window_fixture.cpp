@@ -1,0 +1,98 @@
+#include "window_fixture.h"
+
+#include <shlwapi.h>
+
+namespace velmor::window_test {
+
+bool WriteUtf8(const std::wstring& path, const std::string& bytes) {
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const BOOL ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                              nullptr);
+  ::CloseHandle(file);
+  return ok && written == bytes.size();
+}
+
+MessageCounter* MessageCounter::s_current = nullptr;
+
+MessageCounter::MessageCounter(HWND window, UINT message) : m_window(window), m_message(message) {
+  s_current = this;
+  m_sent = ::SetWindowsHookExW(WH_CALLWNDPROC, &SentHook, nullptr, ::GetCurrentThreadId());
+  m_queue = ::SetWindowsHookExW(WH_GETMESSAGE, &QueueHook, nullptr, ::GetCurrentThreadId());
+}
+
+MessageCounter::~MessageCounter() {
+  if (m_sent != nullptr) ::UnhookWindowsHookEx(m_sent);
+  if (m_queue != nullptr) ::UnhookWindowsHookEx(m_queue);
+  s_current = nullptr;
+}
+
+void MessageCounter::Seen(HWND window, UINT message, WPARAM wParam) {
+  if (window != m_window || message != m_message) return;
+  ++m_count;
+  m_lastWParam = wParam;
+}
+
+LRESULT CALLBACK MessageCounter::SentHook(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION && s_current != nullptr) {
+    const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    s_current->Seen(m->hwnd, m->message, m->wParam);
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK MessageCounter::QueueHook(int code, WPARAM wParam, LPARAM lParam) {
+  // A message peeked without removal would be seen twice.
+  if (code == HC_ACTION && wParam == PM_REMOVE && s_current != nullptr) {
+    const auto* m = reinterpret_cast<const MSG*>(lParam);
+    s_current->Seen(m->hwnd, m->message, m->wParam);
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void DocumentTest::SetUpTestSuite() {
+  // The window icon is looked up beside the module that carries the engine: here, the test
+  // executable. Give it the product icon from the built distribution.
+  const std::wstring bin = test::TestBinDir();
+  const std::wstring icon = bin + L"\\skins\\default\\icon";
+  ::CreateDirectoryW((bin + L"\\skins").c_str(), nullptr);
+  ::CreateDirectoryW((bin + L"\\skins\\default").c_str(), nullptr);
+  ::CreateDirectoryW(icon.c_str(), nullptr);
+  ::CopyFileW((test::DistDir() + L"\\skins\\default\\icon\\Velmor.ico").c_str(),
+              (icon + L"\\Velmor.ico").c_str(), FALSE);
+}
+
+void DocumentTest::SetUp() {
+  m_baseline = LiveObjects<scDocument>::Count();
+  m_dir = test::MakeTempDir(L"docwin");
+}
+
+void DocumentTest::TearDown() {
+  if (m_document != nullptr) {
+    m_document->Destroy();
+    m_document->Release();
+    m_document = nullptr;
+  }
+  EXPECT_EQ(LiveObjects<scDocument>::Count(), m_baseline) << "documents leaked";
+}
+
+std::wstring DocumentTest::WriteSkin(const std::string& xml) {
+  const std::wstring path = m_dir + L"\\skin" + std::to_wstring(++m_files) + L".xml";
+  EXPECT_TRUE(WriteUtf8(path, xml));
+  return path;
+}
+
+HRESULT DocumentTest::LoadNew(const std::string& xml) {
+  if (m_document != nullptr) {
+    m_document->Destroy();
+    m_document->Release();
+    m_document = nullptr;
+  }
+  const std::wstring path = WriteSkin(xml);
+  if (FAILED(scDocument::CreateObject(&m_document))) return E_FAIL;
+  return m_document->Load(m_dir.c_str(), path.c_str());
+}
+
+}  // namespace velmor::window_test
