@@ -142,6 +142,25 @@ TEST_F(DocumentTest, SizemodeSendsSystemCommandsOnlyForChanges) {
   EXPECT_EQ(m_document->get_sizemode(nullptr), E_POINTER);
 }
 
+TEST_F(DocumentTest, MinimisingThroughSizemodeKeepsTheLayout) {
+  ASSERT_EQ(LoadNew(kSkin), S_OK);
+  ASSERT_EQ(m_document->put_visible(VARIANT_TRUE), S_OK);
+  ::SetWindowPos(Window(), nullptr, 0, 0, 240, 180, SWP_NOMOVE | SWP_NOZORDER);
+  const RECT before = RootRect();
+  ASSERT_EQ(before, ClientRect());
+  EXPECT_EQ(m_document->put_sizemode(1), S_OK);
+  test::PumpFor(30);
+  EXPECT_TRUE(::IsIconic(Window()));
+  LONG mode = -1;
+  EXPECT_EQ(m_document->get_sizemode(&mode), S_OK);
+  EXPECT_EQ(mode, 1);
+  EXPECT_EQ(RootRect(), before);
+  EXPECT_EQ(m_document->put_sizemode(0), S_OK);
+  test::PumpFor(30);
+  EXPECT_FALSE(::IsIconic(Window()));
+  EXPECT_EQ(RootRect(), ClientRect());
+}
+
 TEST_F(DocumentTest, ActivatedOnlyBringsForward) {
   ASSERT_EQ(LoadNew(kSkin), S_OK);
   ASSERT_EQ(m_document->put_visible(VARIANT_TRUE), S_OK);
@@ -203,6 +222,7 @@ TEST_F(DocumentTest, ClosePostsCloseAndTheWindowIsDestroyed) {
   HWND window = Window();
   EXPECT_EQ(m_document->close(), S_OK);
   EXPECT_TRUE(::IsWindow(window)) << "close must post, not send";
+  EXPECT_NE(m_document->RootElement(), nullptr);
   EXPECT_TRUE(test::PumpUntil([&] { return !::IsWindow(window); }, 2000));
   EXPECT_EQ(m_document->WindowHandle(), nullptr);
   EXPECT_EQ(m_document->RootElement(), nullptr);

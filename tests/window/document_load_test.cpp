@@ -85,6 +85,17 @@ TEST_F(DocumentTest, TitleComesFromAStringTitleAttributeOnly) {
   EXPECT_STREQ(title, L"Renamed");
 }
 
+TEST_F(DocumentTest, MissingIconFileLeavesTheWindowWithoutIcon) {
+  const std::wstring icon = test::TestBinDir() + L"\\skins\\default\\icon\\Velmor.ico";
+  const std::wstring aside = icon + L".aside";
+  ASSERT_TRUE(::MoveFileW(icon.c_str(), aside.c_str()));
+  const HRESULT loaded = LoadNew(kSkin);
+  ::MoveFileW(aside.c_str(), icon.c_str());
+  ASSERT_EQ(loaded, S_OK);
+  EXPECT_EQ(::SendMessageW(Window(), WM_GETICON, ICON_BIG, 0), 0);
+  EXPECT_EQ(::SendMessageW(Window(), WM_GETICON, ICON_SMALL, 0), 0);
+}
+
 TEST_F(DocumentTest, FailedLoadsAnswerEFailAndLeaveNoWindow) {
   struct Case {
     const char* name;
