@@ -54,6 +54,8 @@ HRESULT scDocument::CreateNativeWindow() {
 HRESULT scDocument::Load(const wchar_t* baseFolder, const wchar_t* documentPath) {
   try {
     RETURN_HR_IF_NULL(E_INVALIDARG, documentPath);
+    // A document shows one description; a destroyed window may be loaded again.
+    RETURN_HR_IF(E_UNEXPECTED, m_content.RootElement() != nullptr);
     RETURN_IF_FAILED(m_content.ReadSkin(documentPath));
     const bool created = m_hWnd == nullptr;
     if (created) RETURN_IF_FAILED(CreateNativeWindow());

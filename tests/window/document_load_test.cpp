@@ -164,6 +164,7 @@ TEST_F(DocumentTest, MainFrameLoadsThroughItsStartUpInterface) {
   ASSERT_EQ(CMainFrame::CreateInstance(&frame), S_OK);
   const std::wstring path = WriteSkin(kSkin);
   ASSERT_EQ(frame->Load(m_dir.c_str(), path.c_str()), S_OK);
+  EXPECT_EQ(frame->Load(m_dir.c_str(), path.c_str()), E_UNEXPECTED) << "loaded twice";
   ComPtr<IDOMWindow> window;
   ASSERT_EQ(frame.As(&window), S_OK);
   EXPECT_TRUE(IsSameObject(frame.Get(), window.Get()));
@@ -171,6 +172,9 @@ TEST_F(DocumentTest, MainFrameLoadsThroughItsStartUpInterface) {
   EXPECT_EQ(window->get_title(title.Put()), S_OK);
   EXPECT_STREQ(title.Get(), L"Fixture \x7A97\x53E3");
   EXPECT_EQ(frame->Destroy(), S_OK);
+  EXPECT_EQ(frame->Destroy(), S_OK);
+  // Once its window is gone the frame can be loaded again.
+  ASSERT_EQ(frame->Load(m_dir.c_str(), path.c_str()), S_OK);
   EXPECT_EQ(frame->Destroy(), S_OK);
 }
 
