@@ -591,7 +591,7 @@ TEST_F(GeometryTest, EveryScriptNodeClassAnswersAmbient) {
 // ---------------------------------------------------------------------------------------------
 // The root element and the native window
 
-// A visible popup window: hidden windows keep no update region.
+// A shown popup window whose update region the tests read back.
 class NativeWindow {
  public:
   NativeWindow() {
