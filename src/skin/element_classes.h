@@ -24,7 +24,7 @@ class scWindowContent : public scNodeContentClass<scWindowContent, scIWidget> {
   // Asks the document the first time and keeps the answer.
   HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
   // At the top of the tree an invalidation becomes the native window's (without erasing the
-  // background); nothing happens while the document has no window.
+  // background); nothing happens while the document has no window or it is hidden.
   void STDMETHODCALLTYPE InvalidateRect(int x, int y, int width, int height) override;
 
  private:
