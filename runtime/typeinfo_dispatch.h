@@ -4,6 +4,7 @@
 #include <oleauto.h>
 
 #include "base/com_object.h"
+#include "base/typeinfo_dispatch.h"
 
 namespace vmrt {
 
@@ -18,35 +19,16 @@ HRESULT GiveValue(T value, T* out) {
 // Type information of one interface from the type library resource of this module (cached).
 HRESULT GetRuntimeTypeInfo(REFIID iid, ITypeInfo** info);
 
-// Mix-in implementing the IDispatch part of dual interface I.
+// Mix-in implementing the IDispatch part of dual interface I from the runtime's library.
+// Scripts cannot call through a bare IUnknown, so objects it hands out travel as IDispatch
+// when they answer it.
 template <class I>
-class TypeInfoDispatch : public I {
+class TypeInfoDispatch : public velmor::TypeInfoDispatch<I, &GetRuntimeTypeInfo> {
  public:
-  using ComInterface = I;
-
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-    if (count == nullptr) return E_POINTER;
-    *count = 1;
-    return S_OK;
-  }
-  STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
-    if (info == nullptr) return E_POINTER;
-    *info = nullptr;
-    if (index != 0) return DISP_E_BADINDEX;
-    return GetRuntimeTypeInfo(__uuidof(I), info);
-  }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-    velmor::ComPtr<ITypeInfo> info;
-    RETURN_IF_FAILED(GetRuntimeTypeInfo(__uuidof(I), &info));
-    return ::DispGetIDsOfNames(info.Get(), names, count, ids);
-  }
-  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                      EXCEPINFO* excep, UINT* argErr) override {
-    velmor::ComPtr<ITypeInfo> info;
-    RETURN_IF_FAILED(GetRuntimeTypeInfo(__uuidof(I), &info));
-    const HRESULT hr = ::DispInvoke(static_cast<I*>(this), info.Get(), id, flags, params, result,
-                                    excep, argErr);
-    // Scripts cannot call through a bare IUnknown: hand out objects as IDispatch when they can.
+  STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
+                      VARIANT* result, EXCEPINFO* excep, UINT* argErr) override {
+    const HRESULT hr = velmor::TypeInfoDispatch<I, &GetRuntimeTypeInfo>::Invoke(
+        id, riid, lcid, flags, params, result, excep, argErr);
     if (SUCCEEDED(hr) && result != nullptr && result->vt == VT_UNKNOWN && result->punkVal) {
       IDispatch* disp = nullptr;
       if (SUCCEEDED(result->punkVal->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&disp)))) {

@@ -8,6 +8,5 @@ bash scripts/setup.sh
 bash scripts/build.sh x64
 bash scripts/build.sh x86
 echo "build: $(( $(date +%s) - start )) s"
-# Exit code of ctest decides; its summary line reports the count.
-bash scripts/with-display.sh "$root/build/x64" ctest --preset x64 "$@"
-echo "total: $(( $(date +%s) - start )) s"
+# ctest's exit code decides and its summary is the last thing printed.
+exec bash scripts/with-display.sh "$root/build/x64" ctest --preset x64 "$@"

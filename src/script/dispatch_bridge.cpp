@@ -393,35 +393,30 @@ HRESULT IDispatchExImplBase::DefineOwnProperty(BSTR name, IDispatch* desc, VARIA
   return S_OK;
 }
 
-HRESULT IDispatchExImplBase::CallGetter(BSTR name, VARIANT* result) {
+HRESULT IDispatchExImplBase::GetAccessor(BSTR name, const wchar_t* which, VARIANT* function) {
   ComPtr<IDispatch> desc;
   if (FAILED(m_self->GetOwnProperty(name, &desc)) || !desc) return E_FAIL;
-  UniqueBstr member(L"get");
+  UniqueBstr member(which);
   LPOLESTR names[1] = {member.Get()};
   DISPID id = 0;
   RETURN_IF_FAILED(desc->GetIDsOfNames(IID_NULL, names, 1, kLocale, &id));
-  UniqueVariant getter;
   DISPPARAMS none{nullptr, nullptr, 0, 0};
-  RETURN_IF_FAILED(desc->Invoke(id, IID_NULL, kLocale, DISPATCH_PROPERTYGET, &none, getter.Put(),
+  RETURN_IF_FAILED(desc->Invoke(id, IID_NULL, kLocale, DISPATCH_PROPERTYGET, &none, function,
                                 nullptr, nullptr));
-  RETURN_IF_FAILED(::VariantChangeType(&getter, &getter, 0, VT_DISPATCH));
-  if (getter.pdispVal == nullptr) return E_FAIL;
+  RETURN_IF_FAILED(::VariantChangeType(function, function, 0, VT_DISPATCH));
+  return function->pdispVal != nullptr ? S_OK : E_FAIL;
+}
+
+HRESULT IDispatchExImplBase::CallGetter(BSTR name, VARIANT* result) {
+  UniqueVariant getter;
+  RETURN_IF_FAILED(GetAccessor(name, L"get", getter.Put()));
+  DISPPARAMS none{nullptr, nullptr, 0, 0};
   return CallWithThis(getter.pdispVal, &none, result, nullptr);
 }
 
 HRESULT IDispatchExImplBase::CallSetter(BSTR name, VARIANT* value) {
-  ComPtr<IDispatch> desc;
-  if (FAILED(m_self->GetOwnProperty(name, &desc)) || !desc) return E_FAIL;
-  UniqueBstr member(L"set");
-  LPOLESTR names[1] = {member.Get()};
-  DISPID id = 0;
-  RETURN_IF_FAILED(desc->GetIDsOfNames(IID_NULL, names, 1, kLocale, &id));
   UniqueVariant setter;
-  DISPPARAMS none{nullptr, nullptr, 0, 0};
-  RETURN_IF_FAILED(desc->Invoke(id, IID_NULL, kLocale, DISPATCH_PROPERTYGET, &none, setter.Put(),
-                                nullptr, nullptr));
-  RETURN_IF_FAILED(::VariantChangeType(&setter, &setter, 0, VT_DISPATCH));
-  if (setter.pdispVal == nullptr) return E_FAIL;
+  RETURN_IF_FAILED(GetAccessor(name, L"set", setter.Put()));
   DISPPARAMS one{value, nullptr, 1, 0};
   UniqueVariant ignored;
   return CallWithThis(setter.pdispVal, &one, &ignored, nullptr);

@@ -87,6 +87,8 @@ class IDispatchExImplBase {
                         EXCEPINFO* excep);
   HRESULT CallWithThis(IDispatch* function, DISPPARAMS* params, VARIANT* result,
                        EXCEPINFO* excep);
+  // The "get" or "set" function of a name's property descriptor, as VT_DISPATCH.
+  HRESULT GetAccessor(BSTR name, const wchar_t* which, VARIANT* function);
   const std::wstring* NameOf(DISPID id) const;
 
   const DispInterfaceTable& m_table;
@@ -105,19 +107,20 @@ class IDispatchExImplBase {
 HRESULT CallFunctionWithThis(IDispatch* function, IUnknown* self, DISPPARAMS* params,
                              VARIANT* result, EXCEPINFO* excep);
 
-// The IDispatchEx face of a scriptable class. Derived provides:
-//   IDispatchExImplBase& Bridge();
-template <class Derived>
-class IDispatchExImpl : public IDispatchEx {
+// The IDispatch part shared by both faces of a scriptable class: everything goes to the
+// bridge, except that each face describes itself with its own type information. Derived
+// provides IDispatchExImplBase& Bridge().
+template <class Derived, class Face, bool kJSObjectFace>
+class BridgeDispatch : public Face {
  public:
-  using ComInterface = IDispatchEx;
-
   STDMETHODIMP GetTypeInfoCount(UINT* count) override {
     if (count == nullptr) return E_POINTER;
     *count = 1;
     return S_OK;
   }
-  STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
+  STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
+    return B().GetTypeInfo(index, kJSObjectFace, info);
+  }
   STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
                              DISPID* ids) override {
     return B().GetIDsOfNames(riid, names, count, lcid, ids);
@@ -126,73 +129,63 @@ class IDispatchExImpl : public IDispatchEx {
                       VARIANT* result, EXCEPINFO* excep, UINT* argErr) override {
     return B().Invoke(id, riid, lcid, flags, params, result, excep, argErr);
   }
+
+ protected:
+  IDispatchExImplBase& B() { return static_cast<Derived*>(this)->Bridge(); }
+};
+
+// The IDispatchEx face of a scriptable class.
+template <class Derived>
+class IDispatchExImpl : public BridgeDispatch<Derived, IDispatchEx, false> {
+  using Base = BridgeDispatch<Derived, IDispatchEx, false>;
+
+ public:
+  using ComInterface = IDispatchEx;
+
   STDMETHODIMP GetDispID(BSTR name, DWORD grfdex, DISPID* id) override {
-    return B().GetDispID(name, grfdex, id);
+    return Base::B().GetDispID(name, grfdex, id);
   }
   STDMETHODIMP InvokeEx(DISPID id, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* excep, IServiceProvider* caller) override {
-    return B().InvokeEx(id, lcid, flags, params, result, excep, caller);
+    return Base::B().InvokeEx(id, lcid, flags, params, result, excep, caller);
   }
   STDMETHODIMP DeleteMemberByName(BSTR name, DWORD grfdex) override {
-    return B().DeleteMemberByName(name, grfdex);
+    return Base::B().DeleteMemberByName(name, grfdex);
   }
-  STDMETHODIMP DeleteMemberByDispID(DISPID id) override { return B().DeleteMemberByDispID(id); }
+  STDMETHODIMP DeleteMemberByDispID(DISPID id) override {
+    return Base::B().DeleteMemberByDispID(id);
+  }
   STDMETHODIMP GetMemberProperties(DISPID, DWORD, DWORD*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetMemberName(DISPID id, BSTR* name) override { return B().GetMemberName(id, name); }
+  STDMETHODIMP GetMemberName(DISPID id, BSTR* name) override {
+    return Base::B().GetMemberName(id, name);
+  }
   STDMETHODIMP GetNextDispID(DWORD, DISPID, DISPID*) override { return E_NOTIMPL; }
   STDMETHODIMP GetNameSpaceParent(IUnknown**) override { return E_NOTIMPL; }
-
- private:
-  IDispatchExImplBase& B() { return static_cast<Derived*>(this)->Bridge(); }
 };
 
 // The IJSObject face (property descriptors) of a scriptable class.
 template <class Derived>
-class IDispatchImplEx : public scIJSObject {
+class IDispatchImplEx : public BridgeDispatch<Derived, scIJSObject, true> {
+  using Base = BridgeDispatch<Derived, scIJSObject, true>;
+
  public:
   using ComInterface = IJSObject;
 
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-    if (count == nullptr) return E_POINTER;
-    *count = 1;
-    return S_OK;
-  }
-  STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
-  STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
-                             DISPID* ids) override {
-    return B().GetIDsOfNames(riid, names, count, lcid, ids);
-  }
-  STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
-                      VARIANT* result, EXCEPINFO* excep, UINT* argErr) override {
-    return B().Invoke(id, riid, lcid, flags, params, result, excep, argErr);
-  }
   STDMETHODIMP GetOwnProperty(BSTR name, IDispatch** desc) override {
-    return B().GetOwnProperty(name, desc);
+    return Base::B().GetOwnProperty(name, desc);
   }
   STDMETHODIMP DefineOwnProperty(BSTR name, IDispatch* desc, VARIANT_BOOL shouldThrow) override {
-    return B().DefineOwnProperty(name, desc, shouldThrow);
+    return Base::B().DefineOwnProperty(name, desc, shouldThrow);
   }
   HRESULT STDMETHODCALLTYPE CallGetter(BSTR name, VARIANT* result) override {
-    return B().CallGetter(name, result);
+    return Base::B().CallGetter(name, result);
   }
   HRESULT STDMETHODCALLTYPE CallSetter(BSTR name, VARIANT* value) override {
-    return B().CallSetter(name, value);
+    return Base::B().CallSetter(name, value);
   }
   HRESULT STDMETHODCALLTYPE BeforeExpandoSet(BSTR, VARIANT*) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE AfterExpandoSet(BSTR, VARIANT*) override { return S_OK; }
-
- private:
-  IDispatchExImplBase& B() { return static_cast<Derived*>(this)->Bridge(); }
 };
-
-template <class Derived>
-STDMETHODIMP IDispatchExImpl<Derived>::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-  return B().GetTypeInfo(index, false, info);
-}
-template <class Derived>
-STDMETHODIMP IDispatchImplEx<Derived>::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-  return B().GetTypeInfo(index, true, info);
-}
 
 // A plain scriptable object with no native members: everything on it is an expando. Used as a
 // property descriptor.

@@ -16,4 +16,19 @@ HRESULT scWindowContent::GetWindow(HWND* window) {
   return m_window != nullptr ? S_OK : E_FAIL;
 }
 
+void scWindowContent::InvalidateRect(int x, int y, int width, int height) {
+  if (ParentElement() != nullptr) {
+    scITextBaseContent::InvalidateRect(x, y, width, height);
+    return;
+  }
+  HWND window = nullptr;
+  if (FAILED(GetWindow(&window)) || window == nullptr) return;
+  // A hidden window keeps no update region and is repainted whole when shown, so the (costly,
+  // one per element on every layout) native call is spared while the window is hidden, as it is
+  // during loading.
+  if (!::IsWindowVisible(window)) return;
+  const RECT rect = {x, y, anchor::Add(x, width), anchor::Add(y, height)};
+  ::InvalidateRect(window, &rect, FALSE);
+}
+
 }  // namespace velmor

@@ -4,15 +4,17 @@
 // interfaces are added to these classes by the subsystems that own them.
 #pragma once
 #include "skin/content.h"
+#include "skin/dom_ambient_impl.h"
 #include "skin/dom_node_impl.h"
 #include "skin/text_base_content.h"
 
 namespace velmor {
 
-// An element class that scripts see as a node.
+// An element class that scripts see as a node; every such class also answers IDOMAmbient.
 template <class Derived, class... More>
 using scNodeContentClass =
-    scContentClass<Derived, IDOMNodeImpl<Derived>, Also<IDispatch, IDOMNodeImpl<Derived>>, More...>;
+    scContentClass<Derived, IDOMNodeImpl<Derived>, Also<IDispatch, IDOMNodeImpl<Derived>>,
+                   IDOMAmbientImpl<Derived>, More...>;
 
 // The root "window" element; also answers the native window through scIWidget.
 class scWindowContent : public scNodeContentClass<scWindowContent, scIWidget> {
@@ -21,6 +23,9 @@ class scWindowContent : public scNodeContentClass<scWindowContent, scIWidget> {
   HRESULT STDMETHODCALLTYPE PostHandleEvent(scEventRecord*, LONG*) override { return E_FAIL; }
   // Asks the document the first time and keeps the answer.
   HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
+  // At the top of the tree an invalidation becomes the native window's (without erasing the
+  // background); nothing happens while the document has no window or it is hidden.
+  void STDMETHODCALLTYPE InvalidateRect(int x, int y, int width, int height) override;
 
  private:
   HWND m_window = nullptr;

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "skin/attribute_readers.h"
 #include "skin/prototype.h"
 
 namespace velmor {
@@ -261,17 +260,10 @@ HRESULT scITextBaseContent::UnsetAttr(const wchar_t* name, BOOL notify) {
   return S_OK;
 }
 
-ULONG scITextBaseContent::IntrinsicState() {
-  bool disabled = false;
-  return m_state | (GetBoolAttr(this, L"disabled", disabled) && disabled ? 0x40u : 0u);
-}
-
-void scITextBaseContent::ContentStateChanged() { InvalidateRect(0, 0, m_width, m_height); }
-
 HRESULT scITextBaseContent::InitFromPrototype(scPrototypeElement* prototype) {
   RETURN_HR_IF_NULL(E_INVALIDARG, prototype);
-  // The common attributes (geometry, alignment, visibility, disabled, pass-through) are read by
-  // the layout code that owns them; here the element takes its prototype.
+  ReadCommonAttributes(*prototype);
+  // The element keeps its prototype (its attribute defaults) and the document that owns it.
   ++prototype->m_refCount;
   if (m_prototype != nullptr) m_prototype->Release();
   m_prototype = prototype;
@@ -287,19 +279,6 @@ void scITextBaseContent::Destroy() {
     m_prototype->Release();
     m_prototype = nullptr;
   }
-}
-
-void scITextBaseContent::SetPositionRaw(int x, int y) {
-  m_x = x;
-  m_y = y;
-}
-
-void scITextBaseContent::MoveSize(int x, int y, int width, int height) {
-  // Storing only; the move/size event, layout and invalidation belong to the layout code.
-  m_x = x;
-  m_y = y;
-  m_width = width;
-  m_height = height;
 }
 
 }  // namespace velmor

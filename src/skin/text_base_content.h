@@ -1,7 +1,9 @@
 // The implementation of the content interfaces that every element class shares: tree links with
 // the parent/document link word, binding, the two-layer attribute store (script-set values over
-// the prototype's strings), state bits and the geometry fields. Element classes derive from it
-// and override what their own behaviour needs.
+// the prototype's strings), state bits and geometry. Element classes derive from it and override
+// what their own behaviour needs. The geometry operations (common attributes, move/size, the
+// anchoring layout, invalidation, visibility and the lock counters) live in
+// render/content_geometry.cpp.
 #pragma once
 #include <windows.h>
 
@@ -11,6 +13,7 @@
 
 #include "base/bstr.h"
 #include "base/com_object.h"
+#include "render/anchor_layout.h"
 #include "skin/content.h"
 
 namespace velmor {
@@ -50,13 +53,30 @@ class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextB
   HRESULT STDMETHODCALLTYPE InitFromPrototype(scPrototypeElement* prototype) override;
   void STDMETHODCALLTYPE Destroy() override;
   void STDMETHODCALLTYPE SetPositionRaw(int x, int y) override;
-  void STDMETHODCALLTYPE SetWidthRaw(int width) override { m_width = width; }
-  void STDMETHODCALLTYPE SetHeightRaw(int height) override { m_height = height; }
+  void STDMETHODCALLTYPE SetWidthRaw(int width) override { m_rect.width = width; }
+  void STDMETHODCALLTYPE SetHeightRaw(int height) override { m_rect.height = height; }
   void STDMETHODCALLTYPE MoveSize(int x, int y, int width, int height) override;
   bool STDMETHODCALLTYPE Paint(scPaintContext* context) override { return m_paintLock == 0; }
-  bool STDMETHODCALLTYPE LayoutChildren() override { return true; }
-  void STDMETHODCALLTYPE InvalidateRect(int x, int y, int width, int height) override {}
-  void STDMETHODCALLTYPE SetVisible(bool visible) override { m_visible = visible; }
+  bool STDMETHODCALLTYPE LayoutChildren() override;
+  void STDMETHODCALLTYPE InvalidateRect(int x, int y, int width, int height) override;
+  void STDMETHODCALLTYPE SetVisible(bool visible) override;
+
+  // Geometry for native code and the script interfaces.
+  const scRect& Rect() const { return m_rect; }
+  const scRect& DesignRect() const { return m_design; }
+  uint32_t Alignment() const { return m_alignment; }
+  // Replaces the alignment flags; the children are not laid out again.
+  void SetAlignment(uint32_t flags) { m_alignment = flags; }
+  bool IsVisible() const { return m_visible; }
+  bool IsPassThrough() const { return (m_flags & kPassThrough) != 0; }
+  void SetPassThrough(bool passThrough);
+  // The lock counters: true increments, false decrements; the new count is returned. When a
+  // count comes back to 0 its deferred work runs: one repaint of the element for the paint lock,
+  // one layout of the children for the layout lock.
+  int32_t PaintLock(bool increment);
+  int32_t LayoutLock(bool increment);
+  int32_t PaintLockCount() const { return m_paintLock; }
+  int32_t LayoutLockCount() const { return m_layoutLock; }
 
   // The tag constant of the class ("menuitem" for both item tags).
   virtual const wchar_t* NodeName() const = 0;
@@ -84,6 +104,14 @@ class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextB
 
   static constexpr uintptr_t kInDocument = 1;
   static constexpr uintptr_t kParentIsElement = 2;
+  static constexpr uint32_t kPassThrough = 1;  // in m_flags
+
+  // The common attributes every class reads first: design rectangle, alignment, visibility,
+  // disabled and pass-through.
+  void ReadCommonAttributes(const scPrototypeElement& prototype);
+  // Fires "size" at this element; true when a listener prevented the default (the layout of the
+  // children).
+  bool FireSizeEvent();
 
   uintptr_t m_link = 0;
   uint32_t m_flags = 0;  // bit 0: pass-through
@@ -100,8 +128,8 @@ class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextB
   ComPtr<scIEventListenerManager> m_listenerManager;
 
   // Geometry: current and design rectangles, alignment flags, visibility.
-  int32_t m_x = 0, m_y = 0, m_width = 0, m_height = 0;
-  int32_t m_designX = 0, m_designY = 0, m_designWidth = 0, m_designHeight = 0;
+  scRect m_rect;
+  scRect m_design;
   uint32_t m_alignment = 0;
   bool m_visible = true;
   uint32_t m_state = 0;  // active 0x01, hover 0x04, checked 0x20

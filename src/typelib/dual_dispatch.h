@@ -9,43 +9,14 @@
 #include <ocidl.h>
 
 #include "base/com_object.h"
+#include "base/typeinfo_dispatch.h"
 #include "typelib/type_library.h"
 
 namespace velmor {
 
 // Implements the IDispatch part of dual interface I from the engine's type library.
 template <class I>
-class DualDispatchImpl : public I {
- public:
-  using ComInterface = I;
-
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-    if (count == nullptr) return E_POINTER;
-    *count = 1;
-    return S_OK;
-  }
-  STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
-    if (info == nullptr) return E_POINTER;
-    *info = nullptr;
-    if (index != 0) return DISP_E_BADINDEX;
-    return GetEngineTypeInfo(__uuidof(I), info);
-  }
-  STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
-                             DISPID* ids) override {
-    if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-    ComPtr<ITypeInfo> info;
-    RETURN_IF_FAILED(GetEngineTypeInfo(__uuidof(I), &info));
-    return ::DispGetIDsOfNames(info.Get(), names, count, ids);
-  }
-  STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
-                      VARIANT* result, EXCEPINFO* excep, UINT* argErr) override {
-    if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-    ComPtr<ITypeInfo> info;
-    RETURN_IF_FAILED(GetEngineTypeInfo(__uuidof(I), &info));
-    return ::DispInvoke(static_cast<I*>(this), info.Get(), id, flags, params, result, excep,
-                        argErr);
-  }
-};
+using DualDispatchImpl = TypeInfoDispatch<I, &GetEngineTypeInfo>;
 
 // Implements IProvideClassInfo2 (and through it IProvideClassInfo) for the engine class 'Clsid'.
 // List it in a ComObject together with Also<IProvideClassInfo, IProvideClassInfo2>.

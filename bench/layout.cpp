@@ -1,0 +1,230 @@
+// Laying out a 10,000-element tree after its root is resized: the element tree's recursive
+// move/size (event check, layout of every descendant, two invalidations per element up to the
+// root), without a window, with a hidden document window and with a shown one taking the native
+// invalidations,
+// against the same anchoring arithmetic over a plain array of rectangles in tree order. Prints
+// medians of several runs and their ratios to the array.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/com_object.h"
+#include "render/anchor_layout.h"
+#include "skin/content.h"
+#include "skin/document_content.h"
+#include "skin/text_base_content.h"
+
+namespace {
+
+using velmor::AnchorChild;
+using velmor::ComObject;
+using velmor::scDocumentContent;
+using velmor::scITextBaseContent;
+using velmor::scRect;
+
+// A document without script context, listener tables or shortcut manager; it answers a window
+// when one is set.
+class BenchDocument final : public ComObject<BenchDocument, scIContentDocument, scIWidget> {
+ public:
+  HRESULT STDMETHODCALLTYPE GetScriptContext(IUnknown** context) override {
+    *context = nullptr;
+    return S_FALSE;
+  }
+  HRESULT STDMETHODCALLTYPE CreateListenerManager(scIEventListenerManager** m) override {
+    *m = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE AddKeySet(scIContent*) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE RegisterElementId(const wchar_t* id, scIContent* e) override {
+    return m_content.RegisterId(id, e);
+  }
+  scIContent* STDMETHODCALLTYPE FindElementById(const wchar_t* id) override {
+    return m_content.FindById(id);
+  }
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override {
+    *window = m_window;
+    return m_window != nullptr ? S_OK : E_FAIL;
+  }
+  scDocumentContent& Content() { return m_content; }
+  HWND m_window = nullptr;
+
+ private:
+  scDocumentContent m_content{this};
+};
+
+const char* const kHorizontal[] = {"left", "right", "stretch", "center"};
+const char* const kVertical[] = {"top", "bottom", "stretch", "center"};
+
+// window > 99 panels > 100 children each (plus the root): 10,000 elements with every alignment.
+std::string MakeSkin() {
+  std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+                    "<window width=\"800\" height=\"600\">\n";
+  int n = 0;
+  for (int g = 0; g < 99; ++g) {
+    xml += "  <image left=\"" + std::to_string(g) + "\" top=\"" + std::to_string(g) +
+           "\" width=\"700\" height=\"500\" horizontalAlignment=\"" + kHorizontal[g % 4] +
+           "\" verticalAlignment=\"" + kVertical[(g / 4) % 4] + "\">\n";
+    for (int c = 0; c < 100; ++c, ++n) {
+      xml += "    <label left=\"" + std::to_string(c * 7) + "\" top=\"" + std::to_string(c * 5) +
+             "\" width=\"40\" height=\"12\" horizontalAlignment=\"" + kHorizontal[n % 4] +
+             "\" verticalAlignment=\"" + kVertical[(n / 4) % 4] + "\"/>\n";
+    }
+    xml += "  </image>\n";
+  }
+  xml += "</window>\n";
+  return xml;
+}
+
+// The same tree as plain records in tree order (every parent before its children).
+struct FlatElement {
+  int parent;  // index, -1 for the root
+  scRect rect;
+  scRect design;
+  uint32_t alignment;
+};
+
+void Flatten(scITextBaseContent* element, int parent, std::vector<FlatElement>& out) {
+  const int index = static_cast<int>(out.size());
+  out.push_back({parent, element->Rect(), element->DesignRect(), element->Alignment()});
+  for (scITextBaseContent* c = element->FirstChild(); c != nullptr; c = c->NextSibling())
+    Flatten(c, index, out);
+}
+
+void LayoutFlat(std::vector<FlatElement>& elements, int width, int height) {
+  elements[0].rect = scRect{0, 0, width, height};
+  for (size_t i = 1; i < elements.size(); ++i) {
+    FlatElement& e = elements[i];
+    const FlatElement& p = elements[e.parent];
+    e.rect = AnchorChild(e.rect, e.design, e.alignment, p.rect.width, p.rect.height,
+                         p.design.width, p.design.height);
+  }
+}
+
+double Now() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    ::QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER t;
+  ::QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// Runs the bodies in turn, round after round, so that load drift affects each alike; answers the
+// median time of each.
+std::vector<double> InterleavedMediansMs(int runs, const std::vector<std::function<void()>>& bodies) {
+  std::vector<std::vector<double>> times(bodies.size());
+  for (int i = 0; i < runs; ++i) {
+    for (size_t b = 0; b < bodies.size(); ++b) {
+      const double start = Now();
+      bodies[b]();
+      times[b].push_back(Now() - start);
+    }
+  }
+  std::vector<double> medians;
+  for (auto& t : times) {
+    std::sort(t.begin(), t.end());
+    medians.push_back(t[t.size() / 2]);
+  }
+  return medians;
+}
+
+size_t Count(scITextBaseContent* element) {
+  size_t n = 1;
+  for (scITextBaseContent* c = element->FirstChild(); c != nullptr; c = c->NextSibling())
+    n += Count(c);
+  return n;
+}
+
+}  // namespace
+
+int main() {
+  wchar_t temp[MAX_PATH];
+  ::GetTempPathW(MAX_PATH, temp);
+  const std::wstring path = std::wstring(temp) + L"velmor-bench-layout.xml";
+  const std::string xml = MakeSkin();
+  FILE* out = _wfopen(path.c_str(), L"wb");
+  if (out == nullptr) return 1;
+  fwrite(xml.data(), 1, xml.size(), out);
+  fclose(out);
+  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+
+  // Three documents with the same tree: without a window, with a hidden and with a shown one.
+  BenchDocument* bare = nullptr;
+  BenchDocument* windowed = nullptr;
+  BenchDocument* shown = nullptr;
+  if (FAILED(BenchDocument::CreateObject(&bare)) ||
+      FAILED(BenchDocument::CreateObject(&windowed)) || FAILED(BenchDocument::CreateObject(&shown)))
+    return 1;
+  for (BenchDocument* d : {windowed, shown}) {
+    d->m_window = ::CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"STATIC", L"", WS_POPUP,
+                                    0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
+  }
+  ::ShowWindow(shown->m_window, SW_SHOWNOACTIVATE);
+  for (BenchDocument* d : {bare, windowed, shown}) {
+    if (FAILED(d->Content().Load(temp, path.c_str()))) return 1;
+  }
+  scIContent* bareRoot = bare->Content().RootElement();
+  scIContent* windowedRoot = windowed->Content().RootElement();
+  scIContent* shownRoot = shown->Content().RootElement();
+  const size_t elements = Count(scITextBaseContent::FromContent(bareRoot));
+  std::vector<FlatElement> flat;
+  Flatten(scITextBaseContent::FromContent(bareRoot), -1, flat);
+
+  // Every run resizes to the other size, so each layout really moves the tree.
+  static const int kSizes[2][2] = {{1000, 700}, {800, 600}};
+  int turn[4] = {0, 0, 0, 0};
+  auto next = [&](int body) { return kSizes[turn[body]++ % 2]; };
+  constexpr int kRuns = 21;
+  const std::vector<double> medians = InterleavedMediansMs(kRuns, {
+      [&] {
+        const int* size = next(0);
+        LayoutFlat(flat, size[0], size[1]);
+      },
+      [&] {
+        const int* size = next(1);
+        bareRoot->MoveSize(0, 0, size[0], size[1]);
+      },
+      [&] {
+        const int* size = next(2);
+        windowedRoot->MoveSize(0, 0, size[0], size[1]);
+      },
+      [&] {
+        const int* size = next(3);
+        shownRoot->MoveSize(0, 0, size[0], size[1]);
+        ::ValidateRect(shown->m_window, nullptr);
+      },
+  });
+
+  // The array and the tree must agree, or the comparison means nothing.
+  bareRoot->MoveSize(0, 0, 1000, 700);
+  LayoutFlat(flat, 1000, 700);
+  std::vector<FlatElement> check;
+  Flatten(scITextBaseContent::FromContent(bareRoot), -1, check);
+  bool same = check.size() == flat.size();
+  for (size_t i = 0; same && i < flat.size(); ++i) same = check[i].rect == flat[i].rect;
+
+  const double array = medians[0], tree = medians[1], hidden = medians[2], visible = medians[3];
+  printf("layout after a root resize: %zu elements, median of %d runs\n", elements, kRuns);
+  printf("  anchoring over a plain array       %8.3f ms  (baseline)\n", array);
+  printf("  element tree, no window            %8.3f ms  ratio %.1f\n", tree, tree / array);
+  printf("  element tree, hidden window        %8.3f ms  ratio %.1f\n", hidden, hidden / array);
+  printf("  element tree, shown window         %8.3f ms  ratio %.1f\n", visible, visible / array);
+  printf("  (the tree also checks for a size event and invalidates old and new rectangles of every\n"
+         "   element up to the root; with a shown window each becomes a native InvalidateRect)\n");
+  printf("  array and tree agree: %s\n", same ? "yes" : "NO");
+
+  for (BenchDocument* d : {bare, windowed, shown}) {
+    d->Content().Clear();
+    if (d->m_window != nullptr) ::DestroyWindow(d->m_window);
+    d->Release();
+  }
+  ::DeleteFileW(path.c_str());
+  ::CoUninitialize();
+  return same ? 0 : 1;
+}

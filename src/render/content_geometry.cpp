@@ -1,0 +1,145 @@
+// Geometry of the shared content implementation: the common attributes read at initialisation,
+// move/size with its event, layout and invalidation, the anchoring layout of the children,
+// invalidation up to the root element, visibility, state and the two lock counters.
+#include <windows.h>
+
+#include "render/anchor_layout.h"
+#include "skin/attribute_readers.h"
+#include "skin/prototype.h"
+#include "skin/text_base_content.h"
+#include "skin/value_grammar.h"
+
+namespace velmor {
+namespace {
+
+// The prototype's text of 'name', or null when the skin does not give it.
+const wchar_t* PrototypeText(const scPrototypeElement& prototype, const wchar_t* name) {
+  const std::wstring* text = prototype.FindAttr(name);
+  return text != nullptr ? text->c_str() : nullptr;
+}
+
+// A geometry value: decimal, and an absent attribute leaves the value alone.
+void ReadDecimal(const scPrototypeElement& prototype, const wchar_t* name, int32_t& value) {
+  if (const wchar_t* text = PrototypeText(prototype, name)) ParseDecimalInt(text, value);
+}
+
+}  // namespace
+
+void scITextBaseContent::ReadCommonAttributes(const scPrototypeElement& prototype) {
+  m_design = scRect{};
+  ReadDecimal(prototype, L"left", m_design.x);
+  ReadDecimal(prototype, L"top", m_design.y);
+  ReadDecimal(prototype, L"width", m_design.width);
+  ReadDecimal(prototype, L"height", m_design.height);
+
+  uint32_t horizontal = 0;
+  uint32_t vertical = 0;
+  ParseHorizontalAlignment(PrototypeText(prototype, L"horizontalAlignment"), horizontal);
+  ParseVerticalAlignment(PrototypeText(prototype, L"verticalAlignment"), vertical);
+  m_alignment = (horizontal & kAlignHorizontalMask) | (vertical & kAlignVerticalMask);
+
+  // The current rectangle starts as designed.
+  SetPositionRaw(m_design.x, m_design.y);
+  SetWidthRaw(m_design.width);
+  SetHeightRaw(m_design.height);
+
+  m_visible = true;
+  ParseBool(PrototypeText(prototype, L"visible"), m_visible);
+
+  // The disabled state lives in the attribute store, where script changes go too.
+  bool disabled = false;
+  if (ParseBool(PrototypeText(prototype, L"disabled"), disabled) && disabled) {
+    VARIANT value;
+    V_VT(&value) = VT_BOOL;
+    V_BOOL(&value) = VARIANT_TRUE;
+    (void)SetAttr(L"disabled", value, FALSE);
+  }
+
+  if (const wchar_t* text = PrototypeText(prototype, L"passThrough")) {
+    bool passThrough = false;
+    ParseBool(text, passThrough);  // anything but "true"/"false" counts as false
+    SetPassThrough(passThrough);
+  }
+}
+
+void scITextBaseContent::SetPositionRaw(int x, int y) {
+  m_rect.x = x;
+  m_rect.y = y;
+}
+
+void scITextBaseContent::SetPassThrough(bool passThrough) {
+  if (passThrough) {
+    m_flags |= kPassThrough;
+  } else {
+    m_flags &= ~kPassThrough;
+  }
+}
+
+bool scITextBaseContent::FireSizeEvent() {
+  // Only listeners can prevent the default; without a listener table nobody is asked.
+  if (!m_listenerManager) return false;
+  // The "size" record (plain class, type 5) is dispatched here once event records exist; until
+  // then no listener runs and nothing is prevented.
+  return false;
+}
+
+void scITextBaseContent::MoveSize(int x, int y, int width, int height) {
+  // No comparison with the old rectangle: a move to the same place still lays out and repaints.
+  const scRect old = m_rect;
+  m_rect = scRect{x, y, width, height};
+  if (!FireSizeEvent()) LayoutChildren();
+  if (scITextBaseContent* parent = ParentElement()) {
+    parent->InvalidateRect(old.x, old.y, old.width, old.height);
+    parent->InvalidateRect(x, y, width, height);
+  }
+}
+
+bool scITextBaseContent::LayoutChildren() {
+  // The lock is checked before every child: a child's size handler may take it.
+  for (scITextBaseContent* child = m_firstChild; child != nullptr && m_layoutLock == 0;
+       child = child->m_nextSibling) {
+    const scRect placed = AnchorChild(child->m_rect, child->m_design, child->m_alignment,
+                                      m_rect.width, m_rect.height, m_design.width, m_design.height);
+    child->MoveSize(placed.x, placed.y, placed.width, placed.height);
+  }
+  return true;
+}
+
+void scITextBaseContent::InvalidateRect(int x, int y, int width, int height) {
+  // Up the chain in the parent's coordinates; the root element turns it into a native
+  // invalidation (scWindowContent), any other top element drops it.
+  if (scITextBaseContent* parent = ParentElement())
+    parent->InvalidateRect(anchor::Add(x, m_rect.x), anchor::Add(y, m_rect.y), width, height);
+}
+
+void scITextBaseContent::ContentStateChanged() {
+  InvalidateRect(0, 0, m_rect.width, m_rect.height);
+}
+
+ULONG scITextBaseContent::IntrinsicState() {
+  bool disabled = false;
+  return m_state | (GetBoolAttr(this, L"disabled", disabled) && disabled ? 0x40u : 0u);
+}
+
+void scITextBaseContent::SetVisible(bool visible) {
+  if (visible != m_visible) {
+    // An element being shown places its children before it is repainted.
+    if (visible) LayoutChildren();
+    InvalidateRect(0, 0, m_rect.width, m_rect.height);
+  }
+  m_visible = visible;
+}
+
+int32_t scITextBaseContent::PaintLock(bool increment) {
+  m_paintLock = increment ? anchor::Add(m_paintLock, 1) : anchor::Sub(m_paintLock, 1);
+  if (m_paintLock == 0) InvalidateRect(0, 0, m_rect.width, m_rect.height);
+  return m_paintLock;
+}
+
+int32_t scITextBaseContent::LayoutLock(bool increment) {
+  m_layoutLock = increment ? anchor::Add(m_layoutLock, 1) : anchor::Sub(m_layoutLock, 1);
+  if (m_layoutLock == 0) LayoutChildren();
+  return m_layoutLock;
+}
+
+}  // namespace velmor

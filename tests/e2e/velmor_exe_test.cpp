@@ -1,0 +1,143 @@
+// The product end to end: Velmor.exe with ui.dll and the runtime, installed into a temporary
+// folder whose chrome\main.js the test writes. Scripts report back by writing a file through
+// Scripting.FileSystemObject.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "support/test_env.h"
+
+namespace velmor {
+namespace {
+
+constexpr const wchar_t* kConfigOther = L"software\\Velmor\\Config\\Other";
+
+HWND FindListener() {
+  return ::FindWindowExW(HWND_MESSAGE, nullptr, L"VelmorMessageWindow", nullptr);
+}
+
+BOOL CALLBACK DismissIfBoxOf(HWND hwnd, LPARAM processId) {
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(hwnd, &pid);
+  wchar_t cls[16] = L"";
+  ::GetClassNameW(hwnd, cls, 16);
+  if (pid == static_cast<DWORD>(processId) && wcscmp(cls, L"#32770") == 0)
+    ::PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
+  return TRUE;
+}
+
+void DismissMessageBoxesOf(DWORD processId) {
+  ::EnumWindows(&DismissIfBoxOf, static_cast<LPARAM>(processId));
+}
+
+std::wstring JsString(const std::wstring& text) {
+  std::wstring out = L"'";
+  for (wchar_t c : text) {
+    if (c == L'\\' || c == L'\'') out += L'\\';
+    out += c;
+  }
+  return out + L"'";
+}
+
+// A private install: the three modules, a main.js and the default skin's mainframe.xml.
+class Install {
+ public:
+  explicit Install(const std::wstring& mainJs) : m_dir(test::MakeTempDir(L"install")) {
+    for (const wchar_t* file : {L"Velmor.exe", L"ui.dll", L"vmrt.dll"})
+      ::CopyFileW((test::DistDir() + L"\\" + file).c_str(), (m_dir + L"\\" + file).c_str(), FALSE);
+    ::CreateDirectoryW((m_dir + L"\\chrome").c_str(), nullptr);
+    WriteUtf16(m_dir + L"\\chrome\\main.js", mainJs);
+    ::CreateDirectoryW((m_dir + L"\\skins").c_str(), nullptr);
+    ::CreateDirectoryW((m_dir + L"\\skins\\default").c_str(), nullptr);
+    std::ofstream xml((m_dir + L"\\skins\\default\\mainframe.xml").c_str(), std::ios::binary);
+    xml << "<window width=\"200\" height=\"100\"></window>\n";
+  }
+  std::wstring Exe() const { return L"\"" + m_dir + L"\\Velmor.exe\""; }
+  std::wstring Path(const wchar_t* name) const { return m_dir + L"\\" + name; }
+
+ private:
+  static void WriteUtf16(const std::wstring& path, const std::wstring& text) {
+    std::ofstream out(path.c_str(), std::ios::binary);
+    out.put(static_cast<char>(0xFF)).put(static_cast<char>(0xFE));
+    for (wchar_t c : text) out.put(static_cast<char>(c & 0xFF)).put(static_cast<char>(c >> 8));
+  }
+  std::wstring m_dir;
+};
+
+// Script lines that append text to the report file.
+std::wstring ReportHelper(const std::wstring& reportPath) {
+  return L"function report(text) {\n"
+         L"  var fso = new ActiveXObject('Scripting.FileSystemObject');\n"
+         L"  var f = fso.OpenTextFile(" + JsString(reportPath) + L", 8, true);\n"
+         L"  f.WriteLine(text); f.Close();\n"
+         L"}\n";
+}
+
+TEST(VelmorExe, LaterStartHandsItsCommandLineToTheRunningInstance) {
+  ASSERT_EQ(FindListener(), nullptr);
+  test::ScopedRegistryValue oneProcess(kConfigOther, L"OneProcess");
+  oneProcess.Delete();
+  const std::wstring dir = test::MakeTempDir(L"e2e");
+  const std::wstring reportPath = dir + L"\\report.txt";
+  Install install(ReportHelper(reportPath) +
+                  L"function MainStartup() {\n"
+                  L"  cmdlineMgr.onCommandLine = function (line, remote) {\n"
+                  L"    report((remote ? 'remote:' : 'local:') + line);\n"
+                  L"    if (remote) msgManager.Quit();\n"
+                  L"  };\n"
+                  L"  return true;\n"
+                  L"}\n"
+                  L"function MainShutdown() { report('shutdown'); }\n");
+
+  HANDLE first = test::StartProcess(install.Exe() + L" -first");
+  ASSERT_NE(first, nullptr);
+  ASSERT_TRUE(test::PumpUntil([] { return FindListener() != nullptr; }, 20000));
+  const std::wstring secondLine = install.Exe() + L" -second \"two words\"";
+  HANDLE second = test::StartProcess(secondLine);
+  ASSERT_NE(second, nullptr);
+  EXPECT_TRUE(test::WaitProcess(second, 20000).has_value()) << "the later start must end";
+  // Quit ends the running instance's loop; while a start-up message box is up (a skin that
+  // cannot be loaded yet) it is dismissed the way a user would.
+  const DWORD firstId = ::GetProcessId(first);
+  const bool firstEnded = test::PumpUntil(
+      [&] {
+        DismissMessageBoxesOf(firstId);
+        return ::WaitForSingleObject(first, 200) == WAIT_OBJECT_0;
+      },
+      30000);
+  if (!firstEnded) ::TerminateProcess(first, 1);
+  EXPECT_TRUE(firstEnded) << "Quit from the command-line handler must end the running instance";
+  ::CloseHandle(first);
+  ::CloseHandle(second);
+
+  // The report is ANSI text written by the script; the command line is ASCII here.
+  const std::string report = test::ReadFileText(reportPath);
+  std::string expected = "remote:";
+  for (wchar_t c : secondLine) expected.push_back(static_cast<char>(c));
+  EXPECT_NE(report.find(expected), std::string::npos) << report;
+  EXPECT_NE(report.find("shutdown"), std::string::npos) << report;
+  EXPECT_EQ(FindListener(), nullptr);
+}
+
+TEST(VelmorExe, StartupRefusedEndsTheRunWithoutShutdown) {
+  test::ScopedRegistryValue oneProcess(kConfigOther, L"OneProcess");
+  oneProcess.SetDword(0);
+  const std::wstring dir = test::MakeTempDir(L"e2e");
+  const std::wstring reportPath = dir + L"\\report.txt";
+  Install install(ReportHelper(reportPath) +
+                  L"function MainStartup() { report('startup'); return false; }\n"
+                  L"function MainShutdown() { report('shutdown'); }\n");
+  HANDLE process = test::StartProcess(install.Exe());
+  ASSERT_NE(process, nullptr);
+  const bool ended = test::WaitProcess(process, 30000).has_value();
+  if (!ended) ::TerminateProcess(process, 1);
+  ::CloseHandle(process);
+  EXPECT_TRUE(ended);
+  const std::string report = test::ReadFileText(reportPath);
+  EXPECT_NE(report.find("startup"), std::string::npos) << report;
+  EXPECT_EQ(report.find("shutdown"), std::string::npos) << report;
+}
+
+}  // namespace
+}  // namespace velmor
