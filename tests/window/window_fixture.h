@@ -20,9 +20,9 @@ inline std::ostream& operator<<(std::ostream& out, const RECT& r) {
 
 namespace velmor::window_test {
 
-// The root element's current rectangle, read through its geometry interface when the element
-// answers it and through the shared content fields otherwise.
-struct ContentRect : scITextBaseContent {
+// The root element's current rectangle, as scripts read it (IDOMAmbient) when the element
+// answers that interface, else as native code reads it.
+struct ContentRect {
   static RECT Of(scIContent* content) {
     ComPtr<IDOMAmbient> ambient;
     if (content != nullptr && SUCCEEDED(content->QueryInterface(IID_PPV_ARGS(&ambient)))) {
@@ -35,11 +35,10 @@ struct ContentRect : scITextBaseContent {
     }
     scITextBaseContent* e = scITextBaseContent::FromContent(content);
     if (e == nullptr) return {-1, -1, -1, -1};
-    const int x = e->*(&ContentRect::m_x), y = e->*(&ContentRect::m_y);
-    return {x, y, x + e->*(&ContentRect::m_width), y + e->*(&ContentRect::m_height)};
+    const scRect& r = e->Rect();
+    return {r.x, r.y, r.x + r.width, r.y + r.height};
   }
 };
-
 
 bool WriteUtf8(const std::wstring& path, const std::string& bytes);
 
