@@ -84,7 +84,7 @@ TEST(VelmorExe, LaterStartHandsItsCommandLineToTheRunningInstance) {
                   L"function MainStartup() {\n"
                   L"  cmdlineMgr.onCommandLine = function (line, remote) {\n"
                   L"    report((remote ? 'remote:' : 'local:') + line);\n"
-                  L"    if (remote) msgManager.Quit();\n"
+                  L"    if (remote) msgManager.Quit(true);\n"
                   L"  };\n"
                   L"  return true;\n"
                   L"}\n"
