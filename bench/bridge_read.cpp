@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/bstr.h"
+#include "bench_timing.h"
 #include "base/module_instance.h"
 #include "script/dispatch_bridge.h"
 #include "script/js_script.h"
@@ -65,19 +66,8 @@ class NativeLabel final
 };
 
 double MedianMicrosPerRead(velmor::CJScript* host, const wchar_t* loop) {
-  std::vector<double> runs;
-  LARGE_INTEGER f;
-  ::QueryPerformanceFrequency(&f);
-  for (int r = 0; r < kRuns; ++r) {
-    LARGE_INTEGER a, b;
-    ::QueryPerformanceCounter(&a);
-    (void)host->AddCode(loop, L"");
-    ::QueryPerformanceCounter(&b);
-    runs.push_back(static_cast<double>(b.QuadPart - a.QuadPart) * 1e6 /
-                   static_cast<double>(f.QuadPart) / kReads);
-  }
-  std::sort(runs.begin(), runs.end());
-  return runs[runs.size() / 2];
+  return velmor::bench::MedianMs(kRuns, [&] { (void)host->AddCode(loop, L""); }) * 1000.0 /
+         kReads;
 }
 
 }  // namespace

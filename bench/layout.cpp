@@ -13,10 +13,14 @@
 #include <vector>
 
 #include "base/com_object.h"
+#include "bench_timing.h"
 #include "render/anchor_layout.h"
 #include "skin/content.h"
 #include "skin/document_content.h"
 #include "skin/text_base_content.h"
+
+using velmor::bench::InterleavedMediansMs;
+using velmor::bench::NowMs;
 
 namespace {
 
@@ -104,36 +108,6 @@ void LayoutFlat(std::vector<FlatElement>& elements, int width, int height) {
   }
 }
 
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  ::QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-// Runs the bodies in turn, round after round, so that load drift affects each alike; answers the
-// median time of each.
-std::vector<double> InterleavedMediansMs(int runs, const std::vector<std::function<void()>>& bodies) {
-  std::vector<std::vector<double>> times(bodies.size());
-  for (int i = 0; i < runs; ++i) {
-    for (size_t b = 0; b < bodies.size(); ++b) {
-      const double start = Now();
-      bodies[b]();
-      times[b].push_back(Now() - start);
-    }
-  }
-  std::vector<double> medians;
-  for (auto& t : times) {
-    std::sort(t.begin(), t.end());
-    medians.push_back(t[t.size() / 2]);
-  }
-  return medians;
-}
-
 size_t Count(scITextBaseContent* element) {
   size_t n = 1;
   for (scITextBaseContent* c = element->FirstChild(); c != nullptr; c = c->NextSibling())
@@ -185,19 +159,23 @@ int main() {
       [&] {
         const int* size = next(0);
         LayoutFlat(flat, size[0], size[1]);
+        return true;
       },
       [&] {
         const int* size = next(1);
         bareRoot->MoveSize(0, 0, size[0], size[1]);
+        return true;
       },
       [&] {
         const int* size = next(2);
         windowedRoot->MoveSize(0, 0, size[0], size[1]);
+        return true;
       },
       [&] {
         const int* size = next(3);
         shownRoot->MoveSize(0, 0, size[0], size[1]);
         ::ValidateRect(shown->m_window, nullptr);
+        return true;
       },
   });
 

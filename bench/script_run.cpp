@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/bstr.h"
+#include "bench_timing.h"
 #include "base/module_instance.h"
 #include "script/js_script.h"
 
@@ -20,24 +21,12 @@ namespace {
 constexpr int kCalls = 2000;
 constexpr int kRuns = 7;
 
-double Seconds(const LARGE_INTEGER& a, const LARGE_INTEGER& b) {
-  LARGE_INTEGER f;
-  ::QueryPerformanceFrequency(&f);
-  return static_cast<double>(b.QuadPart - a.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
 template <class F>
 double MedianMicrosPerCall(F call) {
-  std::vector<double> runs;
-  for (int r = 0; r < kRuns; ++r) {
-    LARGE_INTEGER a, b;
-    ::QueryPerformanceCounter(&a);
-    for (int i = 0; i < kCalls; ++i) call();
-    ::QueryPerformanceCounter(&b);
-    runs.push_back(Seconds(a, b) * 1e6 / kCalls);
-  }
-  std::sort(runs.begin(), runs.end());
-  return runs[runs.size() / 2];
+  return velmor::bench::MedianMs(kRuns, [&] {
+           for (int i = 0; i < kCalls; ++i) call();
+         }) *
+         1000.0 / kCalls;
 }
 
 }  // namespace

@@ -10,11 +10,15 @@
 #include <vector>
 
 #include "base/com_object.h"
+#include "bench_timing.h"
 #include "skin/content.h"
 #include "skin/document_content.h"
 #include "skin/prototype.h"
 #include "skin/skin_xml.h"
 #include "tinyxml.h"
+
+using velmor::bench::InterleavedMediansMs;
+using velmor::bench::NowMs;
 
 namespace {
 
@@ -66,37 +70,6 @@ std::string MakeSkin() {
   }
   xml += "</window>\n";
   return xml;
-}
-
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  ::QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-// Runs the measured bodies in turn, round after round, so that a machine whose load drifts
-// affects each of them alike; answers the median time of each (negative when a run failed).
-std::vector<double> InterleavedMediansMs(int runs,
-                                         const std::vector<std::function<bool()>>& bodies) {
-  std::vector<std::vector<double>> times(bodies.size());
-  for (int i = 0; i < runs; ++i) {
-    for (size_t b = 0; b < bodies.size(); ++b) {
-      const double start = Now();
-      if (!bodies[b]()) return std::vector<double>(bodies.size(), -1.0);
-      times[b].push_back(Now() - start);
-    }
-  }
-  std::vector<double> medians;
-  for (auto& t : times) {
-    std::sort(t.begin(), t.end());
-    medians.push_back(t[t.size() / 2]);
-  }
-  return medians;
 }
 
 }  // namespace

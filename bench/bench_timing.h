@@ -1,0 +1,57 @@
+// Timing helpers shared by the benchmarks: a millisecond clock, medians, and interleaved runs
+// (each round runs every measured body once, so a machine whose load drifts affects them alike).
+#pragma once
+#include <windows.h>
+
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+namespace velmor::bench {
+
+inline double NowMs() {
+  static const LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    ::QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER t;
+  ::QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+inline double Median(std::vector<double> values) {
+  if (values.empty()) return -1.0;
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+// The median time in milliseconds of 'runs' calls of 'body'.
+template <class Body>
+double MedianMs(int runs, Body body) {
+  std::vector<double> times;
+  for (int i = 0; i < runs; ++i) {
+    const double start = NowMs();
+    body();
+    times.push_back(NowMs() - start);
+  }
+  return Median(std::move(times));
+}
+
+// The median time of each body, run in turn round after round; all -1 when a body fails.
+inline std::vector<double> InterleavedMediansMs(int runs,
+                                                const std::vector<std::function<bool()>>& bodies) {
+  std::vector<std::vector<double>> times(bodies.size());
+  for (int i = 0; i < runs; ++i) {
+    for (size_t b = 0; b < bodies.size(); ++b) {
+      const double start = NowMs();
+      if (!bodies[b]()) return std::vector<double>(bodies.size(), -1.0);
+      times[b].push_back(NowMs() - start);
+    }
+  }
+  std::vector<double> medians;
+  for (auto& t : times) medians.push_back(Median(std::move(t)));
+  return medians;
+}
+
+}  // namespace velmor::bench
