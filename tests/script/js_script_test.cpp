@@ -5,6 +5,7 @@
 #include <string>
 
 #include "host/app_parts.h"
+#include "script/dispatch_bridge.h"
 #include "typelib/type_library.h"
 #include "script/sub_script_loader.h"
 #include "script_test_support.h"
@@ -375,10 +376,14 @@ TEST(ScriptHostMainScript, LoadsMainJsFromChrome) {
   EXPECT_STREQ(result.bstrVal, L"main");
 }
 
-// The demo's main script, as installed in dist/, loads and agrees to start.
+// The demo's main script, as installed in dist/, loads, installs its command-line handler on
+// the published command-line object and agrees to start.
 TEST(ScriptHostMainScript, DemoMainScriptStarts) {
   ScriptHost host;
   ASSERT_EQ(host.created(), S_OK);
+  ComPtr<IDispatchEx> cmdline;  // stands in for the command-line service: takes any property
+  ASSERT_EQ(CEmptyDispatchEx::Create(cmdline), S_OK);
+  ASSERT_EQ(host->AddObject(L"cmdlineMgr", cmdline.Get()), S_OK);
   ComPtr<IJSSubScriptLoader> loader;
   ASSERT_EQ(host->QueryInterface(IID_PPV_ARGS(&loader)), S_OK);
   UniqueBstr path(test::DistDir() + L"\\chrome\\main.js"), item(L"");
@@ -387,6 +392,10 @@ TEST(ScriptHostMainScript, DemoMainScriptStarts) {
   ASSERT_EQ(host->Run(L"MainStartup", nullptr, 0, result.Put()), S_OK);
   ASSERT_EQ(result.vt, VT_BOOL);
   EXPECT_EQ(result.boolVal, VARIANT_TRUE);
+  UniqueVariant handlerType;
+  ASSERT_EQ(host->Evaluate(L"typeof cmdlineMgr.onCommandLine", L"", handlerType.Put()), S_OK);
+  ASSERT_EQ(handlerType.vt, VT_BSTR);
+  EXPECT_STREQ(handlerType.bstrVal, L"function");
   EXPECT_EQ(host->Run(L"MainShutdown", nullptr, 0, nullptr), S_OK);
 }
 
