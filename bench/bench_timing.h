@@ -1,11 +1,17 @@
-// Timing helpers shared by the benchmarks: a millisecond clock, medians, and interleaved runs
-// (each round runs every measured body once, so a machine whose load drifts affects them alike).
+// Helpers shared by the benchmarks: a millisecond clock, medians, interleaved runs (each round
+// runs every measured body once, so a machine whose load drifts affects them alike), input files
+// in the temporary folder and the engine module from dist/.
 #pragma once
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
+#include <string>
 #include <vector>
+
+#include "base/module_instance.h"
 
 namespace velmor::bench {
 
@@ -52,6 +58,33 @@ inline std::vector<double> InterleavedMediansMs(int runs,
   std::vector<double> medians;
   for (auto& t : times) medians.push_back(Median(std::move(t)));
   return medians;
+}
+
+// Writes 'bytes' to a file of that name in the temporary folder; answers its path ("" on failure).
+inline std::wstring WriteTempFile(const wchar_t* name, const std::string& bytes) {
+  wchar_t temp[MAX_PATH];
+  ::GetTempPathW(MAX_PATH, temp);
+  const std::wstring path = std::wstring(temp) + name;
+  FILE* out = _wfopen(path.c_str(), L"wb");
+  if (out == nullptr) return L"";
+  const bool written = fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+  return fclose(out) == 0 && written ? path : L"";
+}
+
+// Loads ui.dll from dist/ (beside the bench folder) and makes it the engine's module, so its
+// type library and prelude resource are found. False, with a message, when it cannot.
+inline bool UseEngineModuleFromDist() {
+  wchar_t path[MAX_PATH];
+  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+  ::PathRemoveFileSpecW(path);
+  ::PathAppendW(path, L"..\\dist\\ui.dll");
+  const HMODULE ui = ::LoadLibraryW(path);
+  if (ui == nullptr) {
+    std::printf("cannot load dist/ui.dll\n");
+    return false;
+  }
+  SetModuleInstance(ui);
+  return true;
 }
 
 }  // namespace velmor::bench

@@ -118,14 +118,10 @@ size_t Count(scITextBaseContent* element) {
 }  // namespace
 
 int main() {
-  wchar_t temp[MAX_PATH];
-  ::GetTempPathW(MAX_PATH, temp);
-  const std::wstring path = std::wstring(temp) + L"velmor-bench-layout.xml";
   const std::string xml = MakeSkin();
-  FILE* out = _wfopen(path.c_str(), L"wb");
-  if (out == nullptr) return 1;
-  fwrite(xml.data(), 1, xml.size(), out);
-  fclose(out);
+  const std::wstring path = velmor::bench::WriteTempFile(L"velmor-bench-layout.xml", xml);
+  if (path.empty()) return 1;
+  const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
   ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
   // Three documents with the same tree: without a window, with a hidden and with a shown one.
@@ -141,7 +137,7 @@ int main() {
   }
   ::ShowWindow(shown->m_window, SW_SHOWNOACTIVATE);
   for (BenchDocument* d : {bare, windowed, shown}) {
-    if (FAILED(d->Content().Load(temp, path.c_str()))) return 1;
+    if (FAILED(d->Content().Load(folder.c_str(), path.c_str()))) return 1;
   }
   scIContent* bareRoot = bare->Content().RootElement();
   scIContent* windowedRoot = windowed->Content().RootElement();

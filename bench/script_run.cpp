@@ -33,16 +33,7 @@ double MedianMicrosPerCall(F call) {
 
 int main() {
   ::CoInitialize(nullptr);
-  wchar_t path[MAX_PATH];
-  ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-  ::PathRemoveFileSpecW(path);
-  ::PathAppendW(path, L"..\\dist\\ui.dll");
-  const HMODULE ui = ::LoadLibraryW(path);
-  if (ui == nullptr) {
-    std::printf("cannot load dist/ui.dll\n");
-    return 1;
-  }
-  velmor::SetModuleInstance(ui);
+  if (!velmor::bench::UseEngineModuleFromDist()) return 1;
   int rc = 0;
   {
     velmor::ComPtr<IScriptControl> control;

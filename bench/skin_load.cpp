@@ -75,14 +75,10 @@ std::string MakeSkin() {
 }  // namespace
 
 int main() {
-  wchar_t temp[MAX_PATH];
-  ::GetTempPathW(MAX_PATH, temp);
-  const std::wstring path = std::wstring(temp) + L"velmor-bench-skin.xml";
   const std::string xml = MakeSkin();
-  FILE* out = _wfopen(path.c_str(), L"wb");
-  if (out == nullptr) return 1;
-  fwrite(xml.data(), 1, xml.size(), out);
-  fclose(out);
+  const std::wstring path = velmor::bench::WriteTempFile(L"velmor-bench-skin.xml", xml);
+  if (path.empty()) return 1;
+  const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
   ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
   BenchDocument* document = nullptr;
@@ -106,7 +102,7 @@ int main() {
         return true;
       },
       [&] {  // the whole load (prototypes, live elements, ids), then its teardown
-        const bool ok = SUCCEEDED(document->Content().Load(temp, path.c_str())) &&
+        const bool ok = SUCCEEDED(document->Content().Load(folder.c_str(), path.c_str())) &&
                         document->FindElementById(L"e9899") != nullptr;
         document->Content().Clear();
         complete = complete && ok;

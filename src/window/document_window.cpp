@@ -16,6 +16,14 @@ HRESULT Clear(T* out) {
   return S_OK;
 }
 
+// A getter whose member belongs to a later part of the window: clears the out value, then
+// answers E_NOTIMPL (E_POINTER for a null out pointer).
+template <class T>
+HRESULT NotYet(T* out) {
+  RETURN_IF_FAILED(Clear(out));
+  return E_NOTIMPL;
+}
+
 }  // namespace
 
 void scDocument::SetMessageBoxFunction(MessageBoxFunction function) {
@@ -151,66 +159,30 @@ STDMETHODIMP scDocument::alert(BSTR message, BSTR title) {
 // Members that belong to later parts of the window: the screen object, placement, timers,
 // child windows and dialogs, system drags and minimum sizes.
 
-STDMETHODIMP scDocument::get_screen(IDOMScreen** screen) {
-  RETURN_IF_FAILED(Clear(screen));
-  return E_NOTIMPL;
-}
-STDMETHODIMP scDocument::get_outerWidth(LONG* value) {
-  RETURN_IF_FAILED(Clear(value));
-  return E_NOTIMPL;
-}
-STDMETHODIMP scDocument::get_outerHeight(LONG* value) {
-  RETURN_IF_FAILED(Clear(value));
-  return E_NOTIMPL;
-}
-STDMETHODIMP scDocument::get_innerWidth(LONG* value) {
-  RETURN_IF_FAILED(Clear(value));
-  return E_NOTIMPL;
-}
-STDMETHODIMP scDocument::get_innerHeight(LONG* value) {
-  RETURN_IF_FAILED(Clear(value));
-  return E_NOTIMPL;
-}
-STDMETHODIMP scDocument::get_screenLeft(LONG* value) {
-  RETURN_IF_FAILED(Clear(value));
-  return E_NOTIMPL;
-}
-STDMETHODIMP scDocument::get_screenTop(LONG* value) {
-  RETURN_IF_FAILED(Clear(value));
-  return E_NOTIMPL;
-}
+STDMETHODIMP scDocument::get_screen(IDOMScreen** screen) { return NotYet(screen); }
+STDMETHODIMP scDocument::get_outerWidth(LONG* value) { return NotYet(value); }
+STDMETHODIMP scDocument::get_outerHeight(LONG* value) { return NotYet(value); }
+STDMETHODIMP scDocument::get_innerWidth(LONG* value) { return NotYet(value); }
+STDMETHODIMP scDocument::get_innerHeight(LONG* value) { return NotYet(value); }
+STDMETHODIMP scDocument::get_screenLeft(LONG* value) { return NotYet(value); }
+STDMETHODIMP scDocument::get_screenTop(LONG* value) { return NotYet(value); }
 STDMETHODIMP scDocument::moveTo(LONG, LONG, LONG) { return E_NOTIMPL; }
 STDMETHODIMP scDocument::moveBy(LONG, LONG, LONG) { return E_NOTIMPL; }
 STDMETHODIMP scDocument::sizeTo(LONG, LONG, LONG) { return E_NOTIMPL; }
 STDMETHODIMP scDocument::sizeBy(LONG, LONG, LONG) { return E_NOTIMPL; }
 STDMETHODIMP scDocument::moveSizeTo(LONG, LONG, LONG, LONG, LONG) { return E_NOTIMPL; }
-STDMETHODIMP scDocument::setTimeout(BSTR, LONG, LONG* timerId) {
-  RETURN_IF_FAILED(Clear(timerId));
-  return E_NOTIMPL;
-}
+STDMETHODIMP scDocument::setTimeout(BSTR, LONG, LONG* timerId) { return NotYet(timerId); }
 STDMETHODIMP scDocument::clearTimeout(LONG) { return E_NOTIMPL; }
-STDMETHODIMP scDocument::setInterval(BSTR, LONG, LONG* timerId) {
-  RETURN_IF_FAILED(Clear(timerId));
-  return E_NOTIMPL;
-}
+STDMETHODIMP scDocument::setInterval(BSTR, LONG, LONG* timerId) { return NotYet(timerId); }
 STDMETHODIMP scDocument::clearInterval(LONG) { return E_NOTIMPL; }
-STDMETHODIMP scDocument::open(BSTR, BSTR, BSTR, IDOMWindow** window) {
-  RETURN_IF_FAILED(Clear(window));
-  return E_NOTIMPL;
-}
+STDMETHODIMP scDocument::open(BSTR, BSTR, BSTR, IDOMWindow** window) { return NotYet(window); }
 STDMETHODIMP scDocument::showModalDialog(BSTR, VARIANT*, VARIANT*, VARIANT* result) {
   if (result != nullptr) ::VariantInit(result);
   return E_NOTIMPL;
 }
 STDMETHODIMP scDocument::size(BSTR) { return E_NOTIMPL; }
-STDMETHODIMP scDocument::get_minWidth(LONG* value) {
-  RETURN_IF_FAILED(Clear(value));
-  return E_NOTIMPL;
-}
-STDMETHODIMP scDocument::get_minHeight(LONG* value) {
-  RETURN_IF_FAILED(Clear(value));
-  return E_NOTIMPL;
-}
+STDMETHODIMP scDocument::get_minWidth(LONG* value) { return NotYet(value); }
+STDMETHODIMP scDocument::get_minHeight(LONG* value) { return NotYet(value); }
 STDMETHODIMP scDocument::setMinWidthAndHeight(LONG, LONG, VARIANT_BOOL) { return E_NOTIMPL; }
 
 }  // namespace velmor
