@@ -3,6 +3,7 @@
 // invalidation up to the root element, visibility, state and the two lock counters.
 #include <windows.h>
 
+#include "events/dom_event.h"
 #include "render/anchor_layout.h"
 #include "skin/attribute_readers.h"
 #include "skin/prototype.h"
@@ -76,11 +77,10 @@ void scITextBaseContent::SetPassThrough(bool passThrough) {
 }
 
 bool scITextBaseContent::FireSizeEvent() {
-  // Only listeners can prevent the default; without a listener table nobody is asked.
-  if (!m_listenerManager) return false;
-  // The "size" record (plain class, type 5) is dispatched here once event records exist; until
-  // then no listener runs and nothing is prevented.
-  return false;
+  scEventRecord record(false, kEventClassPlain, kEventSize);
+  LONG status = kEventStatusNone;
+  (void)DispatchEventToTarget(this, &record, nullptr, &status);
+  return status == kEventStatusPrevented;
 }
 
 void scITextBaseContent::MoveSize(int x, int y, int width, int height) {

@@ -69,6 +69,8 @@ class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextB
   void SetAlignment(uint32_t flags) { m_alignment = flags; }
   bool IsVisible() const { return m_visible; }
   bool IsPassThrough() const { return (m_flags & kPassThrough) != 0; }
+  // The hit-testing flags word: 0x1 pass-through, 0x4 the children are never hit.
+  uint32_t FlagsWord() const { return m_flags; }
   void SetPassThrough(bool passThrough);
   // The lock counters: true increments, false decrements; the new count is returned. When a
   // count comes back to 0 its deferred work runs: one repaint of the element for the paint lock,

@@ -3,6 +3,8 @@
 #include <shlwapi.h>
 
 #include "base/bstr.h"
+#include "events/dom_event.h"
+#include "events/event_listener_manager.h"
 #include "host/module.h"
 
 namespace velmor {
@@ -16,11 +18,6 @@ const DispInterfaceEntry kDocumentEntries[] = {
     {&IID_IDOMWindowMisc, nullptr},
 };
 const DispInterfaceTable kDocumentTable = {kDocumentEntries, 4};
-
-// Event types the document dispatches to its root element.
-constexpr int kEventLoad = 1028;
-constexpr int kEventUnload = 1029;
-constexpr int kEventSizeMode = 1031;
 
 }  // namespace
 
@@ -118,8 +115,10 @@ void scDocument::ApplyStickyBorder(scIContent*) {
   // Magnetic windows ("stickyBorderWidth") come with the sticky-window server.
 }
 
-void scDocument::DispatchDocumentEvent(scIContent*, int) {
-  // "load", "unload" and "sizemode" reach listeners once DOM event dispatch exists.
+void scDocument::DispatchDocumentEvent(scIContent* target, int eventType) {
+  scEventRecord record(false, kEventClassPlain, static_cast<uint32_t>(eventType));
+  LONG status = kEventStatusNone;
+  (void)DispatchEventToTarget(target, &record, nullptr, &status);
 }
 
 void scDocument::UpdateWindowRegion() {
@@ -169,6 +168,7 @@ LRESULT scDocument::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
 LRESULT scDocument::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
   Module().RemoveTermWindow(m_hWnd);
   if (scIContent* root = m_content.RootElement()) DispatchDocumentEvent(root, kEventUnload);
+  m_mouse.Reset();
   m_content.Clear();
   return 0;
 }
@@ -215,7 +215,7 @@ HRESULT scDocument::GetScriptContext(IUnknown** context) {
 HRESULT scDocument::CreateListenerManager(scIEventListenerManager** manager) {
   if (manager == nullptr) return E_POINTER;
   *manager = nullptr;
-  return E_NOTIMPL;
+  return scEventListenerManager::Create(manager);
 }
 
 HRESULT scDocument::AddKeySet(scIContent*) {

@@ -8,6 +8,8 @@
 
 #include "base/com_object.h"
 #include "base/window_impl.h"
+#include "events/event_state_manager.h"
+#include "events/mouse_input.h"
 #include "script/dispatch_bridge.h"
 #include "skin/content.h"
 #include "skin/document_content.h"
@@ -68,7 +70,7 @@ class scDocument
                        DualDispatchImpl<IDOMWindow>, DualDispatchImpl<IDOMModalWindow>,
                        DualDispatchImpl<IDOMWindowMisc>, scDocumentNodeFace<scDocument>,
                        Also<IDOMNode, scDocumentNodeFace<scDocument>>, scIContentDocument,
-                       scIWidget> {
+                       scIWidget, scIEventStateManager> {
  public:
   // The native style of every document window and its extended style.
   static constexpr DWORD kWindowStyle = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU |
@@ -169,6 +171,16 @@ class scDocument
   // scIWidget
   HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
 
+  // scIEventStateManager (the mouse input keeps the active and hover elements)
+  HRESULT STDMETHODCALLTYPE Reserved() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetContentState(scIContent* element, ULONG* state) override {
+    return m_mouse.GetContentState(element, state);
+  }
+  HRESULT STDMETHODCALLTYPE SetContentState(scIContent* element, ULONG state) override {
+    return m_mouse.SetContentState(element, state);
+  }
+  scMouseInput& MouseInput() { return m_mouse; }
+
   BEGIN_MSG_MAP(scDocument)
     MESSAGE_HANDLER(WM_CREATE, OnCreate)
     MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
@@ -176,6 +188,9 @@ class scDocument
     MESSAGE_HANDLER(WM_CLOSE, OnClose)
     MESSAGE_HANDLER(WM_PAINT, OnPaint)
     MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
+    MESSAGE_RANGE_HANDLER(WM_MOUSEMOVE, WM_RBUTTONUP, OnMouseMessage)
+    MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseMessage)
+    MESSAGE_HANDLER(WM_CAPTURECHANGED, OnMouseMessage)
   END_MSG_MAP()
 
  protected:
@@ -187,6 +202,10 @@ class scDocument
   LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL& handled);
   LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL& handled);
   LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
+  LRESULT OnMouseMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
+    handled = m_mouse.HandleMessage(m_hWnd, m_content.RootElement(), message, wParam, lParam);
+    return 0;
+  }
 
  private:
   HRESULT CreateNativeWindow();
@@ -202,6 +221,7 @@ class scDocument
 
   IDispatchExImplBase m_bridge;
   scDocumentContent m_content{this};
+  scMouseInput m_mouse{this};
   HICON m_icon = nullptr;
   LONG m_paintLock = 0;
   LONG m_layoutLock = 0;

@@ -1,0 +1,220 @@
+#include "events/event_listener_manager.h"
+
+#include "base/bstr.h"
+#include "events/dom_event.h"
+#include "script/script_context.h"
+#include "skin/text_base_content.h"
+
+namespace velmor {
+namespace {
+
+constexpr LCID kHandlerLocale = 0x400;
+
+bool StartsWithOn(const wchar_t* name) {
+  return (name[0] == L'o' || name[0] == L'O') && (name[1] == L'n' || name[1] == L'N');
+}
+
+}  // namespace
+
+HRESULT scEventListenerManager::Create(scIEventListenerManager** manager) {
+  return scEventListenerManagerImp::Create(manager);
+}
+
+HRESULT scEventListenerManagerImp::Resolve(IUnknown* listener, ComPtr<IUnknown>& resolved,
+                                           bool& isScript) {
+  ComPtr<scIDOMEventListener> native;
+  if (SUCCEEDED(listener->QueryInterface(IID_PPV_ARGS(&native)))) {
+    resolved = native;
+    isScript = false;
+    return S_OK;
+  }
+  ComPtr<IDispatch> function;
+  if (SUCCEEDED(listener->QueryInterface(IID_PPV_ARGS(&function)))) {
+    resolved = function;
+    isScript = true;
+    return S_OK;
+  }
+  return E_NOINTERFACE;
+}
+
+HRESULT scEventListenerManagerImp::AddEventListener(IUnknown* listener, const wchar_t* name,
+                                                    ULONG flags) {
+  if (listener == nullptr || name == nullptr) return E_POINTER;
+  ComPtr<IUnknown> resolved;
+  bool isScript = false;
+  RETURN_IF_FAILED(Resolve(listener, resolved, isScript));
+  for (const auto& entry : m_entries) {
+    if (entry->name != name) continue;
+    if (entry->listener.Get() == resolved.Get()) return S_OK;
+    // A second attribute handler for a name takes the first one's place.
+    if ((entry->flags & kListenerAttributeHandler) && (flags & kListenerAttributeHandler)) {
+      entry->flags = flags;
+      entry->listener = resolved;
+      entry->isScript = isScript;
+      return S_OK;
+    }
+  }
+  try {
+    auto entry = std::make_shared<Entry>();
+    entry->listener = resolved;
+    entry->isScript = isScript;
+    entry->name = name;
+    entry->flags = flags;
+    m_entries.push_back(std::move(entry));
+  }
+  VELMOR_CATCH_RETURN()
+  return S_OK;
+}
+
+HRESULT scEventListenerManagerImp::RemoveEventListener(IUnknown* listener, const wchar_t* name) {
+  if (listener == nullptr || name == nullptr) return E_POINTER;
+  ComPtr<IUnknown> resolved;
+  bool isScript = false;
+  RETURN_IF_FAILED(Resolve(listener, resolved, isScript));
+  for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+    if ((*it)->name == name && (*it)->listener.Get() == resolved.Get()) {
+      (*it)->removed = true;
+      m_entries.erase(it);
+      return S_OK;
+    }
+  }
+  return E_FAIL;
+}
+
+HRESULT scEventListenerManagerImp::AddScriptEventListener(const wchar_t* name,
+                                                          const wchar_t* scriptText, ULONG) {
+  if (name == nullptr || scriptText == nullptr) return E_INVALIDARG;
+  if (m_owner == nullptr) return E_UNEXPECTED;
+  scITextBaseContent* owner = scITextBaseContent::FromContent(m_owner);
+  scIContentDocument* document = owner != nullptr ? owner->OwnerDocument() : nullptr;
+  if (document == nullptr) return E_FAIL;
+  ComPtr<IUnknown> unknown;
+  if (FAILED(document->GetScriptContext(&unknown)) || !unknown) return E_FAIL;
+  ComPtr<scIScriptContext> context;
+  if (FAILED(unknown.As(&context))) return E_FAIL;
+  // One argument with the default name: the handler's parameter is `event`.
+  ComPtr<IDispatch> function;
+  RETURN_IF_FAILED(context->CompileFunction(name, 1, nullptr, scriptText, &function));
+  RETURN_HR_IF_NULL(E_FAIL, function);
+  return AddEventListener(function.Get(), name, kListenerAttributeHandler);
+}
+
+HRESULT scEventListenerManagerImp::HasAttributeListener(const wchar_t* name) {
+  if (name == nullptr) return E_FAIL;
+  for (const auto& entry : m_entries) {
+    if (entry->name == name && (entry->flags & kListenerAttributeHandler)) return S_OK;
+  }
+  return E_FAIL;
+}
+
+void scEventListenerManagerImp::CallListener(const Entry& entry, IDOMEvent* event,
+                                             scIContent* owner) {
+  // The entry may be replaced in place by a listener it calls: hold what is being called.
+  ComPtr<IUnknown> listener = entry.listener;
+  if (!entry.isScript) {
+    ComPtr<scIDOMEventListener> native;
+    if (SUCCEEDED(listener.As(&native))) native->HandleEvent(event);
+    return;
+  }
+  ComPtr<IDispatch> function;
+  if (FAILED(listener.As(&function))) return;
+  VARIANT argument;
+  argument.vt = VT_DISPATCH;
+  argument.pdispVal = event;
+  DISPPARAMS params{&argument, nullptr, 1, 0};
+  UniqueVariant result;
+  HRESULT hr = E_FAIL;
+  ComPtr<IDispatchEx> ex;
+  if (owner != nullptr && SUCCEEDED(function.As(&ex))) {
+    hr = CallFunctionWithThis(function.Get(), owner, &params, result.Put(), nullptr);
+  } else {
+    hr = function->Invoke(DISPID_VALUE, IID_NULL, kHandlerLocale, DISPATCH_METHOD, &params,
+                          result.Put(), nullptr, nullptr);
+  }
+  // Returning the boolean false is the short way of calling preventDefault(); 0 or "" is not.
+  if (SUCCEEDED(hr) && result.vt == VT_BOOL && result.boolVal == VARIANT_FALSE && event != nullptr)
+    event->preventDefault();
+}
+
+HRESULT scEventListenerManagerImp::HandleEvent(scEventRecord* record, IDOMEvent** event,
+                                               LONG* status) {
+  if (record == nullptr || event == nullptr) return E_INVALIDARG;
+  if (m_entries.empty() || (record->flags & kEventFlagNoListeners)) return S_OK;
+  std::wstring eventName;
+  if (!RecordEventName(*record, eventName)) return E_FAIL;
+  std::wstring listenerName;
+  try {
+    listenerName = L"on" + eventName;
+  }
+  VELMOR_CATCH_RETURN()
+  if (status != nullptr && *status == kEventStatusStartPrevented) record->flags |= kEventFlagPrevented;
+
+  // Listeners may disconnect the table or release the owner; both stay alive for the walk.
+  ComPtr<scIEventListenerManager> keepSelf(this);
+  ComPtr<scIContent> owner(m_owner);
+  ComPtr<scIContent> savedTarget = record->target;
+  record->target = owner;
+  const bool nested = (record->flags & kEventFlagInListeners) != 0;
+  record->flags |= kEventFlagInListeners;
+  EntryList walk;
+  try {
+    walk = m_entries;
+  } catch (...) {
+    walk.clear();
+  }
+  for (const auto& entry : walk) {
+    if (entry->removed || _wcsicmp(entry->name.c_str(), listenerName.c_str()) != 0) continue;
+    if (*event == nullptr && FAILED(CreateDOMEvent(record, event))) break;
+    CallListener(*entry, *event, owner.Get());
+  }
+  if (!nested) record->flags &= ~kEventFlagInListeners;
+  record->target = savedTarget;
+  if ((record->flags & kEventFlagPrevented) && status != nullptr) *status = kEventStatusPrevented;
+  return S_OK;
+}
+
+HRESULT scEventListenerManagerImp::FireScriptEvent(const wchar_t* name, DISPPARAMS* params,
+                                                   VARIANT* result) {
+  if (m_entries.empty() || name == nullptr) return S_OK;
+  std::wstring listenerName;
+  try {
+    listenerName = StartsWithOn(name) ? std::wstring(name) : L"on" + std::wstring(name);
+  }
+  VELMOR_CATCH_RETURN()
+  ComPtr<scIEventListenerManager> keepSelf(this);
+  ComPtr<scIContent> owner(m_owner);
+  EntryList walk;
+  try {
+    walk = m_entries;
+  }
+  VELMOR_CATCH_RETURN()
+  HRESULT hr = S_OK;
+  for (const auto& entry : walk) {
+    if (entry->removed || !entry->isScript ||
+        _wcsicmp(entry->name.c_str(), listenerName.c_str()) != 0)
+      continue;
+    if (result != nullptr) ::VariantClear(result);
+    ComPtr<IDispatch> function;
+    if (FAILED(entry->listener.As(&function))) continue;
+    hr = owner ? CallFunctionWithThis(function.Get(), owner.Get(), params, result, nullptr)
+               : function->Invoke(DISPID_VALUE, IID_NULL, kHandlerLocale, DISPATCH_METHOD,
+                                  params, result, nullptr, nullptr);
+  }
+  return hr;
+}
+
+HRESULT scEventListenerManagerImp::Disconnect() {
+  m_owner = nullptr;
+  for (const auto& entry : m_entries) entry->removed = true;
+  EntryList gone;
+  gone.swap(m_entries);  // listeners are released after the table is consistent again
+  return S_OK;
+}
+
+HRESULT scEventListenerManagerImp::SetOwner(scIContent* owner) {
+  if (m_owner != nullptr) return E_UNEXPECTED;
+  m_owner = owner;
+  return S_OK;
+}
+
+}  // namespace velmor

@@ -1,0 +1,73 @@
+// The listener table of one element or document: script functions compiled from "on"
+// attributes and native listener objects, each under a listener name ("on" + the event name),
+// called in the order they were added when an event of that name is dispatched to the owner.
+#pragma once
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/com_object.h"
+#include "skin/content.h"
+
+// The native listener interface: native code that wants to hear an element's events.
+struct scIDOMEventListener : public IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE HandleEvent(IDOMEvent* event) = 0;
+};
+__CRT_UUID_DECL(scIDOMEventListener, 0xa0bbf259, 0x38e4, 0x4ac8, 0xbc, 0xe7, 0x07, 0xcc, 0x5f,
+                0x6b, 0x28, 0xe2)
+
+namespace velmor {
+
+enum : ULONG {
+  kListenerAttributeHandler = 0x80,  // the entry came from an "on" attribute
+};
+
+class scEventListenerManagerImp
+    : public ComObject<scEventListenerManagerImp, scIEventListenerManager> {
+ public:
+  HRESULT STDMETHODCALLTYPE AddEventListener(IUnknown* listener, const wchar_t* name,
+                                             ULONG flags) override;
+  HRESULT STDMETHODCALLTYPE RemoveEventListener(IUnknown* listener,
+                                                const wchar_t* name) override;
+  HRESULT STDMETHODCALLTYPE AddScriptEventListener(const wchar_t* name, const wchar_t* scriptText,
+                                                   ULONG flag) override;
+  HRESULT STDMETHODCALLTYPE HasAttributeListener(const wchar_t* name) override;
+  HRESULT STDMETHODCALLTYPE HandleEvent(scEventRecord* record, IDOMEvent** event,
+                                        LONG* status) override;
+  HRESULT STDMETHODCALLTYPE FireScriptEvent(const wchar_t* name, DISPPARAMS* params,
+                                            VARIANT* result) override;
+  HRESULT STDMETHODCALLTYPE Disconnect() override;
+  HRESULT STDMETHODCALLTYPE SetOwner(scIContent* owner) override;
+
+  // The number of entries (for tests and diagnostics).
+  size_t EntryCount() const { return m_entries.size(); }
+
+ private:
+  // Entries are shared with a running walk: a walk holds its own list of them, so entries
+  // removed under it are marked and skipped, and entries added under it wait for the next event.
+  struct Entry {
+    ComPtr<IUnknown> listener;  // scIDOMEventListener, or IDispatch for a script function
+    bool isScript = false;
+    std::wstring name;
+    ULONG flags = 0;
+    bool removed = false;
+  };
+  using EntryList = std::vector<std::shared_ptr<Entry>>;
+
+  // The interface a listener is called through and whether that is IDispatch.
+  static HRESULT Resolve(IUnknown* listener, ComPtr<IUnknown>& resolved, bool& isScript);
+  void CallListener(const Entry& entry, IDOMEvent* event, scIContent* owner);
+
+  scIContent* m_owner = nullptr;  // not owned; cleared by Disconnect
+  EntryList m_entries;
+};
+
+// The listener table a document hands to its elements.
+class scEventListenerManager {
+ public:
+  static HRESULT Create(scIEventListenerManager** manager);
+};
+
+}  // namespace velmor
