@@ -156,6 +156,9 @@ TEST_F(ContextTest, EveryOperationsResultWithAndWithoutAnEngine) {
   // The item name of a statement block may be empty (the global scope).
   EXPECT_EQ(m_context->ExecuteScript(L"var atGlobal = probe.value;", L""), S_OK);
   EXPECT_EQ(EvalLong(L"atGlobal"), 5);
+  // An expression's item name goes to the engine as it is: "" names no item the engine knows.
+  EXPECT_FAILED(m_context->EvaluateString(L"atGlobal", L"", result.Put()));
+  EXPECT_EQ(m_context->EvaluateString(L"atGlobal", nullptr, result.Put()), S_OK);
 
   // After close: no engine, no parser.
   CloseScriptContext(m_context.Get());
