@@ -5,12 +5,10 @@
 #include <activscp.h>
 #include <windows.h>
 
-#include <map>
-#include <string>
-
 #include "base/com_object.h"
 #include "host/app_parts.h"
 #include "script/script_engine.h"
+#include "script/script_engine_owner.h"
 #include "script/script_site.h"
 #include "ui_h.h"
 
@@ -29,7 +27,7 @@ class CJScript : public ComObject<CJScript, ScriptSiteImpl, ScriptSiteWindowImpl
 
   // Aggregates the debug support; fails when the process debug manager is not available.
   [[nodiscard]] HRESULT CreateDebugSupport();
-  bool HasDebugSupport() const { return m_debugSupport != nullptr; }
+  bool HasDebugSupport() const { return m_owner.HasDebugSupport(); }
 
   // Creates and initialises the engine, publishes "ScriptLoader" and runs the prelude. The
   // language name is not used: the engine is always JScript.
@@ -42,7 +40,7 @@ class CJScript : public ComObject<CJScript, ScriptSiteImpl, ScriptSiteWindowImpl
                                 VARIANT* pvarParams, int nParams, VARIANT* pVarResult);
 
   // The engine's global scope (no reference added); null without an engine.
-  IDispatch* GlobalDispatch() const { return m_global.Get(); }
+  IDispatch* GlobalDispatch() const { return m_owner.Global(); }
 
   // IActiveScriptSite (the rest comes from ScriptSiteImpl)
   STDMETHODIMP GetItemInfo(LPCOLESTR pstrName, DWORD dwReturnMask, IUnknown** ppiunkItem,
@@ -60,16 +58,7 @@ class CJScript : public ComObject<CJScript, ScriptSiteImpl, ScriptSiteWindowImpl
   STDMETHODIMP CloseEngine() override;
 
  private:
-  HRESULT Parse(LPCOLESTR code, LPCOLESTR itemName, DWORD flags, VARIANT* result);
-  void ReleaseEngine();
-
-  ComPtr<IActiveScript> m_engine;
-  ComPtr<IActiveScriptParseT> m_parser;
-  ComPtr<IDispatch> m_global;
-  ComPtr<IUnknown> m_loader;                // inner object of the aggregated CJSSubScriptLoader
-  ComPtr<IUnknown> m_debugSupport;          // inner object of the aggregated CJScriptDebugSupport
-  CJScriptDebugSupport* m_debug = nullptr;  // its implementation, alive with m_debugSupport
-  std::map<std::wstring, ComPtr<IUnknown>> m_namedItems;
+  ScriptEngineOwner m_owner;
 };
 
 // Creates the application script host: the debugging switch from "script.debug.enable", the

@@ -137,7 +137,6 @@ HRESULT ParseScriptTextInto(IActiveScriptParseT* parser, IActiveScript* engine,
                             DWORD flags, VARIANT* result) {
   if (code == nullptr) return E_POINTER;
   if (parser == nullptr) return E_UNEXPECTED;
-  if (itemName != nullptr && itemName[0] == L'\0') itemName = nullptr;
   SourceContextCookie cookie = 0;
   if (debug != nullptr && FAILED(debug->AddScriptBlock(code, engine, &cookie))) cookie = 0;
   return parser->ParseScriptText(code, itemName, nullptr, nullptr, cookie, 0, flags, result,

@@ -15,11 +15,17 @@ class CJScriptDebugSupport;
 // class factory, loaded directly and then kept for the rest of the process).
 [[nodiscard]] HRESULT CreateJScriptEngine(IActiveScript** engine);
 
-// Parses text into the engine. An empty item name means the global scope. With debug support,
-// the text first goes into the debug document and its script block's cookie goes to the engine.
+// Parses text into the engine under the item name as given (null: the global scope). With debug
+// support, the text first goes into the debug document and its script block's cookie goes to the
+// engine.
 [[nodiscard]] HRESULT ParseScriptTextInto(IActiveScriptParseT* parser, IActiveScript* engine,
                                           CJScriptDebugSupport* debug, LPCOLESTR code,
                                           LPCOLESTR itemName, DWORD flags, VARIANT* result);
+
+// An empty item name stands for none where an owner's operation says so.
+inline LPCOLESTR NoneIfEmpty(LPCOLESTR itemName) {
+  return itemName != nullptr && itemName[0] == L'\0' ? nullptr : itemName;
+}
 
 // How a global function's name is resolved.
 enum class FunctionLookup {

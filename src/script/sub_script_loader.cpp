@@ -8,6 +8,7 @@
 #include <new>
 
 #include "base/bstr.h"
+#include "script/script_context.h"
 #include "typelib/type_library.h"
 
 namespace velmor {
@@ -166,13 +167,22 @@ HRESULT CJSSubScriptLoader::RunFromReader(ScriptReader* reader, BSTR itemName) {
 
 bool CJSSubScriptLoader::HasOwner() {
   ComPtr<IScriptControl> control;
-  return SUCCEEDED(Outer()->QueryInterface(IID_PPV_ARGS(&control))) && control;
+  if (SUCCEEDED(Outer()->QueryInterface(IID_PPV_ARGS(&control))) && control) return true;
+  ComPtr<scIScriptContext> context;
+  return SUCCEEDED(Outer()->QueryInterface(IID_PPV_ARGS(&context))) && context;
 }
 
 HRESULT CJSSubScriptLoader::RunInOwner(const wchar_t* text, BSTR itemName) {
+  // The owner is asked at each call: the application script host runs the text with AddCode, a
+  // window's script context with ExecuteScript.
+  const wchar_t* item = IsEmpty(itemName) ? L"" : itemName;
   ComPtr<IScriptControl> control;
-  if (FAILED(Outer()->QueryInterface(IID_PPV_ARGS(&control))) || !control) return E_UNEXPECTED;
-  return control->AddCode(text, IsEmpty(itemName) ? L"" : itemName);
+  if (SUCCEEDED(Outer()->QueryInterface(IID_PPV_ARGS(&control))) && control)
+    return control->AddCode(text, item);
+  ComPtr<scIScriptContext> context;
+  if (SUCCEEDED(Outer()->QueryInterface(IID_PPV_ARGS(&context))) && context)
+    return context->ExecuteScript(text, item);
+  return E_UNEXPECTED;
 }
 
 // IDispatch

@@ -42,7 +42,7 @@ class CJSSubScriptLoader : public AggregatedComObject<CJSSubScriptLoader, IJSSub
   [[nodiscard]] HRESULT RunFromReader(ScriptReader* reader, BSTR itemName);
 
  private:
-  // Runs zero-terminated text in the owner (the application script host's AddCode).
+  // Runs zero-terminated text in the owner (the host's AddCode or the context's ExecuteScript).
   HRESULT RunInOwner(const wchar_t* text, BSTR itemName);
   bool HasOwner();
   HRESULT LoadTypeInfo();

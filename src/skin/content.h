@@ -97,19 +97,11 @@ struct scIWidget : public IUnknown {
 __CRT_UUID_DECL(scIWidget, 0x7f3b95c4, 0x2e18, 0x4a6d, 0x83, 0xf0, 0x5c, 0x49, 0xa2, 0x0e, 0xd1,
                 0x3b)
 
-// The slice of a window's script context the content builder uses to run a script element's
-// inline text. The same object answers IJSSubScriptLoader for its "src" file.
-struct scIScriptTextRunner : public IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE ExecuteScript(const wchar_t* code, const wchar_t* itemName) = 0;
-};
-__CRT_UUID_DECL(scIScriptTextRunner, 0x0d6e8b37, 0x94c2, 0x4f51, 0xbe, 0x28, 0x71, 0xa5, 0x3c,
-                0x06, 0xef, 0x84)
-
 // What the content tree needs from the document window that owns it. The document's COM identity
 // is the one scripts see as `document`.
 struct scIContentDocument : public IUnknown {
-  // The window's script context, or S_FALSE and null when it has none (script elements are then
-  // skipped).
+  // The window's script context (an object answering scIScriptContext and, for script files,
+  // IJSSubScriptLoader), or S_FALSE and null when it has none (script elements are then skipped).
   virtual HRESULT STDMETHODCALLTYPE GetScriptContext(IUnknown** context) = 0;
   // Creates a listener table for an element; fails while the document cannot provide one.
   virtual HRESULT STDMETHODCALLTYPE CreateListenerManager(scIEventListenerManager** manager) = 0;

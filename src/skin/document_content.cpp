@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/bstr.h"
+#include "script/script_context.h"
 #include "skin/element_factory.h"
 #include "skin/prototype.h"
 #include "skin/skin_xml.h"
@@ -149,19 +150,16 @@ bool scDocumentContent::ResolveScriptPath(const std::wstring& source, std::wstri
   return true;
 }
 
-HRESULT EvaluateScriptText(IUnknown* context, const std::wstring& text) {
-  ComPtr<scIScriptTextRunner> runner;
-  RETURN_IF_FAILED(context->QueryInterface(IID_PPV_ARGS(&runner)));
-  return runner->ExecuteScript(text.c_str(), nullptr);
-}
-
 void scDocumentContent::RunScript(const scPrototypeScript& script) {
-  ComPtr<IUnknown> context;
-  if (FAILED(m_document->GetScriptContext(&context)) || !context) return;
-  if (!script.m_inlineText.empty()) (void)EvaluateScriptText(context.Get(), script.m_inlineText);
+  ComPtr<IUnknown> found;
+  if (FAILED(m_document->GetScriptContext(&found)) || !found) return;
+  ComPtr<scIScriptContext> context;
+  if (FAILED(found.As(&context)) || !context) return;
+  if (!script.m_inlineText.empty())
+    (void)context->ExecuteScript(script.m_inlineText.c_str(), nullptr);
   if (script.m_sourcePath.empty()) return;
   ComPtr<IJSSubScriptLoader> loader;
-  if (FAILED(context.As(&loader))) return;
+  if (FAILED(context.As(&loader)) || !loader) return;
   std::wstring path;
   if (!ResolveScriptPath(script.m_sourcePath, path)) return;
   UniqueBstr bstrPath(path);

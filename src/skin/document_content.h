@@ -62,6 +62,8 @@ class scDocumentContent {
   const std::wstring& DocumentPath() const { return m_documentPath; }
 
  private:
+  // Runs a script element in the window's script context: its inline text first, then the file
+  // its "src" names. Results are ignored; errors reach the script error report.
   void RunScript(const scPrototypeScript& script);
   // Creates, appends and registers one element; null when it produced nothing.
   ComPtr<scIContent> AddElement(scPrototypeElement* prototype, scIContent* parent);
@@ -73,9 +75,5 @@ class scDocumentContent {
   ComPtr<scIContent> m_rootElement;
   std::map<std::wstring, scIContent*, std::less<>> m_ids;  // the tree keeps the elements alive
 };
-
-// Runs a script element's inline text in a window's script context (the context's evaluate-text
-// operation with no item name).
-HRESULT EvaluateScriptText(IUnknown* context, const std::wstring& text);
 
 }  // namespace velmor

@@ -3,9 +3,11 @@
 #include <shlwapi.h>
 
 #include "base/bstr.h"
+#include "components/component_manager.h"
 #include "events/dom_event.h"
 #include "events/event_listener_manager.h"
 #include "host/module.h"
+#include "script/script_context_object.h"
 
 namespace velmor {
 namespace {
@@ -62,6 +64,9 @@ HRESULT scDocument::Load(const wchar_t* baseFolder, const wchar_t* documentPath)
       if (created) Destroy();
       return built;
     }
+    // Scripts ran in the STARTED engine while the content was built; from here on the window's
+    // listeners, "load" first, run in a connected one.
+    if (m_scriptContext) (void)m_scriptContext->Connect();
     scIContent* root = m_content.RootElement();
     ApplyInitialGeometry(root);
     ApplyTitle(root);
@@ -81,6 +86,24 @@ HRESULT scDocument::Load(const wchar_t* baseFolder, const wchar_t* documentPath)
 
 HRESULT scDocument::Destroy() {
   if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
+  return S_OK;
+}
+
+HRESULT scDocument::SetScriptContext(scIScriptContext* context) {
+  if (m_scriptContext) {
+    // Take it out first: closing releases the objects its scripts held, this one included.
+    ComPtr<scIScriptContext> old = std::move(m_scriptContext);
+    CloseScriptContext(old.Get());
+  }
+  if (context == nullptr) return S_OK;
+  m_scriptContext = context;
+  // Scripts see the window and the document as one object: a property set on `window` is seen on
+  // `document`.
+  RETURN_IF_FAILED(context->AddObject(L"window", GetUnknown()));
+  RETURN_IF_FAILED(context->AddObject(L"document", GetUnknown()));
+  ComPtr<IServiceManager> components;
+  if (SUCCEEDED(components::GetServiceManager(&components)) && components)
+    (void)context->AddObject(L"Components", components.Get());
   return S_OK;
 }
 
@@ -162,6 +185,10 @@ LRESULT scDocument::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
   AddRef();
   m_windowReference = true;
   Module().AddTermWindow(m_hWnd);
+  // Every native window runs its scripts in an engine of its own. Without one (no script engine
+  // on the machine) the window still works; its script elements are skipped.
+  ComPtr<scIScriptContext> context;
+  if (SUCCEEDED(CreateDocumentScriptContext(&context))) (void)SetScriptContext(context.Get());
   return 0;
 }
 
@@ -170,6 +197,8 @@ LRESULT scDocument::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
   if (scIContent* root = m_content.RootElement()) DispatchDocumentEvent(root, kEventUnload);
   m_mouse.Reset();
   m_content.Clear();
+  // Closing the context lets go of the objects its scripts published, this window among them.
+  (void)SetScriptContext(nullptr);
   return 0;
 }
 
@@ -207,9 +236,10 @@ LRESULT scDocument::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
 
 HRESULT scDocument::GetScriptContext(IUnknown** context) {
   if (context == nullptr) return E_POINTER;
-  // The document script context is installed by the script subsystem; none yet.
-  *context = nullptr;
-  return S_FALSE;
+  *context = m_scriptContext.Get();
+  if (*context == nullptr) return S_FALSE;
+  (*context)->AddRef();
+  return S_OK;
 }
 
 HRESULT scDocument::CreateListenerManager(scIEventListenerManager** manager) {

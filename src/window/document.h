@@ -11,6 +11,7 @@
 #include "events/event_state_manager.h"
 #include "events/mouse_input.h"
 #include "script/dispatch_bridge.h"
+#include "script/script_context.h"
 #include "skin/content.h"
 #include "skin/document_content.h"
 #include "skin/dom_document_impl.h"
@@ -91,6 +92,15 @@ class scDocument
   [[nodiscard]] HRESULT Load(const wchar_t* baseFolder, const wchar_t* documentPath);
   // Destroys the native window if it exists.
   HRESULT Destroy();
+
+  // Installs the window's script context: closes the one it had, keeps the new one and publishes
+  // the document to its scripts as "window" and as "document" (one object answering both faces),
+  // and the component manager's service manager as "Components". Null only closes the old one.
+  // Each native window gets a new context when it is created and closes it when it is destroyed;
+  // the context is connected once the content is built, before the "load" event.
+  virtual HRESULT SetScriptContext(scIScriptContext* context);
+  // The installed context (no reference added); null when there is none.
+  scIScriptContext* ScriptContext() const { return m_scriptContext.Get(); }
 
   // The size handler: lays the root element out at (0, 0, width, height) unless minimised or
   // layout-locked, records the size type and invalidates the window.
@@ -222,6 +232,7 @@ class scDocument
   IDispatchExImplBase m_bridge;
   scDocumentContent m_content{this};
   scMouseInput m_mouse{this};
+  ComPtr<scIScriptContext> m_scriptContext;
   HICON m_icon = nullptr;
   LONG m_paintLock = 0;
   LONG m_layoutLock = 0;

@@ -170,7 +170,22 @@ STDMETHODIMP scDocument::moveTo(LONG, LONG, LONG) { return E_NOTIMPL; }
 STDMETHODIMP scDocument::moveBy(LONG, LONG, LONG) { return E_NOTIMPL; }
 STDMETHODIMP scDocument::sizeTo(LONG, LONG, LONG) { return E_NOTIMPL; }
 STDMETHODIMP scDocument::sizeBy(LONG, LONG, LONG) { return E_NOTIMPL; }
-STDMETHODIMP scDocument::moveSizeTo(LONG, LONG, LONG, LONG, LONG) { return E_NOTIMPL; }
+STDMETHODIMP scDocument::moveSizeTo(LONG x, LONG y, LONG width, LONG height, LONG) {
+  // Moves are immediate: the move time is accepted and ignored.
+  if (m_hWnd == nullptr) return S_OK;
+  RECT outer{}, client{};
+  ::GetWindowRect(m_hWnd, &outer);
+  const LONG currentWidth = outer.right - outer.left, currentHeight = outer.bottom - outer.top;
+  if ((width > currentWidth || height > currentHeight) && (x < outer.left || y < outer.top)) {
+    // Growing towards the left or top: lay the content out for the new size first, so the
+    // larger window never shows stale content along its new edges.
+    ::GetClientRect(m_hWnd, &client);
+    OnSizeChanged(m_sizemode, width - (currentWidth - client.right),
+                  height - (currentHeight - client.bottom));
+  }
+  ::MoveWindow(m_hWnd, x, y, width, height, TRUE);
+  return S_OK;
+}
 STDMETHODIMP scDocument::setTimeout(BSTR, LONG, LONG* timerId) { return NotYet(timerId); }
 STDMETHODIMP scDocument::clearTimeout(LONG) { return E_NOTIMPL; }
 STDMETHODIMP scDocument::setInterval(BSTR, LONG, LONG* timerId) { return NotYet(timerId); }

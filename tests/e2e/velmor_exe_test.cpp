@@ -120,5 +120,52 @@ TEST(VelmorExe, StartupRefusedEndsTheRunWithoutShutdown) {
   EXPECT_EQ(report.find("shutdown"), std::string::npos) << report;
 }
 
+// The first visible document window ("VelmorGUI") of a process, or null.
+HWND VisibleDocumentWindowOf(DWORD processId) {
+  struct Search {
+    DWORD processId;
+    HWND found;
+  } search{processId, nullptr};
+  ::EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        wchar_t name[32] = L"";
+        ::GetClassNameW(window, name, 32);
+        if (owner != s->processId || std::wstring(name) != L"VelmorGUI" ||
+            !::IsWindowVisible(window))
+          return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// The demo as shipped in dist/: its main window's skin script shows the window.
+TEST(VelmorExe, DemoShowsItsSkinnedMainWindow) {
+  ASSERT_EQ(FindListener(), nullptr);
+  test::ScopedRegistryValue oneProcess(kConfigOther, L"OneProcess");
+  oneProcess.SetDword(0);
+  HANDLE process =
+      test::StartProcess(L"\"" + test::DistDir() + L"\\Velmor.exe\"", test::DistDir());
+  ASSERT_NE(process, nullptr);
+  const DWORD id = ::GetProcessId(process);
+  HWND shown = nullptr;
+  EXPECT_TRUE(test::PumpUntil([&] { return (shown = VisibleDocumentWindowOf(id)) != nullptr; },
+                              20000))
+      << "the demo's main window never became visible";
+  if (shown != nullptr) {
+    wchar_t title[64] = L"";
+    ::GetWindowTextW(shown, title, 64);
+    EXPECT_EQ(std::wstring(title).rfind(L"Velmor", 0), 0u) << "title from the skin and main.js";
+  }
+  // The demo runs until it is told to quit: end it here.
+  ::TerminateProcess(process, 0);
+  test::WaitProcess(process, 10000);
+  ::CloseHandle(process);
+}
+
 }  // namespace
 }  // namespace velmor

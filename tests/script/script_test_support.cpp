@@ -9,6 +9,7 @@
 #include "script/script_error_report.h"
 #include "script/script_settings.h"
 #include "support/test_env.h"
+#include "typelib/type_library.h"
 
 namespace velmor::test {
 namespace {
@@ -182,5 +183,74 @@ CapturedReports::~CapturedReports() {
 
 const std::vector<std::wstring>& CapturedReports::texts() const { return ReportTexts(); }
 const std::vector<UINT>& CapturedReports::icons() const { return ReportIcons(); }
+
+ComPtr<CProbe> MakeProbe(long value, ITypeInfo* classInfo) {
+  CProbe* probe = nullptr;
+  EXPECT_EQ(CProbe::CreateObject(&probe, value, classInfo), S_OK);
+  ComPtr<CProbe> held(probe);  // (mingw's ComPtr::Attach would add a reference)
+  if (probe != nullptr) probe->Release();
+  return held;
+}
+
+void CheckItemInfoRules(IUnknown* owner,
+                        const std::function<HRESULT(const wchar_t*, IUnknown*)>& add,
+                        IUnknown* scriptLoader) {
+  ComPtr<ITypeInfo> classInfo;
+  ASSERT_EQ(GetEngineTypeInfo(__uuidof(Script), &classInfo), S_OK);
+  ComPtr<CProbe> plain = MakeProbe(1), described = MakeProbe(2, classInfo.Get());
+  ASSERT_EQ(add(L"plain", plain->GetUnknown()), S_OK);
+  ASSERT_EQ(add(L"described", described->GetUnknown()), S_OK);
+  ComPtr<IActiveScriptSite> site;
+  ASSERT_EQ(
+      owner->QueryInterface(IID_IActiveScriptSite, reinterpret_cast<void**>(site.GetAddressOf())),
+      S_OK);
+  ComPtr<IUnknown> plainUnknown, describedUnknown;
+  plain->QueryInterface(IID_PPV_ARGS(&plainUnknown));
+  described->QueryInterface(IID_PPV_ARGS(&describedUnknown));
+
+  struct Case {
+    const wchar_t* name;
+    DWORD mask;
+    bool unknownOut, typeInfoOut;
+    HRESULT expected;
+    IUnknown* object;     // expected object (or null)
+    ITypeInfo* typeInfo;  // expected type information (or null)
+  };
+  const Case cases[] = {
+      {L"plain", SCRIPTINFO_IUNKNOWN, false, false, E_POINTER, nullptr, nullptr},
+      {nullptr, SCRIPTINFO_IUNKNOWN, true, false, E_INVALIDARG, nullptr, nullptr},
+      {L"ScriptLoader", SCRIPTINFO_IUNKNOWN, true, false, S_OK, scriptLoader, nullptr},
+      {L"SCRIPTLOADER", SCRIPTINFO_IUNKNOWN, true, false, S_OK, scriptLoader, nullptr},
+      {L"plain", SCRIPTINFO_IUNKNOWN, true, false, S_OK, plainUnknown.Get(), nullptr},
+      {L"Plain", SCRIPTINFO_IUNKNOWN, true, false, TYPE_E_ELEMENTNOTFOUND, nullptr, nullptr},
+      {L"missing", SCRIPTINFO_IUNKNOWN, true, false, TYPE_E_ELEMENTNOTFOUND, nullptr, nullptr},
+      {L"missing", SCRIPTINFO_ITYPEINFO, false, true, TYPE_E_ELEMENTNOTFOUND, nullptr, nullptr},
+      {L"plain", SCRIPTINFO_ITYPEINFO, false, false, E_POINTER, nullptr, nullptr},
+      {L"plain", SCRIPTINFO_ITYPEINFO, false, true, TYPE_E_ELEMENTNOTFOUND, nullptr, nullptr},
+      {L"ScriptLoader", SCRIPTINFO_ITYPEINFO, false, true, TYPE_E_ELEMENTNOTFOUND, nullptr,
+       nullptr},
+      {L"described", SCRIPTINFO_ITYPEINFO, false, true, S_OK, nullptr, classInfo.Get()},
+      {L"described", SCRIPTINFO_IUNKNOWN | SCRIPTINFO_ITYPEINFO, true, true, S_OK,
+       describedUnknown.Get(), classInfo.Get()},
+      {L"plain", SCRIPTINFO_IUNKNOWN | SCRIPTINFO_ITYPEINFO, true, true, TYPE_E_ELEMENTNOTFOUND,
+       nullptr, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << (c.name ? c.name : L"(null)") << " mask " << c.mask);
+    IUnknown* unknown = reinterpret_cast<IUnknown*>(1);
+    ITypeInfo* info = reinterpret_cast<ITypeInfo*>(1);
+    EXPECT_EQ(site->GetItemInfo(c.name, c.mask, c.unknownOut ? &unknown : nullptr,
+                                c.typeInfoOut ? &info : nullptr),
+              c.expected);
+    if (c.unknownOut) {
+      EXPECT_EQ(unknown, c.object);
+      if (unknown != nullptr && unknown != reinterpret_cast<IUnknown*>(1)) unknown->Release();
+    }
+    if (c.typeInfoOut) {
+      EXPECT_EQ(info, c.typeInfo);
+      if (info != nullptr && info != reinterpret_cast<ITypeInfo*>(1)) info->Release();
+    }
+  }
+}
 
 }  // namespace velmor::test

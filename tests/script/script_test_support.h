@@ -5,6 +5,7 @@
 #include <oaidl.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,6 +65,15 @@ class CProbe : public ComObject<CProbe, IDispatch>, public IProvideClassInfo {
   long m_calls = 0;
   ComPtr<ITypeInfo> m_classInfo;
 };
+
+// A new probe, held by the caller.
+ComPtr<CProbe> MakeProbe(long value, ITypeInfo* classInfo = nullptr);
+
+// Checks an engine owner's named-item lookup (its site's GetItemInfo): 'add' publishes an object
+// the way the owner does; "ScriptLoader" in any letter case must give 'scriptLoader'.
+void CheckItemInfoRules(IUnknown* owner,
+                        const std::function<HRESULT(const wchar_t*, IUnknown*)>& add,
+                        IUnknown* scriptLoader);
 
 // The application script host as start-up creates it, closed when the holder goes away.
 class ScriptHost {

@@ -33,9 +33,9 @@ HRESULT TestDocument::GetScriptContext(IUnknown** context) {
   *context = nullptr;
   if (!m_scripts) return S_FALSE;
   if (!m_context) {
-    ComPtr<scIScriptTextRunner> runner;
-    RETURN_IF_FAILED(RecordingScriptContext::Create(runner, log, *this));
-    m_context = runner;
+    ComPtr<scIScriptContext> context;
+    RETURN_IF_FAILED(RecordingScriptContext::Create(context, log, *this));
+    m_context = context;
   }
   return m_context.CopyTo(context);
 }

@@ -9,6 +9,7 @@
 
 #include "base/bstr.h"
 #include "base/com_object.h"
+#include "script/script_context.h"
 #include "skin/content.h"
 #include "skin/document_content.h"
 #include "skin/dom_document_impl.h"
@@ -59,11 +60,40 @@ class TestDocument;
 // Records "text:<code>" for inline script text, followed by "+" when an element with the id named
 // by the text exists at that moment and "-" otherwise; "file:<path>" for a loaded source.
 class RecordingScriptContext final
-    : public ComObject<RecordingScriptContext, scIScriptTextRunner, IJSSubScriptLoader,
+    : public ComObject<RecordingScriptContext, scIScriptContext, IJSSubScriptLoader,
                        Also<IDispatch, IJSSubScriptLoader>> {
  public:
   RecordingScriptContext(Log& log, TestDocument& document) : m_log(log), m_document(document) {}
+  // scIScriptContext: the builder runs inline text with ExecuteScript; everything else is
+  // recorded as a call it must not make.
   HRESULT STDMETHODCALLTYPE ExecuteScript(const wchar_t* code, const wchar_t* itemName) override;
+  LONG STDMETHODCALLTYPE GetScriptTypeId() override {
+    Unexpected(L"GetScriptTypeId");
+    return 2;
+  }
+  HRESULT STDMETHODCALLTYPE AddObject(const wchar_t*, IUnknown*) override {
+    return Unexpected(L"AddObject");
+  }
+  HRESULT STDMETHODCALLTYPE GetScriptDispatch(const wchar_t*, IDispatch**) override {
+    return Unexpected(L"GetScriptDispatch");
+  }
+  HRESULT STDMETHODCALLTYPE Reserved(IUnknown*) override { return Unexpected(L"Reserved"); }
+  HRESULT STDMETHODCALLTYPE CompileEventHandler(const wchar_t*, IDispatch**, ULONG,
+                                                const wchar_t* const*, const wchar_t*) override {
+    return Unexpected(L"CompileEventHandler");
+  }
+  HRESULT STDMETHODCALLTYPE Connect() override { return Unexpected(L"Connect"); }
+  HRESULT STDMETHODCALLTYPE EvaluateString(const wchar_t*, const wchar_t*, VARIANT*) override {
+    return Unexpected(L"EvaluateString");
+  }
+  HRESULT STDMETHODCALLTYPE CompileFunction(const wchar_t*, ULONG, const wchar_t* const*,
+                                            const wchar_t*, IDispatch**) override {
+    return Unexpected(L"CompileFunction");
+  }
+  HRESULT STDMETHODCALLTYPE CreateDebugSupport() override {
+    return Unexpected(L"CreateDebugSupport");
+  }
+  IUnknown* STDMETHODCALLTYPE GetIdentity() override { return GetUnknown(); }
   STDMETHODIMP LoadSubScriptFromFile(BSTR path, BSTR itemName) override;
   STDMETHODIMP LoadSubScript(BSTR, BSTR) override { return E_NOTIMPL; }
   STDMETHODIMP LoadSubScriptFromResource(BSTR, BSTR, BSTR) override { return E_NOTIMPL; }
@@ -77,6 +107,10 @@ class RecordingScriptContext final
   }
 
  private:
+  HRESULT Unexpected(const wchar_t* call) {
+    m_log.push_back(std::wstring(L"unexpected:") + call);
+    return E_NOTIMPL;
+  }
   Log& m_log;
   TestDocument& m_document;
 };

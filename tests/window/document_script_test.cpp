@@ -1,0 +1,225 @@
+// The document window's script context: one per native window, what it publishes, the skin's
+// script elements running in it while the window loads, replacing it, and closing it with the
+// window.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "components/component_manager.h"
+#include "script/script_context_object.h"
+#include "window_fixture.h"
+
+namespace velmor::window_test {
+namespace {
+
+// The bytes of a script file: UTF-16LE with its byte-order mark.
+std::string ScriptFileBytes(const std::wstring& text) {
+  std::string bytes = "\xFF\xFE";
+  for (wchar_t ch : text) {
+    bytes += static_cast<char>(ch & 0xFF);
+    bytes += static_cast<char>((ch >> 8) & 0xFF);
+  }
+  return bytes;
+}
+
+ULONG RefCount(IUnknown* object) {
+  object->AddRef();
+  return object->Release();
+}
+
+class DocumentScriptTest : public DocumentTest {
+ protected:
+  void SetUp() override {
+    DocumentTest::SetUp();
+    m_contexts = LiveObjects<scScriptContext>::Count();
+  }
+  void TearDown() override {
+    DocumentTest::TearDown();
+    EXPECT_EQ(LiveObjects<scScriptContext>::Count(), m_contexts) << "contexts leaked";
+  }
+  scScriptContext* Context() const {
+    return static_cast<scScriptContext*>(m_document->ScriptContext());
+  }
+  std::wstring EvalString(const wchar_t* expression) const {
+    UniqueVariant result;
+    if (m_document->ScriptContext() == nullptr) return L"(no context)";
+    const HRESULT hr = m_document->ScriptContext()->EvaluateString(expression, nullptr,
+                                                                  result.Put());
+    if (FAILED(hr)) return L"(failed)";
+    if (FAILED(::VariantChangeType(&result, &result, 0, VT_BSTR))) return L"(not a string)";
+    return result.bstrVal != nullptr ? result.bstrVal : L"";
+  }
+
+  long m_contexts = 0;
+};
+
+TEST_F(DocumentScriptTest, EachNativeWindowGetsAContextClosedWithIt) {
+  ASSERT_EQ(LoadNew("<window><script>var loaded = 'yes';</script></window>"), S_OK);
+  ComPtr<scIScriptContext> context(m_document->ScriptContext());
+  ASSERT_NE(context, nullptr);
+  EXPECT_EQ(EvalString(L"loaded"), L"yes");
+  // Built content: the engine was connected before "load".
+  SCRIPTSTATE state = SCRIPTSTATE_UNINITIALIZED;
+  ASSERT_EQ(Context()->GetEngineState(&state), S_OK);
+  EXPECT_EQ(state, SCRIPTSTATE_CONNECTED);
+
+  // The content builder and listener tables reach it through the document.
+  ComPtr<IUnknown> found;
+  ASSERT_EQ(m_document->GetScriptContext(&found), S_OK);
+  ComPtr<scIScriptContext> asContext;
+  ASSERT_EQ(found.As(&asContext), S_OK);
+  EXPECT_EQ(asContext.Get(), context.Get());
+  EXPECT_EQ(m_document->GetScriptContext(nullptr), E_POINTER);
+
+  ASSERT_EQ(m_document->Destroy(), S_OK);
+  EXPECT_FALSE(static_cast<scScriptContext*>(context.Get())->HasEngine());
+  EXPECT_EQ(context->ExecuteScript(L"var late = 1;", nullptr), E_UNEXPECTED);
+  EXPECT_EQ(m_document->GetScriptContext(&found), S_FALSE);
+  EXPECT_EQ(found, nullptr);
+}
+
+TEST_F(DocumentScriptTest, ScriptsSeeTheElementsBeforeThemAndTheirAncestorsOnly) {
+  // probe(at) records, for each id in order, whether getElementById finds it at that point.
+  ASSERT_EQ(LoadNew("<window id=\"main\">\n"
+                    "  <script>var seen = [];\n"
+                    "    function probe(at) {\n"
+                    "      var ids = ['main', 'before', 'box', 'inner', 'after'], s = at + ':';\n"
+                    "      for (var i = 0; i &lt; ids.length; i++)\n"
+                    "        s += document.getElementById(ids[i]) != null ? '+' : '-';\n"
+                    "      seen.push(s);\n"
+                    "    }\n"
+                    "    probe('top');</script>\n"
+                    "  <label id=\"before\"/>\n"
+                    "  <subwindow id=\"box\">\n"
+                    "    <subwindow id=\"inner\"><script>probe('inner');</script></subwindow>\n"
+                    "    <script>probe('box');</script>\n"
+                    "  </subwindow>\n"
+                    "  <script>probe('end');</script>\n"
+                    "  <label id=\"after\"/>\n"
+                    "</window>\n"),
+            S_OK);
+  struct Point {
+    const wchar_t* at;
+    const wchar_t* found;  // main, before, box, inner, after
+  };
+  static const Point kPoints[] = {
+      {L"top", L"+----"},
+      {L"inner", L"++++-"},  // inside its ancestors, which exist already
+      {L"box", L"++++-"},
+      {L"end", L"++++-"},
+  };
+  std::wstring expected;
+  for (const Point& p : kPoints)
+    expected += (expected.empty() ? L"" : L";") + std::wstring(p.at) + L":" + p.found;
+  EXPECT_EQ(EvalString(L"seen.join(';')"), expected);
+  // Once loaded, everything is there.
+  ASSERT_EQ(m_document->ScriptContext()->ExecuteScript(L"probe('later');", nullptr), S_OK);
+  EXPECT_EQ(EvalString(L"seen[seen.length - 1]"), L"later:+++++");
+}
+
+TEST_F(DocumentScriptTest, InlineTextRunsBeforeTheSourceFileAndErrorsDoNotStopTheLoad) {
+  ASSERT_TRUE(WriteUtf8(m_dir + L"\\part.js", ScriptFileBytes(L"order += 'file;';")));
+  ASSERT_TRUE(WriteUtf8(m_dir + L"\\utf8.js", "order += 'utf8;';"));
+  ASSERT_EQ(LoadNew("<window>\n"
+                    "  <script>var order = '';</script>\n"
+                    "  <script src=\"part.js\">order += 'inline;';</script>\n"
+                    "  <script>throw new Error('a failing script element');</script>\n"
+                    "  <script src=\"missing.js\">order += 'before missing;';</script>\n"
+                    "  <script src=\"utf8.js\"/>\n"
+                    "  <label id=\"after\"/>\n"
+                    "  <script src=\"part.js\"/>\n"
+                    "</window>\n"),
+            S_OK);
+  EXPECT_EQ(EvalString(L"order"), L"inline;file;before missing;file;");
+  EXPECT_NE(m_document->DocumentContent().FindById(L"after"), nullptr);
+}
+
+TEST_F(DocumentScriptTest, WindowAndDocumentAreOneObjectAndComponentsIsPublished) {
+  struct Case {
+    bool componentManager;
+    const wchar_t* componentsType;
+  };
+  static const Case kCases[] = {{false, L"undefined"}, {true, L"object"}};
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(testing::Message() << "component manager " << c.componentManager);
+    if (c.componentManager) {
+      ASSERT_EQ(components::Initialize(), S_OK);
+    }
+    const HRESULT loaded = LoadNew(
+        "<window title=\"Shared\">"
+        "<script>window.fromWindow = 40; document.fromDocument = 2;</script>"
+        "</window>");
+    ASSERT_EQ(loaded, S_OK);
+    EXPECT_EQ(EvalString(L"document.fromWindow + window.fromDocument"), L"42");
+    EXPECT_EQ(EvalString(L"String(window == document)"), L"true");
+    // Both faces answer: the window's title and the document's node name.
+    EXPECT_EQ(EvalString(L"document.title + ',' + window.nodeName"), L"Shared,#document");
+    EXPECT_EQ(EvalString(L"typeof Components"), c.componentsType);
+    EXPECT_EQ(Context()->NamedItemCount(), c.componentManager ? 3u : 2u);
+    m_document->Destroy();
+    if (c.componentManager) {
+      EXPECT_EQ(components::Shutdown(), S_OK);
+    }
+  }
+}
+
+TEST_F(DocumentScriptTest, InstallingASecondContextClosesTheFirstAndReleasesItsItems) {
+  ASSERT_TRUE(components::Initialize() == S_OK);
+  ASSERT_EQ(LoadNew("<window><script>var generation = 'first';</script></window>"), S_OK);
+  ComPtr<scIScriptContext> first(m_document->ScriptContext());
+  ASSERT_NE(first, nullptr);
+  auto* firstImpl = static_cast<scScriptContext*>(first.Get());
+  EXPECT_EQ(firstImpl->NamedItemCount(), 3u);  // window, document, Components
+  IUnknown* document = m_document->GetUnknown();
+  const ULONG withFirst = RefCount(document);
+
+  ComPtr<scIScriptContext> second;
+  ASSERT_EQ(CreateDocumentScriptContext(&second), S_OK);
+  ASSERT_EQ(m_document->SetScriptContext(second.Get()), S_OK);
+  EXPECT_FALSE(firstImpl->HasEngine());
+  EXPECT_EQ(firstImpl->NamedItemCount(), 0u);
+  EXPECT_EQ(first->ExecuteScript(L"var x = 1;", nullptr), E_UNEXPECTED);
+  EXPECT_EQ(m_document->ScriptContext(), second.Get());
+  // The new engine starts empty and sees the window under both names.
+  EXPECT_EQ(EvalString(L"typeof generation"), L"undefined");
+  EXPECT_EQ(EvalString(L"typeof window + typeof document + typeof Components"),
+            L"objectobjectobject");
+
+  // With no context at all the document holds two references fewer than with one.
+  ASSERT_EQ(m_document->SetScriptContext(nullptr), S_OK);
+  EXPECT_FALSE(static_cast<scScriptContext*>(second.Get())->HasEngine());
+  EXPECT_EQ(m_document->ScriptContext(), nullptr);
+  EXPECT_LE(RefCount(document) + 2, withFirst);
+  EXPECT_EQ(components::Shutdown(), S_OK);
+}
+
+TEST_F(DocumentScriptTest, SkinScriptsPlaceAndShowTheWindow) {
+  ASSERT_EQ(LoadNew("<window><script>window.moveSizeTo(30, 40, 320, 200, 0);\n"
+                    "window.visible = true;</script></window>"),
+            S_OK);
+  EXPECT_TRUE(::IsWindowVisible(Window()));
+  RECT outer{};
+  ::GetWindowRect(Window(), &outer);
+  EXPECT_EQ(outer, (RECT{30, 40, 350, 240}));
+  // Loading ends with a layout at the outer size the script chose.
+  EXPECT_EQ(RootRect(), (RECT{0, 0, 320, 200}));
+
+  // Shrinking, growing to the right and down, growing to the left and up: the window takes the
+  // rectangle at once (the move time is ignored) and the content follows its client area.
+  struct Move {
+    LONG x, y, width, height, time;
+  };
+  static const Move kMoves[] = {
+      {50, 60, 200, 150, 0}, {50, 60, 400, 300, 500}, {10, 20, 500, 360, 0}, {10, 20, 500, 360, 0}};
+  for (const Move& m : kMoves) {
+    EXPECT_EQ(m_document->moveSizeTo(m.x, m.y, m.width, m.height, m.time), S_OK);
+    ::GetWindowRect(Window(), &outer);
+    EXPECT_EQ(outer, (RECT{m.x, m.y, m.x + m.width, m.y + m.height}));
+    EXPECT_EQ(RootRect(), ClientRect()) << "after " << m.x << "," << m.y;
+  }
+  ASSERT_EQ(m_document->ScriptContext()->ExecuteScript(L"window.visible = false;", nullptr), S_OK);
+  EXPECT_FALSE(::IsWindowVisible(Window()));
+}
+
+}  // namespace
+}  // namespace velmor::window_test
