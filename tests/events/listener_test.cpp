@@ -1,0 +1,347 @@
+// Listener tables and dispatch to one element: entries and their order, attribute handlers and
+// native listeners together, what a handler's return value means, cancelable and custom records,
+// the event object during and after its dispatch, and changes to a table while it is walked.
+#include "events_fixture.h"
+
+namespace velmor::events_test {
+namespace {
+
+// X carries attribute handlers; Y has none.
+std::string Skin() {
+  return std::string("<window id='W'><script>") + kRecorderScript +
+         "</script>"
+         "<button id='X' left='0' top='0' width='10' height='10' onclick='log(\"attr\")'"
+         " onCLICK='log(\"upper attr:\" + event.type)' onprobe='log(\"probe\")'/>"
+         "<button id='Y' left='20' top='0' width='10' height='10'/>"
+         "</window>";
+}
+
+// Dispatches a plain or mouse record of 'type' to an element; answers the status.
+LONG Fire(scIContent* element, uint32_t type, uint32_t flags = 0, const wchar_t* custom = nullptr,
+          HRESULT* result = nullptr, LONG status = kEventStatusNone) {
+  scMouseEventRecord mouse(false, type);
+  scEventRecord plain(false, kEventClassPlain, type);
+  const bool isMouse = type >= kEventMouseMove && type != kEventCustom && type != kEventLoad &&
+                       type != kEventUnload && type != kEventSizeMode;
+  scEventRecord& record = isMouse ? static_cast<scEventRecord&>(mouse) : plain;
+  record.flags |= flags;
+  if (custom != nullptr) record.customType = custom;
+  const HRESULT hr = DispatchEventToTarget(element, &record, nullptr, &status);
+  if (result != nullptr) *result = hr;
+  return status;
+}
+
+ComPtr<CallbackListener> Native(std::vector<std::wstring>& log, const wchar_t* text) {
+  ComPtr<CallbackListener> listener;
+  CallbackListener::CreateObject(&listener,
+                                 [&log, text](IDOMEvent*) { log.push_back(text); });
+  return listener;
+}
+
+class ListenerTest : public EventsTest {
+ protected:
+  void SetUp() override {
+    EventsTest::SetUp();
+    ASSERT_EQ(LoadSkin(Skin()), S_OK);
+  }
+};
+
+TEST_F(ListenerTest, AttributeHandlersHearTheirEventWithUpperCaseNamesToo) {
+  Fire(Element(L"X"), kEventClick);
+  // Both attributes are registered under their own names, in alphabetical order ("onCLICK"
+  // sorts before "onclick"); both match the click listener name.
+  EXPECT_EQ(TakeTrace(), L"upper attr:click attr");
+  ComPtr<scIEventListenerManager> table = Listeners(L"X");
+  EXPECT_EQ(table->HasAttributeListener(L"onclick"), S_OK);
+  EXPECT_EQ(table->HasAttributeListener(L"onCLICK"), S_OK);
+  EXPECT_EQ(table->HasAttributeListener(L"ONCLICK"), E_FAIL);  // exact name
+  EXPECT_EQ(table->HasAttributeListener(L"onmouseup"), E_FAIL);
+}
+
+TEST_F(ListenerTest, NativeListenerAndAttributeHandlerRunInOrderAdded) {
+  std::vector<std::wstring> log;
+  ComPtr<scIEventListenerManager> table = Listeners(L"X");
+  ComPtr<CallbackListener> native = Native(log, L"native");
+  ASSERT_EQ(table->AddEventListener(native->GetUnknown(), L"onclick", 0), S_OK);
+  ComPtr<CallbackListener> upper = Native(log, L"native upper");
+  ASSERT_EQ(table->AddEventListener(upper->GetUnknown(), L"ONCLICK", 0), S_OK);
+  Fire(Element(L"X"), kEventClick);
+  EXPECT_EQ(TakeTrace(), L"upper attr:click attr");
+  EXPECT_EQ(log, (std::vector<std::wstring>{L"native", L"native upper"}));
+  // A second attribute handler for a name takes the first one's place, ahead of the native.
+  Eval(L"trace = []");
+  ASSERT_EQ(table->AddScriptEventListener(L"onclick", L"log('attr 2')", 1), S_OK);
+  Fire(Element(L"X"), kEventClick);
+  EXPECT_EQ(TakeTrace(), L"upper attr:click attr 2");
+  EXPECT_EQ(native->Calls(), 2);
+}
+
+TEST_F(ListenerTest, SameListenerObjectOncePerName) {
+  std::vector<std::wstring> log;
+  ComPtr<scIEventListenerManager> table = Listeners(L"Y");
+  ComPtr<CallbackListener> listener = Native(log, L"heard");
+  ASSERT_EQ(table->AddEventListener(listener->GetUnknown(), L"onclick", 0), S_OK);
+  ASSERT_EQ(table->AddEventListener(listener->GetUnknown(), L"onclick", 0), S_OK);
+  ASSERT_EQ(table->AddEventListener(listener->GetUnknown(), L"onmouseup", 0), S_OK);
+  Fire(Element(L"Y"), kEventClick);
+  EXPECT_EQ(listener->Calls(), 1);
+  Fire(Element(L"Y"), kEventLButtonUp);
+  EXPECT_EQ(listener->Calls(), 2);
+  // One entry under "onclick": the first removal takes it, the second finds nothing.
+  EXPECT_EQ(table->RemoveEventListener(listener->GetUnknown(), L"onclick"), S_OK);
+  EXPECT_EQ(table->RemoveEventListener(listener->GetUnknown(), L"onclick"), E_FAIL);
+  Fire(Element(L"Y"), kEventClick);
+  EXPECT_EQ(listener->Calls(), 2);
+  Fire(Element(L"Y"), kEventLButtonUp);
+  EXPECT_EQ(listener->Calls(), 3);
+}
+
+TEST_F(ListenerTest, ArgumentErrors) {
+  ComPtr<scIEventListenerManager> table = Listeners(L"Y");
+  std::vector<std::wstring> log;
+  ComPtr<CallbackListener> listener = Native(log, L"x");
+  EXPECT_EQ(table->AddEventListener(nullptr, L"onclick", 0), E_POINTER);
+  EXPECT_EQ(table->AddEventListener(listener->GetUnknown(), nullptr, 0), E_POINTER);
+  EXPECT_EQ(table->RemoveEventListener(nullptr, L"onclick"), E_POINTER);
+  // An object that is neither a native listener nor a function.
+  ComPtr<scIEventListenerManager> other;
+  ASSERT_EQ(scEventListenerManager::Create(&other), S_OK);
+  EXPECT_EQ(table->AddEventListener(other.Get(), L"onclick", 0), E_NOINTERFACE);
+  EXPECT_EQ(table->RemoveEventListener(other.Get(), L"onclick"), E_NOINTERFACE);
+  EXPECT_EQ(table->AddScriptEventListener(nullptr, L"log(1)", 1), E_INVALIDARG);
+  EXPECT_EQ(table->AddScriptEventListener(L"onclick", nullptr, 1), E_INVALIDARG);
+  // A table without owner cannot compile; an owner is given once.
+  EXPECT_EQ(other->AddScriptEventListener(L"onclick", L"log(1)", 1), E_UNEXPECTED);
+  EXPECT_EQ(table->SetOwner(Element(L"X")), E_UNEXPECTED);
+  EXPECT_EQ(other->SetOwner(Element(L"X")), S_OK);
+  EXPECT_EQ(other->SetOwner(Element(L"Y")), E_UNEXPECTED);
+  EXPECT_EQ(other->Disconnect(), S_OK);
+  // Dispatch needs an element and a record or event object.
+  scEventRecord record(false, kEventClassPlain, kEventClick);
+  EXPECT_EQ(DispatchEventToTarget(nullptr, &record, nullptr, nullptr), E_INVALIDARG);
+  EXPECT_EQ(DispatchEventToTarget(Element(L"Y"), nullptr, nullptr, nullptr), E_INVALIDARG);
+}
+
+TEST_F(ListenerTest, ElementWithoutTableAnswersEFail) {
+  // The root has no handlers, so no table: the default action still runs, the result is E_FAIL.
+  ComPtr<scIEventListenerManager> none;
+  ASSERT_EQ(Element(L"W")->GetListenerManager(FALSE, &none), E_FAIL);
+  HRESULT hr = S_OK;
+  Fire(Element(L"W"), kEventClick, 0, nullptr, &hr);
+  EXPECT_EQ(hr, E_FAIL);
+  Fire(Element(L"X"), kEventClick, 0, nullptr, &hr);
+  EXPECT_EQ(hr, S_OK);
+}
+
+// What a handler's result means for the default action.
+struct ReturnCase {
+  const wchar_t* body;
+  uint32_t recordFlags;
+  LONG statusIn;
+  LONG expectedStatus;
+};
+
+const ReturnCase kReturnCases[] = {
+    {L"return false;", 0, kEventStatusNone, kEventStatusPrevented},
+    {L"event.preventDefault();", 0, kEventStatusNone, kEventStatusPrevented},
+    {L"return 0;", 0, kEventStatusNone, kEventStatusNone},
+    {L"return '';", 0, kEventStatusNone, kEventStatusNone},
+    {L"return null;", 0, kEventStatusNone, kEventStatusNone},
+    {L"return true;", 0, kEventStatusNone, kEventStatusNone},
+    {L"log('nothing');", 0, kEventStatusNone, kEventStatusNone},
+    // A script error ends the handler, not the dispatch; nothing prevented.
+    {L"undefinedFunction(); return false;", 0, kEventStatusNone, kEventStatusNone},
+    // Not cancelable: neither way prevents.
+    {L"return false;", kEventFlagNotCancelable, kEventStatusNone, kEventStatusNone},
+    {L"event.preventDefault();", kEventFlagNotCancelable, kEventStatusNone, kEventStatusNone},
+    // Started as prevented by the dispatcher.
+    {L"return true;", 0, kEventStatusStartPrevented, kEventStatusPrevented},
+    // Listeners not run: nothing happens at all.
+    {L"return false;", kEventFlagNoListeners, kEventStatusNone, kEventStatusNone},
+};
+
+class HandlerReturnTest : public ListenerTest, public ::testing::WithParamInterface<ReturnCase> {};
+
+TEST_P(HandlerReturnTest, DecidesTheDefault) {
+  const ReturnCase& c = GetParam();
+  ComPtr<scIEventListenerManager> table = Listeners(L"X");
+  ASSERT_EQ(table->AddScriptEventListener(L"onprobe", c.body, 1), S_OK);
+  scEventRecord record(false, kEventClassPlain, kEventCustom);
+  record.customType = L"probe";
+  record.flags |= c.recordFlags;
+  LONG status = c.statusIn;
+  EXPECT_EQ(DispatchEventToTarget(Element(L"X"), &record, nullptr, &status), S_OK);
+  EXPECT_EQ(status, c.expectedStatus) << c.body;
+  EXPECT_EQ((record.flags & kEventFlagPrevented) != 0, c.expectedStatus == kEventStatusPrevented)
+      << c.body;
+  EXPECT_EQ(record.flags & kEventFlagInListeners, 0u);
+  EXPECT_FALSE(record.target) << "the record's target is restored after the listeners";
+}
+
+INSTANTIATE_TEST_SUITE_P(Results, HandlerReturnTest, ::testing::ValuesIn(kReturnCases));
+
+TEST_F(ListenerTest, HandlerSeesItsElementAsThisAndTargetAndTheRecordAsRunning) {
+  ComPtr<scIEventListenerManager> table = Listeners(L"Y");
+  ASSERT_EQ(table->AddScriptEventListener(
+                L"onclick", L"log(nameOf(this) + ',' + nameOf(event.target) + ',' + event.type)", 1),
+            S_OK);
+  uint32_t flagsSeen = 0;
+  scIContent* targetSeen = nullptr;
+  scEventRecord record(false, kEventClassMouse, kEventClick);
+  ComPtr<CallbackListener> probe;
+  CallbackListener::CreateObject(&probe, [&](IDOMEvent* event) {
+    scEventRecord* seen = RecordOfDOMEvent(event);
+    flagsSeen = seen != nullptr ? seen->flags : 0;
+    targetSeen = seen != nullptr ? seen->target.Get() : nullptr;
+  });
+  table->AddEventListener(probe->GetUnknown(), L"onclick", 0);
+  LONG status = 0;
+  DispatchEventToTarget(Element(L"Y"), &record, nullptr, &status);
+  EXPECT_EQ(TakeTrace(), L"Y,Y,click");
+  EXPECT_EQ(flagsSeen & kEventFlagInListeners, kEventFlagInListeners);
+  EXPECT_EQ(targetSeen, Element(L"Y"));
+}
+
+// initEvent: the recognised names per record class, everything else a custom event whose type
+// answers the name and whose listeners are "on" + the name.
+struct InitCase {
+  uint8_t eventClass;
+  const wchar_t* argument;
+  uint32_t expectedType;
+  const wchar_t* expectedTypeText;
+};
+
+const InitCase kInitCases[] = {
+    {kEventClassMouse, L"click", kEventClick, L"click"},
+    {kEventClassMouse, L"CLICK", kEventClick, L"click"},
+    {kEventClassMouse, L"mouseover", kEventMouseOver, L"mouseover"},
+    {kEventClassMouse, L"mousedown", kEventLButtonDown, L"mousedown"},
+    {kEventClassMouse, L"load", kEventCustom, L"load"},
+    {kEventClassMouse, L"command", kEventCustom, L"command"},
+    {kEventClassPlain, L"load", kEventLoad, L"load"},
+    {kEventClassPlain, L"Unload", kEventUnload, L"unload"},
+    {kEventClassPlain, L"click", kEventCustom, L"click"},
+};
+
+class InitEventTest : public ListenerTest, public ::testing::WithParamInterface<InitCase> {};
+
+TEST_P(InitEventTest, SetsTypeAndName) {
+  const InitCase& c = GetParam();
+  ComPtr<scIEventListenerManager> table = Listeners(L"Y");
+  const std::wstring body = std::wstring(L"event.initEvent('") + c.argument + L"'); log(event.type);";
+  ASSERT_EQ(table->AddScriptEventListener(L"onstart", body.c_str(), 1), S_OK);
+  scMouseEventRecord mouse(false, kEventCustom);
+  scEventRecord plain(false, kEventClassPlain, kEventCustom);
+  scEventRecord& record = c.eventClass == kEventClassMouse ? static_cast<scEventRecord&>(mouse) : plain;
+  record.customType = L"start";
+  DispatchEventToTarget(Element(L"Y"), &record, nullptr, nullptr);
+  EXPECT_EQ(record.type, c.expectedType);
+  EXPECT_EQ(TakeTrace(), c.expectedTypeText);
+  // Dispatched again, the record reaches the listeners of its new name.
+  const std::wstring listener = std::wstring(L"on") + c.expectedTypeText;
+  std::vector<std::wstring> log;
+  ComPtr<CallbackListener> native = Native(log, L"heard");
+  table->AddEventListener(native->GetUnknown(), listener.c_str(), 0);
+  DispatchEventToTarget(Element(L"Y"), &record, nullptr, nullptr);
+  EXPECT_EQ(native->Calls(), 1) << listener;
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, InitEventTest, ::testing::ValuesIn(kInitCases));
+
+TEST_F(ListenerTest, EventObjectKeptByAScriptNeverReachesTheRecordAgain) {
+  ComPtr<scIEventListenerManager> table = Listeners(L"Y");
+  ASSERT_EQ(table->AddScriptEventListener(L"onclick", L"kept = event; log(kept.type);", 1), S_OK);
+  {
+    scMouseEventRecord record(false, kEventClick);
+    record.point = {5, 6};
+    DispatchEventToTarget(Element(L"Y"), &record, nullptr, nullptr);
+  }
+  EXPECT_EQ(TakeTrace(), L"click");
+  // The record is gone: the members that need it fail, the mouse members answer what they can
+  // without it.
+  EXPECT_EQ(Eval(L"(function(){ try { return kept.type; } catch (e) { return 'threw'; } })()"),
+            L"threw");
+  EXPECT_EQ(Eval(L"(function(){ try { kept.preventDefault(); return 'ran'; } catch (e) {"
+                 L" return 'threw'; } })()"),
+            L"threw");
+  EXPECT_EQ(Eval(L"[kept.clientX, kept.screenY, kept.button, kept.ctrlKey,"
+                 L" kept.relatedTarget === null].join()"),
+            L"0,0,0,false,true");
+}
+
+TEST_F(ListenerTest, WalkSurvivesChangesToTheTable) {
+  std::vector<std::wstring> log;
+  ComPtr<scIEventListenerManager> table = Listeners(L"Y");
+  ComPtr<CallbackListener> second = Native(log, L"second");
+  ComPtr<CallbackListener> added = Native(log, L"added");
+  ComPtr<CallbackListener> first;
+  CallbackListener::CreateObject(&first, [&](IDOMEvent*) {
+    log.push_back(L"first");
+    // Removes itself and the next entry, adds one at the end.
+    table->RemoveEventListener(first->GetUnknown(), L"onclick");
+    table->RemoveEventListener(second->GetUnknown(), L"onclick");
+    table->AddEventListener(added->GetUnknown(), L"onclick", 0);
+  });
+  table->AddEventListener(first->GetUnknown(), L"onclick", 0);
+  table->AddEventListener(second->GetUnknown(), L"onclick", 0);
+  Fire(Element(L"Y"), kEventClick);
+  EXPECT_EQ(log, (std::vector<std::wstring>{L"first"}));
+  // Entries added during a walk run from the next event on.
+  Fire(Element(L"Y"), kEventClick);
+  EXPECT_EQ(log, (std::vector<std::wstring>{L"first", L"added"}));
+  // A listener that disconnects the whole table ends the walk cleanly.
+  ComPtr<CallbackListener> disconnect;
+  CallbackListener::CreateObject(&disconnect, [&](IDOMEvent*) { table->Disconnect(); });
+  ComPtr<CallbackListener> after = Native(log, L"after disconnect");
+  Listeners(L"X")->AddEventListener(disconnect->GetUnknown(), L"onmouseup", 0);
+  Listeners(L"X")->AddEventListener(after->GetUnknown(), L"onmouseup", 0);
+  table = Listeners(L"X");
+  Fire(Element(L"X"), kEventLButtonUp);
+  EXPECT_EQ(after->Calls(), 0);
+}
+
+TEST_F(ListenerTest, NestedDispatchFromAHandler) {
+  std::vector<std::wstring> log;
+  ComPtr<CallbackListener> inner = Native(log, L"inner");
+  Listeners(L"X")->AddEventListener(inner->GetUnknown(), L"onmouseup", 0);
+  ComPtr<CallbackListener> outer;
+  CallbackListener::CreateObject(&outer, [&](IDOMEvent* event) {
+    log.push_back(L"outer");
+    Fire(Element(L"X"), kEventLButtonUp);
+    // The outer record is still marked as running its listeners.
+    scEventRecord* record = RecordOfDOMEvent(event);
+    log.push_back(record != nullptr && (record->flags & kEventFlagInListeners) ? L"still running"
+                                                                                 : L"lost");
+  });
+  Listeners(L"Y")->AddEventListener(outer->GetUnknown(), L"onclick", 0);
+  Fire(Element(L"Y"), kEventClick);
+  EXPECT_EQ(log, (std::vector<std::wstring>{L"outer", L"inner", L"still running"}));
+}
+
+TEST_F(ListenerTest, FireScriptEventCallsMatchingScriptEntriesWithArguments) {
+  ComPtr<scIEventListenerManager> table = Listeners(L"Y");
+  ASSERT_EQ(table->AddScriptEventListener(L"oncommand", L"return nameOf(this) + ':' + arguments[0];",
+                                          1),
+            S_OK);
+  std::vector<std::wstring> log;
+  ComPtr<CallbackListener> native = Native(log, L"native");
+  table->AddEventListener(native->GetUnknown(), L"oncommand", 0);
+  UniqueBstr text(L"argument");
+  VARIANT arg;
+  arg.vt = VT_BSTR;
+  arg.bstrVal = text.Get();
+  DISPPARAMS params{&arg, nullptr, 1, 0};
+  for (const wchar_t* name : {L"command", L"onCommand"}) {
+    UniqueVariant result;
+    EXPECT_EQ(table->FireScriptEvent(name, &params, result.Put()), S_OK);
+    ASSERT_EQ(result.vt, VT_BSTR) << name;
+    EXPECT_STREQ(result.bstrVal, L"Y:argument");
+  }
+  EXPECT_EQ(native->Calls(), 0) << "only script entries are called";
+  UniqueVariant none;
+  EXPECT_EQ(table->FireScriptEvent(L"nothing", &params, none.Put()), S_OK);
+  EXPECT_EQ(none.vt, VT_EMPTY);
+}
+
+}  // namespace
+}  // namespace velmor::events_test

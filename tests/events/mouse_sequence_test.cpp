@@ -1,0 +1,179 @@
+// Mouse messages sent to a real document window turn into the exact DOM event sequences the
+// skin's handlers record: clicks, drags off an element, hover changes, pass-through, disabled
+// and invisible elements, leaving the window, the right button and double clicks.
+#include "events_fixture.h"
+
+namespace velmor::events_test {
+namespace {
+
+#define RECORD_ALL                                                                           \
+  " onmousedown='rec(event)' onmouseup='rec(event)' onclick='rec(event)'"                   \
+  " ondblclick='rec(event)' onmouseover='rec(event)' onmouseout='rec(event)'"               \
+  " onmousemove='rec(event)'"
+
+// Client coordinates: A (10,10)-(70,50); B (100,10)-(160,50); pass-through P (10,80)-(130,160)
+// holding C (20,90)-(60,130); disabled D (190,90)-(230,130) in front of E (180,80)-(280,160);
+// invisible G (250,10)-(290,50). Everywhere else is the root W.
+const char kSkin[] =
+    "<window id='W' width='320' height='240'" RECORD_ALL ">"
+    "<script>%SCRIPT%</script>"
+    "<button id='A' left='10' top='10' width='60' height='40'" RECORD_ALL "/>"
+    "<button id='B' left='100' top='10' width='60' height='40'" RECORD_ALL "/>"
+    "<subwindow id='P' left='10' top='80' width='120' height='80' passThrough='true'" RECORD_ALL
+    ">"
+    "<button id='C' left='10' top='10' width='40' height='40'" RECORD_ALL "/>"
+    "</subwindow>"
+    "<button id='D' left='190' top='90' width='40' height='40' disabled='true'" RECORD_ALL "/>"
+    "<button id='E' left='180' top='80' width='100' height='80'" RECORD_ALL "/>"
+    "<button id='G' left='250' top='10' width='40' height='40' visible='false'" RECORD_ALL "/>"
+    "</window>";
+
+std::string SkinWithRecorder() {
+  std::string skin = kSkin;
+  skin.replace(skin.find("%SCRIPT%"), 8, kRecorderScript);
+  return skin;
+}
+
+struct Step {
+  UINT message;
+  int x, y;
+};
+constexpr UINT kMove = WM_MOUSEMOVE, kDown = WM_LBUTTONDOWN, kUp = WM_LBUTTONUP,
+               kDbl = WM_LBUTTONDBLCLK, kRDown = WM_RBUTTONDOWN, kRUp = WM_RBUTTONUP,
+               kLeave = WM_MOUSELEAVE, kCapture = WM_CAPTURECHANGED;
+
+struct SequenceCase {
+  const char* name;
+  std::vector<Step> steps;
+  const wchar_t* expected;
+};
+
+const SequenceCase kCases[] = {
+    {"PressAndReleaseOnA",
+     {{kMove, 40, 30}, {kDown, 40, 30}, {kUp, 40, 30}},
+     L"A.mouseover A.mousemove A.mousedown A.mouseup A.click"},
+    {"PressOnAReleaseOnB",
+     {{kMove, 40, 30}, {kDown, 40, 30}, {kMove, 130, 30}, {kMove, 140, 35}, {kUp, 130, 30}},
+     L"A.mouseover A.mousemove A.mousedown A.mousemove A.mousemove A.mouseup"},
+    {"HoverFromAToB",
+     {{kMove, 40, 30}, {kMove, 45, 30}, {kMove, 130, 30}},
+     L"A.mouseover A.mousemove A.mousemove A.mouseout<B B.mouseover<A B.mousemove"},
+    {"PassThroughParentNeverTarget",
+     {{kMove, 30, 100}, {kMove, 100, 140}, {kDown, 100, 140}, {kUp, 100, 140}},
+     L"C.mouseover C.mousemove C.mouseout<W W.mouseover<C W.mousemove W.mousedown W.mouseup "
+     L"W.click"},
+    {"DisabledLetsEventsThrough",
+     {{kMove, 200, 100}, {kDown, 200, 100}, {kUp, 200, 100}},
+     L"E.mouseover E.mousemove E.mousedown E.mouseup E.click"},
+    {"InvisibleIsNeverHit", {{kMove, 260, 20}, {kDown, 260, 20}}, L"W.mouseover W.mousemove W.mousedown"},
+    {"LeavingTheWindow",
+     {{kMove, 40, 30}, {kLeave, 0, 0}, {kMove, 130, 30}},
+     L"A.mouseover A.mousemove A.mouseout B.mouseover B.mousemove"},
+    {"RightButton",
+     {{kMove, 40, 30}, {kRDown, 40, 30}, {kRUp, 40, 30}},
+     L"A.mouseover A.mousemove A.mousedown/b2"},
+    {"DoubleClick",
+     {{kMove, 40, 30}, {kDown, 40, 30}, {kUp, 40, 30}, {kDbl, 40, 30}, {kUp, 40, 30}},
+     L"A.mouseover A.mousemove A.mousedown A.mouseup A.click A.dblclick A.mouseup"},
+    {"CaptureLostBeforeRelease",
+     {{kMove, 40, 30}, {kDown, 40, 30}, {kCapture, 0, 0}, {kUp, 40, 30}},
+     L"A.mouseover A.mousemove A.mousedown A.mouseup"},
+    {"ReleaseOnAnotherElementAfterDoubleClick",
+     {{kDbl, 40, 30}, {kUp, 130, 30}},
+     L"A.dblclick B.mouseup"},
+};
+
+class MouseSequenceTest : public EventsTest,
+                          public ::testing::WithParamInterface<SequenceCase> {};
+
+TEST_P(MouseSequenceTest, RecordsTheExactEvents) {
+  ASSERT_EQ(LoadSkin(SkinWithRecorder()), S_OK);
+  for (const Step& step : GetParam().steps) Send(step.message, step.x, step.y);
+  EXPECT_EQ(TakeTrace(), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenarios, MouseSequenceTest, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The hover and active bits as the state manager answers them, observed from inside the
+// handlers: B is the hover element during its own "mouseover", A still is during its "mouseout".
+TEST_F(EventsTest, HoverBitMovesWithMouseover) {
+  ASSERT_EQ(LoadSkin(SkinWithRecorder()), S_OK);
+  std::vector<std::wstring> seen;
+  auto watch = [&](const wchar_t* id, const wchar_t* name) {
+    ComPtr<CallbackListener> listener;
+    CallbackListener::CreateObject(&listener, [&, id, name](IDOMEvent*) {
+      seen.push_back(std::wstring(id) + L"." + name + L": A=" + std::to_wstring(State(L"A")) +
+                     L" B=" + std::to_wstring(State(L"B")));
+    });
+    Listeners(id)->AddEventListener(listener.Get(), name, 0);
+  };
+  watch(L"A", L"onmouseout");
+  watch(L"B", L"onmouseover");
+  Send(kMove, 40, 30);
+  Send(kMove, 130, 30);
+  const std::vector<std::wstring> expected = {L"A.onmouseout: A=4 B=0",
+                                              L"B.onmouseover: A=0 B=4"};
+  EXPECT_EQ(seen, expected);
+  EXPECT_EQ(State(L"B"), 4u);
+  Send(kLeave, 0, 0);
+  EXPECT_EQ(State(L"B"), 0u);
+}
+
+TEST_F(EventsTest, ActiveBitFromLeftPressUntilRelease) {
+  ASSERT_EQ(LoadSkin(SkinWithRecorder()), S_OK);
+  Send(kMove, 40, 30);
+  Send(kDown, 40, 30);
+  EXPECT_EQ(State(L"A"), 0x05u);  // active and hover
+  EXPECT_EQ(::GetCapture(), Window());
+  Send(kUp, 40, 30);
+  EXPECT_EQ(State(L"A"), 0x04u);
+  EXPECT_NE(::GetCapture(), Window());
+  // The right button never makes an active element.
+  Send(kRDown, 130, 30);
+  EXPECT_EQ(State(L"B"), 0x00u);
+  Send(kRUp, 130, 30);
+  // A disabled element reports its bit.
+  EXPECT_EQ(State(L"D"), 0x40u);
+}
+
+TEST_F(EventsTest, LeavingStartsANewLeaveRequestOnTheNextMove) {
+  ASSERT_EQ(LoadSkin(SkinWithRecorder()), S_OK);
+  scMouseInput& mouse = m_document->MouseInput();
+  EXPECT_FALSE(mouse.TrackingLeave());
+  Send(kMove, 40, 30);
+  EXPECT_TRUE(mouse.TrackingLeave());
+  Send(kLeave, 0, 0);
+  EXPECT_FALSE(mouse.TrackingLeave());
+  EXPECT_EQ(mouse.HoverElement(), nullptr);
+  Send(kMove, 40, 30);
+  EXPECT_TRUE(mouse.TrackingLeave());
+}
+
+// Mouse members of the event object: client, offset and screen positions, modifier keys.
+TEST_F(EventsTest, MouseEventMembers) {
+  ASSERT_EQ(LoadSkin("<window id='W'><script>var pos = '';</script>"
+                     "<subwindow id='S' left='90' top='5' width='100' height='60'>"
+                     "<button id='M' left='10' top='5' width='60' height='40' onmousedown='pos ="
+                     " [event.clientX, event.clientY, event.offsetX, event.offsetY,"
+                     " event.screenX - event.clientX, event.screenY - event.clientY,"
+                     " event.ctrlKey, event.shiftKey, event.altKey, event.button].join(\",\")'/>"
+                     "</subwindow></window>"),
+            S_OK);
+  BYTE keys[256] = {};
+  ::GetKeyboardState(keys);
+  BYTE saved[256];
+  memcpy(saved, keys, sizeof(keys));
+  keys[VK_SHIFT] = 0x80;
+  ::SetKeyboardState(keys);
+  Send(kDown, 130, 35);
+  ::SetKeyboardState(saved);
+  POINT origin{0, 0};
+  ::ClientToScreen(Window(), &origin);
+  const std::wstring expected = L"130,35,30,25," + std::to_wstring(origin.x) + L"," +
+                                std::to_wstring(origin.y) + L",false,true,false,0";
+  EXPECT_EQ(Eval(L"pos"), expected);
+}
+
+}  // namespace
+}  // namespace velmor::events_test
