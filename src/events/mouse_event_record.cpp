@@ -4,13 +4,15 @@
 #include "skin/content.h"
 
 void scMouseEventRecord::Fill(scIEventStateManager* stateManager, UINT windowMessage,
-                              const POINT* given) {
+                              const POINT* given, const BYTE* keys) {
   window = stateManager;
   message = windowMessage;
   time = ::GetMessageTime();
-  shift = ::GetKeyState(VK_SHIFT) < 0;
-  ctrl = ::GetKeyState(VK_CONTROL) < 0;
-  alt = ::GetKeyState(VK_MENU) < 0;
+  // The snapshot's high bits are what GetKeyState answers while the same message is handled.
+  auto down = [keys](int key) { return keys != nullptr ? (keys[key] & 0x80) != 0 : ::GetKeyState(key) < 0; };
+  shift = down(VK_SHIFT);
+  ctrl = down(VK_CONTROL);
+  alt = down(VK_MENU);
   point = given != nullptr ? *given : velmor::MessagePointInClient(WindowHandle());
 }
 

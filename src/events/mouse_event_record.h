@@ -14,8 +14,11 @@ struct scMouseEventRecord : public scEventRecord {
       : scEventRecord(createdTrue, velmor::kEventClassMouse, eventType) {}
 
   // Fills the time, the modifier keys and the message, and the point unless one is given
-  // (then from GetMessagePos, converted to the window's client coordinates).
-  void Fill(scIEventStateManager* stateManager, UINT message, const POINT* given);
+  // (then from GetMessagePos, converted to the window's client coordinates). The keys come from
+  // 'keys' (a GetKeyboardState snapshot taken for the message being handled) when given, else
+  // from GetKeyState.
+  void Fill(scIEventStateManager* stateManager, UINT message, const POINT* given,
+            const BYTE* keys = nullptr);
   // The document window behind the record's state manager, or null.
   HWND WindowHandle() const;
 

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+
 #include "base/bstr.h"
 #include "events/dom_event.h"
 #include "skin/text_base_content.h"
@@ -14,11 +16,6 @@ constexpr uint32_t kFlagPassThrough = 0x1;
 constexpr uint32_t kFlagChildrenNeverHit = 0x4;
 constexpr UINT kTooltipZOrderFlags =
     SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;  // 0x213
-
-bool AnyButtonDown() {
-  return ::GetKeyState(VK_LBUTTON) < 0 || ::GetKeyState(VK_RBUTTON) < 0 ||
-         ::GetKeyState(VK_MBUTTON) < 0;
-}
 
 bool IsTooltipMessage(UINT message) {
   return message == WM_MOUSEMOVE || message == WM_NCMOUSEMOVE || message == WM_LBUTTONUP ||
@@ -63,6 +60,9 @@ bool scMouseInput::HandleMessage(HWND window, scIContent* root, UINT message, WP
   m_message = message;
   m_wParam = wParam;
   m_lParam = lParam;
+  BYTE savedKeys[256];
+  memcpy(savedKeys, m_keys, sizeof(m_keys));
+  if (!::GetKeyboardState(m_keys)) memset(m_keys, 0, sizeof(m_keys));
   bool handled = true;
   switch (message) {
     case WM_MOUSEMOVE:
@@ -83,7 +83,7 @@ bool scMouseInput::HandleMessage(HWND window, scIContent* root, UINT message, WP
     case WM_RBUTTONUP:
       SetContentState(nullptr, kStateActive);
       // The capture a right press took goes with its release unless the left button holds it.
-      if (!m_active && ::GetCapture() == window && ::GetKeyState(VK_LBUTTON) >= 0)
+      if (!m_active && (m_keys[VK_LBUTTON] & 0x80) == 0 && ::GetCapture() == window)
         ::ReleaseCapture();
       break;
     case WM_MOUSELEAVE:
@@ -100,11 +100,12 @@ bool scMouseInput::HandleMessage(HWND window, scIContent* root, UINT message, WP
   m_message = savedMessage;
   m_wParam = savedWParam;
   m_lParam = savedLParam;
+  memcpy(m_keys, savedKeys, sizeof(m_keys));
   return handled;
 }
 
 void scMouseInput::FillRecord(scMouseEventRecord& record, LONG button, POINT point) {
-  record.Fill(m_stateManager, m_message, &point);
+  record.Fill(m_stateManager, m_message, &point, m_keys);
   record.button = button;
 }
 
@@ -128,7 +129,7 @@ void scMouseInput::OnMouseMove(scIContent* root, POINT point) {
   // The pressed element keeps receiving the mouse until the release.
   ComPtr<scIContent> target = m_active ? m_active : ComPtr<scIContent>(HitOrRoot(root, point));
   TooltipStep(target.Get());
-  SetElementCursor(target.Get());
+  UpdateCursor(target.Get());
   HoverStep(record, target.Get());
   Dispatch(target.Get(), record);
 }
@@ -217,10 +218,24 @@ void scMouseInput::HoverStep(const scMouseEventRecord& record, scIContent* eleme
   }
 }
 
+bool scMouseInput::AnyButtonDown() const {
+  return ((m_keys[VK_LBUTTON] | m_keys[VK_RBUTTON] | m_keys[VK_MBUTTON]) & 0x80) != 0;
+}
+
+void scMouseInput::UpdateCursor(scIContent* element) {
+  // The element's cursor, as SetElementCursor chooses it, with the shared handle kept.
+  const LPCWSTR id = ElementCursorId(element);
+  if (id != m_cursorId || m_cursor == nullptr) {
+    m_cursor = ::LoadCursorW(nullptr, id);
+    m_cursorId = id;
+  }
+  ::SetCursor(m_cursor);
+}
+
 // Tooltips
 
 bool scMouseInput::EnsureTooltipWindow() {
-  if (m_tooltip != nullptr && ::IsWindow(m_tooltip)) return true;
+  if (m_tooltip != nullptr) return true;  // owned by the window, gone only with it
   m_tooltip = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP, CW_USEDEFAULT,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr,
                                 nullptr, nullptr);

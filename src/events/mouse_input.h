@@ -52,6 +52,8 @@ class scMouseInput {
   void TooltipStep(scIContent* element);
   void RelayToTooltip();
   bool EnsureTooltipWindow();
+  bool AnyButtonDown() const;
+  void UpdateCursor(scIContent* element);
 
   void OnMouseMove(scIContent* root, POINT point);
   void OnLeftDown(scIContent* root, POINT point);
@@ -66,6 +68,12 @@ class scMouseInput {
   UINT m_message = 0;
   WPARAM m_wParam = 0;
   LPARAM m_lParam = 0;
+  // The thread's key state while the message is handled: one call instead of one per key (each
+  // key query is a round trip to the window server on some platforms).
+  BYTE m_keys[256] = {};
+  // The last system cursor loaded and its handle (system cursors are shared, loaded once).
+  LPCWSTR m_cursorId = nullptr;
+  HCURSOR m_cursor = nullptr;
 
   ComPtr<scIContent> m_active;       // the element the left button went down on
   ComPtr<scIContent> m_stateHover;   // the hover element as the state manager reports it
