@@ -120,6 +120,9 @@ TEST_F(ListenerTest, ArgumentErrors) {
   scEventRecord record(false, kEventClassPlain, kEventClick);
   EXPECT_EQ(DispatchEventToTarget(nullptr, &record, nullptr, nullptr), E_INVALIDARG);
   EXPECT_EQ(DispatchEventToTarget(Element(L"Y"), nullptr, nullptr, nullptr), E_INVALIDARG);
+  // A type number without a name has no listeners that could match.
+  scEventRecord unnamed(false, kEventClassPlain, 0x999);
+  EXPECT_EQ(DispatchEventToTarget(Element(L"X"), &unnamed, nullptr, nullptr), E_FAIL);
 }
 
 TEST_F(ListenerTest, ElementWithoutTableAnswersEFail) {

@@ -135,6 +135,18 @@ TEST_F(EventsTest, ActiveBitFromLeftPressUntilRelease) {
   Send(kRUp, 130, 30);
   // A disabled element reports its bit.
   EXPECT_EQ(State(L"D"), 0x40u);
+  // The window answers the state manager interface; its reserved operation is not implemented.
+  ComPtr<scIEventStateManager> states;
+  ASSERT_EQ(m_document->QueryInterface(IID_PPV_ARGS(&states)), S_OK);
+  EXPECT_EQ(states->Reserved(), E_NOTIMPL);
+  ULONG state = 0;
+  EXPECT_EQ(states->GetContentState(Element(L"A"), nullptr), E_POINTER);
+  EXPECT_EQ(states->GetContentState(nullptr, &state), E_INVALIDARG);
+  // Set from outside: the active element moves, then clears.
+  EXPECT_EQ(states->SetContentState(Element(L"B"), 0x01), S_OK);
+  EXPECT_EQ(State(L"B"), 0x01u);
+  EXPECT_EQ(states->SetContentState(nullptr, 0x01), S_OK);
+  EXPECT_EQ(State(L"B"), 0x00u);
 }
 
 TEST_F(EventsTest, LeavingStartsANewLeaveRequestOnTheNextMove) {
