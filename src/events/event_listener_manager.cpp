@@ -138,8 +138,11 @@ void scEventListenerManagerImp::CallListener(const Entry& entry, IDOMEvent* even
 
 HRESULT scEventListenerManagerImp::HandleEvent(scEventRecord* record, IDOMEvent** event,
                                                LONG* status) {
-  if (record == nullptr || event == nullptr) return E_INVALIDARG;
+  if (record == nullptr) return E_INVALIDARG;
   if (m_entries.empty() || (record->flags & kEventFlagNoListeners)) return S_OK;
+  // Without a slot from the caller, an event object made here ends with this walk.
+  scEventObjectSlot local;
+  if (event == nullptr) event = local.Put();
   std::wstring eventName;
   if (!RecordEventName(*record, eventName)) return E_FAIL;
   std::wstring listenerName;

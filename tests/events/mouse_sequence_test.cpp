@@ -189,3 +189,60 @@ TEST_F(EventsTest, MouseEventMembers) {
 
 }  // namespace
 }  // namespace velmor::events_test
+
+namespace velmor::events_test {
+namespace {
+
+// An element that notes when the state manager tells it its state changed.
+class NotedContent final : public scContentClass<NotedContent> {
+ public:
+  NotedContent(std::wstring& log, const wchar_t* name) : m_log(log), m_name(name) {}
+  const wchar_t* NodeName() const override { return L"noted"; }
+  void STDMETHODCALLTYPE ContentStateChanged() override { m_log += m_name; }
+
+ private:
+  std::wstring& m_log;
+  const wchar_t* m_name;
+};
+
+struct NotifyCase {
+  const wchar_t* element;  // "a", "b" or null
+  ULONG bits;
+  const wchar_t* expected;  // names of the elements told, in order
+};
+
+// Each step starts from the state the previous ones left: new active, old active, new hover, old
+// hover, skipping nobody and the unchanged.
+const NotifyCase kNotifySteps[] = {
+    {L"a", 0x01, L"a"},      // a active
+    {L"a", 0x01, L""},       // unchanged
+    {L"b", 0x05, L"bab"},    // b active (a was), b hover (nobody was)
+    {L"a", 0x05, L"abab"},   // a active and hover, b both before
+    {L"a", 0x04, L""},       // unchanged
+    {nullptr, 0x04, L"a"},   // hover cleared: only the old one is told
+    {nullptr, 0x05, L"a"},   // active cleared
+    {L"b", 0x02, L""},       // bits it does not keep change nothing
+};
+
+TEST_F(EventsTest, SetContentStateTellsElementsInOrder) {
+  ASSERT_EQ(LoadSkin("<window/>"), S_OK);
+  std::wstring log;
+  NotedContent* a = nullptr;
+  NotedContent* b = nullptr;
+  ASSERT_EQ(NotedContent::CreateObject(&a, log, L"a"), S_OK);
+  ASSERT_EQ(NotedContent::CreateObject(&b, log, L"b"), S_OK);
+  for (const NotifyCase& step : kNotifySteps) {
+    log.clear();
+    scIContent* element = step.element == nullptr ? nullptr : (step.element[0] == L'a' ? a : b);
+    EXPECT_EQ(m_document->SetContentState(element, step.bits), S_OK);
+    EXPECT_EQ(log, step.expected) << (step.element ? step.element : L"null") << " " << step.bits;
+  }
+  ULONG state = 0;
+  EXPECT_EQ(m_document->GetContentState(b, &state), S_OK);
+  EXPECT_EQ(state, 0u);
+  a->Release();
+  b->Release();
+}
+
+}  // namespace
+}  // namespace velmor::events_test
