@@ -35,6 +35,9 @@ const char kRecorderScript[] =
 
 void EventsTest::SetUp() {
   m_baseline = LiveObjects<scDocument>::Count();
+  m_tables = LiveObjects<scEventListenerManagerImp>::Count();
+  m_events = LiveObjects<scDOMEventInst>::Count();
+  m_mouseEvents = LiveObjects<scDOMMouseEventInst>::Count();
   m_dir = test::MakeTempDir(L"events");
 }
 
@@ -45,6 +48,9 @@ void EventsTest::TearDown() {
     m_document = nullptr;
   }
   EXPECT_EQ(LiveObjects<scDocument>::Count(), m_baseline) << "documents leaked";
+  EXPECT_EQ(LiveObjects<scEventListenerManagerImp>::Count(), m_tables) << "listener tables leaked";
+  EXPECT_EQ(LiveObjects<scDOMEventInst>::Count(), m_events) << "event objects leaked";
+  EXPECT_EQ(LiveObjects<scDOMMouseEventInst>::Count(), m_mouseEvents) << "mouse events leaked";
 }
 
 HRESULT EventsTest::LoadSkin(const std::string& xml) {

@@ -66,6 +66,9 @@ class EventsTest : public ::testing::Test {
   std::wstring m_dir;
   scDocument* m_document = nullptr;
   long m_baseline = 0;
+  long m_tables = 0;
+  long m_events = 0;
+  long m_mouseEvents = 0;
   int m_files = 0;
 };
 
