@@ -13,7 +13,7 @@ namespace velmor {
 namespace {
 
 constexpr uint32_t kFlagPassThrough = 0x1;
-constexpr uint32_t kFlagChildrenNeverHit = 0x4;
+constexpr uint32_t kFlagChildrenNeverHit = 0x4;  // key sets and keys set both
 constexpr UINT kTooltipZOrderFlags =
     SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;  // 0x213
 

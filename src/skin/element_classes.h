@@ -116,14 +116,25 @@ class scTimePickerContent : public scNodeContentClass<scTimePickerContent> {
   const wchar_t* NodeName() const override { return L"timepicker"; }
 };
 
+// Key sets and keys are invisible to the mouse: neither they nor anything inside them is hit.
 class scKeySetContent : public scNodeContentClass<scKeySetContent> {
  public:
   const wchar_t* NodeName() const override { return L"keyset"; }
+  HRESULT STDMETHODCALLTYPE InitFromPrototype(scPrototypeElement* prototype) override {
+    RETURN_IF_FAILED(scITextBaseContent::InitFromPrototype(prototype));
+    m_flags |= kPassThrough | kChildrenNeverHit;
+    return S_OK;
+  }
 };
 
 class scKeyContent : public scNodeContentClass<scKeyContent> {
  public:
   const wchar_t* NodeName() const override { return L"key"; }
+  HRESULT STDMETHODCALLTYPE InitFromPrototype(scPrototypeElement* prototype) override {
+    RETURN_IF_FAILED(scITextBaseContent::InitFromPrototype(prototype));
+    m_flags |= kPassThrough | kChildrenNeverHit;
+    return S_OK;
+  }
 };
 
 }  // namespace velmor

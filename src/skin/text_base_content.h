@@ -107,6 +107,7 @@ class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextB
   static constexpr uintptr_t kInDocument = 1;
   static constexpr uintptr_t kParentIsElement = 2;
   static constexpr uint32_t kPassThrough = 1;  // in m_flags
+  static constexpr uint32_t kChildrenNeverHit = 4;  // in m_flags: the mouse never reaches them
 
   // The common attributes every class reads first: design rectangle, alignment, visibility,
   // disabled and pass-through.

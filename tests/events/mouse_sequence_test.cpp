@@ -28,8 +28,18 @@ const char kSkin[] =
     "<button id='G' left='250' top='10' width='40' height='40' visible='false'" RECORD_ALL "/>"
     "</window>";
 
-std::string SkinWithRecorder() {
-  std::string skin = kSkin;
+// A key set and its key lie over B and come first: the mouse passes through both.
+const char kKeySetSkin[] =
+    "<window id='W' width='320' height='240'" RECORD_ALL ">"
+    "<script>%SCRIPT%</script>"
+    "<keyset id='S' left='90' top='0' width='100' height='60'" RECORD_ALL ">"
+    "<key id='K' left='0' top='0' width='100' height='60'" RECORD_ALL "/>"
+    "</keyset>"
+    "<button id='B' left='100' top='10' width='60' height='40'" RECORD_ALL "/>"
+    "</window>";
+
+std::string SkinWithRecorder(const char* xml = kSkin) {
+  std::string skin = xml;
   skin.replace(skin.find("%SCRIPT%"), 8, kRecorderScript);
   return skin;
 }
@@ -90,6 +100,17 @@ TEST_P(MouseSequenceTest, RecordsTheExactEvents) {
   ASSERT_EQ(LoadSkin(SkinWithRecorder()), S_OK);
   for (const Step& step : GetParam().steps) Send(step.message, step.x, step.y);
   EXPECT_EQ(TakeTrace(), GetParam().expected);
+}
+
+TEST_F(EventsTest, KeySetsAndKeysAreNeverHit) {
+  ASSERT_EQ(LoadSkin(SkinWithRecorder(kKeySetSkin)), S_OK);
+  Send(kMove, 130, 30);
+  Send(kDown, 130, 30);
+  Send(kUp, 130, 30);
+  Send(kMove, 95, 55);  // inside the key set only
+  EXPECT_EQ(TakeTrace(),
+            L"B.mouseover B.mousemove B.mousedown B.mouseup B.click B.mouseout<W W.mouseover<B "
+            L"W.mousemove");
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, MouseSequenceTest, ::testing::ValuesIn(kCases),
