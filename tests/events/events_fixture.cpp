@@ -92,6 +92,18 @@ ULONG EventsTest::State(const wchar_t* id) {
   return state;
 }
 
+void EventsTest::Pump(DWORD ms) {
+  const DWORD end = ::GetTickCount() + ms;
+  while (static_cast<LONG>(end - ::GetTickCount()) > 0) {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
 ComPtr<scIEventListenerManager> EventsTest::Listeners(const wchar_t* id) {
   ComPtr<scIEventListenerManager> manager;
   scIContent* element = Element(id);

@@ -60,6 +60,8 @@ class EventsTest : public ::testing::Test {
   LRESULT Send(UINT message, int x, int y, WPARAM keys = 0) {
     return ::SendMessageW(Window(), message, keys, MAKELPARAM(x, y));
   }
+  // Dispatches this thread's messages for 'ms' milliseconds.
+  static void Pump(DWORD ms);
   // The element's listener table, created when missing.
   ComPtr<scIEventListenerManager> Listeners(const wchar_t* id);
 

@@ -52,15 +52,7 @@ class TooltipTest : public EventsTest {
     ::ClientToScreen(Window(), &screen);
     ::SetCursorPos(screen.x, screen.y);
     Send(WM_MOUSEMOVE, x, y);
-    const DWORD end = ::GetTickCount() + ms;
-    while (static_cast<LONG>(end - ::GetTickCount()) > 0) {
-      MSG msg;
-      while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-      }
-      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
+    Pump(ms);
   }
 };
 
