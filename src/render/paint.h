@@ -7,6 +7,15 @@
 
 #include "skin/content.h"  // declares scPaintContext (render/paint_context.h defines it)
 
+// Answered by the document of a window: while the window's paint lock is held nothing is drawn
+// and the release repaints the whole client area, so element invalidations need not reach the
+// native window meanwhile.
+struct scIWindowPaintLock : public IUnknown {
+  virtual bool STDMETHODCALLTYPE IsPaintLocked() = 0;
+};
+__CRT_UUID_DECL(scIWindowPaintLock, 0x2d7c4e91, 0x5b0a, 0x4f36, 0x8e, 0x19, 0xa4, 0x62, 0x0c, 0xd7,
+                0x3f, 0x58)
+
 namespace velmor {
 
 // Paints 'element' and then its visible children that meet the context's clip rectangle, in

@@ -5,7 +5,6 @@
 #include "base/bstr.h"
 #include "host/module.h"
 #include "render/double_buffer.h"
-#include "render/paint.h"
 #include "render/window_region.h"
 
 namespace velmor {
@@ -142,9 +141,11 @@ bool scDocument::ResolveFile(const wchar_t* name, std::wstring& path) const {
 void scDocument::OnSizeChanged(int sizeType, int width, int height) {
   scIContent* root = m_content.RootElement();
   if (sizeType != SIZE_MINIMIZED && m_layoutLock == 0 && root != nullptr) {
-    lock(kRegionLock);
+    // The paint lock spares the native invalidations of every moved element: its release
+    // invalidates the whole client area once.
+    lock(kRegionLock | kPaintLock);
     root->MoveSize(0, 0, width, height);
-    unlock(kRegionLock);
+    unlock(kRegionLock | kPaintLock);
   }
   if (sizeType != m_sizemode && sizeType >= 0 && sizeType <= 2) {
     m_sizemode = sizeType;
