@@ -228,9 +228,12 @@ TEST_F(WindowPaintTest, ThePaintLockKeepsOldPixelsAndItsReleaseRepaintsWithoutEr
   ASSERT_EQ(ById(L"img")->QueryInterface(IID_PPV_ARGS(&image)), S_OK);
   UniqueBstr b(std::wstring(m_b.begin(), m_b.end()).c_str());
   ASSERT_EQ(image->put_src(b.Get()), S_OK);
+  RECT update{};
+  EXPECT_FALSE(::GetUpdateRect(Window(), &update, FALSE))
+      << "element invalidations stay off the window while it is paint-locked";
+  ::InvalidateRect(Window(), nullptr, FALSE);
   ::UpdateWindow(Window());
   Settle();
-  RECT update{};
   EXPECT_FALSE(::GetUpdateRect(Window(), &update, FALSE)) << "the locked paint validates";
   EXPECT_EQ(Screen().At(12, 12), kGreen) << "nothing is drawn while locked";
 

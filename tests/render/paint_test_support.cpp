@@ -4,6 +4,7 @@
 
 #include "images/image_manager.h"
 #include "render/paint.h"
+#include "skin/text_base_content.h"
 #include "support/test_env.h"
 
 namespace velmor::paint_test {
@@ -118,7 +119,11 @@ std::string Hex(DWORD rgb) {
   return text;
 }
 
-void PaintTest::SetUp() { m_dir = test::MakeTempDir(L"paint"); }
+void PaintTest::SetUp() {
+  m_dir = test::MakeTempDir(L"paint");
+  m_documents = LiveObjects<scDocument>::Count();
+  m_elements = LiveObjects<scITextBaseContent>::Count();
+}
 
 void PaintTest::TearDown() {
   if (m_document != nullptr) {
@@ -126,6 +131,8 @@ void PaintTest::TearDown() {
     m_document->Release();
     m_document = nullptr;
   }
+  EXPECT_EQ(LiveObjects<scDocument>::Count(), m_documents) << "documents leaked";
+  EXPECT_EQ(LiveObjects<scITextBaseContent>::Count(), m_elements) << "elements leaked";
 }
 
 std::string PaintTest::WritePng(const char* name, int width, int height,

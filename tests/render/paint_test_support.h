@@ -61,6 +61,8 @@ class PaintTest : public ::testing::Test {
   std::wstring m_dir;
   scDocument* m_document = nullptr;
   int m_files = 0;
+  long m_documents = 0;  // live documents and elements before the test
+  long m_elements = 0;
 };
 
 // Reads a rectangle of the screen through the desktop DC.
