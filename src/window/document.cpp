@@ -204,6 +204,7 @@ LRESULT scDocument::OnPaint(UINT, WPARAM wParam, LPARAM, BOOL&) {
   // A device context in wParam (WM_PRINTCLIENT, or WM_PAINT sent with one) gets the whole
   // client area, whatever the locks say.
   if (HDC target = reinterpret_cast<HDC>(wParam)) {
+    if (RootElement() == nullptr) return 0;
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
     scDoubleBuffer buffer(target, client);
@@ -214,7 +215,7 @@ LRESULT scDocument::OnPaint(UINT, WPARAM wParam, LPARAM, BOOL&) {
   HDC dc = ::BeginPaint(m_hWnd, &ps);
   // While the paint lock is held the update region is only validated: the old pixels stay until
   // the unlock repaints everything.
-  if (dc != nullptr && m_paintLock == 0) {
+  if (dc != nullptr && m_paintLock == 0 && RootElement() != nullptr) {
     scDoubleBuffer buffer(dc, ps.rcPaint);
     if (buffer.DC() != nullptr) (void)PaintIntoDC(buffer.DC(), RootElement(), m_hWnd);
   }
