@@ -45,7 +45,10 @@ std::wstring WriteImage(const std::wstring& folder, const wchar_t* name, int w, 
   Gdiplus::Bitmap bitmap(w, h, PixelFormat32bppARGB);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x)
-      bitmap.SetPixel(x, y, Gdiplus::Color(0xFF000000u | (seed + static_cast<Gdiplus::ARGB>(x * 7919 + y * 104729)) % 0xFFFFFFu));
+      bitmap.SetPixel(
+          x, y,
+          Gdiplus::Color(0xFF000000u |
+                         (seed + static_cast<Gdiplus::ARGB>(x * 7919 + y * 104729)) % 0xFFFFFFu));
   CLSID png{};
   const std::wstring path = folder + L"\\" + name;
   if (!PngEncoder(&png) || bitmap.Save(path.c_str(), &png, nullptr) != Gdiplus::Ok) return L"";
@@ -72,13 +75,15 @@ std::string MakeSkin(const Images& im, std::vector<Draw>& draws, velmor::CImageM
                                " stretchMode=\"ninegrid\" nineGridMargins=\"4,4,4,4\""};
   const std::wstring* paths[] = {&im.natural, &im.stretched, &im.tiled, &im.grid};
   const Kind kinds[] = {Kind::kNatural, Kind::kStretched, Kind::kTiled, Kind::kNineGrid};
-  std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<window width=\"1280\" height=\"800\">\n";
+  std::string xml =
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<window width=\"1280\" height=\"800\">\n";
   for (int py = 0; py < kPanelsDown; ++py) {
     for (int px = 0; px < kPanelsAcross; ++px) {
       const int left = px * 160, top = py * 160;
       xml += "<subwindow left=\"" + std::to_string(left) + "\" top=\"" + std::to_string(top) +
              "\" width=\"160\" height=\"160\" backgroundColor=\"#203040\" backgroundImage=\"" +
-             Utf8(im.panel) + "\" backgroundImageStretchMode=\"ninegrid\" nineGridMargins=\"6,6,6,6\">\n";
+             Utf8(im.panel) +
+             "\" backgroundImageStretchMode=\"ninegrid\" nineGridMargins=\"6,6,6,6\">\n";
       draws.push_back({Kind::kPanel, RECT{left, top, left + 160, top + 160},
                        cache->GetImage(im.panel.c_str())});
       for (int i = 0; i < kImagesPerPanel; ++i) {
@@ -129,15 +134,17 @@ void PaintBare(HWND window, const std::vector<Draw>& draws, bool columns) {
     Gdiplus::SolidBrush panel(Gdiplus::Color(0xFF203040));
     for (const Draw& d : draws) {
       const int w = d.box.right - d.box.left, h = d.box.bottom - d.box.top;
-      const int iw = static_cast<int>(d.image->GetWidth()), ih = static_cast<int>(d.image->GetHeight());
+      const int iw = static_cast<int>(d.image->GetWidth()),
+                ih = static_cast<int>(d.image->GetHeight());
       switch (d.kind) {
         case Kind::kPanel:
           g.FillRectangle(&panel, d.box.left, d.box.top, w, h);
           DrawGrid(g, d.image, d.box, 6, columns);
           break;
         case Kind::kNatural:
-          g.DrawImage(d.image, Gdiplus::Rect(d.box.left, d.box.top, std::min(w, iw), std::min(h, ih)),
-                      0, 0, std::min(w, iw), std::min(h, ih), Gdiplus::UnitPixel);
+          g.DrawImage(d.image,
+                      Gdiplus::Rect(d.box.left, d.box.top, std::min(w, iw), std::min(h, ih)), 0, 0,
+                      std::min(w, iw), std::min(h, ih), Gdiplus::UnitPixel);
           break;
         case Kind::kStretched:
           g.DrawImage(d.image, Gdiplus::Rect(d.box.left, d.box.top, w, h), 0, 0, iw, ih,
@@ -205,31 +212,31 @@ int main() {
     ::GetClientRect(window, &client);
 
     constexpr int kRuns = 31;
-    const std::vector<double> medians = InterleavedMediansMs(kRuns, {
-        [&] {
-          PaintBare(window, draws, false);
-          ::GdiFlush();
-          return true;
-        },
-        [&] {
-          PaintBare(window, draws, true);
-          ::GdiFlush();
-          return true;
-        },
-        [&] {
-          ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-          ::GdiFlush();
-          return true;
-        },
-    });
+    const std::vector<double> medians = InterleavedMediansMs(
+        kRuns, {
+                   [&] {
+                     PaintBare(window, draws, false);
+                     ::GdiFlush();
+                     return true;
+                   },
+                   [&] {
+                     PaintBare(window, draws, true);
+                     ::GdiFlush();
+                     return true;
+                   },
+                   [&] {
+                     ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+                     ::GdiFlush();
+                     return true;
+                   },
+               });
     std::printf("full repaint of a %ldx%ld window with %zu elements, median of %d runs\n",
                 client.right, client.bottom, draws.size(), kRuns);
-    std::printf("  bare GDI+ calls, same calls as the engine   %8.3f ms  (baseline)\n",
-                medians[1]);
-    std::printf("  bare GDI+ calls, no last-column redraws     %8.3f ms  ratio %.2f\n",
-                medians[0], medians[0] / medians[1]);
-    std::printf("  engine WM_PAINT                             %8.3f ms  ratio %.2f\n",
-                medians[2], medians[2] / medians[1]);
+    std::printf("  bare GDI+ calls, same calls as the engine   %8.3f ms  (baseline)\n", medians[1]);
+    std::printf("  bare GDI+ calls, no last-column redraws     %8.3f ms  ratio %.2f\n", medians[0],
+                medians[0] / medians[1]);
+    std::printf("  engine WM_PAINT                             %8.3f ms  ratio %.2f\n", medians[2],
+                medians[2] / medians[1]);
     if (draws.size() != 1000) rc = 1;
     document->Destroy();
     document->Release();

@@ -64,8 +64,7 @@ HRESULT PaintIntoDC(HDC dc, scIContent* root, HWND window) {
 
 Gdiplus::Status DrawTextCentered(Gdiplus::Graphics* graphics, const WCHAR* text, INT length,
                                  const Gdiplus::Font* font, const Gdiplus::RectF& layout,
-                                 const Gdiplus::StringFormat* format,
-                                 const Gdiplus::Brush* brush) {
+                                 const Gdiplus::StringFormat* format, const Gdiplus::Brush* brush) {
   if (graphics == nullptr || font == nullptr) return Gdiplus::InvalidParameter;
   if (format == nullptr || format->GetLineAlignment() != Gdiplus::StringAlignmentCenter)
     return graphics->DrawString(text, length, font, layout, format, brush);

@@ -32,7 +32,6 @@ HRESULT PaintIntoDC(HDC dc, scIContent* root, HWND window);
 // Only the size of 'layout' is used: callers pass a rectangle at their element's origin.
 Gdiplus::Status DrawTextCentered(Gdiplus::Graphics* graphics, const WCHAR* text, INT length,
                                  const Gdiplus::Font* font, const Gdiplus::RectF& layout,
-                                 const Gdiplus::StringFormat* format,
-                                 const Gdiplus::Brush* brush);
+                                 const Gdiplus::StringFormat* format, const Gdiplus::Brush* brush);
 
 }  // namespace velmor

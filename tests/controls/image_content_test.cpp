@@ -41,13 +41,13 @@ TEST_P(ImageBoxModeTest, DrawsTheBoxAsTheModeSays) {
   const std::string picture = WritePng("picture.png", 10, 10, PositionColour);
   const std::string geometry = " left=\"3\" top=\"2\" width=\"" + std::to_string(c.width) +
                                "\" height=\"" + std::to_string(c.height) + "\"";
-  const std::string element =
-      GetParam().subwindow
-          ? "<subwindow" + geometry + " backgroundImage=\"" + picture + "\"" +
-                Attr("backgroundImageStretchMode", c.mode) + Attr("nineGridMargins", c.margins) +
-                "/>"
-          : "<image" + geometry + " src=\"" + picture + "\"" + Attr("stretchMode", c.mode) +
-                Attr("nineGridMargins", c.margins) + "/>";
+  const std::string element = GetParam().subwindow
+                                  ? "<subwindow" + geometry + " backgroundImage=\"" + picture +
+                                        "\"" + Attr("backgroundImageStretchMode", c.mode) +
+                                        Attr("nineGridMargins", c.margins) + "/>"
+                                  : "<image" + geometry + " src=\"" + picture + "\"" +
+                                        Attr("stretchMode", c.mode) +
+                                        Attr("nineGridMargins", c.margins) + "/>";
   ASSERT_EQ(Load(kGreyPanel + element, 40, 30), S_OK);
   const Picture p = PrintClient();
   int wrong = 0;
@@ -103,8 +103,8 @@ class ImageElementTest : public PaintTest {
 
 TEST_F(ImageElementTest, SrcIsTheScriptsViewOfTheSource) {
   const std::string a = WritePng("a.png", 2, 2, [](int, int) { return 0xFF00FF00u; });
-  ASSERT_EQ(Load(std::string(kGreyPanel) + "<image id=\"img\" width=\"4\" height=\"4\" src=\"" +
-                     a + "\"/><image id=\"empty\" left=\"10\" width=\"4\" height=\"4\"/>",
+  ASSERT_EQ(Load(std::string(kGreyPanel) + "<image id=\"img\" width=\"4\" height=\"4\" src=\"" + a +
+                     "\"/><image id=\"empty\" left=\"10\" width=\"4\" height=\"4\"/>",
                  40, 30),
             S_OK);
   UniqueBstr value;
@@ -149,12 +149,14 @@ TEST_F(ImageElementTest, MissingOrUndecodableFilesDrawNothing) {
     ::WriteFile(file, "not an image", 12, &written, nullptr);
     ::CloseHandle(file);
   }
-  ASSERT_EQ(Load(std::string(kGreyPanel) +
-                     "<image left=\"0\" top=\"0\" width=\"10\" height=\"10\" stretchMode=\"stretch\" "
-                     "src=\"Z:\\nowhere\\missing.png\"/>"
-                     "<image left=\"10\" top=\"0\" width=\"10\" height=\"10\" src=\"" + broken + "\"/>",
-                 40, 30),
-            S_OK);
+  ASSERT_EQ(
+      Load(std::string(kGreyPanel) +
+               "<image left=\"0\" top=\"0\" width=\"10\" height=\"10\" stretchMode=\"stretch\" "
+               "src=\"Z:\\nowhere\\missing.png\"/>"
+               "<image left=\"10\" top=\"0\" width=\"10\" height=\"10\" src=\"" +
+               broken + "\"/>",
+           40, 30),
+      S_OK);
   const Picture p = PrintClient();
   EXPECT_EQ(p.Count(RECT{0, 0, 20, 10}, kGrey), 200);
 }
@@ -162,8 +164,10 @@ TEST_F(ImageElementTest, MissingOrUndecodableFilesDrawNothing) {
 TEST_F(ImageElementTest, AnimatedSourcesAreWatchedOncePerSourceWhileShown) {
   const std::string gif = FixtureImage("loop2.gif");
   const std::string still = WritePng("still.png", 2, 2, [](int, int) { return 0xFF00FF00u; });
-  ASSERT_EQ(Load(std::string(kGreyPanel) + "<image id=\"img\" left=\"5\" top=\"6\" width=\"4\" "
-                     "height=\"4\" src=\"" + gif + "\"/>",
+  ASSERT_EQ(Load(std::string(kGreyPanel) +
+                     "<image id=\"img\" left=\"5\" top=\"6\" width=\"4\" "
+                     "height=\"4\" src=\"" +
+                     gif + "\"/>",
                  40, 30),
             S_OK);
   EXPECT_FALSE(Image()->IsPrepared());
@@ -195,8 +199,10 @@ TEST_F(ImageElementTest, AnimatedSourcesAreWatchedOncePerSourceWhileShown) {
 }
 
 TEST_F(ImageElementTest, AFrameChangeRepaintsTheElementsBox) {
-  ASSERT_EQ(Load(std::string(kGreyPanel) + "<subwindow left=\"10\" top=\"4\" width=\"20\" "
-                 "height=\"20\"><image id=\"img\" left=\"5\" top=\"6\" width=\"4\" height=\"3\" src=\"" +
+  ASSERT_EQ(Load(std::string(kGreyPanel) +
+                     "<subwindow left=\"10\" top=\"4\" width=\"20\" "
+                     "height=\"20\"><image id=\"img\" left=\"5\" top=\"6\" width=\"4\" "
+                     "height=\"3\" src=\"" +
                      FixtureImage("loop2.gif") + "\"/></subwindow>",
                  40, 30),
             S_OK);

@@ -17,12 +17,15 @@ class SubwindowTest : public PaintTest {
 
 TEST_F(SubwindowTest, FillsItsBoxUnderItsImageAndItsChildren) {
   const std::string corner = WritePng("corner.png", 3, 2, [](int, int) { return 0xFF0000FFu; });
-  ASSERT_EQ(Load("<subwindow id=\"p\" left=\"2\" top=\"3\" width=\"10\" height=\"8\" "
-                 "backgroundColor=\"#FF0000\" backgroundImage=\"" + corner + "\">"
-                 "<subwindow left=\"6\" top=\"5\" width=\"2\" height=\"2\" backgroundColor=\"lime\"/>"
-                 "</subwindow>",
-                 20, 20),
-            S_OK);
+  ASSERT_EQ(
+      Load("<subwindow id=\"p\" left=\"2\" top=\"3\" width=\"10\" height=\"8\" "
+           "backgroundColor=\"#FF0000\" backgroundImage=\"" +
+               corner +
+               "\">"
+               "<subwindow left=\"6\" top=\"5\" width=\"2\" height=\"2\" backgroundColor=\"lime\"/>"
+               "</subwindow>",
+           20, 20),
+      S_OK);
   const Picture p = PrintClient();
   EXPECT_EQ(p.Count(RECT{2, 3, 5, 5}, 0x0000FF), 6) << "the image at natural size";
   EXPECT_EQ(p.Count(RECT{2, 3, 12, 11}, 0xFF0000), 80 - 6 - 4);

@@ -61,11 +61,12 @@ class PaintContextTest : public PaintTest {
 };
 
 TEST_F(PaintContextTest, ElementsGetTheirClipTransformAndTheMessagesMousePosition) {
-  ASSERT_EQ(Load("<subwindow id=\"outer\" left=\"10\" top=\"20\" width=\"100\" height=\"80\" "
-                 "backgroundColor=\"red\"><subwindow id=\"inner\" left=\"5\" top=\"6\" width=\"50\" "
-                 "height=\"40\"/></subwindow>",
-                 200, 150),
-            S_OK);
+  ASSERT_EQ(
+      Load("<subwindow id=\"outer\" left=\"10\" top=\"20\" width=\"100\" height=\"80\" "
+           "backgroundColor=\"red\"><subwindow id=\"inner\" left=\"5\" top=\"6\" width=\"50\" "
+           "height=\"40\"/></subwindow>",
+           200, 150),
+      S_OK);
   RecorderContent* recorder = AddRecorder(L"inner", 7, 8, 30, 20);
   ASSERT_NE(recorder, nullptr);
 

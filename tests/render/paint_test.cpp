@@ -21,7 +21,9 @@ std::string Panel(const char* id, int x, int y, int w, int h, DWORD rgb,
   return children.empty() ? xml + "/>" : xml + ">" + children + "</subwindow>";
 }
 
-scITextBaseContent* Element(scIContent* content) { return scITextBaseContent::FromContent(content); }
+scITextBaseContent* Element(scIContent* content) {
+  return scITextBaseContent::FromContent(content);
+}
 
 // Counts WM_ERASEBKGND sent to one window.
 class EraseCounter {
@@ -49,14 +51,15 @@ class WindowPaintTest : public PaintTest {
  protected:
   // Shows the window at a fixed place without activating it and lets it paint.
   void ShowAndPaint() {
-    ::SetWindowPos(Window(), HWND_TOP, 40, 40, 0, 0,
-                   SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    ::SetWindowPos(Window(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     ::UpdateWindow(Window());
     Settle();
   }
   // Wine copies a window's surface to the X server from its message loop, a little later than
   // the paint: let that happen before the screen is read.
-  static void Settle() { test::PumpUntil([] { return false; }, 150); }
+  static void Settle() {
+    test::PumpUntil([] { return false; }, 150);
+  }
   std::string m_a, m_b;
   void MakeTwoImages() {
     m_a = WritePng("a.png", 6, 6, [](int, int) { return 0xFF00FF00u; });
@@ -140,7 +143,8 @@ TEST_F(WindowPaintTest, StretchedImagesKeepHardPixelEdges) {
     return x == 0 ? (y == 0 ? 0xFFFF0000u : 0xFF00FF00u) : (y == 0 ? 0xFF0000FFu : 0xFFFFFFFFu);
   });
   ASSERT_EQ(Load("<image left=\"3\" top=\"2\" width=\"8\" height=\"8\" stretchMode=\"stretch\" "
-                 "src=\"" + quad + "\"/>",
+                 "src=\"" +
+                     quad + "\"/>",
                  14, 12),
             S_OK);
   const Picture p = PrintClient();
@@ -171,10 +175,11 @@ TEST_F(WindowPaintTest, PrintClientGivesTheScreensPicture) {
   });
   ASSERT_EQ(Load(Panel("bg", 0, 0, 80, 50, kGrey) +
                      "<image left=\"7\" top=\"5\" width=\"31\" height=\"17\" stretchMode=\"tile\" "
-                     "src=\"" + tile + "\"/>" +
+                     "src=\"" +
+                     tile + "\"/>" +
                      "<image left=\"40\" top=\"20\" width=\"30\" height=\"24\" "
-                     "stretchMode=\"stretch\" src=\"" + tile + "\"/>" +
-                     Panel("top", 60, 2, 15, 40, kRed),
+                     "stretchMode=\"stretch\" src=\"" +
+                     tile + "\"/>" + Panel("top", 60, 2, 15, 40, kRed),
                  80, 50),
             S_OK);
   ShowAndPaint();
@@ -182,7 +187,8 @@ TEST_F(WindowPaintTest, PrintClientGivesTheScreensPicture) {
   const Picture printed = PrintClient();
   ASSERT_EQ(screen.pixels.size(), printed.pixels.size());
   int differing = 0;
-  for (size_t i = 0; i < screen.pixels.size(); ++i) differing += screen.pixels[i] != printed.pixels[i];
+  for (size_t i = 0; i < screen.pixels.size(); ++i)
+    differing += screen.pixels[i] != printed.pixels[i];
   EXPECT_EQ(differing, 0);
   EXPECT_EQ(printed.At(8, 5), 0x000000u + (80u << 16)) << "tiles start at the element's corner";
 }

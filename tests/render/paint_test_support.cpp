@@ -154,9 +154,9 @@ HRESULT PaintTest::Load(const std::string& body, int width, int height) {
     m_document->Release();
     m_document = nullptr;
   }
-  const std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<window id=\"root\" width=\"" +
-                          std::to_string(width) + "\" height=\"" + std::to_string(height) +
-                          "\">" + body + "</window>";
+  const std::string xml =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<window id=\"root\" width=\"" +
+      std::to_string(width) + "\" height=\"" + std::to_string(height) + "\">" + body + "</window>";
   const std::wstring path = m_dir + L"\\skin" + std::to_wstring(++m_files) + L".xml";
   EXPECT_TRUE(WriteBytes(path, xml));
   if (FAILED(scDocument::CreateObject(&m_document))) return E_FAIL;
@@ -167,9 +167,9 @@ HRESULT PaintTest::Load(const std::string& body, int width, int height) {
   // coordinates) share their origin as they do in the product.
   ::SetWindowLongPtrW(Window(), GWL_STYLE,
                       ::GetWindowLongPtrW(Window(), GWL_STYLE) & ~LONG_PTR{WS_THICKFRAME});
-  ::SetWindowLongPtrW(Window(), GWL_EXSTYLE,
-                      ::GetWindowLongPtrW(Window(), GWL_EXSTYLE) &
-                          ~LONG_PTR{WS_EX_CLIENTEDGE | WS_EX_WINDOWEDGE});
+  ::SetWindowLongPtrW(
+      Window(), GWL_EXSTYLE,
+      ::GetWindowLongPtrW(Window(), GWL_EXSTYLE) & ~LONG_PTR{WS_EX_CLIENTEDGE | WS_EX_WINDOWEDGE});
   ::SetWindowPos(Window(), nullptr, 0, 0, 0, 0,
                  SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   SetClientSize(width, height);

@@ -63,7 +63,8 @@ TEST_P(RegionCaseTest, ShapesTheWindow) {
 
 const RegionCase kRegionCases[] = {
     {"nothing_gives_an_empty_shape",
-     "<subwindow left=\"0\" top=\"0\" width=\"60\" height=\"40\"/><image width=\"60\" height=\"40\"/>",
+     "<subwindow left=\"0\" top=\"0\" width=\"60\" height=\"40\"/><image width=\"60\" "
+     "height=\"40\"/>",
      {},
      {{0, 0}, {30, 20}, {59, 39}}},
     {"background_colour_adds_the_box",
@@ -121,12 +122,17 @@ TEST_F(RegionTest, TwoClippingColoursOnOnePathKeepTheFirst) {
   const std::string shape = Shape();
   // The first subwindow cuts magenta, the second asks for blue with the same image: it gets the
   // magenta shape too.
-  ASSERT_EQ(Load("<subwindow left=\"0\" top=\"0\" width=\"8\" height=\"6\" clippingColor=\"#FF00FF\" "
-                 "clippingImage=\"" + shape + "\"/>"
-                 "<subwindow left=\"20\" top=\"0\" width=\"8\" height=\"6\" clippingColor=\"#0000FF\" "
-                 "clippingImage=\"" + shape + "\"/>",
-                 40, 10),
-            S_OK);
+  ASSERT_EQ(
+      Load(
+          "<subwindow left=\"0\" top=\"0\" width=\"8\" height=\"6\" clippingColor=\"#FF00FF\" "
+          "clippingImage=\"" +
+              shape +
+              "\"/>"
+              "<subwindow left=\"20\" top=\"0\" width=\"8\" height=\"6\" clippingColor=\"#0000FF\" "
+              "clippingImage=\"" +
+              shape + "\"/>",
+          40, 10),
+      S_OK);
   HRGN region = WindowRegion(Window());
   ASSERT_NE(region, nullptr);
   EXPECT_FALSE(::PtInRegion(region, 21, 1));
@@ -138,8 +144,11 @@ TEST_F(RegionTest, CreateRegionTellsTheWalkWhatItDid) {
   const std::string shape = Shape();
   ASSERT_EQ(Load("<subwindow id=\"colour\" width=\"5\" height=\"5\" backgroundColor=\"red\"/>"
                  "<subwindow id=\"shape\" width=\"5\" height=\"5\" clippingColor=\"#FF00FF\" "
-                 "clippingImage=\"" + shape + "\"/>"
-                 "<subwindow id=\"none\" width=\"5\" height=\"5\" backgroundImage=\"" + shape + "\"/>",
+                 "clippingImage=\"" +
+                     shape +
+                     "\"/>"
+                     "<subwindow id=\"none\" width=\"5\" height=\"5\" backgroundImage=\"" +
+                     shape + "\"/>",
                  10, 10),
             S_OK);
   struct {
@@ -158,10 +167,11 @@ TEST_F(RegionTest, CreateRegionTellsTheWalkWhatItDid) {
 }
 
 TEST_F(RegionTest, TheRegionLockDefersTheShapeToItsRelease) {
-  ASSERT_EQ(Load("<subwindow left=\"0\" top=\"0\" width=\"20\" height=\"20\" backgroundColor=\"red\" "
-                 "horizontalAlignment=\"stretch\" verticalAlignment=\"stretch\"/>",
-                 20, 20),
-            S_OK);
+  ASSERT_EQ(
+      Load("<subwindow left=\"0\" top=\"0\" width=\"20\" height=\"20\" backgroundColor=\"red\" "
+           "horizontalAlignment=\"stretch\" verticalAlignment=\"stretch\"/>",
+           20, 20),
+      S_OK);
   ASSERT_EQ(Document()->lock(4), S_OK);
   SetClientSize(50, 30);
   HRGN region = WindowRegion(Window());
@@ -190,7 +200,8 @@ TEST_F(RegionTest, TheScreenShowsWhatLiesBehindTheShapesNotch) {
     return x >= 5 && x < 10 && y < 8 ? kMagenta : kBlueArgb;
   });
   ASSERT_EQ(Load("<subwindow left=\"0\" top=\"0\" width=\"20\" height=\"20\" "
-                 "clippingColor=\"#FF00FF\" backgroundImage=\"" + shape + "\"/>",
+                 "clippingColor=\"#FF00FF\" backgroundImage=\"" +
+                     shape + "\"/>",
                  20, 20),
             S_OK);
   ::SetWindowPos(behind->WindowHandle(), HWND_TOP, 100, 100, 0, 0,
