@@ -8,6 +8,7 @@
 
 #include "base/com_object.h"
 #include "base/window_impl.h"
+#include "render/paint.h"
 #include "script/dispatch_bridge.h"
 #include "script/script_context.h"
 #include "skin/content.h"
@@ -69,7 +70,7 @@ class scDocument
                        DualDispatchImpl<IDOMWindow>, DualDispatchImpl<IDOMModalWindow>,
                        DualDispatchImpl<IDOMWindowMisc>, scDocumentNodeFace<scDocument>,
                        Also<IDOMNode, scDocumentNodeFace<scDocument>>, scIContentDocument,
-                       scIWidget> {
+                       scIWidget, scIWindowPaintLock> {
  public:
   // The native style of every document window and its extended style.
   static constexpr DWORD kWindowStyle = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU |
@@ -179,12 +180,16 @@ class scDocument
   // scIWidget
   HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
 
+  // scIWindowPaintLock (a count below 0, from unbalanced unlocks, also keeps painting off)
+  bool STDMETHODCALLTYPE IsPaintLocked() override { return m_paintLock != 0; }
+
   BEGIN_MSG_MAP(scDocument)
     MESSAGE_HANDLER(WM_CREATE, OnCreate)
     MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
     MESSAGE_HANDLER(WM_SIZE, OnSize)
     MESSAGE_HANDLER(WM_CLOSE, OnClose)
     MESSAGE_HANDLER(WM_PAINT, OnPaint)
+    MESSAGE_HANDLER(WM_PRINTCLIENT, OnPaint)
     MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
   END_MSG_MAP()
 
