@@ -1,8 +1,8 @@
 // Laying out a 10,000-element tree after its root is resized: the element tree's recursive
 // move/size (event check, layout of every descendant, two invalidations per element up to the
-// root), without a window, with a hidden document window and with a shown one taking the native
-// invalidations,
-// against the same anchoring arithmetic over a plain array of rectangles in tree order. Prints
+// root), without a window, with a hidden document window, with a shown one taking the native
+// invalidations and with a shown one whose paint lock spares them (as the window's size handler
+// holds it), against the same anchoring arithmetic over a plain array of rectangles in tree order. Prints
 // medians of several runs and their ratios to the array.
 #include <windows.h>
 
@@ -15,6 +15,7 @@
 #include "base/com_object.h"
 #include "bench_timing.h"
 #include "render/anchor_layout.h"
+#include "render/paint.h"
 #include "skin/content.h"
 #include "skin/document_content.h"
 #include "skin/text_base_content.h"
@@ -32,8 +33,11 @@ using velmor::scRect;
 
 // A document without script context, listener tables or shortcut manager; it answers a window
 // when one is set.
-class BenchDocument final : public ComObject<BenchDocument, scIContentDocument, scIWidget> {
+class BenchDocument final
+    : public ComObject<BenchDocument, scIContentDocument, scIWidget, scIWindowPaintLock> {
  public:
+  bool STDMETHODCALLTYPE IsPaintLocked() override { return m_paintLocked; }
+  bool m_paintLocked = false;
   HRESULT STDMETHODCALLTYPE GetScriptContext(IUnknown** context) override {
     *context = nullptr;
     return S_FALSE;
@@ -128,27 +132,32 @@ int main() {
   BenchDocument* bare = nullptr;
   BenchDocument* windowed = nullptr;
   BenchDocument* shown = nullptr;
+  BenchDocument* locked = nullptr;  // shown, with the window's paint lock held
   if (FAILED(BenchDocument::CreateObject(&bare)) ||
-      FAILED(BenchDocument::CreateObject(&windowed)) || FAILED(BenchDocument::CreateObject(&shown)))
+      FAILED(BenchDocument::CreateObject(&windowed)) || FAILED(BenchDocument::CreateObject(&shown)) ||
+      FAILED(BenchDocument::CreateObject(&locked)))
     return 1;
-  for (BenchDocument* d : {windowed, shown}) {
+  locked->m_paintLocked = true;
+  for (BenchDocument* d : {windowed, shown, locked}) {
     d->m_window = ::CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"STATIC", L"", WS_POPUP,
                                     0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
   }
   ::ShowWindow(shown->m_window, SW_SHOWNOACTIVATE);
-  for (BenchDocument* d : {bare, windowed, shown}) {
+  ::ShowWindow(locked->m_window, SW_SHOWNOACTIVATE);
+  for (BenchDocument* d : {bare, windowed, shown, locked}) {
     if (FAILED(d->Content().Load(folder.c_str(), path.c_str()))) return 1;
   }
   scIContent* bareRoot = bare->Content().RootElement();
   scIContent* windowedRoot = windowed->Content().RootElement();
   scIContent* shownRoot = shown->Content().RootElement();
+  scIContent* lockedRoot = locked->Content().RootElement();
   const size_t elements = Count(scITextBaseContent::FromContent(bareRoot));
   std::vector<FlatElement> flat;
   Flatten(scITextBaseContent::FromContent(bareRoot), -1, flat);
 
   // Every run resizes to the other size, so each layout really moves the tree.
   static const int kSizes[2][2] = {{1000, 700}, {800, 600}};
-  int turn[4] = {0, 0, 0, 0};
+  int turn[5] = {0, 0, 0, 0, 0};
   auto next = [&](int body) { return kSizes[turn[body]++ % 2]; };
   constexpr int kRuns = 21;
   const std::vector<double> medians = InterleavedMediansMs(kRuns, {
@@ -173,6 +182,15 @@ int main() {
         ::ValidateRect(shown->m_window, nullptr);
         return true;
       },
+      [&] {
+        // What the document's size handler does: the paint lock spares the elements' native
+        // invalidations and one whole-window invalidation replaces them.
+        const int* size = next(4);
+        lockedRoot->MoveSize(0, 0, size[0], size[1]);
+        ::InvalidateRect(locked->m_window, nullptr, FALSE);
+        ::ValidateRect(locked->m_window, nullptr);
+        return true;
+      },
   });
 
   // The array and the tree must agree, or the comparison means nothing.
@@ -183,17 +201,20 @@ int main() {
   bool same = check.size() == flat.size();
   for (size_t i = 0; same && i < flat.size(); ++i) same = check[i].rect == flat[i].rect;
 
-  const double array = medians[0], tree = medians[1], hidden = medians[2], visible = medians[3];
+  const double array = medians[0], tree = medians[1], hidden = medians[2], visible = medians[3],
+               paintLocked = medians[4];
   printf("layout after a root resize: %zu elements, median of %d runs\n", elements, kRuns);
   printf("  anchoring over a plain array       %8.3f ms  (baseline)\n", array);
   printf("  element tree, no window            %8.3f ms  ratio %.1f\n", tree, tree / array);
   printf("  element tree, hidden window        %8.3f ms  ratio %.1f\n", hidden, hidden / array);
   printf("  element tree, shown window         %8.3f ms  ratio %.1f\n", visible, visible / array);
+  printf("  shown window, paint lock held      %8.3f ms  ratio %.1f\n", paintLocked,
+         paintLocked / array);
   printf("  (the tree also checks for a size event and invalidates old and new rectangles of every\n"
          "   element up to the root; with a shown window each becomes a native InvalidateRect)\n");
   printf("  array and tree agree: %s\n", same ? "yes" : "NO");
 
-  for (BenchDocument* d : {bare, windowed, shown}) {
+  for (BenchDocument* d : {bare, windowed, shown, locked}) {
     d->Content().Clear();
     if (d->m_window != nullptr) ::DestroyWindow(d->m_window);
     d->Release();

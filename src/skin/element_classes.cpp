@@ -1,5 +1,7 @@
 #include "skin/element_classes.h"
 
+#include "render/paint.h"
+
 namespace velmor {
 
 HRESULT scWindowContent::GetWindow(HWND* window) {
@@ -27,6 +29,11 @@ void scWindowContent::InvalidateRect(int x, int y, int width, int height) {
   // one per element on every layout) native call is spared while the window is hidden, as it is
   // during loading.
   if (!::IsWindowVisible(window)) return;
+  // Likewise while the window's paint lock is held: its release repaints everything.
+  ComPtr<scIWindowPaintLock> paintLock;
+  if (SUCCEEDED(m_ownerDocument->QueryInterface(IID_PPV_ARGS(&paintLock))) &&
+      paintLock->IsPaintLocked())
+    return;
   const RECT rect = {x, y, anchor::Add(x, width), anchor::Add(y, height)};
   ::InvalidateRect(window, &rect, FALSE);
 }

@@ -31,17 +31,6 @@ class scWindowContent : public scNodeContentClass<scWindowContent, scIWidget> {
   HWND m_window = nullptr;
 };
 
-class scImageContent : public scNodeContentClass<scImageContent> {
- public:
-  const wchar_t* NodeName() const override { return L"image"; }
-  HRESULT STDMETHODCALLTYPE PostHandleEvent(scEventRecord*, LONG*) override { return E_FAIL; }
-};
-
-class scSubWindowContent : public scNodeContentClass<scSubWindowContent> {
- public:
-  const wchar_t* NodeName() const override { return L"subwindow"; }
-};
-
 class scButtonContent : public scNodeContentClass<scButtonContent> {
  public:
   const wchar_t* NodeName() const override { return L"button"; }
@@ -138,3 +127,8 @@ class scKeyContent : public scNodeContentClass<scKeyContent> {
 };
 
 }  // namespace velmor
+
+// The classes with painting of their own live with the controls (they include this header for
+// the class templates above).
+#include "controls/image_content.h"
+#include "controls/subwindow_content.h"

@@ -7,6 +7,8 @@
 #include "events/dom_event.h"
 #include "events/event_listener_manager.h"
 #include "host/module.h"
+#include "render/double_buffer.h"
+#include "render/window_region.h"
 #include "script/script_context_object.h"
 
 namespace velmor {
@@ -145,9 +147,11 @@ void scDocument::DispatchDocumentEvent(scIContent* target, int eventType) {
 }
 
 void scDocument::UpdateWindowRegion() {
-  if (m_regionLock != 0) return;
-  // The window shape is built from the elements' clipping images by the region code; without it
-  // the window keeps its rectangle.
+  if (m_regionLock != 0 || m_hWnd == nullptr) return;
+  // Held during the walk so that nothing it triggers rebuilds the shape again.
+  m_regionLock = 1;
+  (void)ApplyWindowRegion(m_hWnd, RootElement());
+  m_regionLock = 0;
 }
 
 bool scDocument::ResolveFile(const wchar_t* name, std::wstring& path) const {
@@ -159,9 +163,11 @@ bool scDocument::ResolveFile(const wchar_t* name, std::wstring& path) const {
 void scDocument::OnSizeChanged(int sizeType, int width, int height) {
   scIContent* root = m_content.RootElement();
   if (sizeType != SIZE_MINIMIZED && m_layoutLock == 0 && root != nullptr) {
-    lock(kRegionLock);
+    // The paint lock spares the native invalidations of every moved element: its release
+    // invalidates the whole client area once.
+    lock(kRegionLock | kPaintLock);
     root->MoveSize(0, 0, width, height);
-    unlock(kRegionLock);
+    unlock(kRegionLock | kPaintLock);
   }
   if (sizeType != m_sizemode && sizeType >= 0 && sizeType <= 2) {
     m_sizemode = sizeType;
@@ -223,11 +229,25 @@ LRESULT scDocument::OnClose(UINT, WPARAM, LPARAM, BOOL&) {
   return 0;
 }
 
-LRESULT scDocument::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
-  // While the paint lock is held only validate. The element tree is drawn by the painting
-  // code; until it exists an unlocked paint validates too.
+LRESULT scDocument::OnPaint(UINT, WPARAM wParam, LPARAM, BOOL&) {
+  // A device context in wParam (WM_PRINTCLIENT, or WM_PAINT sent with one) gets the whole
+  // client area, whatever the locks say.
+  if (HDC target = reinterpret_cast<HDC>(wParam)) {
+    if (RootElement() == nullptr) return 0;
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    scDoubleBuffer buffer(target, client);
+    if (buffer.DC() != nullptr) (void)PaintIntoDC(buffer.DC(), RootElement(), m_hWnd);
+    return 0;
+  }
   PAINTSTRUCT ps;
-  ::BeginPaint(m_hWnd, &ps);
+  HDC dc = ::BeginPaint(m_hWnd, &ps);
+  // While the paint lock is held the update region is only validated: the old pixels stay until
+  // the unlock repaints everything.
+  if (dc != nullptr && m_paintLock == 0 && RootElement() != nullptr) {
+    scDoubleBuffer buffer(dc, ps.rcPaint);
+    if (buffer.DC() != nullptr) (void)PaintIntoDC(buffer.DC(), RootElement(), m_hWnd);
+  }
   ::EndPaint(m_hWnd, &ps);
   return 0;
 }

@@ -10,6 +10,7 @@
 #include "base/window_impl.h"
 #include "events/event_state_manager.h"
 #include "events/mouse_input.h"
+#include "render/paint.h"
 #include "script/dispatch_bridge.h"
 #include "script/script_context.h"
 #include "skin/content.h"
@@ -71,7 +72,7 @@ class scDocument
                        DualDispatchImpl<IDOMWindow>, DualDispatchImpl<IDOMModalWindow>,
                        DualDispatchImpl<IDOMWindowMisc>, scDocumentNodeFace<scDocument>,
                        Also<IDOMNode, scDocumentNodeFace<scDocument>>, scIContentDocument,
-                       scIWidget, scIEventStateManager> {
+                       scIWidget, scIEventStateManager, scIWindowPaintLock> {
  public:
   // The native style of every document window and its extended style.
   static constexpr DWORD kWindowStyle = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU |
@@ -190,6 +191,8 @@ class scDocument
     return m_mouse.SetContentState(element, state);
   }
   scMouseInput& MouseInput() { return m_mouse; }
+  // scIWindowPaintLock (a count below 0, from unbalanced unlocks, also keeps painting off)
+  bool STDMETHODCALLTYPE IsPaintLocked() override { return m_paintLock != 0; }
 
   BEGIN_MSG_MAP(scDocument)
     MESSAGE_HANDLER(WM_CREATE, OnCreate)
@@ -197,6 +200,7 @@ class scDocument
     MESSAGE_HANDLER(WM_SIZE, OnSize)
     MESSAGE_HANDLER(WM_CLOSE, OnClose)
     MESSAGE_HANDLER(WM_PAINT, OnPaint)
+    MESSAGE_HANDLER(WM_PRINTCLIENT, OnPaint)
     MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
     MESSAGE_RANGE_HANDLER(WM_MOUSEMOVE, WM_RBUTTONUP, OnMouseMessage)
     MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseMessage)

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <initializer_list>
 #include <string>
 
 #include "support/test_env.h"
@@ -26,10 +27,12 @@ std::wstring JsString(const std::wstring& text) {
   return out + L"'";
 }
 
-// A private install: the three modules, a main.js and the default skin's mainframe.xml.
+// A private install: the three modules, a main.js and the default skin's mainframe.xml, then the
+// files of dist/ named in 'fromDist' (relative paths, replacing what is there).
 class Install {
  public:
-  explicit Install(const std::wstring& mainJs) : m_dir(test::MakeTempDir(L"install")) {
+  explicit Install(const std::wstring& mainJs, std::initializer_list<const wchar_t*> fromDist = {})
+      : m_dir(test::MakeTempDir(L"install")) {
     for (const wchar_t* file : {L"Velmor.exe", L"ui.dll", L"vmrt.dll"})
       ::CopyFileW((test::DistDir() + L"\\" + file).c_str(), (m_dir + L"\\" + file).c_str(), FALSE);
     ::CreateDirectoryW((m_dir + L"\\chrome").c_str(), nullptr);
@@ -38,6 +41,10 @@ class Install {
     ::CreateDirectoryW((m_dir + L"\\skins\\default").c_str(), nullptr);
     std::ofstream xml((m_dir + L"\\skins\\default\\mainframe.xml").c_str(), std::ios::binary);
     xml << "<window width=\"200\" height=\"100\"></window>\n";
+    xml.close();
+    ::CreateDirectoryW((m_dir + L"\\chrome\\lib").c_str(), nullptr);
+    for (const wchar_t* file : fromDist)
+      ::CopyFileW((test::DistDir() + L"\\" + file).c_str(), (m_dir + L"\\" + file).c_str(), FALSE);
   }
   std::wstring Exe() const { return L"\"" + m_dir + L"\\Velmor.exe\""; }
   std::wstring Path(const wchar_t* name) const { return m_dir + L"\\" + name; }
@@ -143,7 +150,7 @@ HWND VisibleDocumentWindowOf(DWORD processId) {
   return search.found;
 }
 
-// The demo as shipped in dist/: its main window's skin script shows the window.
+// The demo as shipped in dist/ shows its skinned main window.
 TEST(VelmorExe, DemoShowsItsSkinnedMainWindow) {
   ASSERT_EQ(FindListener(), nullptr);
   test::ScopedRegistryValue oneProcess(kConfigOther, L"OneProcess");
@@ -165,6 +172,34 @@ TEST(VelmorExe, DemoShowsItsSkinnedMainWindow) {
   ::TerminateProcess(process, 0);
   test::WaitProcess(process, 10000);
   ::CloseHandle(process);
+  EXPECT_TRUE(test::PumpUntil([] { return FindListener() == nullptr; }, 5000));
+}
+
+// The demo skin's own script places and shows the main window, with a main.js that does not.
+TEST(VelmorExe, DemoSkinScriptPlacesAndShowsTheMainWindow) {
+  ASSERT_EQ(FindListener(), nullptr);
+  test::ScopedRegistryValue oneProcess(kConfigOther, L"OneProcess");
+  oneProcess.SetDword(0);
+  Install install(L"function MainStartup() { return true; }\nfunction MainShutdown() {}\n",
+                  {L"skins\\default\\mainframe.xml", L"chrome\\mainframe.js",
+                   L"chrome\\lib\\version.js"});
+  HANDLE process = test::StartProcess(install.Exe());
+  ASSERT_NE(process, nullptr);
+  const DWORD id = ::GetProcessId(process);
+  HWND shown = nullptr;
+  EXPECT_TRUE(test::PumpUntil([&] { return (shown = VisibleDocumentWindowOf(id)) != nullptr; },
+                              20000))
+      << "the skin's script did not show the main window";
+  if (shown != nullptr) {
+    RECT outer{};
+    ::GetWindowRect(shown, &outer);
+    EXPECT_EQ(outer.right - outer.left, 640);
+    EXPECT_EQ(outer.bottom - outer.top, 420);
+  }
+  ::TerminateProcess(process, 0);
+  test::WaitProcess(process, 10000);
+  ::CloseHandle(process);
+  EXPECT_TRUE(test::PumpUntil([] { return FindListener() == nullptr; }, 5000));
 }
 
 }  // namespace

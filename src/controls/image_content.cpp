@@ -1,0 +1,91 @@
+#include "controls/image_content.h"
+
+#include "images/image_manager.h"
+#include "render/paint_context.h"
+#include "skin/attribute_readers.h"
+
+namespace velmor {
+
+scImageContent::~scImageContent() { StopObserving(); }
+
+HRESULT scImageContent::InitFromPrototype(scPrototypeElement* prototype) {
+  RETURN_IF_FAILED(scITextBaseContent::InitFromPrototype(prototype));
+  // Parsing again re-reads the source; an element without "src" shows nothing.
+  std::wstring src;
+  (void)GetStringAttr(this, L"src", src);
+  if (src != m_src) {
+    StopObserving();
+    m_src = std::move(src);
+    m_prepared = false;
+  }
+  ReadImageBoxDrawing(this, L"stretchMode", m_drawing);
+  return S_OK;
+}
+
+void scImageContent::Destroy() {
+  StopObserving();
+  scITextBaseContent::Destroy();
+}
+
+bool scImageContent::Paint(scPaintContext* context) {
+  if (!scITextBaseContent::Paint(context)) return false;
+  if (!m_prepared) Prepare();
+  if (m_src.empty() || context == nullptr || context->graphics == nullptr) return true;
+  // A missing or undecodable file draws nothing, silently.
+  (void)DrawImageInBox(context->graphics, m_src.c_str(), m_rect.width, m_rect.height, m_drawing);
+  return true;
+}
+
+void scImageContent::Prepare() {
+  m_prepared = true;  // tried once per source change, found or not
+  if (m_src.empty()) return;
+  CImageManager* manager = GetImageManager();
+  if (manager == nullptr) return;
+  ComPtr<imgIContainer> container = manager->GetImageContainer(m_src.c_str());
+  LONG frames = 0;
+  if (!container || FAILED(container->GetFrameCount(&frames)) || frames < 2) return;
+  if (m_observed.Get() == container.Get()) return;  // already watching this one
+  StopObserving();
+  if (FAILED(container->AddObserver(static_cast<imgIContainerObserver*>(this)))) return;
+  m_observed = container;
+  (void)container->StartAnimation();
+}
+
+void scImageContent::StopObserving() {
+  if (!m_observed) return;
+  ComPtr<imgIContainer> container = std::move(m_observed);
+  (void)container->RemoveObserver(static_cast<imgIContainerObserver*>(this));
+}
+
+void scImageContent::SetSource(const wchar_t* path) {
+  // The old image's animation no longer concerns this element.
+  StopObserving();
+  if (path == nullptr) return;
+  m_src = path;
+  m_prepared = false;
+  InvalidateRect(0, 0, m_rect.width, m_rect.height);
+}
+
+HRESULT scImageContent::OnImageFrameChanged(imgIContainer*) {
+  InvalidateRect(0, 0, m_rect.width, m_rect.height);
+  return S_OK;
+}
+
+STDMETHODIMP scImageContent::get_src(BSTR* src) {
+  if (src == nullptr) return E_POINTER;
+  *src = nullptr;
+  if (m_src.empty()) return S_OK;
+  *src = ::SysAllocStringLen(m_src.data(), static_cast<UINT>(m_src.size()));
+  return *src != nullptr ? S_OK : E_OUTOFMEMORY;
+}
+
+STDMETHODIMP scImageContent::put_src(BSTR src) {
+  try {
+    // A null string from script is an empty path: the element shows nothing.
+    SetSource(src != nullptr ? src : L"");
+    return S_OK;
+  }
+  VELMOR_CATCH_RETURN()
+}
+
+}  // namespace velmor

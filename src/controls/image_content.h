@@ -1,0 +1,59 @@
+// scImageContent: the "image" element. Shows one skin bitmap in its box at natural size,
+// stretched, tiled or as a nine-grid; an animated bitmap keeps the element repainting through
+// the container's observer call while the element shows it. Scripts reach it as IDOMImage.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "controls/image_box.h"
+#include "images/img_container.h"
+#include "skin/element_classes.h"
+
+namespace velmor {
+
+class scImageContent
+    : public scContentClass<scImageContent, IDOMNodeImpl<scImageContent, IDOMImage>,
+                            Also<IDOMNode, IDOMNodeImpl<scImageContent, IDOMImage>>,
+                            Also<IDispatch, IDOMNodeImpl<scImageContent, IDOMImage>>,
+                            IDOMAmbientImpl<scImageContent>,
+                            imgIContainerObserverImpl<scImageContent>> {
+ public:
+  scImageContent() = default;
+  ~scImageContent() override;
+
+  const wchar_t* NodeName() const override { return L"image"; }
+  HRESULT STDMETHODCALLTYPE PostHandleEvent(scEventRecord*, LONG*) override { return E_FAIL; }
+  HRESULT STDMETHODCALLTYPE InitFromPrototype(scPrototypeElement* prototype) override;
+  bool STDMETHODCALLTYPE Paint(scPaintContext* context) override;
+  void STDMETHODCALLTYPE Destroy() override;
+
+  // IDOMImage
+  STDMETHODIMP get_src(BSTR* src) override;
+  STDMETHODIMP put_src(BSTR src) override;
+
+  // The container calls this (through imgIContainerObserver) when its frame changes.
+  HRESULT OnImageFrameChanged(imgIContainer* container);
+
+  // For native callers (buttons choose their image by state): the same as put_src.
+  void SetSource(const wchar_t* path);
+  const std::wstring& Source() const { return m_src; }
+  const scImageBoxDrawing& Drawing() const { return m_drawing; }
+  // True once the element has looked for an animation since the last source change.
+  bool IsPrepared() const { return m_prepared; }
+
+ private:
+  // Hooks the element to an animated container of the source, once per source change.
+  void Prepare();
+  // Leaves the container it watches, if any.
+  void StopObserving();
+
+  std::wstring m_src;
+  scImageBoxDrawing m_drawing;
+  bool m_prepared = false;
+  // The animated container this element is registered with; the container keeps no reference
+  // to its observers, so the element must leave before it goes away.
+  ComPtr<imgIContainer> m_observed;
+};
+
+}  // namespace velmor

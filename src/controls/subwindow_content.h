@@ -1,0 +1,46 @@
+// scSubWindowContent: the "subwindow" element, a painted panel. It fills its box with
+// "backgroundColor", draws "backgroundImage" over it in "backgroundImageStretchMode", and takes
+// part in the window shape: a background colour adds its whole box (its children lie inside), a
+// "clippingColor" adds the shape of "clippingImage" (or of the background image) keyed by that
+// colour, placed at the element's corner at the image's natural size.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "controls/image_box.h"
+#include "render/window_region.h"
+#include "skin/element_classes.h"
+
+namespace velmor {
+
+class scSubWindowContent : public scNodeContentClass<scSubWindowContent, scIRegionCreator> {
+ public:
+  const wchar_t* NodeName() const override { return L"subwindow"; }
+  HRESULT STDMETHODCALLTYPE InitFromPrototype(scPrototypeElement* prototype) override;
+  bool STDMETHODCALLTYPE Paint(scPaintContext* context) override;
+
+  // scIRegionCreator
+  HRESULT STDMETHODCALLTYPE CreateRegion(Gdiplus::Region* region, int dx, int dy) override;
+
+  // Colours are 0xAARRGGBB.
+  bool HasBackgroundColor() const { return m_hasBackgroundColor; }
+  uint32_t BackgroundColor() const { return m_backgroundColor; }
+  bool HasClippingColor() const { return m_hasClippingColor; }
+  uint32_t ClippingColor() const { return m_clippingColor; }
+  const std::wstring& BackgroundImage() const { return m_backgroundImage; }
+  const std::wstring& ClippingImage() const { return m_clippingImage; }
+  const scImageBoxDrawing& BackgroundDrawing() const { return m_drawing; }
+
+ private:
+  bool m_hasBackgroundColor = false;
+  uint32_t m_backgroundColor = 0;
+  bool m_hasClippingColor = false;
+  uint32_t m_clippingColor = 0;
+  std::wstring m_clippingImage;
+  std::wstring m_backgroundImage;
+  scImageBoxDrawing m_drawing;
+};
+
+}  // namespace velmor

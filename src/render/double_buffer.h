@@ -1,0 +1,28 @@
+// scDoubleBuffer: an off-screen bitmap the size of one target rectangle, for the life of one
+// paint. Drawing into DC() uses the target's coordinates; destruction copies the rectangle to
+// the target in one BitBlt. The bitmap is not cleared: the painting must cover it.
+#pragma once
+#include <windows.h>
+
+namespace velmor {
+
+class scDoubleBuffer {
+ public:
+  scDoubleBuffer(HDC target, const RECT& rect);
+  ~scDoubleBuffer();
+  scDoubleBuffer(const scDoubleBuffer&) = delete;
+  scDoubleBuffer& operator=(const scDoubleBuffer&) = delete;
+
+  // The memory DC, or null when the rectangle is empty or the bitmap could not be made (then
+  // nothing is copied either).
+  HDC DC() const { return m_memory; }
+
+ private:
+  HDC m_target;
+  RECT m_rect;
+  HDC m_memory = nullptr;
+  HBITMAP m_bitmap = nullptr;
+  HGDIOBJ m_oldBitmap = nullptr;
+};
+
+}  // namespace velmor

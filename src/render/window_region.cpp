@@ -1,0 +1,43 @@
+#include "render/window_region.h"
+
+#include "base/com_object.h"
+#include "skin/text_base_content.h"
+
+namespace velmor {
+
+HRESULT CollectRegion(scIContent* element, int x, int y, Gdiplus::Region* region) {
+  if (element == nullptr || region == nullptr) return E_FAIL;
+  HRESULT result = S_OK;
+  ComPtr<scIRegionCreator> creator;
+  if (SUCCEEDED(element->QueryInterface(IID_PPV_ARGS(&creator))))
+    result = creator->CreateRegion(region, x, y);
+  if (FAILED(result)) return S_OK;
+
+  scITextBaseContent* parent = scITextBaseContent::FromContent(element);
+  if (parent == nullptr) return S_OK;
+  for (scITextBaseContent* child = parent->FirstChild(); child != nullptr;
+       child = child->NextSibling()) {
+    if (!child->IsVisible()) continue;
+    ComPtr<scIRegionCreator> childCreator;
+    if (FAILED(child->QueryInterface(IID_PPV_ARGS(&childCreator)))) continue;
+    const scRect& r = child->Rect();
+    (void)CollectRegion(child, x + r.x, y + r.y, region);
+  }
+  return S_OK;
+}
+
+HRESULT ApplyWindowRegion(HWND window, scIContent* root) {
+  if (window == nullptr || root == nullptr) return E_FAIL;
+  Gdiplus::Region region(Gdiplus::Rect(0, 0, 0, 0));
+  (void)CollectRegion(root, 0, 0, &region);
+  Gdiplus::Graphics graphics(window);
+  HRGN native = region.GetHRGN(&graphics);
+  if (native == nullptr) return E_FAIL;
+  if (::SetWindowRgn(window, native, TRUE) == 0) {
+    ::DeleteObject(native);
+    return E_FAIL;
+  }
+  return S_OK;
+}
+
+}  // namespace velmor

@@ -1,0 +1,259 @@
+// Painting a document window: what WM_PRINTCLIENT and WM_PAINT put on the surface, the order and
+// clipping of the walk, the paint locks and the double buffer's placement of partial updates.
+#include <gtest/gtest.h>
+
+#include "paint_test_support.h"
+#include "render/paint.h"
+#include "skin/text_base_content.h"
+
+namespace velmor::paint_test {
+namespace {
+
+constexpr DWORD kGrey = 0x808080, kRed = 0xFF0000, kBlue = 0x0000FF, kGreen = 0x00FF00,
+                kBlack = 0x000000, kWhite = 0xFFFFFF;
+
+std::string Panel(const char* id, int x, int y, int w, int h, DWORD rgb,
+                  const std::string& children = "", const char* more = "") {
+  std::string xml = "<subwindow id=\"" + std::string(id) + "\" left=\"" + std::to_string(x) +
+                    "\" top=\"" + std::to_string(y) + "\" width=\"" + std::to_string(w) +
+                    "\" height=\"" + std::to_string(h) + "\" backgroundColor=\"" + Hex(rgb) +
+                    "\" " + more;
+  return children.empty() ? xml + "/>" : xml + ">" + children + "</subwindow>";
+}
+
+scITextBaseContent* Element(scIContent* content) {
+  return scITextBaseContent::FromContent(content);
+}
+
+// Counts WM_ERASEBKGND sent to one window.
+class EraseCounter {
+ public:
+  explicit EraseCounter(HWND window) {
+    s_window = window;
+    s_count = 0;
+    m_hook = ::SetWindowsHookExW(WH_CALLWNDPROC, &Hook, nullptr, ::GetCurrentThreadId());
+  }
+  ~EraseCounter() { ::UnhookWindowsHookEx(m_hook); }
+  int Count() const { return s_count; }
+
+ private:
+  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && m->hwnd == s_window && m->message == WM_ERASEBKGND) ++s_count;
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+  static inline HWND s_window = nullptr;
+  static inline int s_count = 0;
+  HHOOK m_hook = nullptr;
+};
+
+class WindowPaintTest : public PaintTest {
+ protected:
+  // Shows the window at a fixed place without activating it and lets it paint.
+  void ShowAndPaint() {
+    ::SetWindowPos(Window(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    ::UpdateWindow(Window());
+    Settle();
+  }
+  // Wine copies a window's surface to the X server from its message loop, a little later than
+  // the paint: let that happen before the screen is read.
+  static void Settle() {
+    test::PumpUntil([] { return false; }, 150);
+  }
+  std::string m_a, m_b;
+  void MakeTwoImages() {
+    m_a = WritePng("a.png", 6, 6, [](int, int) { return 0xFF00FF00u; });
+    m_b = WritePng("b.png", 6, 6, [](int, int) { return 0xFFFFFFFFu; });
+  }
+};
+
+TEST_F(WindowPaintTest, PrintClientPaintsEveryElementWithLaterSiblingsOnTop) {
+  ASSERT_EQ(Load(Panel("bg", 0, 0, 40, 30, kGrey) + Panel("a", 5, 5, 20, 10, kRed) +
+                     Panel("b", 15, 5, 20, 10, kBlue),
+                 40, 30),
+            S_OK);
+  const Picture p = PrintClient();
+  EXPECT_EQ(p.At(2, 2), kGrey);
+  EXPECT_EQ(p.At(10, 8), kRed);
+  EXPECT_EQ(p.At(20, 8), kBlue) << "the later sibling is drawn over the earlier one";
+  EXPECT_EQ(p.At(34, 14), kBlue);
+  EXPECT_EQ(p.At(37, 25), kGrey);
+  // The whole client area is covered: nothing of the surface's previous content is left.
+  EXPECT_EQ(p.Count(RECT{0, 0, 40, 30}, 0x123456), 0);
+}
+
+TEST_F(WindowPaintTest, ChildrenAreDrawnInTheirParentsCoordinatesAndHiddenWithIt) {
+  const std::string child = Panel("c", 2, 3, 4, 4, kBlue);
+  ASSERT_EQ(Load(Panel("bg", 0, 0, 60, 30, kGrey) + Panel("shown", 10, 10, 10, 10, kRed, child) +
+                     Panel("hidden", 30, 10, 10, 10, kRed, child, "visible=\"false\""),
+                 60, 30),
+            S_OK);
+  const Picture p = PrintClient();
+  EXPECT_EQ(p.At(12, 13), kBlue);
+  EXPECT_EQ(p.At(15, 16), kBlue);
+  EXPECT_EQ(p.At(16, 17), kRed);
+  EXPECT_EQ(p.At(11, 12), kRed);
+  // An invisible element hides its children even though they are visible themselves.
+  EXPECT_EQ(p.Count(RECT{30, 10, 40, 20}, kGrey), 100);
+}
+
+TEST_F(WindowPaintTest, APaintLockedElementLeavesOutItsWholeSubtree) {
+  ASSERT_EQ(Load(Panel("bg", 0, 0, 30, 30, kGrey) +
+                     Panel("p", 5, 5, 20, 20, kRed, Panel("c", 5, 5, 5, 5, kBlue)),
+                 30, 30),
+            S_OK);
+  scITextBaseContent* locked = Element(ById(L"p"));
+  ASSERT_NE(locked, nullptr);
+  locked->PaintLock(true);
+  Picture p = PrintClient();
+  EXPECT_EQ(p.Count(RECT{0, 0, 30, 30}, kGrey), 900);
+
+  Gdiplus::Bitmap bitmap(4, 4, PixelFormat32bppARGB);
+  Gdiplus::Graphics graphics(&bitmap);
+  RECT clip{0, 0, 20, 20};
+  scPaintContext context;
+  context.graphics = &graphics;
+  context.clip = &clip;
+  EXPECT_EQ(PaintElement(&context, ById(L"p")), E_FAIL);
+  EXPECT_EQ(PaintElement(nullptr, ById(L"p")), E_FAIL);
+  EXPECT_EQ(PaintElement(&context, nullptr), E_FAIL);
+
+  locked->PaintLock(false);
+  p = PrintClient();
+  EXPECT_EQ(p.At(6, 6), kRed);
+  EXPECT_EQ(p.At(11, 11), kBlue);
+}
+
+TEST_F(WindowPaintTest, ChildrenMeetingTheClipAreDrawnWholeAndOthersSkipped) {
+  ASSERT_EQ(Load(Panel("a", 0, 0, 20, 20, kRed) + Panel("b", 30, 0, 20, 20, kBlue) +
+                     Panel("n", 12, 30, 10, 10, kGreen, Panel("m", 2, 5, 4, 4, kWhite)),
+                 50, 40),
+            S_OK);
+  // The clip covers a corner of "a" and the top of "n" only.
+  const Picture p = PaintTree(RECT{15, 15, 25, 33}, 0xFF000000);
+  EXPECT_EQ(p.Count(RECT{0, 0, 20, 20}, kRed), 400) << "drawing is not clipped to the area";
+  EXPECT_EQ(p.Count(RECT{30, 0, 50, 20}, kBlack), 400) << "a child outside the area is skipped";
+  // Inside "n" the clip, now in its coordinates (3, 0)-(10, 3), misses the grandchild.
+  EXPECT_EQ(p.Count(RECT{12, 30, 22, 40}, kGreen), 100);
+  EXPECT_EQ(p.Count(RECT{0, 0, 50, 40}, kWhite), 0);
+}
+
+TEST_F(WindowPaintTest, StretchedImagesKeepHardPixelEdges) {
+  const std::string quad = WritePng("quad.png", 2, 2, [](int x, int y) {
+    return x == 0 ? (y == 0 ? 0xFFFF0000u : 0xFF00FF00u) : (y == 0 ? 0xFF0000FFu : 0xFFFFFFFFu);
+  });
+  ASSERT_EQ(Load("<image left=\"3\" top=\"2\" width=\"8\" height=\"8\" stretchMode=\"stretch\" "
+                 "src=\"" +
+                     quad + "\"/>",
+                 14, 12),
+            S_OK);
+  const Picture p = PrintClient();
+  EXPECT_EQ(p.Count(RECT{3, 2, 7, 6}, kRed), 16);
+  EXPECT_EQ(p.Count(RECT{7, 2, 11, 6}, kBlue), 16);
+  EXPECT_EQ(p.Count(RECT{3, 6, 7, 10}, kGreen), 16);
+  EXPECT_EQ(p.Count(RECT{7, 6, 11, 10}, kWhite), 16);
+}
+
+TEST_F(WindowPaintTest, EraseBackgroundIsHandledWithoutErasing) {
+  ASSERT_EQ(Load(Panel("bg", 0, 0, 10, 10, kGrey), 10, 10), S_OK);
+  HDC screen = ::GetDC(nullptr);
+  HDC dc = ::CreateCompatibleDC(screen);
+  HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 4, 4);
+  ::ReleaseDC(nullptr, screen);
+  HGDIOBJ old = ::SelectObject(dc, bitmap);
+  ::SetPixel(dc, 1, 1, RGB(1, 2, 3));
+  EXPECT_EQ(::SendMessageW(Window(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0), 1);
+  EXPECT_EQ(::GetPixel(dc, 1, 1), RGB(1, 2, 3));
+  ::SelectObject(dc, old);
+  ::DeleteObject(bitmap);
+  ::DeleteDC(dc);
+}
+
+TEST_F(WindowPaintTest, PrintClientGivesTheScreensPicture) {
+  const std::string tile = WritePng("tile.png", 3, 2, [](int x, int y) {
+    return 0xFF000000u | static_cast<DWORD>(x * 80) << 16 | static_cast<DWORD>(y * 120) << 8;
+  });
+  ASSERT_EQ(Load(Panel("bg", 0, 0, 80, 50, kGrey) +
+                     "<image left=\"7\" top=\"5\" width=\"31\" height=\"17\" stretchMode=\"tile\" "
+                     "src=\"" +
+                     tile + "\"/>" +
+                     "<image left=\"40\" top=\"20\" width=\"30\" height=\"24\" "
+                     "stretchMode=\"stretch\" src=\"" +
+                     tile + "\"/>" + Panel("top", 60, 2, 15, 40, kRed),
+                 80, 50),
+            S_OK);
+  ShowAndPaint();
+  const Picture screen = Screen();
+  const Picture printed = PrintClient();
+  ASSERT_EQ(screen.pixels.size(), printed.pixels.size());
+  int differing = 0;
+  for (size_t i = 0; i < screen.pixels.size(); ++i)
+    differing += screen.pixels[i] != printed.pixels[i];
+  EXPECT_EQ(differing, 0);
+  EXPECT_EQ(printed.At(8, 5), 0x000000u + (80u << 16)) << "tiles start at the element's corner";
+}
+
+TEST_F(WindowPaintTest, APartialUpdateLandsWhereItBelongs) {
+  MakeTwoImages();
+  ASSERT_EQ(Load(Panel("bg", 0, 0, 60, 40, kGrey) + Panel("other", 2, 2, 10, 10, kRed) +
+                     "<image id=\"img\" left=\"30\" top=\"20\" width=\"6\" height=\"6\" src=\"" +
+                     m_a + "\"/>",
+                 60, 40),
+            S_OK);
+  ShowAndPaint();
+  ASSERT_EQ(Screen().At(32, 22), kGreen);
+  ComPtr<IDOMImage> image;
+  ASSERT_EQ(ById(L"img")->QueryInterface(IID_PPV_ARGS(&image)), S_OK);
+  UniqueBstr b(std::wstring(m_b.begin(), m_b.end()).c_str());
+  ASSERT_EQ(image->put_src(b.Get()), S_OK);
+  RECT update{};
+  ASSERT_TRUE(::GetUpdateRect(Window(), &update, FALSE));
+  EXPECT_EQ(update.left, 30);
+  EXPECT_EQ(update.top, 20);
+  EXPECT_EQ(update.right, 36);
+  EXPECT_EQ(update.bottom, 26);
+  ::UpdateWindow(Window());
+  Settle();
+  const Picture p = Screen();
+  EXPECT_EQ(p.Count(RECT{30, 20, 36, 26}, kWhite), 36);
+  EXPECT_EQ(p.At(29, 20), kGrey);
+  EXPECT_EQ(p.At(36, 26), kGrey);
+  EXPECT_EQ(p.At(5, 5), kRed);
+}
+
+TEST_F(WindowPaintTest, ThePaintLockKeepsOldPixelsAndItsReleaseRepaintsWithoutErasing) {
+  MakeTwoImages();
+  ASSERT_EQ(Load(Panel("bg", 0, 0, 40, 30, kGrey) +
+                     "<image id=\"img\" left=\"10\" top=\"10\" width=\"6\" height=\"6\" src=\"" +
+                     m_a + "\"/>",
+                 40, 30),
+            S_OK);
+  ShowAndPaint();
+  ASSERT_EQ(Document()->lock(1), S_OK);
+  ComPtr<IDOMImage> image;
+  ASSERT_EQ(ById(L"img")->QueryInterface(IID_PPV_ARGS(&image)), S_OK);
+  UniqueBstr b(std::wstring(m_b.begin(), m_b.end()).c_str());
+  ASSERT_EQ(image->put_src(b.Get()), S_OK);
+  RECT update{};
+  EXPECT_FALSE(::GetUpdateRect(Window(), &update, FALSE))
+      << "element invalidations stay off the window while it is paint-locked";
+  ::InvalidateRect(Window(), nullptr, FALSE);
+  ::UpdateWindow(Window());
+  Settle();
+  EXPECT_FALSE(::GetUpdateRect(Window(), &update, FALSE)) << "the locked paint validates";
+  EXPECT_EQ(Screen().At(12, 12), kGreen) << "nothing is drawn while locked";
+
+  EraseCounter erases(Window());
+  ASSERT_EQ(Document()->unlock(1), S_OK);
+  ASSERT_TRUE(::GetUpdateRect(Window(), &update, FALSE));
+  RECT client{};
+  ::GetClientRect(Window(), &client);
+  EXPECT_TRUE(::EqualRect(&update, &client)) << "the unlock invalidates the whole client area";
+  ::UpdateWindow(Window());
+  EXPECT_EQ(erases.Count(), 0);
+  Settle();
+  EXPECT_EQ(Screen().At(12, 12), kWhite);
+}
+
+}  // namespace
+}  // namespace velmor::paint_test

@@ -1,0 +1,224 @@
+// Window shapes: which elements add what to the window region, the region lock, the cache's
+// first colour, and what the screen shows through a shaped window.
+#include <gtest/gtest.h>
+
+#include "controls/subwindow_content.h"
+#include "paint_test_support.h"
+#include "render/window_region.h"
+
+namespace velmor::paint_test {
+namespace {
+
+constexpr Gdiplus::ARGB kMagenta = 0xFFFF00FF;
+constexpr Gdiplus::ARGB kBlueArgb = 0xFF0000FF;
+
+// The window's region, or null when it has none.
+HRGN WindowRegion(HWND window) {
+  HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+  if (::GetWindowRgn(window, region) == ERROR) {
+    ::DeleteObject(region);
+    return nullptr;
+  }
+  return region;
+}
+
+struct RegionCase {
+  const char* name;
+  std::string body;  // "$SHAPE" is replaced by the shape image's path
+  std::vector<POINT> inside;
+  std::vector<POINT> outside;
+};
+
+class RegionTest : public PaintTest {
+ protected:
+  // 8 × 6 blue with a magenta 3 × 2 notch at the top-left corner and one half-transparent
+  // magenta pixel at (7, 5).
+  std::string Shape() {
+    return WritePng("shape.png", 8, 6, [](int x, int y) -> Gdiplus::ARGB {
+      if (x < 3 && y < 2) return kMagenta;
+      if (x == 7 && y == 5) return 0x80FF00FF;
+      return kBlueArgb;
+    });
+  }
+};
+
+class RegionCaseTest : public RegionTest, public ::testing::WithParamInterface<RegionCase> {};
+
+std::string Replace(std::string text, const std::string& what, const std::string& with) {
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + with.size()))
+    text.replace(at, what.size(), with);
+  return text;
+}
+
+TEST_P(RegionCaseTest, ShapesTheWindow) {
+  const RegionCase& c = GetParam();
+  ASSERT_EQ(Load(Replace(c.body, "$SHAPE", Shape()), 60, 40), S_OK);
+  HRGN region = WindowRegion(Window());
+  ASSERT_NE(region, nullptr) << "the window always gets a region";
+  for (const POINT& p : c.inside) EXPECT_TRUE(::PtInRegion(region, p.x, p.y)) << p.x << "," << p.y;
+  for (const POINT& p : c.outside)
+    EXPECT_FALSE(::PtInRegion(region, p.x, p.y)) << p.x << "," << p.y;
+  ::DeleteObject(region);
+}
+
+const RegionCase kRegionCases[] = {
+    {"nothing_gives_an_empty_shape",
+     "<subwindow left=\"0\" top=\"0\" width=\"60\" height=\"40\"/><image width=\"60\" "
+     "height=\"40\"/>",
+     {},
+     {{0, 0}, {30, 20}, {59, 39}}},
+    {"background_colour_adds_the_box",
+     "<subwindow left=\"10\" top=\"5\" width=\"20\" height=\"10\" backgroundColor=\"#000000\"/>",
+     {{10, 5}, {29, 14}},
+     {{9, 5}, {30, 5}, {10, 15}}},
+    {"background_colour_hides_the_children",
+     "<subwindow left=\"0\" top=\"0\" width=\"10\" height=\"10\" backgroundColor=\"red\">"
+     "<subwindow left=\"20\" top=\"20\" width=\"5\" height=\"5\" backgroundColor=\"red\"/>"
+     "</subwindow>",
+     {{0, 0}, {9, 9}},
+     {{21, 21}, {10, 10}}},
+    {"subwindow_chains_are_followed_with_offsets",
+     "<subwindow left=\"10\" top=\"10\" width=\"30\" height=\"20\">"
+     "<subwindow left=\"5\" top=\"5\" width=\"4\" height=\"4\" backgroundColor=\"red\"/>"
+     "</subwindow>",
+     {{15, 15}, {18, 18}},
+     {{14, 15}, {19, 19}, {10, 10}}},
+    {"other_elements_hide_their_subtrees",
+     "<image left=\"0\" top=\"0\" width=\"30\" height=\"30\">"
+     "<subwindow left=\"0\" top=\"0\" width=\"5\" height=\"5\" backgroundColor=\"red\"/></image>",
+     {},
+     {{0, 0}, {4, 4}}},
+    {"invisible_subwindows_add_nothing",
+     "<subwindow left=\"0\" top=\"0\" width=\"10\" height=\"10\" backgroundColor=\"red\" "
+     "visible=\"false\"/>",
+     {},
+     {{0, 0}, {5, 5}}},
+    {"clipping_image_at_natural_size_from_the_corner",
+     "<subwindow left=\"20\" top=\"10\" width=\"40\" height=\"30\" clippingColor=\"#FF00FF\" "
+     "clippingImage=\"$SHAPE\" backgroundImage=\"$SHAPE\" backgroundImageStretchMode=\"stretch\"/>",
+     {{23, 10}, {20, 12}, {27, 15}, {26, 15}},
+     {{20, 10}, {22, 11}, {28, 10}, {20, 16}, {40, 30}}},
+    {"clipping_colour_uses_the_background_image_without_a_clipping_image",
+     "<subwindow left=\"0\" top=\"0\" width=\"8\" height=\"6\" clippingColor=\"#FF00FF\" "
+     "backgroundImage=\"$SHAPE\"/>",
+     {{3, 0}, {0, 2}},
+     {{0, 0}, {2, 1}}},
+    {"alpha_takes_part_in_the_comparison",
+     "<subwindow left=\"0\" top=\"0\" width=\"8\" height=\"6\" clippingColor=\"#FF00FF\" "
+     "clippingImage=\"$SHAPE\"/>",
+     {{7, 5}},
+     {{1, 1}}},
+    {"a_missing_clipping_image_adds_nothing",
+     "<subwindow left=\"0\" top=\"0\" width=\"8\" height=\"6\" clippingColor=\"#FF00FF\" "
+     "clippingImage=\"Z:\\nowhere\\missing.png\"/>",
+     {},
+     {{4, 4}}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Trees, RegionCaseTest, ::testing::ValuesIn(kRegionCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(RegionTest, TwoClippingColoursOnOnePathKeepTheFirst) {
+  const std::string shape = Shape();
+  // The first subwindow cuts magenta, the second asks for blue with the same image: it gets the
+  // magenta shape too.
+  ASSERT_EQ(
+      Load(
+          "<subwindow left=\"0\" top=\"0\" width=\"8\" height=\"6\" clippingColor=\"#FF00FF\" "
+          "clippingImage=\"" +
+              shape +
+              "\"/>"
+              "<subwindow left=\"20\" top=\"0\" width=\"8\" height=\"6\" clippingColor=\"#0000FF\" "
+              "clippingImage=\"" +
+              shape + "\"/>",
+          40, 10),
+      S_OK);
+  HRGN region = WindowRegion(Window());
+  ASSERT_NE(region, nullptr);
+  EXPECT_FALSE(::PtInRegion(region, 21, 1));
+  EXPECT_TRUE(::PtInRegion(region, 24, 3));
+  ::DeleteObject(region);
+}
+
+TEST_F(RegionTest, CreateRegionTellsTheWalkWhatItDid) {
+  const std::string shape = Shape();
+  ASSERT_EQ(Load("<subwindow id=\"colour\" width=\"5\" height=\"5\" backgroundColor=\"red\"/>"
+                 "<subwindow id=\"shape\" width=\"5\" height=\"5\" clippingColor=\"#FF00FF\" "
+                 "clippingImage=\"" +
+                     shape +
+                     "\"/>"
+                     "<subwindow id=\"none\" width=\"5\" height=\"5\" backgroundImage=\"" +
+                     shape + "\"/>",
+                 10, 10),
+            S_OK);
+  struct {
+    const wchar_t* id;
+    HRESULT expected;
+  } const cases[] = {{L"colour", E_FAIL}, {L"shape", S_OK}, {L"none", S_FALSE}};
+  for (const auto& c : cases) {
+    ComPtr<scIRegionCreator> creator;
+    ASSERT_EQ(ById(c.id)->QueryInterface(IID_PPV_ARGS(&creator)), S_OK);
+    Gdiplus::Region region(Gdiplus::Rect(0, 0, 0, 0));
+    EXPECT_EQ(creator->CreateRegion(&region, 100, 50), c.expected) << c.id;
+    EXPECT_EQ(creator->CreateRegion(nullptr, 0, 0), E_POINTER);
+  }
+  EXPECT_EQ(CollectRegion(nullptr, 0, 0, nullptr), E_FAIL);
+  EXPECT_EQ(CollectRegion(Root(), 0, 0, nullptr), E_FAIL);
+}
+
+TEST_F(RegionTest, TheRegionLockDefersTheShapeToItsRelease) {
+  ASSERT_EQ(
+      Load("<subwindow left=\"0\" top=\"0\" width=\"20\" height=\"20\" backgroundColor=\"red\" "
+           "horizontalAlignment=\"stretch\" verticalAlignment=\"stretch\"/>",
+           20, 20),
+      S_OK);
+  ASSERT_EQ(Document()->lock(4), S_OK);
+  SetClientSize(50, 30);
+  HRGN region = WindowRegion(Window());
+  ASSERT_NE(region, nullptr);
+  EXPECT_FALSE(::PtInRegion(region, 40, 25)) << "the shape waits for the lock";
+  ::DeleteObject(region);
+
+  ASSERT_EQ(Document()->unlock(4), S_OK);
+  region = WindowRegion(Window());
+  ASSERT_NE(region, nullptr);
+  EXPECT_TRUE(::PtInRegion(region, 40, 25));
+  EXPECT_TRUE(::PtInRegion(region, 49, 29));
+  EXPECT_FALSE(::PtInRegion(region, 50, 29));
+  ::DeleteObject(region);
+}
+
+// Another window behind shows through the notch of a shaped one.
+TEST_F(RegionTest, TheScreenShowsWhatLiesBehindTheShapesNotch) {
+  scDocument* behind = nullptr;
+  ASSERT_EQ(Load("<subwindow left=\"0\" top=\"0\" width=\"40\" height=\"40\" "
+                 "backgroundColor=\"#00FF00\"/>",
+                 40, 40),
+            S_OK);
+  std::swap(behind, m_document);
+  const std::string shape = WritePng("notch.png", 20, 20, [](int x, int y) -> Gdiplus::ARGB {
+    return x >= 5 && x < 10 && y < 8 ? kMagenta : kBlueArgb;
+  });
+  ASSERT_EQ(Load("<subwindow left=\"0\" top=\"0\" width=\"20\" height=\"20\" "
+                 "clippingColor=\"#FF00FF\" backgroundImage=\"" +
+                     shape + "\"/>",
+                 20, 20),
+            S_OK);
+  ::SetWindowPos(behind->WindowHandle(), HWND_TOP, 100, 100, 0, 0,
+                 SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  ::SetWindowPos(Window(), HWND_TOP, 110, 110, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  for (int i = 0; i < 3; ++i) {
+    ::UpdateWindow(behind->WindowHandle());
+    ::UpdateWindow(Window());
+    test::PumpUntil([] { return false; }, 100);
+  }
+  const Picture p = ReadScreen(RECT{110, 110, 130, 130});
+  EXPECT_EQ(p.Count(RECT{5, 0, 10, 8}, 0x00FF00), 40) << "the notch shows the window behind";
+  EXPECT_EQ(p.Count(RECT{0, 0, 5, 20}, 0x0000FF), 100);
+  EXPECT_EQ(p.Count(RECT{5, 8, 10, 20}, 0x0000FF), 60);
+  behind->Destroy();
+  behind->Release();
+}
+
+}  // namespace
+}  // namespace velmor::paint_test
