@@ -8,9 +8,12 @@ namespace {
 
 std::string Skin() {
   return std::string("<window id='W' onmouseout='rec(event)'><script>") + kRecorderScript +
-         "</script><button id='A' left='20' top='20' width='100' height='60'"
+         "</script>"
+         // The background panel gives the shown window its shape and its mouse input.
+         "<subwindow left='0' top='0' width='320' height='240' backgroundColor='#808080'>"
+         "<button id='A' left='20' top='20' width='100' height='60'"
          " onmouseover='rec(event)' onmouseout='rec(event)' onmousedown='rec(event)'"
-         " onmouseup='rec(event)' onclick='rec(event)'/></window>";
+         " onmouseup='rec(event)' onclick='rec(event)'/></subwindow></window>";
 }
 
 void SendButton(DWORD flags) {

@@ -8,11 +8,14 @@
 namespace velmor::events_test {
 namespace {
 
+// The background panel gives the shown window its shape (a window without one has an empty
+// shape and gets no mouse input).
 const char kSkin[] =
     "<window id='W'>"
+    "<subwindow left='0' top='0' width='320' height='240' backgroundColor='#808080'>"
     "<button id='T' left='20' top='20' width='80' height='60' tooltip='Tip text'/>"
     "<button id='N' left='140' top='20' width='80' height='60'/>"
-    "</window>";
+    "</subwindow></window>";
 
 // Counts TTN_SHOW notifications sent to one window by any tooltip control of this thread.
 class ShowWatcher {
