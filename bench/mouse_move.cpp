@@ -28,8 +28,9 @@ constexpr int kMovesPerRun = 1000;
 constexpr int kRuns = 15;
 
 std::string MakeSkin() {
-  std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<window width=\"800\" "
-                    "height=\"600\">\n";
+  std::string xml =
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<window width=\"800\" "
+      "height=\"600\">\n";
   for (int r = 0; r < kRows; ++r) {
     xml += "  <subwindow top=\"" + std::to_string(r * 60) +
            "\" left=\"0\" width=\"800\" height=\"60\">\n";
@@ -42,8 +43,7 @@ std::string MakeSkin() {
   return xml + "</window>\n";
 }
 
-class CountingListener final
-    : public velmor::ComObject<CountingListener, scIDOMEventListener> {
+class CountingListener final : public velmor::ComObject<CountingListener, scIDOMEventListener> {
  public:
   HRESULT STDMETHODCALLTYPE HandleEvent(IDOMEvent*) override {
     ++calls;
@@ -96,30 +96,29 @@ int main() {
     };
   };
   const std::vector<double> medians = InterleavedMediansMs(
-      kRuns,
-      {
-          [&] {
-            for (int i = 0; i < kMovesPerRun; ++i) ::SendMessageW(window, WM_NULL, 0, 0);
-            return true;
-          },
-          [&] {
-            for (int i = 0; i < kMovesPerRun; ++i)
-              sink = sink + reinterpret_cast<LONG_PTR>(velmor::scMouseInput::HitTest(
-                         root, (i & 1) ? xLast : xBefore, y));
-            return true;
-          },
-          [&] {
-            BYTE keys[256];
-            const HCURSOR arrow = ::LoadCursorW(nullptr, IDC_ARROW);
-            for (int i = 0; i < kMovesPerRun; ++i) {
-              ::GetKeyboardState(keys);
-              ::SetCursor(arrow);
-            }
-            return true;
-          },
-          moves(xLast, xLast - 2),  // the same element: no hover change
-          moves(xLast, xBefore),    // alternating elements: mouseout and mouseover each time
-      });
+      kRuns, {
+                 [&] {
+                   for (int i = 0; i < kMovesPerRun; ++i) ::SendMessageW(window, WM_NULL, 0, 0);
+                   return true;
+                 },
+                 [&] {
+                   for (int i = 0; i < kMovesPerRun; ++i)
+                     sink = sink + reinterpret_cast<LONG_PTR>(velmor::scMouseInput::HitTest(
+                                       root, (i & 1) ? xLast : xBefore, y));
+                   return true;
+                 },
+                 [&] {
+                   BYTE keys[256];
+                   const HCURSOR arrow = ::LoadCursorW(nullptr, IDC_ARROW);
+                   for (int i = 0; i < kMovesPerRun; ++i) {
+                     ::GetKeyboardState(keys);
+                     ::SetCursor(arrow);
+                   }
+                   return true;
+                 },
+                 moves(xLast, xLast - 2),  // the same element: no hover change
+                 moves(xLast, xBefore),    // alternating elements: mouseout and mouseover each time
+             });
   const double perMove = 1000.0 / kMovesPerRun;  // ms per run -> us per message
   std::printf("mouse move over %d elements (%d listener calls), median of %d runs of %d:\n",
               elements, static_cast<int>(listener->calls), kRuns, kMovesPerRun);
@@ -127,9 +126,10 @@ int main() {
   std::printf("  bare hit-test walk (baseline)     %8.2f us\n", medians[1] * perMove);
   std::printf("  key state + SetCursor (baseline)  %8.2f us\n", medians[2] * perMove);
   for (int i = 3; i < 5; ++i) {
-    std::printf("  WM_MOUSEMOVE, %-19s %8.2f us  x%.1f SendMessage  x%.1f hit test  x%.2f platform calls\n",
-                i == 3 ? "same element" : "element changes", medians[i] * perMove,
-                medians[i] / medians[0], medians[i] / medians[1], medians[i] / medians[2]);
+    std::printf(
+        "  WM_MOUSEMOVE, %-19s %8.2f us  x%.1f SendMessage  x%.1f hit test  x%.2f platform calls\n",
+        i == 3 ? "same element" : "element changes", medians[i] * perMove, medians[i] / medians[0],
+        medians[i] / medians[1], medians[i] / medians[2]);
   }
   document->Destroy();
   document->Release();

@@ -229,10 +229,11 @@ STDMETHODIMP scDOMMouseEvent<Derived>::get_relatedTarget(IDispatch** value) {
 }
 
 template <class Derived>
-STDMETHODIMP scDOMMouseEvent<Derived>::initMouseEvent(
-    BSTR typeArg, LONG aScreenX, LONG aScreenY, LONG aClientX, LONG aClientY, LONG aOffsetX,
-    LONG aOffsetY, VARIANT_BOOL aCtrlKey, VARIANT_BOOL aAltKey, VARIANT_BOOL aShiftKey,
-    LONG aButton, IDispatch* aRelatedTarget) {
+STDMETHODIMP scDOMMouseEvent<Derived>::initMouseEvent(BSTR typeArg, LONG aScreenX, LONG aScreenY,
+                                                      LONG aClientX, LONG aClientY, LONG aOffsetX,
+                                                      LONG aOffsetY, VARIANT_BOOL aCtrlKey,
+                                                      VARIANT_BOOL aAltKey, VARIANT_BOOL aShiftKey,
+                                                      LONG aButton, IDispatch* aRelatedTarget) {
   RETURN_IF_FAILED(this->initEvent(typeArg));
   m_client = {aClientX, aClientY};
   m_offset = {aOffsetX, aOffsetY};

@@ -150,7 +150,8 @@ HRESULT scEventListenerManagerImp::HandleEvent(scEventRecord* record, IDOMEvent*
     listenerName = L"on" + eventName;
   }
   VELMOR_CATCH_RETURN()
-  if (status != nullptr && *status == kEventStatusStartPrevented) record->flags |= kEventFlagPrevented;
+  if (status != nullptr && *status == kEventStatusStartPrevented)
+    record->flags |= kEventFlagPrevented;
 
   // Listeners may disconnect the table or release the owner; both stay alive for the walk.
   ComPtr<scIEventListenerManager> keepSelf(this);
@@ -200,8 +201,8 @@ HRESULT scEventListenerManagerImp::FireScriptEvent(const wchar_t* name, DISPPARA
     ComPtr<IDispatch> function;
     if (FAILED(entry->listener.As(&function))) continue;
     hr = owner ? CallFunctionWithThis(function.Get(), owner.Get(), params, result, nullptr)
-               : function->Invoke(DISPID_VALUE, IID_NULL, kHandlerLocale, DISPATCH_METHOD,
-                                  params, result, nullptr, nullptr);
+               : function->Invoke(DISPID_VALUE, IID_NULL, kHandlerLocale, DISPATCH_METHOD, params,
+                                  result, nullptr, nullptr);
   }
   return hr;
 }

@@ -15,8 +15,8 @@
 struct scIDOMEventListener : public IUnknown {
   virtual HRESULT STDMETHODCALLTYPE HandleEvent(IDOMEvent* event) = 0;
 };
-__CRT_UUID_DECL(scIDOMEventListener, 0xa0bbf259, 0x38e4, 0x4ac8, 0xbc, 0xe7, 0x07, 0xcc, 0x5f,
-                0x6b, 0x28, 0xe2)
+__CRT_UUID_DECL(scIDOMEventListener, 0xa0bbf259, 0x38e4, 0x4ac8, 0xbc, 0xe7, 0x07, 0xcc, 0x5f, 0x6b,
+                0x28, 0xe2)
 
 namespace velmor {
 
@@ -29,8 +29,7 @@ class scEventListenerManagerImp
  public:
   HRESULT STDMETHODCALLTYPE AddEventListener(IUnknown* listener, const wchar_t* name,
                                              ULONG flags) override;
-  HRESULT STDMETHODCALLTYPE RemoveEventListener(IUnknown* listener,
-                                                const wchar_t* name) override;
+  HRESULT STDMETHODCALLTYPE RemoveEventListener(IUnknown* listener, const wchar_t* name) override;
   HRESULT STDMETHODCALLTYPE AddScriptEventListener(const wchar_t* name, const wchar_t* scriptText,
                                                    ULONG flag) override;
   HRESULT STDMETHODCALLTYPE HasAttributeListener(const wchar_t* name) override;

@@ -1,8 +1,8 @@
 // scIEventStateManager: the document window's answer to "what state is this element in"
 // (active, hover, disabled) and the one place that moves the active and hover elements.
 #pragma once
-#include <windows.h>
 #include <unknwn.h>
+#include <windows.h>
 
 struct scIContent;
 

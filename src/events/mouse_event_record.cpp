@@ -9,7 +9,9 @@ void scMouseEventRecord::Fill(scIEventStateManager* stateManager, UINT windowMes
   message = windowMessage;
   time = ::GetMessageTime();
   // The snapshot's high bits are what GetKeyState answers while the same message is handled.
-  auto down = [keys](int key) { return keys != nullptr ? (keys[key] & 0x80) != 0 : ::GetKeyState(key) < 0; };
+  auto down = [keys](int key) {
+    return keys != nullptr ? (keys[key] & 0x80) != 0 : ::GetKeyState(key) < 0;
+  };
   shift = down(VK_SHIFT);
   ctrl = down(VK_CONTROL);
   alt = down(VK_MENU);

@@ -236,9 +236,8 @@ void scMouseInput::UpdateCursor(scIContent* element) {
 
 bool scMouseInput::EnsureTooltipWindow() {
   if (m_tooltip != nullptr) return true;  // owned by the window, gone only with it
-  m_tooltip = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr,
-                                nullptr, nullptr);
+  m_tooltip = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr, nullptr, nullptr);
   if (m_tooltip == nullptr) return false;
   ::SendMessageW(m_tooltip, TTM_ACTIVATE, FALSE, 0);
   return true;

@@ -1,6 +1,5 @@
 #include "events_fixture.h"
 
-
 namespace velmor::events_test {
 namespace {
 

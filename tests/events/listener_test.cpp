@@ -33,8 +33,7 @@ LONG Fire(scIContent* element, uint32_t type, uint32_t flags = 0, const wchar_t*
 
 ComPtr<CallbackListener> Native(std::vector<std::wstring>& log, const wchar_t* text) {
   ComPtr<CallbackListener> listener;
-  CallbackListener::CreateObject(&listener,
-                                 [&log, text](IDOMEvent*) { log.push_back(text); });
+  CallbackListener::CreateObject(&listener, [&log, text](IDOMEvent*) { log.push_back(text); });
   return listener;
 }
 
@@ -185,9 +184,10 @@ INSTANTIATE_TEST_SUITE_P(Results, HandlerReturnTest, ::testing::ValuesIn(kReturn
 
 TEST_F(ListenerTest, HandlerSeesItsElementAsThisAndTargetAndTheRecordAsRunning) {
   ComPtr<scIEventListenerManager> table = Listeners(L"Y");
-  ASSERT_EQ(table->AddScriptEventListener(
-                L"onclick", L"log(nameOf(this) + ',' + nameOf(event.target) + ',' + event.type)", 1),
-            S_OK);
+  ASSERT_EQ(
+      table->AddScriptEventListener(
+          L"onclick", L"log(nameOf(this) + ',' + nameOf(event.target) + ',' + event.type)", 1),
+      S_OK);
   uint32_t flagsSeen = 0;
   scIContent* targetSeen = nullptr;
   scEventRecord record(false, kEventClassMouse, kEventClick);
@@ -231,11 +231,13 @@ class InitEventTest : public ListenerTest, public ::testing::WithParamInterface<
 TEST_P(InitEventTest, SetsTypeAndName) {
   const InitCase& c = GetParam();
   ComPtr<scIEventListenerManager> table = Listeners(L"Y");
-  const std::wstring body = std::wstring(L"event.initEvent('") + c.argument + L"'); log(event.type);";
+  const std::wstring body =
+      std::wstring(L"event.initEvent('") + c.argument + L"'); log(event.type);";
   ASSERT_EQ(table->AddScriptEventListener(L"onstart", body.c_str(), 1), S_OK);
   scMouseEventRecord mouse(false, kEventCustom);
   scEventRecord plain(false, kEventClassPlain, kEventCustom);
-  scEventRecord& record = c.eventClass == kEventClassMouse ? static_cast<scEventRecord&>(mouse) : plain;
+  scEventRecord& record =
+      c.eventClass == kEventClassMouse ? static_cast<scEventRecord&>(mouse) : plain;
   record.customType = L"start";
   DispatchEventToTarget(Element(L"Y"), &record, nullptr, nullptr);
   EXPECT_EQ(record.type, c.expectedType);
@@ -314,7 +316,7 @@ TEST_F(ListenerTest, NestedDispatchFromAHandler) {
     // The outer record is still marked as running its listeners.
     scEventRecord* record = RecordOfDOMEvent(event);
     log.push_back(record != nullptr && (record->flags & kEventFlagInListeners) ? L"still running"
-                                                                                 : L"lost");
+                                                                               : L"lost");
   });
   Listeners(L"Y")->AddEventListener(outer->GetUnknown(), L"onclick", 0);
   Fire(Element(L"Y"), kEventClick);
@@ -323,9 +325,9 @@ TEST_F(ListenerTest, NestedDispatchFromAHandler) {
 
 TEST_F(ListenerTest, FireScriptEventCallsMatchingScriptEntriesWithArguments) {
   ComPtr<scIEventListenerManager> table = Listeners(L"Y");
-  ASSERT_EQ(table->AddScriptEventListener(L"oncommand", L"return nameOf(this) + ':' + arguments[0];",
-                                          1),
-            S_OK);
+  ASSERT_EQ(
+      table->AddScriptEventListener(L"oncommand", L"return nameOf(this) + ':' + arguments[0];", 1),
+      S_OK);
   std::vector<std::wstring> log;
   ComPtr<CallbackListener> native = Native(log, L"native");
   table->AddEventListener(native->GetUnknown(), L"oncommand", 0);

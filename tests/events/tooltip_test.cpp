@@ -1,9 +1,11 @@
 // Element tooltips on a visible window with the real pointer: the tooltip control shows
 // (TTN_SHOW reaches the document window) over an element with a "tooltip" attribute once the
 // initial delay has passed, and never over an element without one.
-#include "events_fixture.h"
-
+#include <windows.h>
+// windows.h first: the common controls header needs its types.
 #include <commctrl.h>
+
+#include "events_fixture.h"
 
 namespace velmor::events_test {
 namespace {
