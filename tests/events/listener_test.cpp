@@ -350,3 +350,57 @@ TEST_F(ListenerTest, FireScriptEventCallsMatchingScriptEntriesWithArguments) {
 
 }  // namespace
 }  // namespace velmor::events_test
+
+namespace velmor::events_test {
+namespace {
+
+// An element whose default action notes the status it is given.
+class DefaultActionContent final : public scContentClass<DefaultActionContent> {
+ public:
+  explicit DefaultActionContent(std::vector<LONG>& seen) : m_seen(seen) {}
+  const wchar_t* NodeName() const override { return L"defaultaction"; }
+  HRESULT STDMETHODCALLTYPE PostHandleEvent(scEventRecord*, LONG* status) override {
+    m_seen.push_back(status != nullptr ? *status : -1);
+    return S_OK;
+  }
+  // Gives the element a listener table without a document.
+  void Attach(scIEventListenerManager* manager) {
+    m_listenerManager = manager;
+    manager->SetOwner(this);
+  }
+
+ private:
+  std::vector<LONG>& m_seen;
+};
+
+TEST(DefaultAction, RunsAfterListenersWithTheirVerdictAndWithoutATable) {
+  std::vector<LONG> seen;
+  DefaultActionContent* element = nullptr;
+  ASSERT_EQ(DefaultActionContent::CreateObject(&element, seen), S_OK);
+  scEventRecord first(false, kEventClassPlain, kEventClick);
+  EXPECT_EQ(DispatchEventToTarget(element, &first, nullptr, nullptr), E_FAIL);
+  EXPECT_EQ(seen, (std::vector<LONG>{kEventStatusNone}));
+
+  ComPtr<scIEventListenerManager> table;
+  ASSERT_EQ(scEventListenerManager::Create(&table), S_OK);
+  element->Attach(table.Get());
+  std::vector<std::wstring> order;
+  ComPtr<CallbackListener> preventer;
+  CallbackListener::CreateObject(&preventer, [&](IDOMEvent* event) {
+    order.push_back(L"listener");
+    event->preventDefault();
+  });
+  table->AddEventListener(preventer->GetUnknown(), L"onclick", 0);
+  scEventRecord second(false, kEventClassPlain, kEventClick);
+  LONG status = kEventStatusNone;
+  EXPECT_EQ(DispatchEventToTarget(element, &second, nullptr, &status), S_OK);
+  EXPECT_EQ(status, kEventStatusPrevented);
+  EXPECT_EQ(seen, (std::vector<LONG>{kEventStatusNone, kEventStatusPrevented}));
+  EXPECT_EQ(order.size(), 1u);
+  element->Destroy();
+  element->Release();
+  EXPECT_EQ(LiveObjects<scDOMEventInst>::Count(), 0);
+}
+
+}  // namespace
+}  // namespace velmor::events_test
