@@ -140,15 +140,8 @@ TEST_F(ImageElementTest, SrcIsTheScriptsViewOfTheSource) {
 
 TEST_F(ImageElementTest, MissingOrUndecodableFilesDrawNothing) {
   const std::string broken = WritePng("broken.png", 1, 1, [](int, int) { return 0xFF000000u; });
-  {
-    // Overwrite the picture with text: the file exists but is no image.
-    HANDLE file = ::CreateFileW(Wide(broken).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    ::WriteFile(file, "not an image", 12, &written, nullptr);
-    ::CloseHandle(file);
-  }
+  // Overwrite the picture with text: the file exists but is no image.
+  ASSERT_TRUE(test::WriteFileBytes(Wide(broken), "not an image"));
   ASSERT_EQ(
       Load(std::string(kGreyPanel) +
                "<image left=\"0\" top=\"0\" width=\"10\" height=\"10\" stretchMode=\"stretch\" "

@@ -3,16 +3,6 @@
 namespace velmor::events_test {
 namespace {
 
-bool WriteUtf8(const std::wstring& path, const std::string& bytes) {
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const BOOL ok =
-      ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  ::CloseHandle(file);
-  return ok && written == bytes.size();
-}
 
 }  // namespace
 
@@ -59,7 +49,7 @@ HRESULT EventsTest::LoadSkin(const std::string& xml) {
     m_document = nullptr;
   }
   const std::wstring path = m_dir + L"\\skin" + std::to_wstring(++m_files) + L".xml";
-  if (!WriteUtf8(path, xml)) return E_FAIL;
+  if (!test::WriteFileBytes(path, xml)) return E_FAIL;
   if (FAILED(scDocument::CreateObject(&m_document))) return E_FAIL;
   RETURN_IF_FAILED(m_document->Load(m_dir.c_str(), path.c_str()));
   ::SetWindowPos(Window(), nullptr, 0, 0, 320, 240, SWP_NOZORDER | SWP_NOACTIVATE);

@@ -3,29 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "images/image_manager.h"
+#include "support/gdiplus_environment.h"
 
 namespace velmor::test {
 namespace {
 
-// GDI+ for the whole process; the image cache is emptied before it shuts down, as at the end
-// of a run.
-class GdiplusEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    Gdiplus::GdiplusStartupInput input;
-    ASSERT_EQ(Gdiplus::GdiplusStartup(&m_token, &input, nullptr), Gdiplus::Ok);
-  }
-  void TearDown() override {
-    EmptyImageCache();
-    Gdiplus::GdiplusShutdown(m_token);
-  }
-
- private:
-  ULONG_PTR m_token = 0;
-};
-
-::testing::Environment* const g_gdiplus =
-    ::testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
+::testing::Environment* const g_gdiplus = AddGdiplusEnvironment();
 
 // Scratch surface for region queries.
 Gdiplus::Graphics* ScratchGraphics() {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "images/image_manager.h"
+#include "support/gdiplus_environment.h"
 #include "render/paint.h"
 #include "skin/text_base_content.h"
 #include "support/test_env.h"
@@ -10,23 +11,7 @@
 namespace velmor::paint_test {
 namespace {
 
-class GdiplusEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    Gdiplus::GdiplusStartupInput input;
-    ASSERT_EQ(Gdiplus::GdiplusStartup(&m_token, &input, nullptr), Gdiplus::Ok);
-  }
-  void TearDown() override {
-    EmptyImageCache();
-    Gdiplus::GdiplusShutdown(m_token);
-  }
-
- private:
-  ULONG_PTR m_token = 0;
-};
-
-::testing::Environment* const g_gdiplus =
-    ::testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
+::testing::Environment* const g_gdiplus = test::AddGdiplusEnvironment();
 
 bool PngEncoder(CLSID* clsid) {
   UINT count = 0, size = 0;
@@ -49,16 +34,6 @@ std::string Narrow(const std::wstring& text) {
   return out;
 }
 
-bool WriteBytes(const std::wstring& path, const std::string& bytes) {
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const BOOL ok =
-      ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  ::CloseHandle(file);
-  return ok && written == bytes.size();
-}
 
 // A top-down 32-bit DIB section selected into a memory DC.
 class DibCanvas {
@@ -158,7 +133,7 @@ HRESULT PaintTest::Load(const std::string& body, int width, int height) {
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<window id=\"root\" width=\"" +
       std::to_string(width) + "\" height=\"" + std::to_string(height) + "\">" + body + "</window>";
   const std::wstring path = m_dir + L"\\skin" + std::to_wstring(++m_files) + L".xml";
-  EXPECT_TRUE(WriteBytes(path, xml));
+  EXPECT_TRUE(test::WriteFileBytes(path, xml));
   if (FAILED(scDocument::CreateObject(&m_document))) return E_FAIL;
   const HRESULT hr = m_document->Load(m_dir.c_str(), path.c_str());
   if (FAILED(hr)) return hr;

@@ -61,10 +61,7 @@ std::string Utf8Bytes(std::wstring_view text) {
 }
 
 void WriteBytes(const std::wstring& path, const std::string& bytes) {
-  FILE* file = _wfopen(path.c_str(), L"wb");
-  ASSERT_NE(file, nullptr) << "cannot write a test script";
-  std::fwrite(bytes.data(), 1, bytes.size(), file);
-  std::fclose(file);
+  ASSERT_TRUE(WriteFileBytes(path, bytes)) << "cannot write a test script";
 }
 
 ChromeFolder::ChromeFolder() {

@@ -58,7 +58,7 @@ class ContentTest : public ::testing::Test {
 
   HRESULT Load(const std::string& xml) {
     const std::wstring path = m_dir + L"\\skin" + std::to_wstring(++m_files) + L".xml";
-    EXPECT_TRUE(test::WriteBytes(path, xml));
+    EXPECT_TRUE(test::WriteFileBytes(path, xml));
     return Content().Load(m_dir.c_str(), path.c_str());
   }
   scDocumentContent& Content() { return m_document->DocumentContent(); }

@@ -10,7 +10,7 @@
 namespace velmor {
 namespace {
 
-using test::WriteBytes;
+using test::WriteFileBytes;
 
 class PrototypeTest : public ::testing::Test {
  protected:
@@ -22,7 +22,7 @@ class PrototypeTest : public ::testing::Test {
   // Writes 'xml' and reads it; the tree (or null) is kept for the test and released after it.
   HRESULT Read(const std::string& xml) {
     const std::wstring path = m_dir + L"\\skin" + std::to_wstring(++m_files) + L".xml";
-    EXPECT_TRUE(WriteBytes(path, xml));
+    EXPECT_TRUE(WriteFileBytes(path, xml));
     Reset();
     return ReadSkinFile(static_cast<scIContentDocument*>(m_document), path.c_str(), &m_root);
   }

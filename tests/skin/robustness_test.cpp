@@ -28,7 +28,7 @@ class RobustnessTest : public ::testing::Test {
 
   HRESULT Load(const std::string& bytes) {
     m_files.push_back(m_dir + L"\\skin" + std::to_wstring(m_files.size()) + L".xml");
-    EXPECT_TRUE(test::WriteBytes(m_files.back(), bytes));
+    EXPECT_TRUE(test::WriteFileBytes(m_files.back(), bytes));
     Content().Clear();
     return Content().Load(m_dir.c_str(), m_files.back().c_str());
   }
@@ -217,7 +217,7 @@ TEST_F(RobustnessTest, NestingScanSkipsQuotedAndCommentedMarkup) {
   for (const Case& c : kCases) {
     const std::wstring path = m_dir + L"\\scan.xml";
     m_files.push_back(path);
-    ASSERT_TRUE(test::WriteBytes(path, c.xml));
+    ASSERT_TRUE(test::WriteFileBytes(path, c.xml));
     FILE* file = _wfopen(path.c_str(), L"rb");
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(MeasureXmlNesting(file, 100), c.depth) << c.xml;

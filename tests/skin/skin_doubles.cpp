@@ -59,12 +59,6 @@ HRESULT TestDocument::GetWindow(HWND* window) {
   return m_window != nullptr ? S_OK : E_FAIL;
 }
 
-bool WriteBytes(const std::wstring& path, const std::string& bytes) {
-  FILE* file = _wfopen(path.c_str(), L"wb");
-  if (file == nullptr) return false;
-  const bool ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  return fclose(file) == 0 && ok;
-}
 
 std::string Utf8(const std::wstring& text) {
   std::string out;

@@ -170,8 +170,6 @@ class TestDocument final
   ComPtr<IUnknown> m_context;
 };
 
-// Writes bytes to a file; false on failure.
-bool WriteBytes(const std::wstring& path, const std::string& bytes);
 std::string Utf8(const std::wstring& text);
 
 }  // namespace velmor::test

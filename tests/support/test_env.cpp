@@ -111,4 +111,15 @@ std::string ReadFileText(const std::wstring& path) {
   return s.str();
 }
 
+bool WriteFileBytes(const std::wstring& path, std::string_view bytes) {
+  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const BOOL ok =
+      ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  ::CloseHandle(file);
+  return ok && written == bytes.size();
+}
+
 }  // namespace velmor::test

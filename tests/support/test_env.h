@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace velmor::test {
 
@@ -44,6 +45,8 @@ HANDLE StartProcess(const std::wstring& commandLine, const std::wstring& directo
 std::optional<DWORD> WaitProcess(HANDLE process, DWORD timeoutMs);
 
 std::string ReadFileText(const std::wstring& path);
+// Writes the bytes as the whole file (created or truncated); false when any of it failed.
+bool WriteFileBytes(const std::wstring& path, std::string_view bytes);
 
 }  // namespace velmor::test
 

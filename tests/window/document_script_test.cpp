@@ -118,8 +118,8 @@ TEST_F(DocumentScriptTest, ScriptsSeeTheElementsBeforeThemAndTheirAncestorsOnly)
 }
 
 TEST_F(DocumentScriptTest, InlineTextRunsBeforeTheSourceFileAndErrorsDoNotStopTheLoad) {
-  ASSERT_TRUE(WriteUtf8(m_dir + L"\\part.js", ScriptFileBytes(L"order += 'file;';")));
-  ASSERT_TRUE(WriteUtf8(m_dir + L"\\utf8.js", "order += 'utf8;';"));
+  ASSERT_TRUE(test::WriteFileBytes(m_dir + L"\\part.js", ScriptFileBytes(L"order += 'file;';")));
+  ASSERT_TRUE(test::WriteFileBytes(m_dir + L"\\utf8.js", "order += 'utf8;';"));
   ASSERT_EQ(LoadNew("<window>\n"
                     "  <script>var order = '';</script>\n"
                     "  <script src=\"part.js\">order += 'inline;';</script>\n"

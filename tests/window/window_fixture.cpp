@@ -4,16 +4,6 @@
 
 namespace velmor::window_test {
 
-bool WriteUtf8(const std::wstring& path, const std::string& bytes) {
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const BOOL ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                              nullptr);
-  ::CloseHandle(file);
-  return ok && written == bytes.size();
-}
 
 MessageCounter* MessageCounter::s_current = nullptr;
 
@@ -80,7 +70,7 @@ void DocumentTest::TearDown() {
 
 std::wstring DocumentTest::WriteSkin(const std::string& xml) {
   const std::wstring path = m_dir + L"\\skin" + std::to_wstring(++m_files) + L".xml";
-  EXPECT_TRUE(WriteUtf8(path, xml));
+  EXPECT_TRUE(test::WriteFileBytes(path, xml));
   return path;
 }
 

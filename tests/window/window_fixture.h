@@ -40,7 +40,6 @@ struct ContentRect {
   }
 };
 
-bool WriteUtf8(const std::wstring& path, const std::string& bytes);
 
 // Counts the messages sent to one window (WH_CALLWNDPROC) and those it takes from its queue
 // (WH_GETMESSAGE), for the current thread.
