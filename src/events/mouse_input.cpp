@@ -263,14 +263,9 @@ void scMouseInput::TooltipStep(scIContent* element) {
   }
   UniqueVariant text;
   if (!element->GetAttr(L"tooltip", text.Put()) || text.vt != VT_BSTR || text.bstrVal == nullptr) {
+    // Deactivated only: the registered tool and the tooltip element stay, so the tooltip stays
+    // off over that element until another element's tooltip is registered.
     ::SendMessageW(m_tooltip, TTM_ACTIVATE, FALSE, 0);
-    // The previous element's tool goes too, so coming back to it registers it afresh (an
-    // inactive tooltip would otherwise stay silent over it).
-    if (m_tooltipElement) {
-      TTTOOLINFOW old = ToolInfo(m_window, m_tooltipElement.Get());
-      ::SendMessageW(m_tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&old));
-      m_tooltipElement.Reset();
-    }
     return;
   }
   TTTOOLINFOW info = ToolInfo(m_window, element);

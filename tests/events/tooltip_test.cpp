@@ -94,11 +94,15 @@ TEST_F(TooltipTest, ShowsOverAnElementWithATooltipOnly) {
   EXPECT_EQ(info.rect.right, 100);
   EXPECT_EQ(info.rect.bottom, 80);
 
-  // Back over the element without one: the tool goes, no further show.
+  // Back over the element without one: the tooltip is deactivated but its tool stays
+  // registered, and returning to the same element only relays to the inactive tooltip.
   watcher.Reset();
   HoverAt(170, 40, delay);
   EXPECT_EQ(watcher.Shows(), 0);
-  EXPECT_EQ(::SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 0);
+  EXPECT_EQ(::SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 1);
+  HoverAt(60, 50, delay);
+  EXPECT_EQ(watcher.Shows(), 0);
+  EXPECT_EQ(::SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 1);
 }
 
 }  // namespace
