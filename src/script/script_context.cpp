@@ -64,6 +64,7 @@ ComPtr<scScriptContext> scScriptContext::FromUnknown(IUnknown* object) {
 HRESULT scScriptContext::CreateEngine(const wchar_t* /*language: always JScript*/) {
   EngineCreation how;
   how.procedureParser = true;
+  how.siteBeforeParser = true;
   how.startBeforePrelude = true;
   return m_owner.CreateEngine(static_cast<IActiveScriptSite*>(this), how);
 }

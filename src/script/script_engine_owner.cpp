@@ -47,13 +47,18 @@ HRESULT ScriptEngineOwner::CreateEngine(IActiveScriptSite* site, const EngineCre
   if (site == nullptr) return E_POINTER;
   if (m_engine || !m_loader) return E_UNEXPECTED;
   RETURN_IF_FAILED(CreateJScriptEngine(&m_engine));
-  HRESULT hr = m_engine->QueryInterface(__uuidof(IActiveScriptParseT),
-                                        reinterpret_cast<void**>(m_parser.GetAddressOf()));
+  HRESULT hr = how.siteBeforeParser ? m_engine->SetScriptSite(site) : S_OK;
+  if (SUCCEEDED(hr)) {
+    hr = m_engine->QueryInterface(__uuidof(IActiveScriptParseT),
+                                  reinterpret_cast<void**>(m_parser.GetAddressOf()));
+  }
   if (FAILED(hr)) {
+    // An engine that already holds the site lets go of it only when closed.
+    if (how.siteBeforeParser) m_engine->Close();
     m_engine.Reset();
     return hr;
   }
-  hr = m_engine->SetScriptSite(site);
+  if (!how.siteBeforeParser) hr = m_engine->SetScriptSite(site);
   if (SUCCEEDED(hr) && how.procedureParser) {
     // Not checked: without it only compiling function objects fails.
     (void)m_engine->QueryInterface(__uuidof(IActiveScriptParseProcedureT),

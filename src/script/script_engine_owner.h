@@ -24,6 +24,9 @@ struct EngineCreation {
   // Move the engine to STARTED before the prelude runs (a window's context); otherwise the owner
   // does so itself afterwards.
   bool startBeforePrelude = false;
+  // Hand the engine its site before asking for the parser (a window's context); the application
+  // host asks for the parser first.
+  bool siteBeforeParser = false;
 };
 
 class ScriptEngineOwner {
