@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/com_object.h"
+#include "bench_document.h"
 #include "bench_timing.h"
 #include "render/anchor_layout.h"
 #include "render/paint.h"
@@ -26,43 +27,11 @@ using velmor::bench::NowMs;
 namespace {
 
 using velmor::AnchorChild;
-using velmor::ComObject;
 using velmor::scDocumentContent;
 using velmor::scITextBaseContent;
 using velmor::scRect;
 
-// A document without script context, listener tables or shortcut manager; it answers a window
-// when one is set.
-class BenchDocument final
-    : public ComObject<BenchDocument, scIContentDocument, scIWidget, scIWindowPaintLock> {
- public:
-  bool STDMETHODCALLTYPE IsPaintLocked() override { return m_paintLocked; }
-  bool m_paintLocked = false;
-  HRESULT STDMETHODCALLTYPE GetScriptContext(IUnknown** context) override {
-    *context = nullptr;
-    return S_FALSE;
-  }
-  HRESULT STDMETHODCALLTYPE CreateListenerManager(scIEventListenerManager** m) override {
-    *m = nullptr;
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE AddKeySet(scIContent*) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE RegisterElementId(const wchar_t* id, scIContent* e) override {
-    return m_content.RegisterId(id, e);
-  }
-  scIContent* STDMETHODCALLTYPE FindElementById(const wchar_t* id) override {
-    return m_content.FindById(id);
-  }
-  HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override {
-    *window = m_window;
-    return m_window != nullptr ? S_OK : E_FAIL;
-  }
-  scDocumentContent& Content() { return m_content; }
-  HWND m_window = nullptr;
-
- private:
-  scDocumentContent m_content{this};
-};
+using velmor::bench::BenchDocument;
 
 const char* const kHorizontal[] = {"left", "right", "stretch", "center"};
 const char* const kVertical[] = {"top", "bottom", "stretch", "center"};

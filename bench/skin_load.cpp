@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/com_object.h"
+#include "bench_document.h"
 #include "bench_timing.h"
 #include "skin/content.h"
 #include "skin/document_content.h"
@@ -22,33 +23,10 @@ using velmor::bench::NowMs;
 
 namespace {
 
-using velmor::ComObject;
 using velmor::ComPtr;
 using velmor::scDocumentContent;
 
-// A document without script context, listener tables or shortcut manager.
-class BenchDocument final : public ComObject<BenchDocument, scIContentDocument> {
- public:
-  HRESULT STDMETHODCALLTYPE GetScriptContext(IUnknown** context) override {
-    *context = nullptr;
-    return S_FALSE;
-  }
-  HRESULT STDMETHODCALLTYPE CreateListenerManager(scIEventListenerManager** m) override {
-    *m = nullptr;
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE AddKeySet(scIContent*) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE RegisterElementId(const wchar_t* id, scIContent* e) override {
-    return m_content.RegisterId(id, e);
-  }
-  scIContent* STDMETHODCALLTYPE FindElementById(const wchar_t* id) override {
-    return m_content.FindById(id);
-  }
-  scDocumentContent& Content() { return m_content; }
-
- private:
-  scDocumentContent m_content{this};
-};
+using velmor::bench::BenchDocument;
 
 // window > 99 images > 100 children each: 10,000 elements.
 std::string MakeSkin() {

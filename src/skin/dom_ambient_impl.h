@@ -107,22 +107,15 @@ class IDOMAmbientImpl : public DualDispatchImpl<IDOMAmbient> {
     if (value == nullptr) return E_POINTER;
     return ambient::NewBstr(ambient::HorizontalName(Element()->Alignment()), value);
   }
-  // Replaces the horizontal bits only; the children stay where they are until the next layout.
   STDMETHODIMP put_horizontalAlignment(BSTR value) override {
-    uint32_t flags = 0;
-    if (!ParseHorizontalAlignment(value, flags)) return S_OK;  // null text changes nothing
-    Element()->SetAlignment((Element()->Alignment() & ~uint32_t{kAlignHorizontalMask}) | flags);
-    return S_OK;
+    return PutAlignment(value, ParseHorizontalAlignment, kAlignHorizontalMask);
   }
   STDMETHODIMP get_verticalAlignment(BSTR* value) override {
     if (value == nullptr) return E_POINTER;
     return ambient::NewBstr(ambient::VerticalName(Element()->Alignment()), value);
   }
   STDMETHODIMP put_verticalAlignment(BSTR value) override {
-    uint32_t flags = 0;
-    if (!ParseVerticalAlignment(value, flags)) return S_OK;
-    Element()->SetAlignment((Element()->Alignment() & ~uint32_t{kAlignVerticalMask}) | flags);
-    return S_OK;
+    return PutAlignment(value, ParseVerticalAlignment, kAlignVerticalMask);
   }
 
   // Element moves are immediate; animated moves are refused before anything changes.
@@ -180,6 +173,14 @@ class IDOMAmbientImpl : public DualDispatchImpl<IDOMAmbient> {
   static HRESULT Get(long* out, int32_t value) {
     if (out == nullptr) return E_POINTER;
     *out = value;
+    return S_OK;
+  }
+  // Replaces one axis's bits only; the children stay where they are until the next layout, and
+  // a null text changes nothing.
+  HRESULT PutAlignment(BSTR value, bool (*parse)(const wchar_t*, uint32_t&), uint32_t mask) {
+    uint32_t flags = 0;
+    if (!parse(value, flags)) return S_OK;
+    Element()->SetAlignment((Element()->Alignment() & ~mask) | flags);
     return S_OK;
   }
   static HRESULT GetBool(VARIANT_BOOL* out, bool value) {

@@ -9,7 +9,7 @@ namespace velmor {
 template <class Derived, class Base = IDOMDocument>
 class IDOMDocumentImpl : public Base {
  public:
-  using ComInterface = Base;
+  using ComInterface = typename detail::InterfaceOf<Base>::type;  // Base may be a mix-in itself
 
   STDMETHODIMP getElementById(BSTR elementId, IDOMElement** element) override {
     return static_cast<Derived*>(this)->DocumentContent().GetElementById(elementId, element);

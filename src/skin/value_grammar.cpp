@@ -373,22 +373,26 @@ bool ParseImageDrawingMode(const wchar_t* text, int32_t& mode) {
   return true;
 }
 
-bool ParseHorizontalAlignment(const wchar_t* text, uint32_t& flags) {
+namespace {
+// One axis of the alignment keywords: the far edge, "center" or "stretch"; anything else is the
+// near edge (no bits).
+bool ParseAlignment(const wchar_t* text, const wchar_t* farEdge, uint32_t farBit,
+                    uint32_t centerBit, uint32_t stretchBit, uint32_t& flags) {
   if (text == nullptr) return false;
-  flags = Equals(text, L"right")     ? kAlignRight
-          : Equals(text, L"center")  ? kAlignCenterH
-          : Equals(text, L"stretch") ? kAlignStretchH
+  flags = Equals(text, farEdge)      ? farBit
+          : Equals(text, L"center")  ? centerBit
+          : Equals(text, L"stretch") ? stretchBit
                                      : 0u;
   return true;
 }
+}  // namespace
+
+bool ParseHorizontalAlignment(const wchar_t* text, uint32_t& flags) {
+  return ParseAlignment(text, L"right", kAlignRight, kAlignCenterH, kAlignStretchH, flags);
+}
 
 bool ParseVerticalAlignment(const wchar_t* text, uint32_t& flags) {
-  if (text == nullptr) return false;
-  flags = Equals(text, L"bottom")    ? kAlignBottom
-          : Equals(text, L"center")  ? kAlignCenterV
-          : Equals(text, L"stretch") ? kAlignStretchV
-                                     : 0u;
-  return true;
+  return ParseAlignment(text, L"bottom", kAlignBottom, kAlignCenterV, kAlignStretchV, flags);
 }
 
 bool ParseFontStyle(const wchar_t* text, int32_t& style) {

@@ -8,26 +8,13 @@
 
 #include "base/bstr.h"
 #include "base/com_object.h"
+#include "support/no_dispatch.h"
 #include "host/app_parts.h"
 #include "vmrt.h"
 
 namespace velmor::test {
 
 using CallLog = std::vector<std::string>;
-
-// The IDispatch part of a dual interface that the start-up sequence never calls.
-template <class I>
-class NoDispatch : public I {
- public:
-  using ComInterface = I;
-  STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                      UINT*) override {
-    return E_NOTIMPL;
-  }
-};
 
 std::string Narrow(const wchar_t* text);
 

@@ -9,13 +9,15 @@
 #include "base/com_object.h"
 #include "components/component_manager.h"
 #include "host/preferences.h"
+#include "support/no_dispatch.h"
 
 namespace velmor {
 namespace {
 
 // A preferences service answering GetBoolPref with a chosen result and value.
 class FakeBoolPrefs final
-    : public ComObject<FakeBoolPrefs, IPreferencesService, Also<IDispatch, IPreferencesService>> {
+    : public ComObject<FakeBoolPrefs, test::NoDispatch<IPreferencesService>,
+                       Also<IDispatch, test::NoDispatch<IPreferencesService>>> {
  public:
   FakeBoolPrefs(HRESULT result, VARIANT_BOOL value) : m_result(result), m_value(value) {}
   STDMETHODIMP GetBoolPref(LPCWSTR name, VARIANT_BOOL* value) override {
@@ -28,13 +30,6 @@ class FakeBoolPrefs final
   STDMETHODIMP GetIntPref(LPCWSTR, LONG*) override { return E_NOTIMPL; }
   STDMETHODIMP SetIntPref(LPCWSTR, LONG) override { return E_NOTIMPL; }
   STDMETHODIMP ClearPref(LPCWSTR) override { return E_NOTIMPL; }
-  STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                      UINT*) override {
-    return E_NOTIMPL;
-  }
   std::wstring asked;
 
  private:

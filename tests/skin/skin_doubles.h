@@ -9,6 +9,7 @@
 
 #include "base/bstr.h"
 #include "base/com_object.h"
+#include "support/no_dispatch.h"
 #include "script/script_context.h"
 #include "skin/content.h"
 #include "skin/document_content.h"
@@ -60,8 +61,8 @@ class TestDocument;
 // Records "text:<code>" for inline script text, followed by "+" when an element with the id named
 // by the text exists at that moment and "-" otherwise; "file:<path>" for a loaded source.
 class RecordingScriptContext final
-    : public ComObject<RecordingScriptContext, scIScriptContext, IJSSubScriptLoader,
-                       Also<IDispatch, IJSSubScriptLoader>> {
+    : public ComObject<RecordingScriptContext, scIScriptContext, NoDispatch<IJSSubScriptLoader>,
+                       Also<IDispatch, NoDispatch<IJSSubScriptLoader>>> {
  public:
   RecordingScriptContext(Log& log, TestDocument& document) : m_log(log), m_document(document) {}
   // scIScriptContext: the builder runs inline text with ExecuteScript; everything else is
@@ -98,13 +99,6 @@ class RecordingScriptContext final
   STDMETHODIMP LoadSubScript(BSTR, BSTR) override { return E_NOTIMPL; }
   STDMETHODIMP LoadSubScriptFromResource(BSTR, BSTR, BSTR) override { return E_NOTIMPL; }
   STDMETHODIMP LoadSubScriptFromStream(IUnknown*, BSTR) override { return E_NOTIMPL; }
-  STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                      UINT*) override {
-    return E_NOTIMPL;
-  }
 
  private:
   HRESULT Unexpected(const wchar_t* call) {
@@ -118,8 +112,8 @@ class RecordingScriptContext final
 // A document as the content tree sees it: id registry, key-set hand-off, optional script context,
 // optional listener tables, and the script node interface with getElementById.
 class TestDocument final
-    : public ComObject<TestDocument, scIContentDocument, IDOMDocumentImpl<TestDocument>,
-                       Also<IDispatch, IDOMDocumentImpl<TestDocument>>, scIWidget> {
+    : public ComObject<TestDocument, scIContentDocument, IDOMDocumentImpl<TestDocument, NoDispatch<IDOMDocument>>,
+                       Also<IDispatch, IDOMDocumentImpl<TestDocument, NoDispatch<IDOMDocument>>>, scIWidget> {
  public:
   TestDocument() = default;
   ~TestDocument() override { m_content.Clear(); }
@@ -137,13 +131,6 @@ class TestDocument final
   // scIWidget
   HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
   // IDOMDocument: only getElementById is the document's content part.
-  STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                      UINT*) override {
-    return E_NOTIMPL;
-  }
   STDMETHODIMP get_nodeName(BSTR*) override { return E_NOTIMPL; }
   STDMETHODIMP get_parentNode(IDOMNode**) override { return E_NOTIMPL; }
   STDMETHODIMP get_firstChild(IDOMNode**) override { return E_NOTIMPL; }
