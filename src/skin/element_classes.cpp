@@ -13,6 +13,10 @@ HRESULT scWindowContent::GetWindow(HWND* window) {
       HWND answer = nullptr;
       if (SUCCEEDED(widget->GetWindow(&answer))) m_window = answer;
     }
+    ComPtr<scIWindowPaintLock> paintLock;
+    if (m_window != nullptr &&
+        SUCCEEDED(m_ownerDocument->QueryInterface(IID_PPV_ARGS(&paintLock))))
+      m_paintLock = paintLock.Get();  // not owned: the document owns this element
   }
   *window = m_window;
   return m_window != nullptr ? S_OK : E_FAIL;
@@ -25,15 +29,11 @@ void scWindowContent::InvalidateRect(int x, int y, int width, int height) {
   }
   HWND window = nullptr;
   if (FAILED(GetWindow(&window)) || window == nullptr) return;
-  // A hidden window keeps no update region and is repainted whole when shown, so the (costly,
-  // one per element on every layout) native call is spared while the window is hidden, as it is
-  // during loading.
+  // The (costly, one per element on every layout) native call is spared while the window's
+  // paint lock is held, since its release repaints everything, and while the window is hidden,
+  // since a hidden window keeps no update region and is repainted whole when shown.
+  if (m_paintLock != nullptr && m_paintLock->IsPaintLocked()) return;
   if (!::IsWindowVisible(window)) return;
-  // Likewise while the window's paint lock is held: its release repaints everything.
-  ComPtr<scIWindowPaintLock> paintLock;
-  if (SUCCEEDED(m_ownerDocument->QueryInterface(IID_PPV_ARGS(&paintLock))) &&
-      paintLock->IsPaintLocked())
-    return;
   const RECT rect = {x, y, anchor::Add(x, width), anchor::Add(y, height)};
   ::InvalidateRect(window, &rect, FALSE);
 }

@@ -8,6 +8,8 @@
 #include "skin/dom_node_impl.h"
 #include "skin/text_base_content.h"
 
+struct scIWindowPaintLock;
+
 namespace velmor {
 
 // An element class that scripts see as a node; every such class also answers IDOMAmbient.
@@ -24,11 +26,14 @@ class scWindowContent : public scNodeContentClass<scWindowContent, scIWidget> {
   // Asks the document the first time and keeps the answer.
   HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
   // At the top of the tree an invalidation becomes the native window's (without erasing the
-  // background); nothing happens while the document has no window or it is hidden.
+  // background); nothing happens while the document has no window, it is hidden or its paint
+  // lock is held.
   void STDMETHODCALLTYPE InvalidateRect(int x, int y, int width, int height) override;
 
  private:
   HWND m_window = nullptr;
+  // The document's paint lock, looked up with the window; it lives as long as the document.
+  scIWindowPaintLock* m_paintLock = nullptr;
 };
 
 class scButtonContent : public scNodeContentClass<scButtonContent> {
