@@ -15,7 +15,7 @@
 #include "base/com_object.h"
 #include "bench_document.h"
 #include "bench_timing.h"
-#include "render/anchor_layout.h"
+#include "skin/anchor_layout.h"
 #include "render/paint.h"
 #include "skin/content.h"
 #include "skin/document_content.h"

@@ -1,6 +1,6 @@
 #include "base/platform.h"
 
-#include <windows.h>
+#include <cstdint>
 
 namespace velmor {
 
@@ -10,6 +10,13 @@ bool RunningOnWine() {
     return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
   }();
   return s_wine;
+}
+
+POINT MessagePointInClient(HWND window) {
+  const DWORD pos = ::GetMessagePos();
+  POINT point{static_cast<int16_t>(LOWORD(pos)), static_cast<int16_t>(HIWORD(pos))};
+  if (window) ::ScreenToClient(window, &point);
+  return point;
 }
 
 }  // namespace velmor

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "base/com_object.h"
-#include "events/event_record.h"
+#include "skin/event_record.h"
 #include "events/mouse_event_record.h"
 #include "script/dispatch_bridge.h"
 #include "typelib/dual_dispatch.h"

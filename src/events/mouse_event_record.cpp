@@ -1,5 +1,6 @@
 #include "events/mouse_event_record.h"
 
+#include "base/platform.h"
 #include "events/event_state_manager.h"
 #include "skin/content.h"
 

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <wrl/client.h>
 
-#include "events/event_record.h"
+#include "skin/event_record.h"
 #include "events/event_state_manager.h"
 #include "skin/content.h"
 

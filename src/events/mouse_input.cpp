@@ -7,7 +7,7 @@
 #include "base/bstr.h"
 #include "events/dom_event.h"
 #include "skin/text_base_content.h"
-#include "window/element_cursor.h"
+#include "events/element_cursor.h"
 
 namespace velmor {
 namespace {

@@ -1,12 +1,14 @@
-// Internal interfaces through which the start-up sequence reaches the three objects it builds
-// on: the message manager (its loop), the application script host (closing its engine) and the
-// main window (loading a description, destroying the window).
+// How the start-up sequence reaches the three objects it builds on: the message manager (its
+// loop), the application script host (closing its engine, declared with the host) and the main
+// window (loading a description, destroying the window, declared with the window).
 #pragma once
 #include <windows.h>
 #include <unknwn.h>
 
 #include "host/message_loop.h"
+#include "script/app_script_host.h"
 #include "ui_h.h"
+#include "window/app_main_window.h"
 
 struct IAppMessageManager : public IUnknown {
   // The manager's message loop (owned by the manager).
@@ -14,22 +16,6 @@ struct IAppMessageManager : public IUnknown {
 };
 __CRT_UUID_DECL(IAppMessageManager, 0x41e62082, 0x507e, 0x4f26, 0x9e, 0xd5, 0xbf, 0x86, 0xdb, 0x1c,
                 0xcf, 0xdd)
-
-struct IAppScriptHost : public IUnknown {
-  // Closes the script engine at shutdown.
-  virtual HRESULT STDMETHODCALLTYPE CloseEngine() = 0;
-};
-__CRT_UUID_DECL(IAppScriptHost, 0xa7a920bb, 0x9e4f, 0x422c, 0xb5, 0x9d, 0x99, 0x51, 0x29, 0xa7,
-                0x81, 0x61)
-
-struct IAppMainWindow : public IUnknown {
-  // Creates the window from a description file in 'skinFolder'.
-  virtual HRESULT STDMETHODCALLTYPE Load(const wchar_t* skinFolder, const wchar_t* path) = 0;
-  // Destroys the native window if it still exists.
-  virtual HRESULT STDMETHODCALLTYPE Destroy() = 0;
-};
-__CRT_UUID_DECL(IAppMainWindow, 0x429790eb, 0x0b55, 0x4b1e, 0xae, 0xc7, 0xe5, 0x37, 0xc8, 0x90,
-                0x42, 0x91)
 
 namespace velmor {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "host/command_line.h"
-#include "host/text_convert.h"
+#include "base/text_convert.h"
 
 namespace velmor {
 

@@ -31,10 +31,10 @@ CAppModule& Module() {
 }
 
 HRESULT CAppModule::Init(const ObjectMapEntry* map, HINSTANCE instance, const GUID* libid) {
-  CriticalSection::Scope scope(m_lock);
+  SetModuleLibId(libid ? *libid : GUID_NULL);
+  CriticalSection::Scope scope(Lock());
   m_map = map;
   m_instance = instance;
-  m_libid = libid ? *libid : GUID_NULL;
   m_mainThreadId = ::GetCurrentThreadId();
   m_loops.clear();
   m_initialized = true;
@@ -45,9 +45,9 @@ void CAppModule::Term() {
   std::vector<HWND> windows;
   std::map<const CLSID*, ComPtr<IClassFactory>> factories;
   {
-    CriticalSection::Scope scope(m_lock);
+    CriticalSection::Scope scope(Lock());
     if (!m_initialized) return;
-    windows.swap(m_termWindows);
+    windows = TakeTermWindows();
     factories.swap(m_factories);
     m_loops.clear();
     m_map = nullptr;
@@ -60,7 +60,7 @@ void CAppModule::Term() {
 
 BOOL CAppModule::AddMessageLoop(CMessageLoop* loop) {
   if (loop == nullptr) return FALSE;
-  CriticalSection::Scope scope(m_lock);
+  CriticalSection::Scope scope(Lock());
   try {
     return m_loops.emplace(::GetCurrentThreadId(), loop).second ? TRUE : FALSE;
   } catch (...) {
@@ -69,34 +69,20 @@ BOOL CAppModule::AddMessageLoop(CMessageLoop* loop) {
 }
 
 BOOL CAppModule::RemoveMessageLoop() {
-  CriticalSection::Scope scope(m_lock);
+  CriticalSection::Scope scope(Lock());
   return m_loops.erase(::GetCurrentThreadId()) ? TRUE : FALSE;
 }
 
 CMessageLoop* CAppModule::GetMessageLoop(DWORD threadId) {
-  CriticalSection::Scope scope(m_lock);
+  CriticalSection::Scope scope(Lock());
   auto it = m_loops.find(threadId);
   return it == m_loops.end() ? nullptr : it->second;
-}
-
-void CAppModule::AddTermWindow(HWND hwnd) {
-  CriticalSection::Scope scope(m_lock);
-  try {
-    m_termWindows.push_back(hwnd);
-  } catch (...) {
-  }
-}
-
-void CAppModule::RemoveTermWindow(HWND hwnd) {
-  CriticalSection::Scope scope(m_lock);
-  m_termWindows.erase(std::remove(m_termWindows.begin(), m_termWindows.end(), hwnd),
-                      m_termWindows.end());
 }
 
 HRESULT CAppModule::GetClassObject(REFCLSID clsid, REFIID iid, void** object) {
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
-  CriticalSection::Scope scope(m_lock);
+  CriticalSection::Scope scope(Lock());
   for (const ObjectMapEntry* e = m_map; e != nullptr && e->clsid != nullptr; ++e) {
     if (!IsEqualCLSID(*e->clsid, clsid)) continue;
     try {

@@ -1,6 +1,7 @@
 // The module object: the engine's instance handle, its type-library identifier, the main
-// thread, the table of message loops by thread, the windows to destroy at termination and the
-// class factories of the engine's creatable classes.
+// thread, the table of message loops by thread and the class factories of the engine's creatable
+// classes. The lock, the library identifier and the windows destroyed at termination are kept
+// by the base layer (base/module_instance.h), which the lower layers use directly.
 #pragma once
 #include <windows.h>
 #include <unknwn.h>
@@ -10,6 +11,7 @@
 
 #include "base/com_object.h"
 #include "base/handles.h"
+#include "base/module_instance.h"
 #include "host/message_loop.h"
 
 namespace velmor {
@@ -33,18 +35,14 @@ class CAppModule {
   bool IsInitialized() const { return m_initialized; }
 
   HINSTANCE GetInstance() const { return m_instance; }
-  const GUID& GetLibId() const { return m_libid; }
+  const GUID& GetLibId() const { return ModuleLibId(); }
   DWORD GetMainThreadId() const { return m_mainThreadId; }
-  CriticalSection& Lock() { return m_lock; }
+  CriticalSection& Lock() { return ModuleLock(); }
 
   // Loop table (under the module's lock). Adding fails when the thread already has a loop.
   BOOL AddMessageLoop(CMessageLoop* loop);
   BOOL RemoveMessageLoop();
   CMessageLoop* GetMessageLoop(DWORD threadId = ::GetCurrentThreadId());
-
-  // Windows destroyed by Term if they still exist.
-  void AddTermWindow(HWND hwnd);
-  void RemoveTermWindow(HWND hwnd);
 
   // A class factory for one of the classes of the object map (cached until Term).
   HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** object);
@@ -53,12 +51,9 @@ class CAppModule {
  private:
   bool m_initialized = false;
   HINSTANCE m_instance = nullptr;
-  GUID m_libid{};
   DWORD m_mainThreadId = 0;
   const ObjectMapEntry* m_map = nullptr;
-  CriticalSection m_lock;
   std::map<DWORD, CMessageLoop*> m_loops;
-  std::vector<HWND> m_termWindows;
   std::map<const CLSID*, ComPtr<IClassFactory>> m_factories;
 };
 

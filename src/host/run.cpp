@@ -10,7 +10,7 @@
 #include "components/component_manager.h"
 #include "host/command_line.h"
 #include "host/module.h"
-#include "host/text_convert.h"
+#include "base/text_convert.h"
 
 namespace velmor {
 namespace {

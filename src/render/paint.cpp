@@ -1,6 +1,7 @@
 #include "render/paint.h"
 
-#include "events/event_record.h"
+#include "base/platform.h"
+#include "skin/event_record.h"
 #include "render/paint_context.h"
 #include "skin/text_base_content.h"
 

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <gdiplus.h>
 
-#include "events/event_record.h"
+#include "skin/event_record.h"
 
 struct scPaintContext : public scEventRecord {
   scPaintContext() : scEventRecord(false, velmor::kEventClassPaint, velmor::kEventPaint) {}

@@ -2,7 +2,7 @@
 
 #include "base/bstr.h"
 #include "components/component_manager.h"
-#include "host/preferences.h"
+#include "components/preferences.h"
 #include "script/script_settings.h"
 
 namespace velmor {

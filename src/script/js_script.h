@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "base/com_object.h"
-#include "host/app_parts.h"
+#include "script/app_script_host.h"
 #include "script/script_engine.h"
 #include "script/script_engine_owner.h"
 #include "script/script_site.h"

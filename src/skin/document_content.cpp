@@ -6,7 +6,6 @@
 
 #include "base/bstr.h"
 #include "script/script_context.h"
-#include "skin/element_factory.h"
 #include "skin/prototype.h"
 #include "skin/skin_xml.h"
 #include "ui_h.h"
@@ -43,7 +42,7 @@ void scDocumentContent::SetPaths(const wchar_t* baseFolder, const wchar_t* xmlPa
 HRESULT scDocumentContent::BuildContent() {
   RETURN_HR_IF_NULL(E_UNEXPECTED, m_rootPrototype);
   ComPtr<scIContent> root;
-  RETURN_IF_FAILED(CreateElement(m_rootPrototype, &root));
+  RETURN_IF_FAILED(CreateElement(*m_classes, m_rootPrototype, &root));
   RETURN_HR_IF_NULL(E_FAIL, root);
   const HRESULT hr = root->BindToTree(m_document, nullptr);
   if (FAILED(hr)) {
@@ -66,7 +65,7 @@ HRESULT scDocumentContent::Load(const wchar_t* baseFolder, const wchar_t* xmlPat
 ComPtr<scIContent> scDocumentContent::AddElement(scPrototypeElement* prototype,
                                                  scIContent* parent) {
   ComPtr<scIContent> element;
-  if (FAILED(CreateElement(prototype, &element)) || !element) return nullptr;
+  if (FAILED(CreateElement(*m_classes, prototype, &element)) || !element) return nullptr;
   if (FAILED(parent->AppendChildTo(element.Get(), FALSE))) return nullptr;
   RegisterElement(element.Get(), *prototype);
   return element;

@@ -9,6 +9,7 @@
 
 #include "base/com_object.h"
 #include "skin/content.h"
+#include "skin/element_factory.h"
 
 struct IDOMElement;
 
@@ -28,6 +29,9 @@ class scDocumentContent {
   // Reads the skin file into the root prototype (open, parse, root "window", build). E_FAIL for
   // every failure.
   [[nodiscard]] HRESULT ReadSkin(const wchar_t* xmlPath);
+  // The classes elements are built from (the plain classes until the owner gives its own; the
+  // table must outlive the document).
+  void SetElementClasses(const ElementClassTable& classes) { m_classes = &classes; }
   // Keeps the folder script sources are resolved against and the file path.
   void SetPaths(const wchar_t* baseFolder, const wchar_t* xmlPath);
   // Creates the root element, binds it to the document, registers it and instantiates the root's
@@ -69,6 +73,7 @@ class scDocumentContent {
   ComPtr<scIContent> AddElement(scPrototypeElement* prototype, scIContent* parent);
 
   scIContentDocument* m_document;  // the owner
+  const ElementClassTable* m_classes = &PlainElementClasses();
   scPrototypeElement* m_rootPrototype = nullptr;
   std::wstring m_baseFolder;
   std::wstring m_documentPath;

@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "base/com_object.h"
-#include "render/anchor_layout.h"
+#include "skin/anchor_layout.h"
 #include "skin/attribute_readers.h"
 #include "skin/prototype.h"
 #include "skin/text_base_content.h"

@@ -1,14 +1,13 @@
-// The element classes, one per skin tag. Each carries the shared content implementation; the
-// classes with a script node answer IDOMNode through IDOMNodeImpl. Behaviour of their own
-// (painting, input, native controls, menus, shortcuts) and their class-specific script
-// interfaces are added to these classes by the subsystems that own them.
+// The element classes the content tree defines itself, one per skin tag. Each carries the shared
+// content implementation; the classes with a script node answer IDOMNode through IDOMNodeImpl.
+// Classes with behaviour of their own (painting, input, native controls, menus, shortcuts) live
+// in the layers that own that behaviour, which build them on the templates here and hand the
+// document their own table of classes.
 #pragma once
 #include "skin/content.h"
 #include "skin/dom_ambient_impl.h"
 #include "skin/dom_node_impl.h"
 #include "skin/text_base_content.h"
-
-struct scIWindowPaintLock;
 
 namespace velmor {
 
@@ -18,22 +17,15 @@ using scNodeContentClass =
     scContentClass<Derived, IDOMNodeImpl<Derived>, Also<IDispatch, IDOMNodeImpl<Derived>>,
                    IDOMAmbientImpl<Derived>, More...>;
 
-// The root "window" element; also answers the native window through scIWidget.
-class scWindowContent : public scNodeContentClass<scWindowContent, scIWidget> {
+// An element whose class lives in a layer above the content tree (the window element, images,
+// subwindows): the content tree alone builds it as a plain script node of its tag.
+class scPlainNodeContent : public scNodeContentClass<scPlainNodeContent> {
  public:
-  const wchar_t* NodeName() const override { return L"window"; }
-  HRESULT STDMETHODCALLTYPE PostHandleEvent(scEventRecord*, LONG*) override { return E_FAIL; }
-  // Asks the document the first time and keeps the answer.
-  HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
-  // At the top of the tree an invalidation becomes the native window's (without erasing the
-  // background); nothing happens while the document has no window, it is hidden or its paint
-  // lock is held.
-  void STDMETHODCALLTYPE InvalidateRect(int x, int y, int width, int height) override;
+  explicit scPlainNodeContent(const wchar_t* tag) : m_tag(tag) {}
+  const wchar_t* NodeName() const override { return m_tag; }
 
  private:
-  HWND m_window = nullptr;
-  // The document's paint lock, looked up with the window; it lives as long as the document.
-  scIWindowPaintLock* m_paintLock = nullptr;
+  const wchar_t* m_tag;  // one of the factory's constant tag names
 };
 
 class scButtonContent : public scNodeContentClass<scButtonContent> {
@@ -132,8 +124,3 @@ class scKeyContent : public scNodeContentClass<scKeyContent> {
 };
 
 }  // namespace velmor
-
-// The classes with painting of their own live with the controls (they include this header for
-// the class templates above).
-#include "controls/image_content.h"
-#include "controls/subwindow_content.h"

@@ -8,43 +8,38 @@
 namespace velmor {
 namespace {
 
-template <class T>
-HRESULT New(scIContent** element) {
-  T* object = new (std::nothrow) T();
+HRESULT NewPlainNode(const wchar_t* tag, scIContent** element) {
+  auto* object = new (std::nothrow) scPlainNodeContent(tag);
   if (object == nullptr) return E_OUTOFMEMORY;
   object->AddRef();
   *element = static_cast<scIContent*>(object);
   return S_OK;
 }
 
-struct TagEntry {
-  const wchar_t* tag;
-  HRESULT (*create)(scIContent**);
+const ElementClass kPlainClasses[] = {
+    {L"window", NewPlainNode},
+    {L"image", NewPlainNode},
+    {L"subwindow", NewPlainNode},
+    {L"button", NewElement<scButtonContent>},
+    {L"menubar", NewElement<scMenuBar>},
+    {L"menu", NewElement<scMenu>},
+    {L"menupopup", NewElement<scMenuPopup>},
+    {L"menuitem", NewElement<scMenuItem>},
+    {L"menuseparator", NewElement<scMenuItem>},
+    {L"splitter", NewElement<scSplitter>},
+    {L"splitterbar", NewElement<scSplitterBar>},
+    {L"label", NewElement<scLabelContent>},
+    {L"widget", NewElement<scWidgetWrapper>},
+    {L"textbox", NewElement<scTextBoxContent>},
+    {L"datepicker", NewElement<scDatePickerContent>},
+    {L"timepicker", NewElement<scTimePickerContent>},
+    {L"checkbox", NewElement<scCheckBoxContent>},
+    {L"radio", NewElement<scRadioContent>},
+    {L"keyset", NewElement<scKeySetContent>},
+    {L"key", NewElement<scKeyContent>},
 };
-
-const TagEntry kTags[] = {
-    {L"window", New<scWindowContent>},
-    {L"image", New<scImageContent>},
-    {L"subwindow", New<scSubWindowContent>},
-    {L"button", New<scButtonContent>},
-    {L"menubar", New<scMenuBar>},
-    {L"menu", New<scMenu>},
-    {L"menupopup", New<scMenuPopup>},
-    {L"menuitem", New<scMenuItem>},
-    {L"menuseparator", New<scMenuItem>},
-    {L"splitter", New<scSplitter>},
-    {L"splitterbar", New<scSplitterBar>},
-    {L"label", New<scLabelContent>},
-    {L"widget", New<scWidgetWrapper>},
-    {L"textbox", New<scTextBoxContent>},
-    {L"datepicker", New<scDatePickerContent>},
-    {L"timepicker", New<scTimePickerContent>},
-    {L"checkbox", New<scCheckBoxContent>},
-    {L"radio", New<scRadioContent>},
-    {L"keyset", New<scKeySetContent>},
-    {L"key", New<scKeyContent>},
-};
-constexpr int kTagCount = static_cast<int>(sizeof(kTags) / sizeof(kTags[0]));
+constexpr int kTagCount = static_cast<int>(sizeof(kPlainClasses) / sizeof(kPlainClasses[0]));
+const ElementClassTable kPlainTable{kPlainClasses, kTagCount};
 
 const wchar_t* const kTagNames[] = {
     L"window",   L"image",       L"subwindow", L"button",   L"menubar",
@@ -60,27 +55,34 @@ bool IsHandlerName(const std::wstring& name) {
 
 }  // namespace
 
+const ElementClassTable& PlainElementClasses() { return kPlainTable; }
+
 const wchar_t* const* ElementTags(int* count) {
   if (count != nullptr) *count = kTagCount;
   return kTagNames;
 }
 
 HRESULT CreateElement(scPrototypeNode* prototype, scIContent** element) {
+  return CreateElement(kPlainTable, prototype, element);
+}
+
+HRESULT CreateElement(const ElementClassTable& classes, scPrototypeNode* prototype,
+                      scIContent** element) {
   if (element == nullptr) return E_POINTER;
   *element = nullptr;
   RETURN_HR_IF_NULL(E_INVALIDARG, prototype);
   if (prototype->m_kind == kPrototypeScript) return S_OK;
   auto* elementPrototype = static_cast<scPrototypeElement*>(prototype);
-  const TagEntry* entry = nullptr;
-  for (const TagEntry& candidate : kTags) {
-    if (elementPrototype->m_tag == candidate.tag) {
-      entry = &candidate;
+  const ElementClass* entry = nullptr;
+  for (int i = 0; i < classes.count; ++i) {
+    if (elementPrototype->m_tag == classes.classes[i].tag) {
+      entry = &classes.classes[i];
       break;
     }
   }
   if (entry == nullptr) return E_FAIL;
   scIContent* created = nullptr;
-  RETURN_IF_FAILED(entry->create(&created));
+  RETURN_IF_FAILED(entry->create(entry->tag, &created));
   const HRESULT hr = InitElement(created, elementPrototype);
   if (FAILED(hr)) {
     created->Destroy();

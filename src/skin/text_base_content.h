@@ -2,8 +2,7 @@
 // the parent/document link word, binding, the two-layer attribute store (script-set values over
 // the prototype's strings), state bits and geometry. Element classes derive from it and override
 // what their own behaviour needs. The geometry operations (common attributes, move/size, the
-// anchoring layout, invalidation, visibility and the lock counters) live in
-// render/content_geometry.cpp.
+// anchoring layout, invalidation, visibility and the lock counters) live in content_geometry.cpp.
 #pragma once
 #include <windows.h>
 
@@ -13,7 +12,7 @@
 
 #include "base/bstr.h"
 #include "base/com_object.h"
-#include "render/anchor_layout.h"
+#include "skin/anchor_layout.h"
 #include "skin/content.h"
 
 namespace velmor {

@@ -5,7 +5,7 @@
 
 #include "base/com_object.h"
 #include "base/module_instance.h"
-#include "host/module.h"
+#include "base/module_instance.h"
 #include "ui_h.h"
 
 namespace velmor {
@@ -32,7 +32,7 @@ TypeLibState& State() {
 HRESULT LoadLibraryLocked(ComPtr<ITypeLib>& out) {
   TypeLibState& state = State();
   if (!state.library) {
-    const GUID& moduleLibId = Module().GetLibId();
+    const GUID& moduleLibId = ModuleLibId();
     const GUID& libid = IsEqualGUID(moduleLibId, GUID_NULL) ? LIBID_UILib : moduleLibId;
     ComPtr<ITypeLib> lib;
     if (FAILED(::LoadRegTypeLib(libid, 1, 0, kLibraryLocale, &lib))) {
@@ -52,7 +52,7 @@ HRESULT LoadLibraryLocked(ComPtr<ITypeLib>& out) {
 HRESULT GetEngineTypeLib(ITypeLib** lib) {
   if (lib == nullptr) return E_POINTER;
   *lib = nullptr;
-  CriticalSection::Scope scope(Module().Lock());
+  CriticalSection::Scope scope(ModuleLock());
   ComPtr<ITypeLib> loaded;
   RETURN_IF_FAILED(LoadLibraryLocked(loaded));
   *lib = loaded.Detach();
@@ -63,7 +63,7 @@ HRESULT GetEngineTypeInfo(REFIID iid, ITypeInfo** info) {
   if (info == nullptr) return E_POINTER;
   *info = nullptr;
   if (IsEqualGUID(iid, GUID_NULL)) return E_INVALIDARG;  // records have no identifier
-  CriticalSection::Scope scope(Module().Lock());
+  CriticalSection::Scope scope(ModuleLock());
   try {
     TypeLibState& state = State();
     auto it = state.infos.find(iid);
@@ -82,7 +82,7 @@ HRESULT GetEngineTypeInfo(REFIID iid, ITypeInfo** info) {
 void ReleaseEngineTypeLib() {
   TypeLibState released;
   {
-    CriticalSection::Scope scope(Module().Lock());
+    CriticalSection::Scope scope(ModuleLock());
     std::swap(released.library, State().library);
     released.infos.swap(State().infos);
   }

@@ -6,10 +6,11 @@
 #include "components/component_manager.h"
 #include "events/dom_event.h"
 #include "events/event_listener_manager.h"
-#include "host/module.h"
+#include "base/module_instance.h"
 #include "render/double_buffer.h"
 #include "render/window_region.h"
 #include "script/script_context_object.h"
+#include "window/element_class_table.h"
 
 namespace velmor {
 namespace {
@@ -27,6 +28,7 @@ const DispInterfaceTable kDocumentTable = {kDocumentEntries, 4};
 
 scDocument::scDocument() : m_bridge(kDocumentTable) {
   m_bridge.Bind(GetUnknown(), static_cast<scIJSObject*>(this));
+  m_content.SetElementClasses(EngineElementClasses());
 }
 
 scDocument::~scDocument() {
@@ -190,7 +192,7 @@ LRESULT scDocument::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
   // The window keeps the document alive until its last message.
   AddRef();
   m_windowReference = true;
-  Module().AddTermWindow(m_hWnd);
+  AddTermWindow(m_hWnd);
   // Every native window runs its scripts in an engine of its own. Without one (no script engine
   // on the machine) the window still works; its script elements are skipped.
   ComPtr<scIScriptContext> context;
@@ -199,7 +201,7 @@ LRESULT scDocument::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT scDocument::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
-  Module().RemoveTermWindow(m_hWnd);
+  RemoveTermWindow(m_hWnd);
   if (scIContent* root = m_content.RootElement()) DispatchDocumentEvent(root, kEventUnload);
   m_mouse.Reset();
   m_content.Clear();

@@ -1,7 +1,7 @@
 // CMainFrame: the application's main window, a document window that the start-up sequence
 // loads from "mainframe.xml" and destroys at the end of the run.
 #pragma once
-#include "host/app_parts.h"
+#include "window/app_main_window.h"
 #include "window/document.h"
 
 namespace velmor {

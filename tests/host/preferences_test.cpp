@@ -8,7 +8,7 @@
 
 #include "base/com_object.h"
 #include "components/component_manager.h"
-#include "host/preferences.h"
+#include "components/preferences.h"
 #include "support/no_dispatch.h"
 
 namespace velmor {

@@ -3,6 +3,7 @@
 // position and time; recorded by a test element placed in a loaded tree.
 #include <gtest/gtest.h>
 
+#include "base/platform.h"
 #include "paint_test_support.h"
 #include "render/paint.h"
 #include "skin/text_base_content.h"

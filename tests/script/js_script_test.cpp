@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "host/app_parts.h"
+#include "script/app_script_host.h"
 #include "script/dispatch_bridge.h"
 #include "typelib/type_library.h"
 #include "script/sub_script_loader.h"
@@ -246,20 +246,6 @@ TEST(ScriptHostRun, WorksWhileAGlobalHoldsAHostObject) {
   ASSERT_EQ(host->Run(L"MainStartup", nullptr, 0, result.Put()), S_OK);
   EXPECT_EQ(result.vt, VT_I4);
   EXPECT_EQ(result.lVal, 9);
-}
-
-// Start-up reaches the host through the engine's real parts.
-TEST(ScriptHostParts, EnginePartsCreateTheApplicationHost) {
-  ComPtr<IScriptControl> control;
-  ASSERT_EQ(EngineParts().CreateScriptHost(&control), S_OK);
-  ASSERT_TRUE(control);
-  UniqueVariant result;
-  EXPECT_EQ(control->Evaluate(L"typeof $uses", L"", result.Put()), S_OK);
-  ASSERT_EQ(result.vt, VT_BSTR);
-  EXPECT_STREQ(result.bstrVal, L"function");
-  ComPtr<IAppScriptHost> app;
-  ASSERT_EQ(control.As(&app), S_OK);
-  EXPECT_EQ(app->CloseEngine(), S_OK);
 }
 
 TEST(ScriptHostPrelude, EveryEngineHasThePrelude) {

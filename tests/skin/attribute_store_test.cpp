@@ -258,22 +258,6 @@ TEST_F(ContentTest, IntrinsicStateAddsDisabled) {
   for (auto* e : {plain.Get(), disabled.Get(), odd.Get()}) e->Destroy();
 }
 
-TEST_F(ContentTest, DefaultActionsAndStoredValue) {
-  struct Case {
-    const wchar_t* tag;
-    HRESULT post;
-  };
-  static const Case kCases[] = {{L"window", E_FAIL}, {L"image", E_FAIL}, {L"button", S_OK},
-                                {L"label", S_OK},    {L"menubar", S_OK}, {L"key", S_OK}};
-  for (const Case& c : kCases) {
-    ComPtr<scIContent> e = Create(Prototype(c.tag));
-    LONG status = 0;
-    EXPECT_EQ(e->PostHandleEvent(nullptr, &status), c.post) << c.tag;
-    EXPECT_EQ(e->GetStoredValue(), 0);
-    e->Destroy();
-  }
-}
-
 }  // namespace
 }  // namespace skin_test
 }  // namespace velmor

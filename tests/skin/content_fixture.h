@@ -59,6 +59,7 @@ class ContentTest : public ::testing::Test {
   HRESULT Load(const std::string& xml) {
     const std::wstring path = m_dir + L"\\skin" + std::to_wstring(++m_files) + L".xml";
     EXPECT_TRUE(test::WriteFileBytes(path, xml));
+    Content().SetElementClasses(*m_classes);
     return Content().Load(m_dir.c_str(), path.c_str());
   }
   scDocumentContent& Content() { return m_document->DocumentContent(); }
@@ -81,13 +82,15 @@ class ContentTest : public ::testing::Test {
   }
   ComPtr<scIContent> Create(scPrototypeElement* prototype) {
     ComPtr<scIContent> element;
-    EXPECT_EQ(CreateElement(prototype, &element), S_OK) << prototype->m_tag;
+    EXPECT_EQ(CreateElement(*m_classes, prototype, &element), S_OK) << prototype->m_tag;
     return element;
   }
   static scITextBaseContent* Impl(const ComPtr<scIContent>& e) {
     return scITextBaseContent::FromContent(e.Get());
   }
 
+  // The classes elements are built from: the content tree's own unless a test sets the engine's.
+  const ElementClassTable* m_classes = &PlainElementClasses();
   long m_baseline = 0;
   std::wstring m_dir;
   int m_files = 0;

@@ -9,70 +9,6 @@ namespace {
 // ---------------------------------------------------------------------------------------------
 // Factory
 
-TEST_F(ContentTest, FactoryMapsEveryTagToItsClass) {
-  struct Case {
-    const wchar_t* tag;
-    const wchar_t* nodeName;   // what IDOMNode.nodeName answers; null: not a script node
-    const char* className;
-    bool (*isClass)(scIContent*);
-  };
-#define VELMOR_IS(T) [](scIContent* c) { return dynamic_cast<T*>(c) != nullptr; }
-  static const Case kCases[] = {
-      {L"window", L"window", "scWindowContent", VELMOR_IS(scWindowContent)},
-      {L"image", L"image", "scImageContent", VELMOR_IS(scImageContent)},
-      {L"subwindow", L"subwindow", "scSubWindowContent", VELMOR_IS(scSubWindowContent)},
-      {L"button", L"button", "scButtonContent", VELMOR_IS(scButtonContent)},
-      {L"menubar", nullptr, "scMenuBar", VELMOR_IS(scMenuBar)},
-      {L"menu", nullptr, "scMenu", VELMOR_IS(scMenu)},
-      {L"menupopup", L"menupopup", "scMenuPopup", VELMOR_IS(scMenuPopup)},
-      {L"menuitem", L"menuitem", "scMenuItem", VELMOR_IS(scMenuItem)},
-      {L"menuseparator", L"menuitem", "scMenuItem", VELMOR_IS(scMenuItem)},
-      {L"splitter", L"splitter", "scSplitter", VELMOR_IS(scSplitter)},
-      {L"splitterbar", nullptr, "scSplitterBar", VELMOR_IS(scSplitterBar)},
-      {L"label", L"label", "scLabelContent", VELMOR_IS(scLabelContent)},
-      {L"widget", L"widget", "scWidgetWrapper", VELMOR_IS(scWidgetWrapper)},
-      {L"textbox", L"textbox", "scTextBoxContent", VELMOR_IS(scTextBoxContent)},
-      {L"datepicker", L"datepicker", "scDatePickerContent", VELMOR_IS(scDatePickerContent)},
-      {L"timepicker", L"timepicker", "scTimePickerContent", VELMOR_IS(scTimePickerContent)},
-      {L"checkbox", L"checkbox", "scCheckBoxContent", VELMOR_IS(scCheckBoxContent)},
-      {L"radio", L"radio", "scRadioContent", VELMOR_IS(scRadioContent)},
-      {L"keyset", L"keyset", "scKeySetContent", VELMOR_IS(scKeySetContent)},
-      {L"key", L"key", "scKeyContent", VELMOR_IS(scKeyContent)},
-  };
-#undef VELMOR_IS
-  int tagCount = 0;
-  const wchar_t* const* tags = ElementTags(&tagCount);
-  ASSERT_EQ(tagCount, 20);
-  for (int i = 0; i < tagCount; ++i) {
-    const Case& c = kCases[i];
-    EXPECT_STREQ(tags[i], c.tag) << "factory order";
-    ComPtr<scIContent> element = Create(Prototype(c.tag));
-    ASSERT_TRUE(element) << c.tag;
-    EXPECT_TRUE(c.isClass(element.Get())) << c.className;
-    ComPtr<IDOMNode> node;
-    const HRESULT hr = element.As(&node);
-    if (c.nodeName == nullptr) {
-      EXPECT_EQ(hr, E_NOINTERFACE) << c.tag;
-      continue;
-    }
-    ASSERT_EQ(hr, S_OK) << c.tag;
-    UniqueBstr name;
-    EXPECT_EQ(node->get_nodeName(name.Put()), S_OK);
-    EXPECT_EQ(name.View(), c.nodeName) << c.tag;
-    EXPECT_EQ(node->get_nodeName(nullptr), E_POINTER);
-    // One identity whichever interface is asked.
-    ComPtr<IDispatch> dispatch;
-    ASSERT_EQ(element.As(&dispatch), S_OK);
-    EXPECT_TRUE(IsSameObject(dispatch.Get(), element.Get()));
-    ComPtr<scINode> asNode;
-    EXPECT_EQ(element.As(&asNode), S_OK);
-    ComPtr<scIPDOMEventTarget> target;
-    EXPECT_EQ(element.As(&target), S_OK);
-    EXPECT_EQ(target->GetTargetContent(), element.Get());
-    element->Destroy();
-  }
-}
-
 TEST_F(ContentTest, FactoryRejectsUnknownAndMiscasedTags) {
   for (const wchar_t* tag : {L"Window", L"BUTTON", L"foo", L"", L"menu ", L"script"}) {
     scIContent* element = reinterpret_cast<scIContent*>(1);
@@ -466,25 +402,6 @@ TEST_F(ContentTest, NodeDispatchUsesTheEngineTypeLibrary) {
   SetModuleInstance(saved);
   ::FreeLibrary(ui);
   e->Destroy();
-}
-
-TEST_F(ContentTest, WindowElementAsksTheDocumentForItsWindowOnce) {
-  ASSERT_EQ(Load("<window/>"), S_OK);
-  ComPtr<scIWidget> widget;
-  ASSERT_EQ(Root()->QueryInterface(IID_PPV_ARGS(&widget)), S_OK);
-  HWND window = reinterpret_cast<HWND>(1);
-  EXPECT_EQ(widget->GetWindow(&window), E_FAIL) << "no window yet";
-  EXPECT_EQ(window, nullptr);
-  EXPECT_EQ(widget->GetWindow(nullptr), E_POINTER);
-  const HWND desktop = ::GetDesktopWindow();
-  m_document->SetWindow(desktop);
-  EXPECT_EQ(widget->GetWindow(&window), S_OK);
-  EXPECT_EQ(window, desktop);
-  const int queries = m_document->windowQueries;
-  EXPECT_EQ(widget->GetWindow(&window), S_OK);
-  EXPECT_EQ(m_document->windowQueries, queries) << "the answer is kept";
-  ComPtr<scIWidget> none;
-  EXPECT_EQ(ById(L"x"), nullptr);
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "content_fixture.h"
-#include "render/anchor_layout.h"
+#include "skin/anchor_layout.h"
 #include "support/script_runner.h"
 
 namespace velmor {
@@ -590,69 +590,6 @@ TEST_F(GeometryTest, EveryScriptNodeClassAnswersAmbient) {
 
 // ---------------------------------------------------------------------------------------------
 // The root element and the native window
-
-// A shown popup window whose update region the tests read back.
-class NativeWindow {
- public:
-  NativeWindow() {
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = ::DefWindowProcW;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"VelmorGeometryTest";
-    ::RegisterClassW(&wc);
-    m_window = ::CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, wc.lpszClassName, L"",
-                                 WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, wc.hInstance, nullptr);
-    if (m_window != nullptr) ::ShowWindow(m_window, SW_SHOWNOACTIVATE);
-    Validate();
-  }
-  ~NativeWindow() {
-    if (m_window != nullptr) ::DestroyWindow(m_window);
-  }
-  HWND Get() const { return m_window; }
-  void Validate() {
-    test::PumpFor(20);
-    ::ValidateRect(m_window, nullptr);
-  }
-  // The bounds of the pending update region (all zero when nothing is invalid).
-  scRect Update() const {
-    RECT rect = {};
-    ::GetUpdateRect(m_window, &rect, FALSE);
-    return scRect{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
-  }
-
- private:
-  HWND m_window = nullptr;
-};
-
-TEST_F(GeometryTest, RootElementInvalidatesItsDocumentWindow) {
-  NativeWindow window;
-  ASSERT_NE(window.Get(), nullptr);
-  ASSERT_EQ(Load("<window width=\"400\" height=\"300\">"
-                 "<image id=\"panel\" left=\"100\" top=\"50\" width=\"200\" height=\"200\">"
-                 "<button id=\"b\" left=\"10\" top=\"20\" width=\"30\" height=\"40\"/>"
-                 "</image></window>"),
-            S_OK);
-  ComPtr<IDOMAmbient> button = Ambient(ById(L"b"));
-  // No window yet: nothing happens and nothing breaks.
-  EXPECT_EQ(button->lock(1), S_OK);
-  EXPECT_EQ(button->unlock(1), S_OK);
-
-  m_document->SetWindow(window.Get());
-  EXPECT_EQ(window.Update(), (scRect{})) << "nothing invalid after validation";
-  EXPECT_EQ(button->lock(1), S_OK);
-  EXPECT_EQ(window.Update(), (scRect{})) << "locking does not repaint";
-  EXPECT_EQ(button->unlock(1), S_OK);
-  EXPECT_EQ(window.Update(), (scRect{110, 70, 30, 40})) << "the button in window coordinates";
-
-  window.Validate();
-  EXPECT_EQ(button->moveTo(0, 0, 0), S_OK);
-  EXPECT_EQ(window.Update(), (scRect{100, 50, 40, 60})) << "old and new rectangles";
-
-  // Resizing the root relays the tree out; the root has no parent to repaint it.
-  window.Validate();
-  Root()->MoveSize(0, 0, 400, 300);
-  EXPECT_EQ(window.Update(), (scRect{100, 50, 200, 200})) << "the panel's rectangle, twice";
-}
 
 // ---------------------------------------------------------------------------------------------
 // From script

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "host/text_convert.h"
+#include "base/text_convert.h"
 #include "skin/attribute_readers.h"
 
 namespace velmor::test {

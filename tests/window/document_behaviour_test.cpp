@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "window/element_cursor.h"
+#include "events/element_cursor.h"
 #include "window_fixture.h"
 
 namespace velmor::window_test {

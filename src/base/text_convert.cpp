@@ -1,4 +1,4 @@
-#include "host/text_convert.h"
+#include "base/text_convert.h"
 
 #include <array>
 #include <vector>

@@ -72,9 +72,3 @@ struct scEventRecord {
   std::wstring customType;                   // for type 0x401: the name without "on"
   Microsoft::WRL::ComPtr<scIContent> target;  // the element whose listeners run
 };
-
-namespace velmor {
-// The current message's position (GetMessagePos, each half a signed 16-bit value) in the
-// client coordinates of a window; unconverted when the window is null.
-POINT MessagePointInClient(HWND window);
-}  // namespace velmor

@@ -3,9 +3,9 @@
 // invalidation up to the root element, visibility, state and the two lock counters.
 #include <windows.h>
 
-#include "events/dom_event.h"
-#include "render/anchor_layout.h"
+#include "skin/anchor_layout.h"
 #include "skin/attribute_readers.h"
+#include "skin/event_record.h"
 #include "skin/prototype.h"
 #include "skin/text_base_content.h"
 #include "skin/value_grammar.h"
@@ -79,7 +79,11 @@ void scITextBaseContent::SetPassThrough(bool passThrough) {
 bool scITextBaseContent::FireSizeEvent() {
   scEventRecord record(false, kEventClassPlain, kEventSize);
   LONG status = kEventStatusNone;
-  (void)DispatchEventToTarget(this, &record, nullptr, &status);
+  // Handlers may drop the last other reference to this element (closing its window). Without
+  // an event-object slot the listener table makes one that ends with its walk.
+  ComPtr<scIContent> keep(this);
+  (void)DispatchToListeners(&record, nullptr, &status);
+  (void)PostHandleEvent(&record, &status);
   return status == kEventStatusPrevented;
 }
 

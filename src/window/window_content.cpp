@@ -1,4 +1,4 @@
-#include "skin/element_classes.h"
+#include "window/window_content.h"
 
 #include "render/paint.h"
 

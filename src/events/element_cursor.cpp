@@ -1,4 +1,4 @@
-#include "window/element_cursor.h"
+#include "events/element_cursor.h"
 
 #include "base/bstr.h"
 

@@ -1,4 +1,4 @@
-#include "host/preferences.h"
+#include "components/preferences.h"
 
 #include "components/component_manager.h"
 

@@ -105,5 +105,19 @@ TEST_F(StartupTest, MissingMainScriptEndsTheRunWithItsError) {
   EXPECT_EQ(parts.windowsAsked, 0);
 }
 
+// Start-up reaches the host through the engine's real parts.
+TEST(ScriptHostParts, EnginePartsCreateTheApplicationHost) {
+  ComPtr<IScriptControl> control;
+  ASSERT_EQ(EngineParts().CreateScriptHost(&control), S_OK);
+  ASSERT_TRUE(control);
+  UniqueVariant result;
+  EXPECT_EQ(control->Evaluate(L"typeof $uses", L"", result.Put()), S_OK);
+  ASSERT_EQ(result.vt, VT_BSTR);
+  EXPECT_STREQ(result.bstrVal, L"function");
+  ComPtr<IAppScriptHost> app;
+  ASSERT_EQ(control.As(&app), S_OK);
+  EXPECT_EQ(app->CloseEngine(), S_OK);
+}
+
 }  // namespace
 }  // namespace velmor
