@@ -22,7 +22,7 @@ class scSubWindowContent : public scNodeContentClass<scSubWindowContent, scIRegi
   bool STDMETHODCALLTYPE Paint(scPaintContext* context) override;
 
   // scIRegionCreator
-  HRESULT STDMETHODCALLTYPE CreateRegion(Gdiplus::Region* region, int dx, int dy) override;
+  HRESULT STDMETHODCALLTYPE CreateRegion(scRegionBuilder* region, int dx, int dy) override;
 
   // Colours are 0xAARRGGBB.
   bool HasBackgroundColor() const { return m_hasBackgroundColor; }
