@@ -112,6 +112,17 @@ HRESULT IDispatchExImplBase::EnsureExpando(const std::wstring& name, DISPID* id)
   return S_OK;
 }
 
+void IDispatchExImplBase::ForgetExpandos() {
+  // The values go after the maps are empty: releasing a script function may run script code
+  // that reaches this object again.
+  std::map<DISPID, VARIANT> values;
+  std::map<DISPID, ComPtr<IDispatch>> defined;
+  values.swap(m_values);
+  defined.swap(m_defined);
+  m_names.clear();
+  for (auto& [id, value] : values) ::VariantClear(&value);
+}
+
 HRESULT IDispatchExImplBase::GetDispID(BSTR name, DWORD grfdex, DISPID* id) {
   if (name == nullptr || id == nullptr) return E_POINTER;
   LPOLESTR names[1] = {name};
