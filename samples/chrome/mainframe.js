@@ -18,19 +18,22 @@ function MainFramePlacement() {
 
 function ShowMainFrame() {
   var place = MainFramePlacement();
-  try {
-    window.moveSizeTo(place.left, place.top, place.width, place.height, 0);
-  } catch (e) {
-    // An engine without window placement keeps the window where it was created.
-  }
+  window.moveSizeTo(place.left, place.top, place.width, place.height, 0);
   var version = document.getElementById("version");
-  if (version != null) {
-    try {
-      version.value = g_AppName + " " + g_AppVersion;
-    } catch (e) {
-    }
+  try {
+    version.value = g_AppName + " " + g_AppVersion;
+  } catch (e) {
+    // Labels do not take text from scripts yet; the version stays blank until they do.
   }
   window.visible = true;
+}
+
+// The logo's click handler: folds the banner and its headline away, or brings them back. The
+// logo remembers its state in a property of its own.
+function ToggleBanner(logo) {
+  logo.folded = !logo.folded;
+  document.getElementById("banner").visible = !logo.folded;
+  document.getElementById("headline").visible = !logo.folded;
 }
 
 ShowMainFrame();

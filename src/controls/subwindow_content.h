@@ -15,7 +15,9 @@
 
 namespace velmor {
 
-class scSubWindowContent : public scNodeContentClass<scSubWindowContent, scIRegionCreator> {
+class scSubWindowContent
+    : public scScriptContentClass<scSubWindowContent, element_interfaces::kSubWindow,
+                                  IDOMNodeImpl<scSubWindowContent>, scIRegionCreator> {
  public:
   const wchar_t* NodeName() const override { return L"subwindow"; }
   HRESULT STDMETHODCALLTYPE InitFromPrototype(scPrototypeElement* prototype) override;

@@ -9,7 +9,9 @@ struct scIWindowPaintLock;
 
 namespace velmor {
 
-class scWindowContent : public scNodeContentClass<scWindowContent, scIWidget> {
+class scWindowContent
+    : public scScriptContentClass<scWindowContent, element_interfaces::kWindow,
+                                  IDOMNodeImpl<scWindowContent>, scIWidget> {
  public:
   const wchar_t* NodeName() const override { return L"window"; }
   HRESULT STDMETHODCALLTYPE PostHandleEvent(scEventRecord*, LONG*) override { return E_FAIL; }
