@@ -152,6 +152,8 @@ STDMETHODIMP scDocument::put_activated(VARIANT_BOOL activated) {
 
 STDMETHODIMP scDocument::alert(BSTR message, BSTR title) {
   const wchar_t* caption = title != nullptr && title[0] != L'\0' ? title : L"Velmor";
+  // The box's modal loop may run long: what changed before it is shown behind it.
+  FlushDeferredInvalidations();
   s_messageBox(m_hWnd, message != nullptr ? message : L"", caption, MB_ICONEXCLAMATION);
   return S_OK;
 }
