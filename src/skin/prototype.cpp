@@ -55,7 +55,7 @@ void scPrototypeElement::Release() {
   }
 }
 
-const std::wstring* scPrototypeElement::FindAttr(const std::wstring& name) const {
+const std::wstring* scPrototypeElement::FindAttr(std::wstring_view name) const {
   const auto it = m_attributes.find(name);
   return it == m_attributes.end() ? nullptr : &it->second;
 }
@@ -72,16 +72,21 @@ std::wstring ExpandLineFeeds(const std::wstring& text) {
 
 namespace {
 
-// One conversion call: a UTF-8 text never needs more UTF-16 units than it has bytes.
+// A UTF-8 text never needs more UTF-16 units than it has bytes. Skin names and most values are
+// ASCII, which widens unit by unit; anything else takes one conversion call.
 std::wstring FromUtf8(const char* text) {
   std::wstring out;
   if (text == nullptr || *text == '\0') return out;
   const size_t bytes = strlen(text);
   if (bytes > static_cast<size_t>(INT_MAX)) return out;
   out.resize(bytes);
-  const int units = ::MultiByteToWideChar(CP_UTF8, 0, text, static_cast<int>(bytes), out.data(),
-                                          static_cast<int>(bytes));
-  out.resize(units > 0 ? static_cast<size_t>(units) : 0);
+  wchar_t* units = out.data();
+  size_t i = 0;
+  for (; i < bytes && static_cast<unsigned char>(text[i]) < 0x80; ++i) units[i] = text[i];
+  if (i == bytes) return out;
+  const int converted = ::MultiByteToWideChar(CP_UTF8, 0, text, static_cast<int>(bytes), units,
+                                              static_cast<int>(bytes));
+  out.resize(converted > 0 ? static_cast<size_t>(converted) : 0);
   return out;
 }
 
@@ -93,15 +98,42 @@ scPrototypeNode* NewScriptNode(const TiXmlElement* element) {
   return node;
 }
 
+// The element text with each line feed expanded to CR LF, converted in the same pass.
+std::wstring TextFromUtf8(const char* text) {
+  std::wstring out;
+  if (text == nullptr || *text == '\0') return out;
+  size_t bytes = 0, feeds = 0;
+  bool ascii = true;
+  for (; text[bytes] != '\0'; ++bytes) {
+    feeds += text[bytes] == '\n';
+    ascii = ascii && static_cast<unsigned char>(text[bytes]) < 0x80;
+  }
+  if (!ascii) return ExpandLineFeeds(FromUtf8(text));
+  out.resize(bytes + feeds);
+  wchar_t* units = out.data();
+  for (size_t i = 0; i < bytes; ++i) {
+    if (text[i] == '\n') *units++ = L'\r';
+    *units++ = text[i];
+  }
+  return out;
+}
+
 scPrototypeElement* NewElementNode(scIContentDocument* document, const TiXmlElement* element) {
   auto* node = new (std::nothrow) scPrototypeElement();
   if (node == nullptr) return nullptr;
   node->m_tag = FromUtf8(element->Value());
-  for (const TiXmlAttribute* a = element->FirstAttribute(); a != nullptr; a = a->Next()) {
-    node->m_attributes.try_emplace(FromUtf8(a->Name()), FromUtf8(a->Value()));  // first wins
+  size_t count = 0;
+  for (const TiXmlAttribute* a = element->FirstAttribute(); a != nullptr; a = a->Next()) ++count;
+  if (count != 0) {
+    // Collected in document order and sorted once (the first of equal names wins).
+    std::vector<scPrototypeAttributes::value_type> attributes;
+    attributes.reserve(count);
+    for (const TiXmlAttribute* a = element->FirstAttribute(); a != nullptr; a = a->Next())
+      attributes.emplace_back(FromUtf8(a->Name()), FromUtf8(a->Value()));
+    node->m_attributes.Assign(std::move(attributes));
   }
-  node->m_hasId = element->Attribute("id") != nullptr;
-  if (element->GetText() != nullptr) node->m_text = ExpandLineFeeds(FromUtf8(element->GetText()));
+  node->m_hasId = node->m_attributes.find(L"id") != node->m_attributes.end();
+  node->m_text = TextFromUtf8(element->GetText());
   node->m_ownerDocument = document;
   return node;
 }
