@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bench_timing.h"
+#include "plain_window.h"
 
 using velmor::bench::Median;
 using velmor::bench::NowMs;
@@ -73,14 +74,7 @@ int RunEngine() {
 
 LRESULT CALLBACK BareProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_PAINT) {
-    PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(window, &ps);
-    {
-      Gdiplus::Graphics graphics(dc);
-      Gdiplus::SolidBrush brush(Gdiplus::Color(0xFF1F2A36));
-      graphics.FillRectangle(&brush, 0, 0, ps.rcPaint.right, ps.rcPaint.bottom);
-    }
-    ::EndPaint(window, &ps);
+    velmor::bench::PaintPlainWindow(window);
     if (g_painted < 0) g_painted = NowMs() - g_start;
     ::PostQuitMessage(0);
     return 0;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bench_timing.h"
+#include "plain_window.h"
 #include "window/document.h"
 
 using velmor::bench::Median;
@@ -24,14 +25,7 @@ constexpr int kRuns = 5;
 
 LRESULT CALLBACK PlainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_PAINT) {
-    PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(window, &ps);
-    {
-      Gdiplus::Graphics graphics(dc);
-      Gdiplus::SolidBrush brush(Gdiplus::Color(0xFF1F2A36));
-      graphics.FillRectangle(&brush, 0, 0, ps.rcPaint.right, ps.rcPaint.bottom);
-    }
-    ::EndPaint(window, &ps);
+    velmor::bench::PaintPlainWindow(window);
     return 0;
   }
   return ::DefWindowProcW(window, message, wParam, lParam);
