@@ -47,11 +47,11 @@ class scPrototypeElement : public scPrototypeNode {
   const std::wstring* FindAttr(std::wstring_view name) const;
 
   uint32_t m_childCount = 0;
+  bool m_hasId = false;  // beside the count: no padding between them
   scPrototypeNode** m_children = nullptr;  // owned references
   std::wstring m_tag;
   scIContentDocument* m_ownerDocument = nullptr;  // not counted
   scPrototypeAttributes m_attributes;  // by code unit order of the names
-  bool m_hasId = false;
   std::wstring m_text;  // line feeds expanded to CR LF
 
  private:
