@@ -243,6 +243,8 @@ LRESULT scDocument::OnPaint(UINT, WPARAM wParam, LPARAM, BOOL&) {
     if (buffer.DC() != nullptr) (void)PaintIntoDC(buffer.DC(), RootElement(), m_hWnd);
     return 0;
   }
+  // Requests still kept by this message belong to this paint.
+  FlushDeferredInvalidations();
   PAINTSTRUCT ps;
   HDC dc = ::BeginPaint(m_hWnd, &ps);
   // While the paint lock is held the update region is only validated: the old pixels stay until

@@ -205,6 +205,7 @@ class scDocument
     MESSAGE_RANGE_HANDLER(WM_MOUSEMOVE, WM_RBUTTONUP, OnMouseMessage)
     MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseMessage)
     MESSAGE_HANDLER(WM_CAPTURECHANGED, OnMouseMessage)
+    MESSAGE_HANDLER(WM_SETCURSOR, OnSetCursor)
   END_MSG_MAP()
 
  protected:
@@ -218,6 +219,13 @@ class scDocument
   LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
   LRESULT OnMouseMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
     handled = m_mouse.HandleMessage(m_hWnd, m_content.RootElement(), message, wParam, lParam);
+    return 0;
+  }
+  // Outside the client area the default procedure sets the frame's cursors: the next move over
+  // an element sets the element's again.
+  LRESULT OnSetCursor(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
+    if (LOWORD(lParam) != HTCLIENT) m_mouse.ForgetCursor();
+    handled = FALSE;
     return 0;
   }
 

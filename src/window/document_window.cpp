@@ -180,6 +180,8 @@ STDMETHODIMP scDocument::alert(BSTR message, BSTR title) {
                                      ? BoundedText(title, ::SysStringLen(title))
                                      : std::wstring(L"Velmor");
     const std::wstring text = BoundedText(message, ::SysStringLen(message));
+    // The box's modal loop may run long: what changed before it is shown behind it.
+    FlushDeferredInvalidations();
     s_messageBox(m_hWnd, text.c_str(), caption.c_str(), MB_ICONEXCLAMATION);
   }
   VELMOR_CATCH_RETURN()

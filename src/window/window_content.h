@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include "base/deferred_invalidation.h"
 #include "skin/element_classes.h"
 
 struct scIWindowPaintLock;
@@ -18,14 +19,15 @@ class scWindowContent
   // Asks the document the first time and keeps the answer.
   HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
   // At the top of the tree an invalidation becomes the native window's (without erasing the
-  // background); nothing happens while the document has no window, it is hidden or its paint
-  // lock is held.
+  // background), gathered with the others of the same window message into one native request;
+  // nothing happens while the document has no window, it is hidden or its paint lock is held.
   void STDMETHODCALLTYPE InvalidateRect(int x, int y, int width, int height) override;
 
  private:
   HWND m_window = nullptr;
   // The document's paint lock, looked up with the window; it lives as long as the document.
   scIWindowPaintLock* m_paintLock = nullptr;
+  scDeferredInvalidation m_invalidation;
 };
 
 }  // namespace velmor
