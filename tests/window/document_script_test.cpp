@@ -40,15 +40,6 @@ class DocumentScriptTest : public DocumentTest {
   scScriptContext* Context() const {
     return static_cast<scScriptContext*>(m_document->ScriptContext());
   }
-  std::wstring EvalString(const wchar_t* expression) const {
-    UniqueVariant result;
-    if (m_document->ScriptContext() == nullptr) return L"(no context)";
-    const HRESULT hr = m_document->ScriptContext()->EvaluateString(expression, nullptr,
-                                                                  result.Put());
-    if (FAILED(hr)) return L"(failed)";
-    if (FAILED(::VariantChangeType(&result, &result, 0, VT_BSTR))) return L"(not a string)";
-    return result.bstrVal != nullptr ? result.bstrVal : L"";
-  }
 
   long m_contexts = 0;
 };
@@ -57,7 +48,7 @@ TEST_F(DocumentScriptTest, EachNativeWindowGetsAContextClosedWithIt) {
   ASSERT_EQ(LoadNew("<window><script>var loaded = 'yes';</script></window>"), S_OK);
   ComPtr<scIScriptContext> context(m_document->ScriptContext());
   ASSERT_NE(context, nullptr);
-  EXPECT_EQ(EvalString(L"loaded"), L"yes");
+  EXPECT_EQ(Eval(L"loaded"), L"yes");
   // Built content: the engine was connected before "load".
   SCRIPTSTATE state = SCRIPTSTATE_UNINITIALIZED;
   ASSERT_EQ(Context()->GetEngineState(&state), S_OK);
@@ -111,10 +102,10 @@ TEST_F(DocumentScriptTest, ScriptsSeeTheElementsBeforeThemAndTheirAncestorsOnly)
   std::wstring expected;
   for (const Point& p : kPoints)
     expected += (expected.empty() ? L"" : L";") + std::wstring(p.at) + L":" + p.found;
-  EXPECT_EQ(EvalString(L"seen.join(';')"), expected);
+  EXPECT_EQ(Eval(L"seen.join(';')"), expected);
   // Once loaded, everything is there.
   ASSERT_EQ(m_document->ScriptContext()->ExecuteScript(L"probe('later');", nullptr), S_OK);
-  EXPECT_EQ(EvalString(L"seen[seen.length - 1]"), L"later:+++++");
+  EXPECT_EQ(Eval(L"seen[seen.length - 1]"), L"later:+++++");
 }
 
 TEST_F(DocumentScriptTest, InlineTextRunsBeforeTheSourceFileAndErrorsDoNotStopTheLoad) {
@@ -130,7 +121,7 @@ TEST_F(DocumentScriptTest, InlineTextRunsBeforeTheSourceFileAndErrorsDoNotStopTh
                     "  <script src=\"part.js\"/>\n"
                     "</window>\n"),
             S_OK);
-  EXPECT_EQ(EvalString(L"order"), L"inline;file;before missing;file;");
+  EXPECT_EQ(Eval(L"order"), L"inline;file;before missing;file;");
   EXPECT_NE(m_document->DocumentContent().FindById(L"after"), nullptr);
 }
 
@@ -150,11 +141,11 @@ TEST_F(DocumentScriptTest, WindowAndDocumentAreOneObjectAndComponentsIsPublished
         "<script>window.fromWindow = 40; document.fromDocument = 2;</script>"
         "</window>");
     ASSERT_EQ(loaded, S_OK);
-    EXPECT_EQ(EvalString(L"document.fromWindow + window.fromDocument"), L"42");
-    EXPECT_EQ(EvalString(L"String(window == document)"), L"true");
+    EXPECT_EQ(Eval(L"document.fromWindow + window.fromDocument"), L"42");
+    EXPECT_EQ(Eval(L"String(window == document)"), L"true");
     // Both faces answer: the window's title and the document's node name.
-    EXPECT_EQ(EvalString(L"document.title + ',' + window.nodeName"), L"Shared,#document");
-    EXPECT_EQ(EvalString(L"typeof Components"), c.componentsType);
+    EXPECT_EQ(Eval(L"document.title + ',' + window.nodeName"), L"Shared,#document");
+    EXPECT_EQ(Eval(L"typeof Components"), c.componentsType);
     EXPECT_EQ(Context()->NamedItemCount(), c.componentManager ? 3u : 2u);
     m_document->Destroy();
     if (c.componentManager) {
@@ -181,8 +172,8 @@ TEST_F(DocumentScriptTest, InstallingASecondContextClosesTheFirstAndReleasesItsI
   EXPECT_EQ(first->ExecuteScript(L"var x = 1;", nullptr), E_UNEXPECTED);
   EXPECT_EQ(m_document->ScriptContext(), second.Get());
   // The new engine starts empty and sees the window under both names.
-  EXPECT_EQ(EvalString(L"typeof generation"), L"undefined");
-  EXPECT_EQ(EvalString(L"typeof window + typeof document + typeof Components"),
+  EXPECT_EQ(Eval(L"typeof generation"), L"undefined");
+  EXPECT_EQ(Eval(L"typeof window + typeof document + typeof Components"),
             L"objectobjectobject");
 
   // With no context at all the document holds two references fewer than with one.

@@ -2,6 +2,12 @@
 
 #include <shlwapi.h>
 
+#include <atomic>
+#include <thread>
+
+#include "components/component_manager.h"
+#include "screens/screen_manager.h"
+
 namespace velmor::window_test {
 
 
@@ -40,6 +46,91 @@ LRESULT CALLBACK MessageCounter::QueueHook(int code, WPARAM wParam, LPARAM lPara
     s_current->Seen(m->hwnd, m->message, m->wParam);
   }
   return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+ScreenManagerScope::ScreenManagerScope() {
+  m_ready = SUCCEEDED(components::Initialize());
+  if (m_ready) m_ready = SUCCEEDED(RegisterModuleFactories(&kScreenManagerComponent, 1));
+}
+
+ScreenManagerScope::~ScreenManagerScope() { (void)components::Shutdown(); }
+
+namespace {
+
+void SendButton(DWORD flags) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = flags;
+  ::SendInput(1, &input, sizeof(input));
+}
+
+// Runs 'steps' on a helper thread while this thread dispatches its messages.
+template <class Steps>
+void WithInputThread(Steps steps) {
+  std::atomic<bool> done{false};
+  std::thread input([&] {
+    steps();
+    done = true;
+  });
+  test::PumpUntil([&] { return done.load(); }, 15000);
+  input.join();
+  test::PumpFor(150);
+}
+
+}  // namespace
+
+void RealDrag(POINT from, POINT to) {
+  WithInputThread([from, to] {
+    ::SetCursorPos(from.x, from.y);
+    ::Sleep(150);
+    SendButton(MOUSEEVENTF_LEFTDOWN);
+    ::Sleep(200);
+    constexpr int kSteps = 6;
+    for (int i = 1; i <= kSteps; ++i) {
+      ::SetCursorPos(from.x + (to.x - from.x) * i / kSteps, from.y + (to.y - from.y) * i / kSteps);
+      ::Sleep(60);
+    }
+    ::Sleep(150);
+    SendButton(MOUSEEVENTF_LEFTUP);
+    ::Sleep(150);
+  });
+}
+
+void RealDoubleClick(POINT at) {
+  WithInputThread([at] {
+    ::SetCursorPos(at.x, at.y);
+    ::Sleep(150);
+    for (int i = 0; i < 2; ++i) {
+      SendButton(MOUSEEVENTF_LEFTDOWN);
+      ::Sleep(30);
+      SendButton(MOUSEEVENTF_LEFTUP);
+      ::Sleep(30);
+    }
+    ::Sleep(200);
+  });
+}
+
+COLORREF ScreenPixel(int x, int y) {
+  HDC screen = ::GetDC(nullptr);
+  const COLORREF color = ::GetPixel(screen, x, y);
+  ::ReleaseDC(nullptr, screen);
+  return color;
+}
+
+std::wstring DocumentTest::Eval(const wchar_t* expression) const {
+  if (m_document == nullptr || m_document->ScriptContext() == nullptr) return L"(no context)";
+  UniqueVariant result;
+  const HRESULT hr = m_document->ScriptContext()->EvaluateString(expression, nullptr, result.Put());
+  if (FAILED(hr)) return L"(failed)";
+  if (FAILED(::VariantChangeType(&result, &result, 0, VT_BSTR))) return L"(not a string)";
+  return result.bstrVal != nullptr ? result.bstrVal : L"";
+}
+
+void DocumentTest::Show(int x, int y, int width, int height) {
+  (void)m_document->moveSizeTo(x, y, width, height, 0);
+  (void)m_document->put_visible(VARIANT_TRUE);
+  ::SetForegroundWindow(Window());
+  test::PumpFor(150);
 }
 
 void DocumentTest::SetUpTestSuite() {

@@ -66,6 +66,28 @@ class MessageCounter {
   HHOOK m_queue = nullptr;
 };
 
+// The component manager with the engine's screen manager registered, for the life of the scope.
+class ScreenManagerScope {
+ public:
+  ScreenManagerScope();
+  ~ScreenManagerScope();
+  ScreenManagerScope(const ScreenManagerScope&) = delete;
+  ScreenManagerScope& operator=(const ScreenManagerScope&) = delete;
+  bool Ready() const { return m_ready; }
+
+ private:
+  bool m_ready = false;
+};
+
+// Real input from a helper thread, so that this thread can run the system's move or size loop
+// meanwhile: the pointer goes to 'from' (screen pixels), the left button goes down, the pointer
+// moves to 'to' in steps and the button goes up. Returns once the release has been handled.
+void RealDrag(POINT from, POINT to);
+// Two real clicks at one place, close enough in time to make a double click.
+void RealDoubleClick(POINT at);
+// The colour the screen shows at a point.
+COLORREF ScreenPixel(int x, int y);
+
 class DocumentTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite();
@@ -86,6 +108,15 @@ class DocumentTest : public ::testing::Test {
   void SendSize(WPARAM type, int width, int height) {
     ::SendMessageW(Window(), WM_SIZE, type, MAKELPARAM(width, height));
   }
+  RECT WindowRect() const {
+    RECT r{};
+    ::GetWindowRect(Window(), &r);
+    return r;
+  }
+  // Evaluates a script expression in the window's script context, as text.
+  std::wstring Eval(const wchar_t* expression) const;
+  // Places the window, shows it and brings it to the foreground.
+  void Show(int x, int y, int width, int height);
 
   std::wstring m_dir;
   scDocument* m_document = nullptr;
