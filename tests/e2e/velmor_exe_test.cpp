@@ -150,6 +150,28 @@ HWND VisibleDocumentWindowOf(DWORD processId) {
   return search.found;
 }
 
+// Presses the left button at 'from' (screen pixels), moves the pointer by 'by' in steps and
+// releases it: real input, handled by whichever window lies under the pointer.
+void DragWithRealInput(POINT from, POINT by) {
+  auto button = [](DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    ::SendInput(1, &input, sizeof(input));
+  };
+  ::SetCursorPos(from.x, from.y);
+  ::Sleep(200);
+  button(MOUSEEVENTF_LEFTDOWN);
+  ::Sleep(200);
+  for (int i = 1; i <= 5; ++i) {
+    ::SetCursorPos(from.x + by.x * i / 5, from.y + by.y * i / 5);
+    ::Sleep(80);
+  }
+  ::Sleep(150);
+  button(MOUSEEVENTF_LEFTUP);
+  ::Sleep(300);
+}
+
 // The demo as shipped in dist/ shows its skinned main window.
 TEST(VelmorExe, DemoShowsItsSkinnedMainWindow) {
   ASSERT_EQ(FindListener(), nullptr);
@@ -167,6 +189,21 @@ TEST(VelmorExe, DemoShowsItsSkinnedMainWindow) {
     wchar_t title[64] = L"";
     ::GetWindowTextW(shown, title, 64);
     EXPECT_EQ(std::wstring(title).rfind(L"Velmor", 0), 0u) << "title from the skin and main.js";
+    // Frameless, centred on the work area by its "load" handler, and its title bar drags it.
+    RECT outer{}, client{}, work{};
+    ::GetWindowRect(shown, &outer);
+    ::GetClientRect(shown, &client);
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_EQ(client.right, outer.right - outer.left);
+    EXPECT_EQ(client.bottom, outer.bottom - outer.top);
+    EXPECT_EQ(outer.left, work.left + (work.right - work.left - 640) / 2);
+    EXPECT_EQ(outer.top, work.top + (work.bottom - work.top - 420) / 2);
+    DragWithRealInput({outer.left + 200, outer.top + 20}, {80, 50});
+    RECT moved{};
+    ::GetWindowRect(shown, &moved);
+    EXPECT_EQ(moved.left, outer.left + 80);
+    EXPECT_EQ(moved.top, outer.top + 50);
+    EXPECT_EQ(moved.right - moved.left, 640);
   }
   // The demo runs until it is told to quit: end it here.
   ::TerminateProcess(process, 0);

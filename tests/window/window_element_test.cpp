@@ -117,8 +117,9 @@ TEST_F(DocumentTest, ClippingShapeLinesUpWithThePaintedSkin) {
       const bool inShape = kMask[y][x] == '#';
       EXPECT_EQ(::PtInRegion(region.Get(), 10 + x, 8 + y) != FALSE, inShape);
       // Where the shape comes from a white pixel, the screen shows that white pixel.
-      if (inShape && !(x == 0 && y == 2))
+      if (inShape && !(x == 0 && y == 2)) {
         EXPECT_EQ(ScreenPixel(200 + 10 + x, 150 + 8 + y), RGB(255, 255, 255));
+      }
     }
   }
 }
