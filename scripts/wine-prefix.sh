@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Creates the build's Wine prefix once: 64-bit, Wine's fonts copied in, Chinese font linking
-# for GDI text, and font aliases so skins may name common Windows fonts. Needs DISPLAY.
+# for GDI text, font aliases so skins may name common Windows fonts, and top-level windows left
+# unmanaged (without a window manager, Wine otherwise waits up to 2 s for each hidden or
+# destroyed window to be withdrawn). Needs DISPLAY.
 set -euo pipefail
 prefix="$1"
-[ -f "$prefix/.velmor-ready" ] && exit 0
+# The marker names the prefix's settings version: a prefix made with older settings is updated.
+ready="$prefix/.velmor-ready-2"
+[ -f "$ready" ] && exit 0
 if [ -z "${DISPLAY:-}" ]; then
   echo "wine-prefix: DISPLAY must be set (the first Wine process must see a display)" >&2
   exit 2
@@ -33,10 +37,13 @@ REGEDIT4
 "Microsoft YaHei"="WenQuanYi Micro Hei"
 "SimSun"="WenQuanYi Micro Hei"
 
+[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]
+"Managed"="N"
+
 [HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]
 "ShowCrashDialog"=dword:00000000
 REG
 wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1 || wine regedit /S "$reg" >/dev/null 2>&1
 wineserver -w
 rm -f "$reg"
-touch "$prefix/.velmor-ready"
+touch "$ready"

@@ -12,8 +12,6 @@
 namespace velmor {
 namespace {
 
-constexpr uint32_t kFlagPassThrough = 0x1;
-constexpr uint32_t kFlagChildrenNeverHit = 0x4;  // key sets and keys set both
 constexpr UINT kTooltipZOrderFlags =
     SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;  // 0x213
 
@@ -36,14 +34,15 @@ TTTOOLINFOW ToolInfo(HWND window, scIContent* element) {
 
 scIContent* scMouseInput::HitTest(scIContent* element, int x, int y) {
   scITextBaseContent* parent = scITextBaseContent::FromContent(element);
-  if (parent == nullptr || (parent->FlagsWord() & kFlagChildrenNeverHit)) return nullptr;
+  if (parent == nullptr || (parent->FlagsWord() & scITextBaseContent::kChildrenNeverHit))
+    return nullptr;
   for (scITextBaseContent* child = parent->FirstChild(); child != nullptr;
        child = child->NextSibling()) {
     const scRect& r = child->Rect();
     if (x < r.x || y < r.y || x >= r.x + r.width || y >= r.y + r.height) continue;
     if (!child->IsVisible() || (child->IntrinsicState() & kStateDisabled)) continue;
     if (scIContent* inner = HitTest(child, x - r.x, y - r.y)) return inner;
-    if ((child->FlagsWord() & kFlagPassThrough) == 0) return child;
+    if ((child->FlagsWord() & scITextBaseContent::kPassThrough) == 0) return child;
   }
   return nullptr;
 }

@@ -2,15 +2,15 @@
 
 namespace velmor {
 
-bool CMessageLoop::IsIdleMessage(const MSG& msg) {
+bool CMessageLoop::CountsAsActivity(const MSG& msg) {
   switch (msg.message) {
     case WM_MOUSEMOVE:
     case WM_NCMOUSEMOVE:
     case WM_PAINT:
     case 0x0118:  // the system caret-blink timer
-      return true;
-    default:
       return false;
+    default:
+      return true;
   }
 }
 
@@ -28,7 +28,7 @@ int CMessageLoop::Run() {
       ::TranslateMessage(&m_msg);
       ::DispatchMessageW(&m_msg);
     }
-    if (!IsIdleMessage(m_msg)) {
+    if (CountsAsActivity(m_msg)) {
       doIdle = true;
       idleCount = 0;
     }

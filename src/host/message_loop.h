@@ -41,8 +41,9 @@ class CMessageLoop {
   // message retrieved.
   virtual int Run();
 
-  // Messages that do not re-enable idle processing (mouse moves, paints, the caret blink).
-  static bool IsIdleMessage(const MSG& msg);
+  // Whether a message re-enables idle processing: every message except mouse moves, paints and
+  // the caret blink.
+  static bool CountsAsActivity(const MSG& msg);
 
  protected:
   // Set by a loop whose owner asked it to stop after the message being handled.

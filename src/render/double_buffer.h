@@ -4,6 +4,10 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
+
+#include "base/handles.h"
+
 namespace velmor {
 
 class scDoubleBuffer {
@@ -15,14 +19,15 @@ class scDoubleBuffer {
 
   // The memory DC, or null when the rectangle is empty or the bitmap could not be made (then
   // nothing is copied either).
-  HDC DC() const { return m_memory; }
+  HDC DC() const { return m_memory.Get(); }
 
  private:
   HDC m_target;
   RECT m_rect;
-  HDC m_memory = nullptr;
-  HBITMAP m_bitmap = nullptr;
-  HGDIOBJ m_oldBitmap = nullptr;
+  // Declared so that the bitmap is selected out before it and the DC are deleted.
+  UniqueHdc m_memory;
+  UniqueHBitmap m_bitmap;
+  std::optional<SelectObjectScope> m_selected;
 };
 
 }  // namespace velmor

@@ -68,7 +68,9 @@ class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextB
   void SetAlignment(uint32_t flags) { m_alignment = flags; }
   bool IsVisible() const { return m_visible; }
   bool IsPassThrough() const { return (m_flags & kPassThrough) != 0; }
-  // The hit-testing flags word: 0x1 pass-through, 0x4 the children are never hit.
+  // The hit-testing flags word (FlagsWord).
+  static constexpr uint32_t kPassThrough = 1;
+  static constexpr uint32_t kChildrenNeverHit = 4;  // the mouse never reaches the children
   uint32_t FlagsWord() const { return m_flags; }
   void SetPassThrough(bool passThrough);
   // The lock counters: true increments, false decrements; the new count is returned. When a
@@ -105,8 +107,6 @@ class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextB
 
   static constexpr uintptr_t kInDocument = 1;
   static constexpr uintptr_t kParentIsElement = 2;
-  static constexpr uint32_t kPassThrough = 1;  // in m_flags
-  static constexpr uint32_t kChildrenNeverHit = 4;  // in m_flags: the mouse never reaches them
 
   // The common attributes every class reads first: design rectangle, alignment, visibility,
   // disabled and pass-through.

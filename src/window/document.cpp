@@ -32,10 +32,10 @@ scDocument::scDocument() : m_bridge(kDocumentTable) {
 }
 
 scDocument::~scDocument() {
-  // The native window goes first (its WM_DESTROY still needs the content), then the icon.
+  // The native window goes first (its WM_DESTROY still needs the content); the icon goes with
+  // the members.
   if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
   m_content.Clear();
-  if (m_icon != nullptr) ::DestroyIcon(m_icon);
 }
 
 const WindowClassInfo& scDocument::GetWndClassInfo() {
@@ -131,9 +131,10 @@ void scDocument::ApplyIcon() {
     icon = static_cast<HICON>(
         ::LoadImageW(nullptr, path, IMAGE_ICON, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE));
   }
-  if (m_icon != nullptr) ::DestroyIcon(m_icon);
-  m_icon = icon;
-  if (icon == nullptr) return;
+  // The old icon goes only after the window has taken the new one.
+  UniqueHIcon old(m_icon.Release());
+  m_icon.Reset(icon);
+  if (icon == nullptr && !old) return;
   ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }

@@ -255,7 +255,7 @@ class scDocument
   scDocumentContent m_content{this};
   scMouseInput m_mouse{this};
   ComPtr<scIScriptContext> m_scriptContext;
-  HICON m_icon = nullptr;
+  UniqueHIcon m_icon;
   LONG m_paintLock = 0;
   LONG m_layoutLock = 0;
   LONG m_regionLock = 0;

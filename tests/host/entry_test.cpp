@@ -91,7 +91,7 @@ TEST_F(TwoInstancesTest, WithOneProcessZeroBothRunFully) {
 }
 
 // The listener of a running instance, in this process, with a recording command-line service.
-class ListenerTest : public ::testing::Test {
+class InstanceListenerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(components::Initialize(), S_OK);
@@ -120,7 +120,7 @@ class ListenerTest : public ::testing::Test {
   CMessageWindow m_listener;
 };
 
-TEST_F(ListenerTest, IsAMessageOnlyWindowOfItsClass) {
+TEST_F(InstanceListenerTest, IsAMessageOnlyWindowOfItsClass) {
   EXPECT_EQ(FindListener(), m_listener.m_hWnd);
   wchar_t name[64];
   ::GetClassNameW(m_listener.m_hWnd, name, 64);
@@ -140,7 +140,7 @@ struct PayloadCase {
   std::vector<std::string> expected;
 };
 
-class ListenerPayloadTest : public ListenerTest,
+class ListenerPayloadTest : public InstanceListenerTest,
                             public ::testing::WithParamInterface<PayloadCase> {};
 
 TEST_P(ListenerPayloadTest, AcknowledgesAndHandsOver) {
@@ -169,19 +169,19 @@ INSTANTIATE_TEST_SUITE_P(
         PayloadCase{"bytes that are not UTF-8 become replacement characters", 1,
                     "x\xFF\xFE\xC0y", {"cmdline.parse:x\\?+y:1", "cmdline.process"}}));
 
-TEST_F(ListenerTest, HandlesAMegabytePayload) {
+TEST_F(InstanceListenerTest, HandlesAMegabytePayload) {
   std::string big(1 << 20, 'q');
   EXPECT_EQ(Send(1, big.data(), static_cast<DWORD>(big.size())), TRUE);
   ASSERT_EQ(m_log.size(), 2u);
   EXPECT_EQ(m_log[0].size(), std::string("cmdline.parse::1").size() + big.size());
 }
 
-TEST_F(ListenerTest, ForwardedMessageWithoutBlockIsIgnored) {
+TEST_F(InstanceListenerTest, ForwardedMessageWithoutBlockIsIgnored) {
   EXPECT_EQ(::SendMessageW(m_listener.m_hWnd, kForwardedCommandLineMessage, 0, 0), 0);
   EXPECT_TRUE(m_log.empty());
 }
 
-TEST_F(ListenerTest, SenderFindsTheListenerAndSendsItsOwnCommandLine) {
+TEST_F(InstanceListenerTest, SenderFindsTheListenerAndSendsItsOwnCommandLine) {
   CMessageWindow sender;
   ASSERT_EQ(sender.OtherInstance(), m_listener.m_hWnd);
   EXPECT_EQ(sender.SendCommandLine(), S_OK);
@@ -190,7 +190,7 @@ TEST_F(ListenerTest, SenderFindsTheListenerAndSendsItsOwnCommandLine) {
   EXPECT_EQ(m_log[0], "cmdline.parse:" + test::Narrow(::GetCommandLineW()) + ":1");
 }
 
-TEST_F(ListenerTest, DestroyedListenerIsNoLongerFound) {
+TEST_F(InstanceListenerTest, DestroyedListenerIsNoLongerFound) {
   m_listener.DestroyWindow();
   CMessageWindow sender;
   EXPECT_EQ(sender.OtherInstance(), nullptr);
