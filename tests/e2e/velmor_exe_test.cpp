@@ -150,28 +150,6 @@ HWND VisibleDocumentWindowOf(DWORD processId) {
   return search.found;
 }
 
-// Presses the left button at 'from' (screen pixels), moves the pointer by 'by' in steps and
-// releases it: real input, handled by whichever window lies under the pointer.
-void DragWithRealInput(POINT from, POINT by) {
-  auto button = [](DWORD flags) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    ::SendInput(1, &input, sizeof(input));
-  };
-  ::SetCursorPos(from.x, from.y);
-  ::Sleep(200);
-  button(MOUSEEVENTF_LEFTDOWN);
-  ::Sleep(200);
-  for (int i = 1; i <= 5; ++i) {
-    ::SetCursorPos(from.x + by.x * i / 5, from.y + by.y * i / 5);
-    ::Sleep(80);
-  }
-  ::Sleep(150);
-  button(MOUSEEVENTF_LEFTUP);
-  ::Sleep(300);
-}
-
 // The demo as shipped in dist/ shows its skinned main window.
 TEST(VelmorExe, DemoShowsItsSkinnedMainWindow) {
   ASSERT_EQ(FindListener(), nullptr);
@@ -198,7 +176,8 @@ TEST(VelmorExe, DemoShowsItsSkinnedMainWindow) {
     EXPECT_EQ(client.bottom, outer.bottom - outer.top);
     EXPECT_EQ(outer.left, work.left + (work.right - work.left - 640) / 2);
     EXPECT_EQ(outer.top, work.top + (work.bottom - work.top - 420) / 2);
-    DragWithRealInput({outer.left + 200, outer.top + 20}, {80, 50});
+    test::MouseWithRealInput({outer.left + 200, outer.top + 20},
+                             {outer.left + 280, outer.top + 70});
     RECT moved{};
     ::GetWindowRect(shown, &moved);
     EXPECT_EQ(moved.left, outer.left + 80);

@@ -5,9 +5,6 @@
 #include <atomic>
 #include <thread>
 
-#include "components/component_manager.h"
-#include "screens/screen_manager.h"
-
 namespace velmor::window_test {
 
 
@@ -48,66 +45,15 @@ LRESULT CALLBACK MessageCounter::QueueHook(int code, WPARAM wParam, LPARAM lPara
   return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-ScreenManagerScope::ScreenManagerScope() {
-  m_ready = SUCCEEDED(components::Initialize());
-  if (m_ready) m_ready = SUCCEEDED(RegisterModuleFactories(&kScreenManagerComponent, 1));
-}
-
-ScreenManagerScope::~ScreenManagerScope() { (void)components::Shutdown(); }
-
-namespace {
-
-void SendButton(DWORD flags) {
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dwFlags = flags;
-  ::SendInput(1, &input, sizeof(input));
-}
-
-// Runs 'steps' on a helper thread while this thread dispatches its messages.
-template <class Steps>
-void WithInputThread(Steps steps) {
+void RealMouse(POINT from, POINT to, bool doubleClick) {
   std::atomic<bool> done{false};
   std::thread input([&] {
-    steps();
+    test::MouseWithRealInput(from, to, doubleClick);
     done = true;
   });
   test::PumpUntil([&] { return done.load(); }, 15000);
   input.join();
   test::PumpFor(150);
-}
-
-}  // namespace
-
-void RealDrag(POINT from, POINT to) {
-  WithInputThread([from, to] {
-    ::SetCursorPos(from.x, from.y);
-    ::Sleep(150);
-    SendButton(MOUSEEVENTF_LEFTDOWN);
-    ::Sleep(200);
-    constexpr int kSteps = 6;
-    for (int i = 1; i <= kSteps; ++i) {
-      ::SetCursorPos(from.x + (to.x - from.x) * i / kSteps, from.y + (to.y - from.y) * i / kSteps);
-      ::Sleep(60);
-    }
-    ::Sleep(150);
-    SendButton(MOUSEEVENTF_LEFTUP);
-    ::Sleep(150);
-  });
-}
-
-void RealDoubleClick(POINT at) {
-  WithInputThread([at] {
-    ::SetCursorPos(at.x, at.y);
-    ::Sleep(150);
-    for (int i = 0; i < 2; ++i) {
-      SendButton(MOUSEEVENTF_LEFTDOWN);
-      ::Sleep(30);
-      SendButton(MOUSEEVENTF_LEFTUP);
-      ::Sleep(30);
-    }
-    ::Sleep(200);
-  });
 }
 
 COLORREF ScreenPixel(int x, int y) {
@@ -165,7 +111,7 @@ std::wstring DocumentTest::WriteSkin(const std::string& xml) {
   return path;
 }
 
-HRESULT DocumentTest::LoadNew(const std::string& xml) {
+HRESULT DocumentTest::LoadNew(const std::string& xml, HWND owner) {
   if (m_document != nullptr) {
     m_document->Destroy();
     m_document->Release();
@@ -173,6 +119,7 @@ HRESULT DocumentTest::LoadNew(const std::string& xml) {
   }
   const std::wstring path = WriteSkin(xml);
   if (FAILED(scDocument::CreateObject(&m_document))) return E_FAIL;
+  if (owner != nullptr && FAILED(m_document->CreateOwnedWindow(owner))) return E_FAIL;
   return m_document->Load(m_dir.c_str(), path.c_str());
 }
 

@@ -66,25 +66,9 @@ class MessageCounter {
   HHOOK m_queue = nullptr;
 };
 
-// The component manager with the engine's screen manager registered, for the life of the scope.
-class ScreenManagerScope {
- public:
-  ScreenManagerScope();
-  ~ScreenManagerScope();
-  ScreenManagerScope(const ScreenManagerScope&) = delete;
-  ScreenManagerScope& operator=(const ScreenManagerScope&) = delete;
-  bool Ready() const { return m_ready; }
-
- private:
-  bool m_ready = false;
-};
-
-// Real input from a helper thread, so that this thread can run the system's move or size loop
-// meanwhile: the pointer goes to 'from' (screen pixels), the left button goes down, the pointer
-// moves to 'to' in steps and the button goes up. Returns once the release has been handled.
-void RealDrag(POINT from, POINT to);
-// Two real clicks at one place, close enough in time to make a double click.
-void RealDoubleClick(POINT at);
+// test::MouseWithRealInput from a helper thread, while this thread handles its windows' messages
+// (and runs the system's move and size loops); returns once the input has been handled.
+void RealMouse(POINT from, POINT to, bool doubleClick = false);
 // The colour the screen shows at a point.
 COLORREF ScreenPixel(int x, int y);
 
@@ -96,8 +80,9 @@ class DocumentTest : public ::testing::Test {
 
   // Writes a skin file into the test's folder and answers its path.
   std::wstring WriteSkin(const std::string& xml);
-  // A new document (owned by the fixture) loaded from 'xml'.
-  HRESULT LoadNew(const std::string& xml);
+  // A new document (owned by the fixture) loaded from 'xml', its window owned by 'owner' (as an
+  // opener's child window is) when one is given.
+  HRESULT LoadNew(const std::string& xml, HWND owner = nullptr);
   HWND Window() const { return m_document->WindowHandle(); }
   RECT RootRect() const { return ContentRect::Of(m_document->RootElement()); }
   RECT ClientRect() const {
@@ -115,6 +100,9 @@ class DocumentTest : public ::testing::Test {
   }
   // Evaluates a script expression in the window's script context, as text.
   std::wstring Eval(const wchar_t* expression) const;
+  HRESULT Run(const wchar_t* script) const {
+    return m_document->ScriptContext()->ExecuteScript(script, nullptr);
+  }
   // Places the window, shows it and brings it to the foreground.
   void Show(int x, int y, int width, int height);
 
