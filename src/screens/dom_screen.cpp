@@ -24,18 +24,11 @@ HRESULT scDOMScreen::Read(LONG* value, LONG (*side)(const RECT&), bool avail) {
   return S_OK;
 }
 
-STDMETHODIMP scDOMScreen::get_pixelDepth(LONG* value) {
+HRESULT scDOMScreen::ReadDepth(LONG* value, HRESULT (STDMETHODCALLTYPE nsIScreen::*depth)(LONG*)) {
   if (value == nullptr) return E_POINTER;
   *value = 0;
   if (!m_screen) return E_UNEXPECTED;
-  return m_screen->GetPixelDepth(value);
-}
-
-STDMETHODIMP scDOMScreen::get_colorDepth(LONG* value) {
-  if (value == nullptr) return E_POINTER;
-  *value = 0;
-  if (!m_screen) return E_UNEXPECTED;
-  return m_screen->GetColorDepth(value);
+  return (m_screen.Get()->*depth)(value);
 }
 
 }  // namespace velmor

@@ -24,8 +24,12 @@ class scDOMScreen final
   STDMETHODIMP get_left(LONG* value) override { return Read(value, &scDOMScreen::Left); }
   STDMETHODIMP get_width(LONG* value) override { return Read(value, &scDOMScreen::Width); }
   STDMETHODIMP get_height(LONG* value) override { return Read(value, &scDOMScreen::Height); }
-  STDMETHODIMP get_pixelDepth(LONG* value) override;
-  STDMETHODIMP get_colorDepth(LONG* value) override;
+  STDMETHODIMP get_pixelDepth(LONG* value) override {
+    return ReadDepth(value, &nsIScreen::GetPixelDepth);
+  }
+  STDMETHODIMP get_colorDepth(LONG* value) override {
+    return ReadDepth(value, &nsIScreen::GetColorDepth);
+  }
   STDMETHODIMP get_availWidth(LONG* value) override {
     return Read(value, &scDOMScreen::Width, true);
   }
@@ -44,6 +48,7 @@ class scDOMScreen final
   static LONG Height(const RECT& r) { return r.bottom - r.top; }
   // One side of the screen's rectangle or (avail) of its work area.
   HRESULT Read(LONG* value, LONG (*side)(const RECT&), bool avail = false);
+  HRESULT ReadDepth(LONG* value, HRESULT (STDMETHODCALLTYPE nsIScreen::*depth)(LONG*));
 
   IDispatchExImplBase m_bridge;
   ComPtr<nsIScreen> m_screen;
