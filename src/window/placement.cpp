@@ -29,9 +29,15 @@ struct DragHandle {
   WPARAM hitTest;
 };
 const DragHandle kDragHandles[] = {
-    {L"move", HTCAPTION},         {L"left", HTLEFT},           {L"top", HTTOP},
-    {L"right", HTRIGHT},          {L"bottom", HTBOTTOM},       {L"topright", HTTOPRIGHT},
-    {L"bottomright", HTBOTTOMRIGHT}, {L"bottomleft", HTBOTTOMLEFT}, {L"topleft", HTTOPLEFT},
+    {L"move", HTCAPTION},
+    {L"left", HTLEFT},
+    {L"top", HTTOP},
+    {L"right", HTRIGHT},
+    {L"bottom", HTBOTTOM},
+    {L"topright", HTTOPRIGHT},
+    {L"bottomright", HTBOTTOMRIGHT},
+    {L"bottomleft", HTBOTTOMLEFT},
+    {L"topleft", HTTOPLEFT},
 };
 
 // How far a loosely kept window may leave its screen: this many pixels of it stay on it.
