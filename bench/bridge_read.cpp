@@ -1,104 +1,69 @@
-// Cost of reading a native property through the dispatch bridge from JScript: a script loop
-// reads `el.value` of a native object (its label interface behind the bridge) and, as the
-// baseline in the same run, the same loop reads a property of a plain script object. Prints the
-// median of several runs and the ratio.
+// Cost of reading an element's native property through the dispatch bridge from JScript: the
+// window's own script engine reads `el.width` of a real button (its IDOMAmbient, second in the
+// button's interface table) in a loop, and, as the baseline in the same run, the same loop reads
+// a property of a plain script object. For comparison it also reads `window.sizemode` through the
+// document's bridge. Prints the median of several interleaved runs and the ratios.
 #include <objbase.h>
-#include <shlwapi.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "base/bstr.h"
 #include "bench_timing.h"
-#include "base/module_instance.h"
-#include "script/dispatch_bridge.h"
-#include "script/js_script.h"
-#include "typelib/dual_dispatch.h"
+#include "window/document.h"
 
 namespace {
 
-using velmor::ComPtr;
-
 constexpr int kReads = 20000;
-constexpr int kRuns = 7;
+constexpr int kRuns = 9;
 
-const velmor::DispInterfaceEntry kEntries[] = {{&__uuidof(IDOMLabel), nullptr}};
-const velmor::DispInterfaceTable kTable{kEntries, 1};
-
-// A native object with one readable property, scriptable through the bridge.
-class NativeLabel final
-    : public velmor::ComObject<NativeLabel, velmor::IDispatchExImpl<NativeLabel>,
-                               velmor::Also<IDispatch, velmor::IDispatchExImpl<NativeLabel>>,
-                               velmor::IDispatchImplEx<NativeLabel>,
-                               velmor::DualDispatchImpl<IDOMLabel>> {
- public:
-  NativeLabel() : m_bridge(kTable) { m_bridge.Bind(GetUnknown(), this); }
-  velmor::IDispatchExImplBase& Bridge() { return m_bridge; }
-  STDMETHODIMP get_nodeName(BSTR* v) override { return Text(L"label", v); }
-  STDMETHODIMP get_parentNode(IDOMNode** v) override { return None(v); }
-  STDMETHODIMP get_firstChild(IDOMNode** v) override { return None(v); }
-  STDMETHODIMP get_lastChild(IDOMNode** v) override { return None(v); }
-  STDMETHODIMP get_previousSibling(IDOMNode** v) override { return None(v); }
-  STDMETHODIMP get_nextSibling(IDOMNode** v) override { return None(v); }
-  STDMETHODIMP get_ownerDocument(IDispatch** v) override { return None(v); }
-  STDMETHODIMP get_value(BSTR* v) override { return Text(L"v0", v); }
-  STDMETHODIMP put_value(BSTR) override { return S_OK; }
-  STDMETHODIMP get_foregroundColor(VARIANT* v) override {
-    ::VariantInit(v);
-    return S_OK;
-  }
-  STDMETHODIMP put_foregroundColor(VARIANT) override { return S_OK; }
-
- private:
-  static HRESULT Text(const wchar_t* text, BSTR* out) {
-    *out = ::SysAllocString(text);
-    return *out ? S_OK : E_OUTOFMEMORY;
-  }
-  template <class T>
-  static HRESULT None(T** out) {
-    *out = nullptr;
-    return S_FALSE;
-  }
-  velmor::IDispatchExImplBase m_bridge;
-};
-
-double MedianMicrosPerRead(velmor::CJScript* host, const wchar_t* loop) {
-  return velmor::bench::MedianMs(kRuns, [&] { (void)host->AddCode(loop, L""); }) * 1000.0 /
-         kReads;
-}
+const char kSkin[] =
+    "<window title='bench' width='200' height='100'>"
+    "<button id='b' left='10' top='10' width='30' height='20'/>"
+    "</window>";
 
 }  // namespace
 
 int main() {
-  ::CoInitialize(nullptr);
   if (!velmor::bench::UseEngineModuleFromDist()) return 1;
+  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  int rc = 0;
   {
-    ComPtr<IScriptControl> control;
-    if (FAILED(velmor::CreateApplicationScriptHost(&control))) {
-      std::printf("cannot create the script host\n");
+    const std::wstring path = velmor::bench::WriteTempFile(L"velmor-bench-bridge.xml", kSkin);
+    wchar_t folder[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, folder);
+    velmor::scDocument* document = nullptr;
+    if (path.empty() || FAILED(velmor::scDocument::CreateObject(&document)) ||
+        FAILED(document->Load(folder, path.c_str())) || document->ScriptContext() == nullptr ||
+        FAILED(document->ScriptContext()->ExecuteScript(
+            L"var el = document.getElementById('b'), plain = { width: 30 }, x;", nullptr))) {
+      std::printf("cannot load the benchmark window\n");
       return 1;
     }
-    auto* host = static_cast<velmor::CJScript*>(control.Get());
-    ComPtr<IUnknown> label;
-    if (FAILED(NativeLabel::Create(label)) || FAILED(host->AddObject(L"el", label.Get()))) {
-      std::printf("cannot publish the native object\n");
-      return 1;
-    }
-    (void)host->AddCode(L"var plain = { value: 'v0' }; var x;", L"");
+    scIScriptContext* context = document->ScriptContext();
     const std::wstring n = std::to_wstring(kReads);
-    const std::wstring nativeLoop = L"for (var i = 0; i < " + n + L"; i++) x = el.value;";
-    const std::wstring plainLoop = L"for (var i = 0; i < " + n + L"; i++) x = plain.value;";
-    const double native = MedianMicrosPerRead(host, nativeLoop.c_str());
-    const double plain = MedianMicrosPerRead(host, plainLoop.c_str());
-    std::printf("bridge_read: %d reads x %d runs\n", kReads, kRuns);
-    std::printf("  native property through the bridge  %8.3f us/read  ratio %.1f\n", native,
-                native / plain);
-    std::printf("  baseline: plain script object       %8.3f us/read  ratio 1.0\n", plain);
-    host->CloseEngine();
+    const std::wstring loops[] = {
+        L"for (var i = 0; i < " + n + L"; i++) x = plain.width;",
+        L"for (var i = 0; i < " + n + L"; i++) x = el.width;",
+        L"for (var i = 0; i < " + n + L"; i++) x = window.sizemode;",
+    };
+    std::vector<std::function<bool()>> bodies;
+    for (const std::wstring& loop : loops)
+      bodies.push_back(
+          [&context, &loop] { return SUCCEEDED(context->ExecuteScript(loop.c_str(), nullptr)); });
+    const std::vector<double> ms = velmor::bench::InterleavedMediansMs(kRuns, bodies);
+    auto perRead = [](double total) { return total * 1000.0 / kReads; };
+    std::printf("bridge_read: %d reads, median of %d runs\n", kReads, kRuns);
+    std::printf("  baseline: plain script object       %8.3f us/read  ratio 1.0\n", perRead(ms[0]));
+    std::printf("  element el.width through the bridge %8.3f us/read  ratio %.2f\n", perRead(ms[1]),
+                ms[1] / ms[0]);
+    std::printf("  window.sizemode through the bridge  %8.3f us/read  ratio %.2f\n", perRead(ms[2]),
+                ms[2] / ms[0]);
+    if (ms[0] <= 0) rc = 1;
+    document->Destroy();
+    document->Release();
   }
   ::CoUninitialize();
-  return 0;
+  return rc;
 }

@@ -1,8 +1,8 @@
 // The main window's own script. It runs in the window's script engine while the window loads
 // (after every element above its script element exists), with `window`, `document`, `Components`
-// and `ScriptLoader` published. Its functions, called from the window element's handlers, place
-// and show the window once it has loaded, ask before it closes and end the application when it
-// has gone.
+// and `ScriptLoader` published. Its functions, called from the skin's handlers, place and show
+// the window once it has loaded, fold the banner, ask before the window closes and end the
+// application when it has gone.
 $uses("lib/version.js");
 
 // Where the main window goes: centred on the work area of the screen it is on, when the screen
@@ -24,11 +24,10 @@ function ShowMainFrame() {
   var place = MainFramePlacement();
   window.moveTo(place.left, place.top);
   var version = document.getElementById("version");
-  if (version != null) {
-    try {
-      version.value = g_AppName + " " + g_AppVersion;
-    } catch (e) {
-    }
+  try {
+    version.value = g_AppName + " " + g_AppVersion;
+  } catch (e) {
+    // Labels do not take text from scripts yet; the version stays blank until they do.
   }
   window.visible = true;
 }
@@ -51,4 +50,12 @@ function MainFrameClosed() {
     Components.GetService("msgManager").Quit(true);
   } catch (e) {
   }
+}
+
+// The logo's click handler: folds the banner and its headline away, or brings them back. The
+// logo remembers its state in a property of its own.
+function ToggleBanner(logo) {
+  logo.folded = !logo.folded;
+  document.getElementById("banner").visible = !logo.folded;
+  document.getElementById("headline").visible = !logo.folded;
 }

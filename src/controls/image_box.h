@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "render/region_builder.h"
+
 struct scIContent;
 
 namespace velmor {
@@ -28,9 +30,9 @@ void ReadImageBoxDrawing(scIContent* element, const wchar_t* modeAttribute,
 bool DrawImageInBox(Gdiplus::Graphics* graphics, const wchar_t* path, int width, int height,
                     const scImageBoxDrawing& drawing);
 
-// Unites into 'region' the shape of the image at 'path' keyed by 'clippingArgb' (0xAARRGGBB;
+// Adds to 'region' the shape of the image at 'path' keyed by 'clippingArgb' (0xAARRGGBB;
 // the first colour used with a path wins), moved to (dx, dy). False when the image cannot be had.
-bool AddImageShape(Gdiplus::Region* region, const wchar_t* path, uint32_t clippingArgb, int dx,
+bool AddImageShape(scRegionBuilder* region, const wchar_t* path, uint32_t clippingArgb, int dx,
                    int dy);
 
 }  // namespace velmor

@@ -24,17 +24,12 @@ bool DrawImageInBox(Gdiplus::Graphics* graphics, const wchar_t* path, int width,
   return DrawImageByPath(graphics, path, box, RECT{0, 0, 0, 0}, flags);
 }
 
-bool AddImageShape(Gdiplus::Region* region, const wchar_t* path, uint32_t clippingArgb, int dx,
+bool AddImageShape(scRegionBuilder* region, const wchar_t* path, uint32_t clippingArgb, int dx,
                    int dy) {
   if (region == nullptr || path == nullptr || *path == L'\0') return false;
+  // The cached shape is shared by every element using the image: only its rectangles are read.
   Gdiplus::Region* shape = CreateRegionFromImage(path, clippingArgb);
-  if (shape == nullptr) return false;
-  // The cached shape is shared by every element using the image: move a copy.
-  std::unique_ptr<Gdiplus::Region> moved(shape->Clone());
-  if (!moved) return false;
-  moved->Translate(dx, dy);
-  region->Union(moved.get());
-  return true;
+  return shape != nullptr && region->AddRegion(*shape, dx, dy);
 }
 
 }  // namespace velmor

@@ -13,11 +13,9 @@
 namespace velmor {
 
 class scImageContent
-    : public scContentClass<scImageContent, IDOMNodeImpl<scImageContent, IDOMImage>,
-                            Also<IDOMNode, IDOMNodeImpl<scImageContent, IDOMImage>>,
-                            Also<IDispatch, IDOMNodeImpl<scImageContent, IDOMImage>>,
-                            IDOMAmbientImpl<scImageContent>,
-                            imgIContainerObserverImpl<scImageContent>> {
+    : public scScriptContentClass<scImageContent, element_interfaces::kImage,
+                                  IDOMNodeImpl<scImageContent, IDOMImage>,
+                                  imgIContainerObserverImpl<scImageContent>> {
  public:
   scImageContent() = default;
   ~scImageContent() override;

@@ -29,10 +29,10 @@ bool scSubWindowContent::Paint(scPaintContext* context) {
   return true;
 }
 
-HRESULT scSubWindowContent::CreateRegion(Gdiplus::Region* region, int dx, int dy) {
+HRESULT scSubWindowContent::CreateRegion(scRegionBuilder* region, int dx, int dy) {
   if (region == nullptr) return E_POINTER;
   if (m_hasBackgroundColor) {
-    region->Union(Gdiplus::Rect(dx, dy, m_rect.width, m_rect.height));
+    region->AddRect(dx, dy, m_rect.width, m_rect.height);
     // The box covers the children: the walk need not visit them.
     return E_FAIL;
   }

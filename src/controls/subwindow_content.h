@@ -15,14 +15,16 @@
 
 namespace velmor {
 
-class scSubWindowContent : public scNodeContentClass<scSubWindowContent, scIRegionCreator> {
+class scSubWindowContent
+    : public scScriptContentClass<scSubWindowContent, element_interfaces::kSubWindow,
+                                  IDOMNodeImpl<scSubWindowContent>, scIRegionCreator> {
  public:
   const wchar_t* NodeName() const override { return L"subwindow"; }
   HRESULT STDMETHODCALLTYPE InitFromPrototype(scPrototypeElement* prototype) override;
   bool STDMETHODCALLTYPE Paint(scPaintContext* context) override;
 
   // scIRegionCreator
-  HRESULT STDMETHODCALLTYPE CreateRegion(Gdiplus::Region* region, int dx, int dy) override;
+  HRESULT STDMETHODCALLTYPE CreateRegion(scRegionBuilder* region, int dx, int dy) override;
 
   // Colours are 0xAARRGGBB.
   bool HasBackgroundColor() const { return m_hasBackgroundColor; }

@@ -1,5 +1,7 @@
 #include "events/event_listener_manager.h"
 
+#include <cwctype>
+
 #include "base/bstr.h"
 #include "events/dom_event.h"
 #include "script/script_context.h"
@@ -43,15 +45,17 @@ HRESULT scEventListenerManagerImp::AddEventListener(IUnknown* listener, const wc
   ComPtr<IUnknown> resolved;
   bool isScript = false;
   RETURN_IF_FAILED(Resolve(listener, resolved, isScript));
-  for (const auto& entry : m_entries) {
-    if (entry->name != name) continue;
-    if (entry->listener.Get() == resolved.Get()) return S_OK;
+  const auto same = m_byName.find(name);
+  if (same != m_byName.end()) {
+    for (const auto& entry : same->second) {
+      if (entry->listener.Get() == resolved.Get()) return S_OK;
     // A second attribute handler for a name takes the first one's place.
-    if ((entry->flags & kListenerAttributeHandler) && (flags & kListenerAttributeHandler)) {
-      entry->flags = flags;
-      entry->listener = resolved;
-      entry->isScript = isScript;
-      return S_OK;
+      if ((entry->flags & kListenerAttributeHandler) && (flags & kListenerAttributeHandler)) {
+        entry->flags = flags;
+        entry->listener = resolved;
+        entry->isScript = isScript;
+        return S_OK;
+      }
     }
   }
   try {
@@ -60,6 +64,14 @@ HRESULT scEventListenerManagerImp::AddEventListener(IUnknown* listener, const wc
     entry->isScript = isScript;
     entry->name = name;
     entry->flags = flags;
+    EntryList& folded = m_byFoldedName[Folded(entry->name)];
+    EntryList& exact = m_byName[entry->name];
+    m_entries.reserve(m_entries.size() + 1);
+    folded.reserve(folded.size() + 1);
+    exact.reserve(exact.size() + 1);
+    // Nothing below throws: the three lists stay in step.
+    folded.push_back(entry);
+    exact.push_back(entry);
     m_entries.push_back(std::move(entry));
   }
   VELMOR_CATCH_RETURN()
@@ -71,14 +83,49 @@ HRESULT scEventListenerManagerImp::RemoveEventListener(IUnknown* listener, const
   ComPtr<IUnknown> resolved;
   bool isScript = false;
   RETURN_IF_FAILED(Resolve(listener, resolved, isScript));
-  for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
-    if ((*it)->name == name && (*it)->listener.Get() == resolved.Get()) {
-      (*it)->removed = true;
-      m_entries.erase(it);
-      return S_OK;
+  const auto same = m_byName.find(name);
+  if (same == m_byName.end()) return E_FAIL;
+  for (const auto& candidate : same->second) {
+    if (candidate->listener.Get() != resolved.Get()) continue;
+    std::shared_ptr<Entry> entry = candidate;  // the lists below hold the others
+    entry->removed = true;
+    Erase(same->second, entry.get());
+    if (same->second.empty()) m_byName.erase(same);
+    const auto folded = m_byFoldedName.find(Folded(entry->name));
+    if (folded != m_byFoldedName.end()) {
+      Erase(folded->second, entry.get());
+      if (folded->second.empty()) m_byFoldedName.erase(folded);
     }
+    Erase(m_entries, entry.get());
+    return S_OK;
   }
   return E_FAIL;
+}
+
+void scEventListenerManagerImp::Erase(EntryList& list, const Entry* entry) {
+  for (auto it = list.begin(); it != list.end(); ++it) {
+    if (it->get() == entry) {
+      list.erase(it);
+      return;
+    }
+  }
+}
+
+std::wstring scEventListenerManagerImp::Folded(const std::wstring& name) {
+  std::wstring folded = name;
+  for (wchar_t& c : folded) c = static_cast<wchar_t>(std::towlower(c));
+  return folded;
+}
+
+scEventListenerManagerImp::EntryList scEventListenerManagerImp::MatchingEntries(
+    const std::wstring& name) const {
+  const auto found = m_byFoldedName.find(Folded(name));
+  if (found == m_byFoldedName.end()) return {};
+  EntryList matching;
+  for (const auto& entry : found->second) {
+    if (_wcsicmp(entry->name.c_str(), name.c_str()) == 0) matching.push_back(entry);
+  }
+  return matching;
 }
 
 HRESULT scEventListenerManagerImp::AddScriptEventListener(const wchar_t* name,
@@ -101,8 +148,10 @@ HRESULT scEventListenerManagerImp::AddScriptEventListener(const wchar_t* name,
 
 HRESULT scEventListenerManagerImp::HasAttributeListener(const wchar_t* name) {
   if (name == nullptr) return E_FAIL;
-  for (const auto& entry : m_entries) {
-    if (entry->name == name && (entry->flags & kListenerAttributeHandler)) return S_OK;
+  const auto same = m_byName.find(name);
+  if (same == m_byName.end()) return E_FAIL;
+  for (const auto& entry : same->second) {
+    if (entry->flags & kListenerAttributeHandler) return S_OK;
   }
   return E_FAIL;
 }
@@ -162,12 +211,12 @@ HRESULT scEventListenerManagerImp::HandleEvent(scEventRecord* record, IDOMEvent*
   record->flags |= kEventFlagInListeners;
   EntryList walk;
   try {
-    walk = m_entries;
+    walk = MatchingEntries(listenerName);
   } catch (...) {
     walk.clear();
   }
   for (const auto& entry : walk) {
-    if (entry->removed || _wcsicmp(entry->name.c_str(), listenerName.c_str()) != 0) continue;
+    if (entry->removed) continue;
     if (*event == nullptr && FAILED(CreateDOMEvent(record, event))) break;
     CallListener(*entry, *event, owner.Get());
   }
@@ -189,14 +238,12 @@ HRESULT scEventListenerManagerImp::FireScriptEvent(const wchar_t* name, DISPPARA
   ComPtr<scIContent> owner(m_owner);
   EntryList walk;
   try {
-    walk = m_entries;
+    walk = MatchingEntries(listenerName);
   }
   VELMOR_CATCH_RETURN()
   HRESULT hr = S_OK;
   for (const auto& entry : walk) {
-    if (entry->removed || !entry->isScript ||
-        _wcsicmp(entry->name.c_str(), listenerName.c_str()) != 0)
-      continue;
+    if (entry->removed || !entry->isScript) continue;
     if (result != nullptr) ::VariantClear(result);
     ComPtr<IDispatch> function;
     if (FAILED(entry->listener.As(&function))) continue;
@@ -212,6 +259,8 @@ HRESULT scEventListenerManagerImp::Disconnect() {
   for (const auto& entry : m_entries) entry->removed = true;
   EntryList gone;
   gone.swap(m_entries);  // listeners are released after the table is consistent again
+  m_byName.clear();
+  m_byFoldedName.clear();
   return S_OK;
 }
 

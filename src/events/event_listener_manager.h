@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/com_object.h"
@@ -46,6 +47,9 @@ class scEventListenerManagerImp
  private:
   // Entries are shared with a running walk: a walk holds its own list of them, so entries
   // removed under it are marked and skipped, and entries added under it wait for the next event.
+  // Besides the list in the order of adding, entries are indexed by their exact name (for adding
+  // and removing) and by their name without letter case (for dispatch), so neither a table of
+  // many names nor an event costs a walk over every entry.
   struct Entry {
     ComPtr<IUnknown> listener;  // scIDOMEventListener, or IDispatch for a script function
     bool isScript = false;
@@ -58,9 +62,16 @@ class scEventListenerManagerImp
   // The interface a listener is called through and whether that is IDispatch.
   static HRESULT Resolve(IUnknown* listener, ComPtr<IUnknown>& resolved, bool& isScript);
   void CallListener(const Entry& entry, IDOMEvent* event, scIContent* owner);
+  // The name with its letters folded to one case: the key of the dispatch index.
+  static std::wstring Folded(const std::wstring& name);
+  // The entries whose name matches 'name' without regard to letter case, in the order added.
+  EntryList MatchingEntries(const std::wstring& name) const;
+  static void Erase(EntryList& list, const Entry* entry);
 
   scIContent* m_owner = nullptr;  // not owned; cleared by Disconnect
   EntryList m_entries;
+  std::unordered_map<std::wstring, EntryList> m_byName;
+  std::unordered_map<std::wstring, EntryList> m_byFoldedName;
 };
 
 // The listener table a document hands to its elements.

@@ -1,5 +1,7 @@
 #include "events/mouse_input.h"
 
+#include "base/platform_text.h"
+
 #include <commctrl.h>
 
 #include <cstring>
@@ -272,7 +274,8 @@ void scMouseInput::TooltipStep(scIContent* element) {
   if (scITextBaseContent* e = scITextBaseContent::FromContent(element)) {
     info.rect = {origin.x, origin.y, origin.x + e->Rect().width, origin.y + e->Rect().height};
   }
-  info.lpszText = text.bstrVal;
+  std::wstring shown = BoundedText(text.bstrVal, ::SysStringLen(text.bstrVal));
+  info.lpszText = shown.data();
   ::SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
   ::SendMessageW(m_tooltip, TTM_ACTIVATE, TRUE, 0);
   ::SetWindowPos(m_tooltip, HWND_TOP, 0, 0, 0, 0, kTooltipZOrderFlags);

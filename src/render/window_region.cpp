@@ -5,7 +5,7 @@
 
 namespace velmor {
 
-HRESULT CollectRegion(scIContent* element, int x, int y, Gdiplus::Region* region) {
+HRESULT CollectRegion(scIContent* element, int x, int y, scRegionBuilder* region) {
   if (element == nullptr || region == nullptr) return E_FAIL;
   HRESULT result = S_OK;
   ComPtr<scIRegionCreator> creator;
@@ -28,10 +28,13 @@ HRESULT CollectRegion(scIContent* element, int x, int y, Gdiplus::Region* region
 
 HRESULT ApplyWindowRegion(HWND window, scIContent* root) {
   if (window == nullptr || root == nullptr) return E_FAIL;
-  Gdiplus::Region region(Gdiplus::Rect(0, 0, 0, 0));
-  (void)CollectRegion(root, 0, 0, &region);
-  Gdiplus::Graphics graphics(window);
-  HRGN native = region.GetHRGN(&graphics);
+  scRegionBuilder region;
+  try {
+    (void)CollectRegion(root, 0, 0, &region);
+  } catch (...) {
+    return E_OUTOFMEMORY;  // the window keeps the shape it had
+  }
+  HRGN native = LimitRegionRects(region.CreateNativeRegion(), kMaxWindowShapeRects);
   if (native == nullptr) return E_FAIL;
   if (::SetWindowRgn(window, native, TRUE) == 0) {
     ::DeleteObject(native);

@@ -1,6 +1,7 @@
 #include "script/dispatch_bridge.h"
 
 #include <cwchar>
+#include <unordered_map>
 #include <vector>
 
 #include "base/bstr.h"
@@ -37,6 +38,37 @@ bool MemberIsMethod(ITypeInfo* info, MEMBERID member) {
   return method;
 }
 
+// The native names each interface table has resolved, by exact spelling: scripts read the same
+// members over and over, and asking the interfaces' type information each time dominates the
+// cost of a property read. Tables are static, and the dispatch identifiers of an interface
+// never change, so entries are never dropped. UI thread only, like the bridge.
+class NativeNameCache {
+ public:
+  static bool Find(const DispInterfaceTable& table, const wchar_t* name, DISPID* id) {
+    auto& names = Names();
+    auto perTable = names.find(&table);
+    if (perTable == names.end()) return false;
+    auto it = perTable->second.find(name);
+    if (it == perTable->second.end()) return false;
+    *id = it->second;
+    return true;
+  }
+  static void Remember(const DispInterfaceTable& table, const wchar_t* name, DISPID id) {
+    try {
+      Names()[&table].emplace(name, id);
+    } catch (...) {
+      // Without memory the next read asks the interfaces again.
+    }
+  }
+
+ private:
+  using NameMap = std::unordered_map<std::wstring, DISPID>;
+  static std::unordered_map<const DispInterfaceTable*, NameMap>& Names() {
+    static auto* s_names = new std::unordered_map<const DispInterfaceTable*, NameMap>();
+    return *s_names;  // outlives every static destructor, like the objects that use it
+  }
+};
+
 }  // namespace
 
 IDispatchExImplBase::~IDispatchExImplBase() {
@@ -66,12 +98,19 @@ HRESULT IDispatchExImplBase::LookupName(const wchar_t* name, DISPID* id) {
     *id = kDispIdDefineOwnProperty;
     return S_OK;
   }
-  auto it = m_names.find(name);
-  if (it != m_names.end()) {
-    *id = it->second;
-    return S_OK;
+  if (!m_names.empty()) {
+    auto it = m_names.find(name);
+    if (it != m_names.end()) {
+      *id = it->second;
+      return S_OK;
+    }
   }
+  if (NativeNameCache::Find(m_table, name, id)) return S_OK;
+  // Only interfaces named by identifier answer the same for every object of a class; once a
+  // held pointer has been asked, the answer may differ from object to object.
+  bool sameForEveryObject = true;
   for (size_t i = 0; i < m_table.count; ++i) {
+    sameForEveryObject = sameForEveryObject && m_table.entries[i].iid != nullptr;
     ComPtr<IDispatch> face;
     if (FAILED(ResolveEntry(i, &face)) || !face) continue;
     LPOLESTR names[1] = {const_cast<LPOLESTR>(name)};
@@ -79,6 +118,7 @@ HRESULT IDispatchExImplBase::LookupName(const wchar_t* name, DISPID* id) {
     if (SUCCEEDED(face->GetIDsOfNames(IID_NULL, names, 1, kLocale, &member)) && member >= 0 &&
         member < 0x10000000) {
       *id = member | static_cast<DISPID>((i + 1) << 28);
+      if (sameForEveryObject) NativeNameCache::Remember(m_table, name, *id);
       return S_OK;
     }
   }
@@ -110,6 +150,17 @@ HRESULT IDispatchExImplBase::EnsureExpando(const std::wstring& name, DISPID* id)
   VELMOR_CATCH_RETURN()
   *id = m_next++;
   return S_OK;
+}
+
+void IDispatchExImplBase::ForgetExpandos() {
+  // The values go after the maps are empty: releasing a script function may run script code
+  // that reaches this object again.
+  std::map<DISPID, VARIANT> values;
+  std::map<DISPID, ComPtr<IDispatch>> defined;
+  values.swap(m_values);
+  defined.swap(m_defined);
+  m_names.clear();
+  for (auto& [id, value] : values) ::VariantClear(&value);
 }
 
 HRESULT IDispatchExImplBase::GetDispID(BSTR name, DWORD grfdex, DISPID* id) {

@@ -77,6 +77,10 @@ class IDispatchExImplBase {
 
   // The expando identifier of a name, created when missing.
   HRESULT EnsureExpando(const std::wstring& name, DISPID* id);
+  // Drops every expando and defined property (identifiers are still never reused). Owners call
+  // it when their native object is torn down: a script function stored on the object that
+  // refers back to it would otherwise keep both alive for good.
+  void ForgetExpandos();
 
  private:
   HRESULT LookupName(const wchar_t* name, DISPID* id);

@@ -1,5 +1,7 @@
 #include "script/script_error_report.h"
 
+#include "base/platform_text.h"
+
 #include <cwchar>
 #include <utility>
 
@@ -82,7 +84,7 @@ std::wstring FormatScriptError(IActiveScriptError* error) {
 HRESULT ReportScriptError(IActiveScriptError* error) {
   if (error == nullptr || !IsScriptDebuggingEnabled()) return E_NOTIMPL;
   try {
-    const std::wstring text = FormatScriptError(error);
+    const std::wstring text = BoundedText(FormatScriptError(error));
     if (Presenter())
       Presenter()(text.c_str(), MB_ICONINFORMATION);
     else

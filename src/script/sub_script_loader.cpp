@@ -2,7 +2,6 @@
 
 #include <shlwapi.h>
 
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -15,59 +14,6 @@ namespace velmor {
 namespace {
 
 constexpr BYTE kMark[2] = {0xFF, 0xFE};
-
-// The text a failing file open leaves behind: the thread's last error as an HRESULT.
-HRESULT OpenFailure() { return HRESULT_FROM_WIN32(::GetLastError()); }
-
-class FileReader final : public ScriptReader {
- public:
-  explicit FileReader(FILE* file) : m_file(file) {}
-  HRESULT GetSize(ULONGLONG* bytes) override {
-    if (_fseeki64(m_file, 0, SEEK_END) != 0) return HRESULT_FROM_WIN32(ERROR_READ_FAULT);
-    const __int64 size = _ftelli64(m_file);
-    if (size < 0 || _fseeki64(m_file, 0, SEEK_SET) != 0)
-      return HRESULT_FROM_WIN32(ERROR_READ_FAULT);
-    *bytes = static_cast<ULONGLONG>(size);
-    return S_OK;
-  }
-  HRESULT Read(void* buffer, ULONG bytes) override {
-    return std::fread(buffer, 1, bytes, m_file) == bytes ? S_OK
-                                                         : HRESULT_FROM_WIN32(ERROR_READ_FAULT);
-  }
-
- private:
-  FILE* m_file;
-};
-
-// Reads from the stream's current position to its end.
-class StreamReader final : public ScriptReader {
- public:
-  explicit StreamReader(IStream* stream) : m_stream(stream) {}
-  HRESULT GetSize(ULONGLONG* bytes) override {
-    STATSTG stat = {};
-    RETURN_IF_FAILED(m_stream->Stat(&stat, STATFLAG_NONAME));
-    ULARGE_INTEGER position = {};
-    LARGE_INTEGER zero = {};
-    if (FAILED(m_stream->Seek(zero, STREAM_SEEK_CUR, &position))) position.QuadPart = 0;
-    *bytes =
-        stat.cbSize.QuadPart > position.QuadPart ? stat.cbSize.QuadPart - position.QuadPart : 0;
-    return S_OK;
-  }
-  HRESULT Read(void* buffer, ULONG bytes) override {
-    ULONG done = 0;
-    while (done < bytes) {
-      ULONG got = 0;
-      const HRESULT hr = m_stream->Read(static_cast<BYTE*>(buffer) + done, bytes - done, &got);
-      if (FAILED(hr)) return hr;
-      if (got == 0) return HRESULT_FROM_WIN32(ERROR_READ_FAULT);
-      done += got;
-    }
-    return S_OK;
-  }
-
- private:
-  IStream* m_stream;
-};
 
 bool IsEmpty(BSTR text) { return text == nullptr || text[0] == L'\0'; }
 
@@ -95,12 +41,9 @@ STDMETHODIMP CJSSubScriptLoader::LoadSubScriptFromFile(BSTR path, BSTR itemName)
   if (path == nullptr) return E_POINTER;
   try {
     ::SetLastError(ERROR_SUCCESS);
-    FILE* file = _wfopen(path, L"rb");
-    if (file == nullptr) return OpenFailure();
-    FileReader reader(file);
-    const HRESULT hr = RunFromReader(&reader, itemName);
-    std::fclose(file);
-    return hr;
+    CxIOFile file;
+    if (!file.Open(path, L"rb")) return HRESULT_FROM_WIN32(::GetLastError());
+    return RunFromFile(&file, itemName);
   }
   VELMOR_CATCH_RETURN()
 }
@@ -108,10 +51,9 @@ STDMETHODIMP CJSSubScriptLoader::LoadSubScriptFromFile(BSTR path, BSTR itemName)
 STDMETHODIMP CJSSubScriptLoader::LoadSubScriptFromStream(IUnknown* pStream, BSTR itemName) {
   if (pStream == nullptr) return E_POINTER;
   try {
-    ComPtr<IStream> stream;
-    if (FAILED(pStream->QueryInterface(IID_PPV_ARGS(&stream))) || !stream) return E_NOINTERFACE;
-    StreamReader reader(stream.Get());
-    return RunFromReader(&reader, itemName);
+    CxStreamFile file(pStream);
+    if (file.GetStream() == nullptr) return E_NOINTERFACE;
+    return RunFromFile(&file, itemName);
   }
   VELMOR_CATCH_RETURN()
 }
@@ -148,18 +90,17 @@ STDMETHODIMP CJSSubScriptLoader::LoadSubScriptFromResource(BSTR dllName, BSTR js
 
 // The common run step
 
-HRESULT CJSSubScriptLoader::RunFromReader(ScriptReader* reader, BSTR itemName) {
-  if (reader == nullptr) return E_POINTER;
+HRESULT CJSSubScriptLoader::RunFromFile(CxFile* file, BSTR itemName) {
+  if (file == nullptr) return E_POINTER;
   if (!HasOwner()) return E_UNEXPECTED;
-  ULONGLONG size = 0;
-  RETURN_IF_FAILED(reader->GetSize(&size));
+  const long size = file->Size();
   if (size <= 2) return S_FALSE;
-  if (size > 0x7FFFFFF0ull) return E_OUTOFMEMORY;
-  // Zero bytes after the content terminate the text, whether its length is even or not.
-  const ULONG bytes = static_cast<ULONG>(size);
+  // Zero bytes after the content terminate the text, whether its length is even or not. A
+  // stream already read in part yields less than its size: the rest of the buffer stays zero.
+  const size_t bytes = static_cast<size_t>(size);
   std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[bytes + 4]());
   RETURN_IF_NULL_ALLOC(buffer);
-  RETURN_IF_FAILED(reader->Read(buffer.get(), bytes));
+  (void)file->Read(buffer.get(), 1, bytes);
   // Text in any other encoding is skipped without an error.
   if (buffer[0] != kMark[0] || buffer[1] != kMark[1]) return S_FALSE;
   return RunInOwner(reinterpret_cast<const wchar_t*>(buffer.get() + 2), itemName);

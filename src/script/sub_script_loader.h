@@ -1,22 +1,14 @@
-// CJSSubScriptLoader: reads UTF-16LE script text (byte-order mark FF FE required) from files,
-// streams and "JSCRIPT" resources and runs it in the engine owner it is aggregated into. Owners
+// CJSSubScriptLoader: reads UTF-16LE script text (byte-order mark FF FE required) from files and
+// streams (both through CxFile) and "JSCRIPT" resources and runs it in the engine owner it is aggregated into. Owners
 // publish it to their scripts as the named item "ScriptLoader" with global members.
 #pragma once
 #include <windows.h>
 
 #include "base/com_object.h"
+#include "images/cx_file.h"
 #include "ui_h.h"
 
 namespace velmor {
-
-// The source of one script's bytes for the common run step.
-class ScriptReader {
- public:
-  virtual ~ScriptReader() = default;
-  virtual HRESULT GetSize(ULONGLONG* bytes) = 0;
-  // Reads exactly 'bytes' bytes.
-  virtual HRESULT Read(void* buffer, ULONG bytes) = 0;
-};
 
 class CJSSubScriptLoader : public AggregatedComObject<CJSSubScriptLoader, IJSSubScriptLoader,
                                                       Also<IDispatch, IJSSubScriptLoader>> {
@@ -38,8 +30,9 @@ class CJSSubScriptLoader : public AggregatedComObject<CJSSubScriptLoader, IJSSub
                       DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
                       UINT* puArgErr) override;
 
-  // The common run step: size, read, byte-order mark check, then the owner runs the text.
-  [[nodiscard]] HRESULT RunFromReader(ScriptReader* reader, BSTR itemName);
+  // The common run step over a file or a stream: size, read, byte-order mark check, then the
+  // owner runs the text.
+  [[nodiscard]] HRESULT RunFromFile(CxFile* file, BSTR itemName);
 
  private:
   // Runs zero-terminated text in the owner (the host's AddCode or the context's ExecuteScript).

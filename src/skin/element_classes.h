@@ -1,25 +1,22 @@
 // The element classes the content tree defines itself, one per skin tag. Each carries the shared
-// content implementation; the classes with a script node answer IDOMNode through IDOMNodeImpl.
-// Classes with behaviour of their own (painting, input, native controls, menus, shortcuts) live
-// in the layers that own that behaviour, which build them on the templates here and hand the
-// document their own table of classes.
+// content implementation; the classes scripts see are script objects through the dispatch bridge
+// (scScriptContentClass) with the interface table of their class. Classes with behaviour of their
+// own (painting, input, native controls, menus, shortcuts) live in the layers that own that
+// behaviour, which build them on the templates here and hand the document their own table of
+// classes.
 #pragma once
+#include "skin/class_faces.h"
 #include "skin/content.h"
-#include "skin/dom_ambient_impl.h"
-#include "skin/dom_node_impl.h"
+#include "skin/element_interfaces.h"
+#include "skin/script_content.h"
 #include "skin/text_base_content.h"
 
 namespace velmor {
 
-// An element class that scripts see as a node; every such class also answers IDOMAmbient.
-template <class Derived, class... More>
-using scNodeContentClass =
-    scContentClass<Derived, IDOMNodeImpl<Derived>, Also<IDispatch, IDOMNodeImpl<Derived>>,
-                   IDOMAmbientImpl<Derived>, More...>;
-
 // An element whose class lives in a layer above the content tree (the window element, images,
 // subwindows): the content tree alone builds it as a plain script node of its tag.
-class scPlainNodeContent : public scNodeContentClass<scPlainNodeContent> {
+class scPlainNodeContent
+    : public scScriptContentClass<scPlainNodeContent, element_interfaces::kWindow> {
  public:
   explicit scPlainNodeContent(const wchar_t* tag) : m_tag(tag) {}
   const wchar_t* NodeName() const override { return m_tag; }
@@ -28,7 +25,8 @@ class scPlainNodeContent : public scNodeContentClass<scPlainNodeContent> {
   const wchar_t* m_tag;  // one of the factory's constant tag names
 };
 
-class scButtonContent : public scNodeContentClass<scButtonContent> {
+class scButtonContent : public scScriptContentClass<scButtonContent, element_interfaces::kButton,
+                                                    scButtonFace<scButtonContent>> {
  public:
   const wchar_t* NodeName() const override { return L"button"; }
 };
@@ -44,18 +42,21 @@ class scMenu : public scContentClass<scMenu> {
   const wchar_t* NodeName() const override { return L"menu"; }
 };
 
-class scMenuPopup : public scNodeContentClass<scMenuPopup> {
+class scMenuPopup : public scScriptContentClass<scMenuPopup, element_interfaces::kMenuPopup,
+                                                scMenuPopupFace<scMenuPopup>> {
  public:
   const wchar_t* NodeName() const override { return L"menupopup"; }
 };
 
 // Both "menuitem" and "menuseparator" elements.
-class scMenuItem : public scNodeContentClass<scMenuItem> {
+class scMenuItem : public scScriptContentClass<scMenuItem, element_interfaces::kMenuItem,
+                                               scMenuItemFace<scMenuItem>> {
  public:
   const wchar_t* NodeName() const override { return L"menuitem"; }
 };
 
-class scSplitter : public scNodeContentClass<scSplitter> {
+class scSplitter : public scScriptContentClass<scSplitter, element_interfaces::kSplitter,
+                                               scSplitterFace<scSplitter>> {
  public:
   const wchar_t* NodeName() const override { return L"splitter"; }
 };
@@ -66,12 +67,15 @@ class scSplitterBar : public scContentClass<scSplitterBar> {
   const wchar_t* NodeName() const override { return L"splitterbar"; }
 };
 
-class scLabelContent : public scNodeContentClass<scLabelContent> {
+class scLabelContent : public scScriptContentClass<scLabelContent, element_interfaces::kLabel,
+                                                   scLabelFace<scLabelContent>> {
  public:
   const wchar_t* NodeName() const override { return L"label"; }
 };
 
-class scCheckBoxContent : public scNodeContentClass<scCheckBoxContent> {
+class scCheckBoxContent
+    : public scScriptContentClass<scCheckBoxContent, element_interfaces::kCheckBox,
+                                  scButtonFace<scCheckBoxContent>> {
  public:
   const wchar_t* NodeName() const override { return L"checkbox"; }
 };
@@ -82,28 +86,47 @@ class scRadioContent : public scCheckBoxContent {
   const wchar_t* NodeName() const override { return L"radio"; }
 };
 
-class scWidgetWrapper : public scNodeContentClass<scWidgetWrapper> {
+// A widget hosts a component from outside the engine; scripts reach the component's own members
+// after the wrapper's.
+class scWidgetWrapper
+    : public scScriptContentClass<scWidgetWrapper, element_interfaces::kWidgetWrapper,
+                                  scWidgetWrapperFace<scWidgetWrapper>> {
  public:
   const wchar_t* NodeName() const override { return L"widget"; }
+  // The wrapped component's IDispatch; S_FALSE and null while the widget wraps nothing.
+  HRESULT GetWrappedDispatch(IDispatch** out) {
+    *out = nullptr;
+    if (!m_wrapped) return S_FALSE;
+    return m_wrapped->QueryInterface(IID_PPV_ARGS(out));
+  }
+
+ protected:
+  ComPtr<IUnknown> m_wrapped;  // the hosted component, once one has been created
 };
 
-class scTextBoxContent : public scNodeContentClass<scTextBoxContent> {
+class scTextBoxContent
+    : public scScriptContentClass<scTextBoxContent, element_interfaces::kTextBox,
+                                  scTextBoxFace<scTextBoxContent>, scFocusableFace> {
  public:
   const wchar_t* NodeName() const override { return L"textbox"; }
 };
 
-class scDatePickerContent : public scNodeContentClass<scDatePickerContent> {
+class scDatePickerContent
+    : public scScriptContentClass<scDatePickerContent, element_interfaces::kDateTimePicker,
+                                  scDateTimePickerFace<scDatePickerContent>> {
  public:
   const wchar_t* NodeName() const override { return L"datepicker"; }
 };
 
-class scTimePickerContent : public scNodeContentClass<scTimePickerContent> {
+class scTimePickerContent
+    : public scScriptContentClass<scTimePickerContent, element_interfaces::kDateTimePicker,
+                                  scDateTimePickerFace<scTimePickerContent>> {
  public:
   const wchar_t* NodeName() const override { return L"timepicker"; }
 };
 
 // Key sets and keys are invisible to the mouse: neither they nor anything inside them is hit.
-class scKeySetContent : public scNodeContentClass<scKeySetContent> {
+class scKeySetContent : public scScriptContentClass<scKeySetContent, element_interfaces::kKeySet> {
  public:
   const wchar_t* NodeName() const override { return L"keyset"; }
   HRESULT STDMETHODCALLTYPE InitFromPrototype(scPrototypeElement* prototype) override {
@@ -113,7 +136,8 @@ class scKeySetContent : public scNodeContentClass<scKeySetContent> {
   }
 };
 
-class scKeyContent : public scNodeContentClass<scKeyContent> {
+class scKeyContent : public scScriptContentClass<scKeyContent, element_interfaces::kKey,
+                                                 scKeyShortcutFace<scKeyContent>> {
  public:
   const wchar_t* NodeName() const override { return L"key"; }
   HRESULT STDMETHODCALLTYPE InitFromPrototype(scPrototypeElement* prototype) override {

@@ -5,6 +5,7 @@
 #include <new>
 #include <vector>
 
+#include "skin/attribute_chunks.h"
 #include "tinyxml.h"
 
 namespace velmor {
@@ -85,31 +86,66 @@ std::wstring FromUtf8(const char* text) {
   return out;
 }
 
-scPrototypeNode* NewScriptNode(const TiXmlElement* element) {
+const char* FindAttribute(const scSplitElementReader& reader, const char* name) {
+  for (const auto& [n, v] : reader.Attributes()) {
+    if (strcmp(n, name) == 0) return v;
+  }
+  return nullptr;
+}
+
+scPrototypeNode* NewScriptNode(const scSplitElementReader& reader) {
   auto* node = new (std::nothrow) scPrototypeScript();
   if (node == nullptr) return nullptr;
-  node->m_sourcePath = FromUtf8(element->Attribute("src"));
-  node->m_inlineText = FromUtf8(element->GetText());
+  node->m_sourcePath = FromUtf8(FindAttribute(reader, "src"));
+  node->m_inlineText = FromUtf8(reader.Text());
   return node;
 }
 
-scPrototypeElement* NewElementNode(scIContentDocument* document, const TiXmlElement* element) {
+scPrototypeElement* NewElementNode(scIContentDocument* document, const TiXmlElement* element,
+                                   const scSplitElementReader& reader) {
   auto* node = new (std::nothrow) scPrototypeElement();
   if (node == nullptr) return nullptr;
   node->m_tag = FromUtf8(element->Value());
-  for (const TiXmlAttribute* a = element->FirstAttribute(); a != nullptr; a = a->Next()) {
-    node->m_attributes.try_emplace(FromUtf8(a->Name()), FromUtf8(a->Value()));  // first wins
+  for (const auto& [name, value] : reader.Attributes()) {
+    node->m_attributes.try_emplace(FromUtf8(name), FromUtf8(value));  // first wins
   }
-  node->m_hasId = element->Attribute("id") != nullptr;
-  if (element->GetText() != nullptr) node->m_text = ExpandLineFeeds(FromUtf8(element->GetText()));
+  node->m_hasId = FindAttribute(reader, "id") != nullptr;
+  if (reader.Text() != nullptr) node->m_text = ExpandLineFeeds(FromUtf8(reader.Text()));
   node->m_ownerDocument = document;
   return node;
 }
 
-scPrototypeNode* NewNode(scIContentDocument* document, const TiXmlElement* element) {
+// The node for 'element' (null when it cannot be allocated) and, for an element node, its first
+// child element. 'result' is S_OK, or the failure that ends the whole build.
+scPrototypeNode* NewNode(scIContentDocument* document, const TiXmlElement* element,
+                         scSplitElementReader& reader, const TiXmlElement** firstChild,
+                         HRESULT* result) {
+  *firstChild = nullptr;
+  *result = S_OK;
+  const scSplitElementReader::Result read = reader.Read(element);
+  if (read != scSplitElementReader::kRead) {
+    *result = read == scSplitElementReader::kDuplicate ? E_FAIL : kAttributeSplitMismatch;
+    return nullptr;
+  }
   try {
-    if (strcmp(element->Value(), "script") == 0) return NewScriptNode(element);
-    return NewElementNode(document, element);
+    if (strcmp(element->Value(), "script") == 0) {
+      scPrototypeNode* script = NewScriptNode(reader);
+      // The children of a script element are left out of the tree.
+      for (const TiXmlElement* child = reader.FirstChildElement(); child != nullptr;) {
+        const TiXmlElement* next = child->NextSiblingElement();
+        const scSplitElementReader::Result skipped = reader.Skip(child);
+        if (skipped != scSplitElementReader::kRead) {
+          *result =
+              skipped == scSplitElementReader::kDuplicate ? E_FAIL : kAttributeSplitMismatch;
+          if (script != nullptr) script->Release();
+          return nullptr;
+        }
+        child = next;
+      }
+      return script;
+    }
+    *firstChild = reader.FirstChildElement();
+    return NewElementNode(document, element, reader);
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
@@ -143,20 +179,23 @@ void FinishChildren(BuildFrame& frame) {
 }  // namespace
 
 HRESULT BuildPrototype(scIContentDocument* document, const TiXmlElement* element,
-                       scPrototypeNode** node) {
+                       scPrototypeNode** node, const scAttributeSplit* split) {
   if (node == nullptr) return E_POINTER;
   *node = nullptr;
   if (element == nullptr) return E_INVALIDARG;
-  scPrototypeNode* root = NewNode(document, element);
-  if (root == nullptr) return E_OUTOFMEMORY;
+  scSplitElementReader reader(split);
+  const TiXmlElement* rootChild = nullptr;
+  HRESULT failure = S_OK;
+  scPrototypeNode* root = NewNode(document, element, reader, &rootChild, &failure);
+  if (root == nullptr) return FAILED(failure) ? failure : E_OUTOFMEMORY;
   if (root->m_kind == kPrototypeScript) {
     *node = root;
     return S_OK;
   }
   std::vector<BuildFrame> stack;
   try {
-    stack.push_back({element, static_cast<scPrototypeElement*>(root), element->FirstChildElement(), {}});
-    while (!stack.empty()) {
+    stack.push_back({element, static_cast<scPrototypeElement*>(root), rootChild, {}});
+    while (!stack.empty() && SUCCEEDED(failure)) {
       BuildFrame& top = stack.back();
       if (top.nextChild == nullptr) {
         FinishChildren(top);
@@ -167,22 +206,26 @@ HRESULT BuildPrototype(scIContentDocument* document, const TiXmlElement* element
       }
       const TiXmlElement* childXml = top.nextChild;
       top.nextChild = childXml->NextSiblingElement();
-      scPrototypeNode* child = NewNode(document, childXml);
-      if (child == nullptr) continue;  // left out of the tree
+      const TiXmlElement* grandChild = nullptr;
+      scPrototypeNode* child = NewNode(document, childXml, reader, &grandChild, &failure);
+      if (child == nullptr) continue;  // left out of the tree (or the build ends)
       if (child->m_kind == kPrototypeScript) {
         top.children.push_back(child);
       } else {
-        stack.push_back({childXml, static_cast<scPrototypeElement*>(child),
-                         childXml->FirstChildElement(), {}});
+        stack.push_back({childXml, static_cast<scPrototypeElement*>(child), grandChild, {}});
       }
     }
+    if (SUCCEEDED(failure) && !reader.AllElementsSeen()) failure = kAttributeSplitMismatch;
   } catch (const std::bad_alloc&) {
+    failure = E_OUTOFMEMORY;
+  }
+  if (FAILED(failure)) {
     for (size_t i = stack.size(); i-- > 0;) {
       for (scPrototypeNode* child : stack[i].children) child->Release();
       if (i > 0) stack[i].node->Release();
     }
     root->Release();
-    return E_OUTOFMEMORY;
+    return failure;
   }
   *node = root;
   return S_OK;

@@ -65,10 +65,16 @@ class scPrototypeScript : public scPrototypeNode {
   std::wstring m_inlineText;  // the element's text as written
 };
 
+struct scAttributeSplit;
+
 // Builds the prototype of 'element' and its subtree (walked without recursion). A child whose
-// node cannot be allocated is left out. S_OK or E_OUTOFMEMORY when the root itself fails.
+// node cannot be allocated is left out. S_OK or E_OUTOFMEMORY when the root itself fails. When
+// the text was parsed with long attribute lists split ('split'), the chunks are joined again:
+// E_FAIL when two chunks name the same attribute, kAttributeSplitMismatch when the parser did not
+// read the chunks the rewrite made.
 [[nodiscard]] HRESULT BuildPrototype(scIContentDocument* document, const TiXmlElement* element,
-                                     scPrototypeNode** node);
+                                     scPrototypeNode** node,
+                                     const scAttributeSplit* split = nullptr);
 
 // Replaces every "\n" by "\r\n".
 std::wstring ExpandLineFeeds(const std::wstring& text);

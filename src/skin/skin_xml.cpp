@@ -2,7 +2,9 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 
+#include "skin/attribute_chunks.h"
 #include "skin/prototype.h"
 #include "tinyxml.h"
 
@@ -140,26 +142,76 @@ int MeasureXmlNesting(FILE* file, int limit) {
   return scanner.Max();
 }
 
+bool ReadXmlText(FILE* file, std::string& text) {
+  text.clear();
+  if (fseek(file, 0, SEEK_END) != 0) return false;
+  const long length = ftell(file);
+  if (length <= 0 || fseek(file, 0, SEEK_SET) != 0) return false;
+  text.resize(static_cast<size_t>(length));
+  if (fread(text.data(), 1, text.size(), file) != text.size()) return false;
+  // As the parser's own file loading does: the text ends at the first NUL, and CR LF and lone
+  // CR become LF.
+  size_t out = 0;
+  for (size_t in = 0; in < text.size() && text[in] != '\0'; ++in) {
+    if (text[in] == '\r') {
+      text[out++] = '\n';
+      if (in + 1 < text.size() && text[in + 1] == '\n') ++in;
+    } else {
+      text[out++] = text[in];
+    }
+  }
+  text.resize(out);
+  return true;
+}
+
+namespace {
+
+// Parses 'text' and builds the prototype tree of its "window" root.
+HRESULT ParseSkinText(scIContentDocument* document, const std::string& text,
+                      const scAttributeSplit* split, scPrototypeElement** root) {
+  // Element text keeps its line breaks (they become CR LF in the prototype).
+  TiXmlBase::SetCondenseWhiteSpace(false);
+  TiXmlDocument xml;
+  // The parser may step up to three bytes past the end over a broken multi-byte character:
+  // the copy ends in enough NULs for that.
+  std::string padded;
+  padded.reserve(text.size() + 4);
+  padded.append(text).append(4, '\0');
+  xml.Parse(padded.c_str(), nullptr, TIXML_ENCODING_UTF8);
+  if (xml.Error()) return E_FAIL;
+  const TiXmlElement* top = xml.FirstChildElement();
+  if (top == nullptr || strcmp(top->Value(), "window") != 0) return E_FAIL;
+  scPrototypeNode* node = nullptr;
+  const HRESULT hr = BuildPrototype(document, top, &node, split);
+  if (FAILED(hr) || node == nullptr) return FAILED(hr) ? hr : E_FAIL;
+  *root = static_cast<scPrototypeElement*>(node);
+  return S_OK;
+}
+
+}  // namespace
+
 HRESULT ReadSkinFile(scIContentDocument* document, const wchar_t* path, scPrototypeElement** root) {
   if (root == nullptr) return E_POINTER;
   *root = nullptr;
   if (path == nullptr) return E_FAIL;
-  std::unique_ptr<FILE, FileCloser> file(_wfopen(path, L"rb"));
-  if (!file) return E_FAIL;
-  const int depth = MeasureXmlNesting(file.get(), kMaxSkinNesting);
-  if (depth < 0 || depth > kMaxSkinNesting) return E_FAIL;
-
   try {
-    // Element text keeps its line breaks (they become CR LF in the prototype).
-    TiXmlBase::SetCondenseWhiteSpace(false);
-    TiXmlDocument xml;
-    if (!xml.LoadFile(file.get(), TIXML_ENCODING_UTF8)) return E_FAIL;
-    const TiXmlElement* top = xml.FirstChildElement();
-    if (top == nullptr || strcmp(top->Value(), "window") != 0) return E_FAIL;
-    scPrototypeNode* node = nullptr;
-    if (FAILED(BuildPrototype(document, top, &node)) || node == nullptr) return E_FAIL;
-    *root = static_cast<scPrototypeElement*>(node);
-    return S_OK;
+    std::string text;
+    {
+      std::unique_ptr<FILE, FileCloser> file(_wfopen(path, L"rb"));
+      if (!file || !ReadXmlText(file.get(), text)) return E_FAIL;
+    }
+    NestingScanner scanner(kMaxSkinNesting);
+    if (!scanner.Feed(text.data(), text.size())) return E_FAIL;
+
+    std::string split;
+    const scAttributeSplit chunks = SplitLongAttributeLists(text, split);
+    if (chunks.marker.empty())
+      return SUCCEEDED(ParseSkinText(document, text, nullptr, root)) ? S_OK : E_FAIL;
+    const HRESULT hr = ParseSkinText(document, split, &chunks, root);
+    // Text the rewrite misread is parsed as it was written.
+    if (hr == kAttributeSplitMismatch)
+      return SUCCEEDED(ParseSkinText(document, text, nullptr, root)) ? S_OK : E_FAIL;
+    return SUCCEEDED(hr) ? S_OK : E_FAIL;
   } catch (...) {
     return E_FAIL;
   }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
 
 struct scIContentDocument;
 
@@ -19,6 +20,10 @@ constexpr int kMaxSkinNesting = 256;
 // file position at the start. Answers the depth, or -1 when reading fails. Stops counting once
 // 'limit' is exceeded (answering limit + 1).
 int MeasureXmlNesting(FILE* file, int limit);
+
+// Reads an opened XML file the way the parser's own file loading does: up to the first NUL, with
+// CR LF and lone CR turned into LF. False when the file is empty or cannot be read.
+bool ReadXmlText(FILE* file, std::string& text);
 
 // Reads 'path' into a new prototype tree whose root is the "window" element. E_FAIL for a file
 // that cannot be opened, is not well-formed, nests too deeply, or whose root is not "window".

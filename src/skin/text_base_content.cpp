@@ -274,6 +274,7 @@ HRESULT scITextBaseContent::InitFromPrototype(scPrototypeElement* prototype) {
 void scITextBaseContent::Destroy() {
   for (scITextBaseContent* child = m_firstChild; child != nullptr; child = child->m_nextSibling)
     child->Destroy();
+  ForgetScriptProperties();
   m_link = 0;
   if (m_prototype != nullptr) {
     m_prototype->Release();

@@ -114,6 +114,9 @@ class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextB
   // Fires "size" at this element; true when a listener prevented the default (the layout of the
   // children).
   bool FireSizeEvent();
+  // Lets go of what scripts stored on the element (its own properties and accessors) when it is
+  // destroyed with its tree; script classes override it.
+  virtual void ForgetScriptProperties() {}
 
   uintptr_t m_link = 0;
   uint32_t m_flags = 0;  // bit 0: pass-through

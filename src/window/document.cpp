@@ -119,7 +119,7 @@ HRESULT scDocument::SetScriptContext(scIScriptContext* context) {
 void scDocument::ApplyTitle(scIContent* root) {
   UniqueVariant title;
   if (root->GetAttr(L"title", title.Put()) && title.vt == VT_BSTR && title.bstrVal != nullptr)
-    ::SetWindowTextW(m_hWnd, title.bstrVal);
+    SetTitle(std::wstring(title.bstrVal, ::SysStringLen(title.bstrVal)));
 }
 
 void scDocument::ApplyIcon() {

@@ -244,6 +244,10 @@ class scDocument
   // Load's steps after the live tree exists.
   void ApplyInitialGeometry(scIContent* root);
   void ApplyTitle(scIContent* root);
+  // Keeps 'title' whole and shows it in the native window, cut to what the platform takes.
+  void SetTitle(std::wstring title);
+  // Whether the native window's text is exactly 'text'.
+  bool NativeTitleIs(const std::wstring& text) const;
   void ApplyIcon();
   void ApplyStickyBorder(scIContent* root);
   void DispatchDocumentEvent(scIContent* target, int eventType);
@@ -256,6 +260,7 @@ class scDocument
   scMouseInput m_mouse{this};
   ComPtr<scIScriptContext> m_scriptContext;
   UniqueHIcon m_icon;
+  std::wstring m_title;  // the last title set, whole
   LONG m_paintLock = 0;
   LONG m_layoutLock = 0;
   LONG m_regionLock = 0;

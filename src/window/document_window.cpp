@@ -2,6 +2,7 @@
 #include <utility>
 
 #include "base/bstr.h"
+#include "base/platform_text.h"
 #include "window/document.h"
 
 namespace velmor {
@@ -84,6 +85,12 @@ STDMETHODIMP scDocument::get_title(BSTR* title) {
   if (title == nullptr) return E_POINTER;
   *title = nullptr;
   if (m_hWnd == nullptr) return S_OK;
+  // A title cut for the platform reads back whole while the window still shows its cut form.
+  if (m_title.size() > kMaxPlatformText && NativeTitleIs(BoundedText(m_title))) {
+    *title = ::SysAllocStringLen(m_title.data(), static_cast<UINT>(m_title.size()));
+    RETURN_IF_NULL_ALLOC(*title);
+    return S_OK;
+  }
   const int length = ::GetWindowTextLengthW(m_hWnd);
   UniqueBstr text;
   *text.Put() = ::SysAllocStringLen(nullptr, static_cast<UINT>(length));
@@ -96,8 +103,25 @@ STDMETHODIMP scDocument::get_title(BSTR* title) {
 }
 
 STDMETHODIMP scDocument::put_title(BSTR title) {
-  if (m_hWnd != nullptr) ::SetWindowTextW(m_hWnd, title != nullptr ? title : L"");
+  try {
+    SetTitle(std::wstring(title != nullptr ? title : L"", ::SysStringLen(title)));
+  }
+  VELMOR_CATCH_RETURN()
   return S_OK;
+}
+
+void scDocument::SetTitle(std::wstring title) {
+  m_title = std::move(title);
+  if (m_hWnd != nullptr) ::SetWindowTextW(m_hWnd, BoundedText(m_title).c_str());
+}
+
+bool scDocument::NativeTitleIs(const std::wstring& text) const {
+  const int length = ::GetWindowTextLengthW(m_hWnd);
+  if (length < 0 || static_cast<size_t>(length) != text.size()) return false;
+  std::wstring native(text.size() + 1, L'\0');
+  const int copied = ::GetWindowTextW(m_hWnd, native.data(), length + 1);
+  native.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+  return native == text;
 }
 
 STDMETHODIMP scDocument::lock(LONG what) {
@@ -151,8 +175,14 @@ STDMETHODIMP scDocument::put_activated(VARIANT_BOOL activated) {
 }
 
 STDMETHODIMP scDocument::alert(BSTR message, BSTR title) {
-  const wchar_t* caption = title != nullptr && title[0] != L'\0' ? title : L"Velmor";
-  s_messageBox(m_hWnd, message != nullptr ? message : L"", caption, MB_ICONEXCLAMATION);
+  try {
+    const std::wstring caption = title != nullptr && title[0] != L'\0'
+                                     ? BoundedText(title, ::SysStringLen(title))
+                                     : std::wstring(L"Velmor");
+    const std::wstring text = BoundedText(message, ::SysStringLen(message));
+    s_messageBox(m_hWnd, text.c_str(), caption.c_str(), MB_ICONEXCLAMATION);
+  }
+  VELMOR_CATCH_RETURN()
   return S_OK;
 }
 

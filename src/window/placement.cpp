@@ -137,6 +137,11 @@ STDMETHODIMP scDocument::moveSizeTo(LONG x, LONG y, LONG width, LONG height, LON
 STDMETHODIMP scDocument::size(BSTR handle) {
   if (handle == nullptr) return S_FALSE;
   if (m_hWnd == nullptr) return S_OK;
+  // The system's drag loop runs until the primary button goes up: without it held (a script
+  // calling from a timer, a synthesised press) the loop would hold the mouse until the next
+  // click, so there is nothing to start.
+  const int primary = ::GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+  if (::GetKeyState(primary) >= 0) return S_OK;
   for (const DragHandle& entry : kDragHandles) {
     if (_wcsicmp(entry.name, handle) != 0) continue;
     // The system's drag loop takes the mouse itself.

@@ -16,8 +16,10 @@ struct scIWindowPaintLock;
 
 namespace velmor {
 
-class scWindowContent : public scNodeContentClass<scWindowContent, scIWidget>,
-                        public CMessageMap {
+class scWindowContent
+    : public scScriptContentClass<scWindowContent, element_interfaces::kWindow,
+                                  IDOMNodeImpl<scWindowContent>, scIWidget>,
+      public CMessageMap {
  public:
   // A size limit that was not given.
   static constexpr int32_t kUnset = -1;

@@ -120,14 +120,15 @@ TEST_F(ImageElementTest, SrcIsTheScriptsViewOfTheSource) {
   ASSERT_EQ(Script()->get_nodeName(name.Put()), S_OK);
   EXPECT_EQ(std::wstring(name.Get()), L"image");
 
-  // Script reaches src by name through the element's dispatch.
+  // Script reaches src by name through the element's dispatch: IDOMImage is first in the image's
+  // interface table.
   ComPtr<IDispatch> dispatch;
   ASSERT_EQ(ById(L"img")->QueryInterface(IID_PPV_ARGS(&dispatch)), S_OK);
   UniqueBstr member(L"src");
   BSTR names[] = {member.Get()};
   DISPID id = 0;
   ASSERT_EQ(dispatch->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK);
-  EXPECT_EQ(id, 0x180);
+  EXPECT_EQ(id, 0x10000180);
 
   // Changing the source shows the new picture; a null string empties the element.
   const std::string b = WritePng("b.png", 2, 2, [](int, int) { return 0xFF0000FFu; });

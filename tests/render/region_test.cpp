@@ -158,7 +158,7 @@ TEST_F(RegionTest, CreateRegionTellsTheWalkWhatItDid) {
   for (const auto& c : cases) {
     ComPtr<scIRegionCreator> creator;
     ASSERT_EQ(ById(c.id)->QueryInterface(IID_PPV_ARGS(&creator)), S_OK);
-    Gdiplus::Region region(Gdiplus::Rect(0, 0, 0, 0));
+    scRegionBuilder region;
     EXPECT_EQ(creator->CreateRegion(&region, 100, 50), c.expected) << c.id;
     EXPECT_EQ(creator->CreateRegion(nullptr, 0, 0), E_POINTER);
   }
@@ -219,6 +219,64 @@ TEST_F(RegionTest, TheScreenShowsWhatLiesBehindTheShapesNotch) {
   behind->Destroy();
   behind->Release();
 }
+
+// Tens of thousands of sibling panels with a background colour, one pixel each: the window takes
+// its shape without a depth that grows with their number. In columns the shape is a few
+// rectangles and covers exactly the pixels a full repaint colours; on a checkerboard nothing
+// merges, and beyond what the platform takes in one window shape the shape is simplified to one
+// that still covers every painted pixel.
+struct SiblingShape {
+  int count;
+  int width;  // client width; the height follows from the count
+  bool checkerboard;
+  bool exact;  // the shape is exactly the painted pixels (else it covers them)
+};
+
+class SiblingShapeTest : public RegionTest, public ::testing::WithParamInterface<SiblingShape> {};
+
+TEST_P(SiblingShapeTest, ShapeCoversTheRepaint) {
+  const SiblingShape c = GetParam();
+  const int perRow = c.width / 2;
+  const int height = (c.count + perRow - 1) / perRow;
+  std::string body;
+  body.reserve(static_cast<size_t>(c.count) * 96);
+  for (int i = 0; i < c.count; ++i) {
+    const int row = i / perRow;
+    const int x = (i % perRow) * 2 + (c.checkerboard ? row % 2 : 0);
+    body += "<subwindow left=\"" + std::to_string(x) + "\" top=\"" + std::to_string(row) +
+            "\" width=\"1\" height=\"1\" backgroundColor=\"#FF0000\"/>";
+  }
+  ASSERT_EQ(Load(body, c.width, height), S_OK);
+  HRGN region = WindowRegion(Window());
+  ASSERT_NE(region, nullptr);
+  EXPECT_LE(NativeRegionRects(region).size(), kMaxWindowShapeRects);
+  const Picture picture = PrintClient();
+  ASSERT_EQ(picture.width, c.width);
+  ASSERT_EQ(picture.height, height);
+  int painted = 0, uncovered = 0, extra = 0;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < c.width; ++x) {
+      const bool shaped = ::PtInRegion(region, x, y) != FALSE;
+      const bool red = picture.At(x, y) == 0xFF0000;
+      painted += red ? 1 : 0;
+      uncovered += red && !shaped ? 1 : 0;
+      extra += shaped && !red ? 1 : 0;
+    }
+  }
+  ::DeleteObject(region);
+  EXPECT_EQ(painted, c.count);
+  EXPECT_EQ(uncovered, 0);
+  if (c.exact) {
+    EXPECT_EQ(extra, 0);
+  } else {
+    EXPECT_GT(extra, 0) << "a checkerboard this large cannot be one window shape";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Many, SiblingShapeTest,
+                         ::testing::Values(SiblingShape{19000, 200, true, true},
+                                           SiblingShape{100000, 1000, false, true},
+                                           SiblingShape{40000, 400, true, false}));
 
 }  // namespace
 }  // namespace velmor::paint_test

@@ -371,39 +371,6 @@ TEST_F(ContentTest, GetElementByIdAnswersRegisteredNodes) {
   EXPECT_EQ(document->getElementById(id.Get(), nullptr), S_FALSE);
 }
 
-TEST_F(ContentTest, NodeDispatchUsesTheEngineTypeLibrary) {
-  // The test executable carries no type library: borrow ui.dll's for this test.
-  const HINSTANCE saved = GetModuleInstance();
-  HMODULE ui = ::LoadLibraryW((test::DistDir() + L"\\ui.dll").c_str());
-  ASSERT_NE(ui, nullptr);
-  ReleaseEngineTypeLib();
-  SetModuleInstance(ui);
-  ComPtr<scIContent> e = Create(Prototype(L"timepicker"));
-  ComPtr<IDispatch> dispatch;
-  ASSERT_EQ(e.As(&dispatch), S_OK);
-  LPOLESTR name = const_cast<LPOLESTR>(L"nodeName");
-  DISPID id = 0;
-  HRESULT hr = dispatch->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
-  EXPECT_EQ(hr, S_OK);
-  EXPECT_EQ(id, 1);
-  DISPPARAMS none = {};
-  Var result;
-  hr = dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result,
-                        nullptr, nullptr);
-  EXPECT_EQ(hr, S_OK);
-  EXPECT_EQ(V_VT(&result), VT_BSTR);
-  if (V_VT(&result) == VT_BSTR) {
-    EXPECT_STREQ(V_BSTR(&result), L"timepicker");
-  }
-  ComPtr<ITypeInfo> info;
-  EXPECT_EQ(dispatch->GetTypeInfo(0, 0, &info), S_OK);
-  EXPECT_EQ(dispatch->GetTypeInfo(1, 0, &info), DISP_E_BADINDEX);
-  ReleaseEngineTypeLib();
-  SetModuleInstance(saved);
-  ::FreeLibrary(ui);
-  e->Destroy();
-}
-
 }  // namespace
 }  // namespace skin_test
 }  // namespace velmor

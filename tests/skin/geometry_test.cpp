@@ -1,15 +1,14 @@
 // Element geometry: the common attributes read at initialisation, the anchoring layout rule,
 // move/size with its invalidations, invalidation up to the native window, visibility, the lock
-// counters and the IDOMAmbient script interface (natively and from JScript).
+// counters, and what the IDOMAmbient interface does natively that scripts cannot observe (out
+// pointers, repaints, state bits, alignment bits without a relayout). Scripts reach the members
+// through real elements in a real window (tests/window/element_script_test.cpp).
 #include <windows.h>
-#include <oleauto.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "content_fixture.h"
 #include "skin/anchor_layout.h"
-#include "support/script_runner.h"
 
 namespace velmor {
 
@@ -349,66 +348,6 @@ TEST_F(GeometryTest, LockCountsRunTheirActionWheneverTheyReachZero) {
 // ---------------------------------------------------------------------------------------------
 // IDOMAmbient
 
-TEST_F(GeometryTest, AmbientPutsMoveTheElement) {
-  using Put = HRESULT (*)(IDOMAmbient*);
-  struct Case {
-    const char* what;
-    Put put;
-    scRect expected;
-  } const cases[] = {
-      {"left", [](IDOMAmbient* a) { return a->put_left(5); }, {5, 20, 30, 40}},
-      {"top", [](IDOMAmbient* a) { return a->put_top(-5); }, {10, -5, 30, 40}},
-      {"right", [](IDOMAmbient* a) { return a->put_right(100); }, {70, 20, 30, 40}},
-      {"bottom", [](IDOMAmbient* a) { return a->put_bottom(100); }, {10, 60, 30, 40}},
-      {"width", [](IDOMAmbient* a) { return a->put_width(0); }, {10, 20, 0, 40}},
-      {"height", [](IDOMAmbient* a) { return a->put_height(-3); }, {10, 20, 30, -3}},
-      {"moveTo", [](IDOMAmbient* a) { return a->moveTo(1, 2, 0); }, {1, 2, 30, 40}},
-      {"moveBy", [](IDOMAmbient* a) { return a->moveBy(-4, 6, 0); }, {6, 26, 30, 40}},
-      {"sizeTo", [](IDOMAmbient* a) { return a->sizeTo(7, 8, 0); }, {10, 20, 7, 8}},
-      {"sizeBy", [](IDOMAmbient* a) { return a->sizeBy(5, -50, 0); }, {10, 20, 35, -10}},
-      {"moveSizeTo", [](IDOMAmbient* a) { return a->moveSizeTo(1, 2, 3, 4, 0); }, {1, 2, 3, 4}},
-  };
-  for (const Case& c : cases) {
-    ProbeContent* root = Probe({{L"width", L"400"}, {L"height", L"300"}});
-    ComPtr<scIContent> e =
-        Element({{L"left", L"10"}, {L"top", L"20"}, {L"width", L"30"}, {L"height", L"40"}}, root);
-    ComPtr<IDOMAmbient> ambient = Ambient(e.Get());
-    EXPECT_EQ(c.put(ambient.Get()), S_OK) << c.what;
-    EXPECT_EQ(Impl(e)->Rect(), c.expected) << c.what;
-    EXPECT_EQ(root->invalidations.size(), 2u) << c.what << ": one MoveSize";
-    long left = 0, top = 0, right = 0, bottom = 0, width = 0, height = 0;
-    ambient->get_left(&left);
-    ambient->get_top(&top);
-    ambient->get_right(&right);
-    ambient->get_bottom(&bottom);
-    ambient->get_width(&width);
-    ambient->get_height(&height);
-    EXPECT_EQ((scRect{left, top, width, height}), c.expected) << c.what;
-    EXPECT_EQ(right, c.expected.x + c.expected.width) << c.what;
-    EXPECT_EQ(bottom, c.expected.y + c.expected.height) << c.what;
-  }
-}
-
-TEST_F(GeometryTest, AnimatedMovesAreRefusedWithoutChanges) {
-  ProbeContent* root = Probe({{L"width", L"400"}, {L"height", L"300"}});
-  ComPtr<scIContent> e =
-      Element({{L"left", L"10"}, {L"top", L"20"}, {L"width", L"30"}, {L"height", L"40"}}, root);
-  ComPtr<IDOMAmbient> a = Ambient(e.Get());
-  EXPECT_EQ(a->moveTo(1, 2, 100), E_NOTIMPL);
-  EXPECT_EQ(a->moveBy(1, 2, -1), E_NOTIMPL);
-  EXPECT_EQ(a->sizeTo(1, 2, 1), E_NOTIMPL);
-  EXPECT_EQ(a->sizeBy(1, 2, 1), E_NOTIMPL);
-  EXPECT_EQ(a->moveSizeTo(1, 2, 3, 4, 1), E_NOTIMPL);
-  EXPECT_EQ(Impl(e)->Rect(), (scRect{10, 20, 30, 40}));
-  EXPECT_TRUE(root->invalidations.empty());
-  BSTR image = nullptr;
-  Var color;
-  EXPECT_EQ(a->get_clippingImage(&image), E_NOTIMPL);
-  EXPECT_EQ(a->put_clippingImage(nullptr), E_NOTIMPL);
-  EXPECT_EQ(a->get_clippingColor(&color), E_NOTIMPL);
-  EXPECT_EQ(a->put_clippingColor(color), E_NOTIMPL);
-}
-
 TEST_F(GeometryTest, AmbientGettersCheckTheirOutPointers) {
   ComPtr<IDOMAmbient> a = Ambient(Element({}).Get());
   EXPECT_EQ(a->get_id(nullptr), E_POINTER);
@@ -419,20 +358,6 @@ TEST_F(GeometryTest, AmbientGettersCheckTheirOutPointers) {
   EXPECT_EQ(a->get_passThrough(nullptr), E_POINTER);
   EXPECT_EQ(a->get_horizontalAlignment(nullptr), E_POINTER);
   EXPECT_EQ(a->get_verticalAlignment(nullptr), E_POINTER);
-  DestroyElements();
-}
-
-TEST_F(GeometryTest, AmbientIdComesFromThePrototype) {
-  ComPtr<IDOMAmbient> named = Ambient(Element({{L"id", L"ok"}}).Get());
-  ComPtr<IDOMAmbient> anonymous = Ambient(Element({}).Get());
-  UniqueBstr id;
-  EXPECT_EQ(named->get_id(id.Put()), S_OK);
-  EXPECT_STREQ(id.Get(), L"ok");
-  BSTR none = ::SysAllocString(L"junk");
-  BSTR out = none;
-  EXPECT_EQ(anonymous->get_id(&out), S_FALSE);
-  EXPECT_EQ(out, nullptr);
-  ::SysFreeString(none);
   DestroyElements();
 }
 
@@ -533,149 +458,6 @@ TEST_F(GeometryTest, AmbientFlagsVisibleDisabledAndPassThrough) {
   EXPECT_EQ(flag, VARIANT_TRUE);
   EXPECT_EQ(a->put_passThrough(VARIANT_FALSE), S_OK);
   EXPECT_FALSE(Impl(e)->IsPassThrough());
-}
-
-TEST_F(GeometryTest, AmbientLockBitsHoldPaintAndLayout) {
-  ProbeContent* root = Probe({{L"width", L"400"}, {L"height", L"300"}});
-  ComPtr<scIContent> panel = Element({{L"width", L"100"}, {L"height", L"100"}}, root);
-  ProbeContent* child = Probe({{L"width", L"100"}, {L"horizontalAlignment", L"stretch"}});
-  ASSERT_EQ(panel->AppendChildTo(child, FALSE), S_OK);
-  m_probes.erase(std::find(m_probes.begin(), m_probes.end(), child));
-  child->Release();  // the panel's list holds it
-  ComPtr<IDOMAmbient> a = Ambient(panel.Get());
-
-  EXPECT_EQ(a->lock(1), S_OK);
-  EXPECT_EQ(Impl(panel)->PaintLockCount(), 1);
-  EXPECT_EQ(Impl(panel)->LayoutLockCount(), 0);
-  EXPECT_EQ(a->unlock(1), S_OK);
-  EXPECT_EQ(root->invalidations.size(), 1u) << "lock(1)/unlock(1) repaints once";
-
-  EXPECT_EQ(a->lock(2), S_OK);
-  EXPECT_EQ(Impl(panel)->LayoutLockCount(), 1);
-  EXPECT_EQ(a->put_width(150), S_OK);
-  EXPECT_EQ(child->Rect().width, 100);
-  EXPECT_EQ(a->unlock(2), S_OK);
-  EXPECT_EQ(child->Rect().width, 150);
-
-  EXPECT_EQ(a->lock(3), S_OK);
-  EXPECT_EQ(Impl(panel)->PaintLockCount(), 1);
-  EXPECT_EQ(Impl(panel)->LayoutLockCount(), 1);
-  EXPECT_EQ(a->lock(4), S_OK);
-  EXPECT_EQ(a->unlock(8), S_OK);
-  EXPECT_EQ(Impl(panel)->PaintLockCount(), 1) << "other bits are ignored";
-  EXPECT_EQ(a->unlock(3), S_OK);
-  EXPECT_EQ(Impl(panel)->PaintLockCount(), 0);
-  EXPECT_EQ(Impl(panel)->LayoutLockCount(), 0);
-}
-
-TEST_F(GeometryTest, EveryScriptNodeClassAnswersAmbient) {
-  int count = 0;
-  const wchar_t* const* tags = ElementTags(&count);
-  for (int i = 0; i < count; ++i) {
-    ComPtr<scIContent> e = Create(Prototype(tags[i]));
-    ASSERT_TRUE(e);
-    ComPtr<IDOMNode> node;
-    ComPtr<IDOMAmbient> ambient;
-    const bool isNode = SUCCEEDED(e.As(&node));
-    EXPECT_EQ(SUCCEEDED(e.As(&ambient)), isNode) << tags[i];
-    if (ambient) {
-      ComPtr<IUnknown> a, b;
-      ambient.As(&a);
-      e.As(&b);
-      EXPECT_EQ(a.Get(), b.Get()) << tags[i] << ": one identity";
-    }
-    e->Destroy();
-  }
-}
-
-// ---------------------------------------------------------------------------------------------
-// The root element and the native window
-
-// ---------------------------------------------------------------------------------------------
-// From script
-
-// Hands JScript an element's IDOMAmbient as the item's IDispatch (elements reach scripts through
-// the dispatch bridge in the engine; here the interface is tested on its own).
-class AmbientItem final : public ComObject<AmbientItem, IUnknown> {
- public:
-  explicit AmbientItem(IDOMAmbient* ambient) : m_ambient(ambient) {}
-  HRESULT QueryInterfaceExtra(REFIID riid, void** ppv) noexcept {
-    if (!IsEqualIID(riid, IID_IDispatch)) return E_NOINTERFACE;
-    *ppv = static_cast<IDispatch*>(m_ambient.Get());
-    m_ambient->AddRef();
-    return S_OK;
-  }
-
- private:
-  ComPtr<IDOMAmbient> m_ambient;
-};
-
-class AmbientScriptTest : public GeometryTest {
- protected:
-  void SetUp() override {
-    GeometryTest::SetUp();
-    m_saved = GetModuleInstance();
-    m_ui = ::LoadLibraryW((test::DistDir() + L"\\ui.dll").c_str());
-    ASSERT_NE(m_ui, nullptr);
-    ReleaseEngineTypeLib();
-    SetModuleInstance(m_ui);
-  }
-  void TearDown() override {
-    ReleaseEngineTypeLib();
-    SetModuleInstance(m_saved);
-    if (m_ui != nullptr) ::FreeLibrary(m_ui);
-    GeometryTest::TearDown();
-  }
-  HINSTANCE m_saved = nullptr;
-  HMODULE m_ui = nullptr;
-};
-
-TEST_F(AmbientScriptTest, ScriptsReachAmbientInAnyLetterCase) {
-  ProbeContent* root = Probe({{L"width", L"400"}, {L"height", L"300"}});
-  ComPtr<scIContent> e = Element({{L"id", L"btn"},
-                                  {L"left", L"10"},
-                                  {L"top", L"20"},
-                                  {L"width", L"30"},
-                                  {L"height", L"40"},
-                                  {L"verticalAlignment", L"bottom"}},
-                                 root);
-  ComPtr<IUnknown> item;
-  ASSERT_EQ(AmbientItem::Create(item, Ambient(e.Get()).Get()), S_OK);
-  {
-    test::ScriptRunner script;
-    ASSERT_EQ(script.Ready(), S_OK);
-    ASSERT_EQ(script.AddObject(L"el", item.Get()), S_OK);
-    struct Case {
-      const wchar_t* expression;
-      const wchar_t* expected;
-    } const cases[] = {
-        {L"el.id", L"btn"},
-        {L"el.ID + ':' + el.Left + ',' + el.TOP + ',' + el.right + ',' + el.Bottom", L"btn:10,20,40,60"},
-        {L"el.verticalalignment + '/' + el.HorizontalAlignment", L"bottom/left"},
-        {L"(el.Right = 100, el.LEFT + ',' + el.width)", L"70,30"},
-        {L"(el.moveBy(5, 5), el.left + ',' + el.top)", L"75,25"},
-        {L"(el.SIZETO(1, 2), el.width + 'x' + el.height)", L"1x2"},
-        {L"(el.horizontalAlignment = 'center', el.horizontalalignment + '/' + el.verticalAlignment)",
-         L"center/bottom"},
-        {L"(el.Disabled = true, String(el.disabled))", L"true"},
-        {L"(el.visible = false, String(el.VISIBLE))", L"false"},
-        {L"(el.Lock(1), el.UNLOCK(1), 'ok')", L"ok"},
-        {L"(el.moveSizeTo(1, 2, 3, 4), [el.left, el.top, el.width, el.height].join())",
-         L"1,2,3,4"},
-    };
-    for (const Case& c : cases) {
-      Var result;
-      ASSERT_EQ(script.Evaluate(c.expression, &result), S_OK)
-          << c.expression << " " << script.LastError();
-      ASSERT_EQ(::VariantChangeType(&result, &result, 0, VT_BSTR), S_OK) << c.expression;
-      EXPECT_STREQ(V_BSTR(&result), c.expected) << c.expression;
-    }
-    // An animated move fails in the script.
-    Var result;
-    EXPECT_FAILED(script.Evaluate(L"el.moveTo(0, 0, 10)", &result));
-  }
-  EXPECT_EQ(Impl(e)->Rect(), (scRect{1, 2, 3, 4}));
-  EXPECT_EQ(e->IntrinsicState() & 0x40, 0x40u);
 }
 
 }  // namespace

@@ -8,11 +8,12 @@
 #include "skin/text_base_content.h"
 #include "skin_doubles.h"
 #include "support/test_env.h"
+#include "tinyxml.h"
 
 namespace velmor {
 namespace {
 
-class RobustnessTest : public ::testing::Test {
+class RobustnessTestBase : public ::testing::Test {
  protected:
   void SetUp() override {
     m_baseline = LiveObjects<scITextBaseContent>::Count();
@@ -55,6 +56,8 @@ class RobustnessTest : public ::testing::Test {
   std::vector<std::wstring> m_files;
   test::TestDocument* m_document = nullptr;
 };
+
+using RobustnessTest = RobustnessTestBase;
 
 TEST_F(RobustnessTest, MalformedFilesFailCleanly) {
   static const char* const kCases[] = {
@@ -224,6 +227,101 @@ TEST_F(RobustnessTest, NestingScanSkipsQuotedAndCommentedMarkup) {
     EXPECT_EQ(ftell(file), 0) << "left at the start";
     fclose(file);
   }
+}
+
+}  // namespace
+}  // namespace velmor
+
+namespace velmor {
+namespace {
+
+// Long attribute lists are split before parsing and joined again: the tree is the one the parser
+// builds from the file as written.
+class LongAttributeListTest : public RobustnessTestBase {
+ protected:
+  // The tree the parser alone builds from 'xml'.
+  scPrototypeElement* Reference(const std::string& xml) {
+    TiXmlBase::SetCondenseWhiteSpace(false);
+    TiXmlDocument parsed;
+    parsed.Parse(xml.c_str(), nullptr, TIXML_ENCODING_UTF8);
+    if (parsed.Error() || parsed.FirstChildElement() == nullptr) return nullptr;
+    scPrototypeNode* node = nullptr;
+    if (FAILED(BuildPrototype(m_document, parsed.FirstChildElement(), &node))) return nullptr;
+    return static_cast<scPrototypeElement*>(node);
+  }
+  static std::string Attributes(int count, const char* prefix) {
+    std::string list;
+    for (int i = 0; i < count; ++i)
+      list += std::string(" ") + prefix + std::to_string(i) + "=\"v" + std::to_string(i) + "\"";
+    return list;
+  }
+};
+
+void ExpectSameTree(const scPrototypeNode* a, const scPrototypeNode* b, const std::string& at) {
+  ASSERT_EQ(a->m_kind, b->m_kind) << at;
+  if (a->m_kind == kPrototypeScript) {
+    EXPECT_EQ(static_cast<const scPrototypeScript*>(a)->m_sourcePath,
+              static_cast<const scPrototypeScript*>(b)->m_sourcePath) << at;
+    EXPECT_EQ(static_cast<const scPrototypeScript*>(a)->m_inlineText,
+              static_cast<const scPrototypeScript*>(b)->m_inlineText) << at;
+    return;
+  }
+  const auto* x = static_cast<const scPrototypeElement*>(a);
+  const auto* y = static_cast<const scPrototypeElement*>(b);
+  EXPECT_EQ(x->m_tag, y->m_tag) << at;
+  EXPECT_EQ(x->m_attributes, y->m_attributes) << at;
+  EXPECT_EQ(x->m_hasId, y->m_hasId) << at;
+  EXPECT_EQ(x->m_text, y->m_text) << at;
+  ASSERT_EQ(x->m_childCount, y->m_childCount) << at;
+  for (uint32_t i = 0; i < x->m_childCount; ++i)
+    ExpectSameTree(x->m_children[i], y->m_children[i], at + "/" + std::to_string(i));
+}
+
+TEST_F(LongAttributeListTest, TreesMatchTheParsersOwn) {
+  static const struct {
+    const char* name;
+    const char* before;  // "$" stands for 200 attributes
+  } kCases[] = {
+      {"root", "<window$ title=\"t\"><label id=\"x\"/></window>"},
+      {"empty element", "<window><label$ id=\"l\"/><image/></window>"},
+      {"text and children", "<window><label$>\n text\n<image$/>tail</label></window>"},
+      {"unquoted and single quotes", "<window><label$ u=1 s='q'/></window>"},
+      {"script", "<window><script$ src=\"s.js\">var a = 1;<image$/></script><label/></window>"},
+      {"inside an unknown tag", "<window><mystery><label$/></mystery></window>"},
+      {"comment and cdata", "<window><!-- <label$/> --><![CDATA[<image$/>]]><label$/></window>"},
+      {"entity hiding a quote", "<window><label$ e=\"&#x\" f=\"x41;\"$/></window>"},
+      {"bytes over 127", "<window><label$ \xC3\xA9=\"\xE4\xB8\xAD\"/></window>"},
+  };
+  for (const auto& c : kCases) {
+    std::string xml = c.before;
+    for (size_t at = xml.find('$'); at != std::string::npos; at = xml.find('$', at)) {
+      // Each list gets its own names so the entity case does not repeat them.
+      xml.replace(at, 1, Attributes(200, ("p" + std::to_string(at) + "_").c_str()));
+    }
+    scPrototypeElement* expected = Reference(xml);
+    ASSERT_NE(expected, nullptr) << c.name;
+    ASSERT_EQ(Load(xml), S_OK) << c.name;
+    ExpectSameTree(Content().RootPrototype(), expected, c.name);
+    expected->Release();
+  }
+}
+
+TEST_F(LongAttributeListTest, ANameRepeatedAcrossChunksFailsLikeTheParser) {
+  const std::string xml = "<window><label" + Attributes(300, "a") + " a5=\"again\"/></window>";
+  EXPECT_EQ(Reference(xml), nullptr);
+  EXPECT_EQ(Load(xml), E_FAIL);
+  EXPECT_EQ(Content().RootElement(), nullptr);
+}
+
+TEST_F(LongAttributeListTest, HundredThousandAttributesOnOneElementLoad) {
+  ASSERT_EQ(Load("<window><label id=\"big\"" + Attributes(100000, "a") + ">text</label></window>"),
+            S_OK);
+  auto* label = static_cast<scPrototypeElement*>(Content().RootPrototype()->m_children[0]);
+  EXPECT_EQ(label->m_attributes.size(), 100001u);
+  EXPECT_EQ(*label->FindAttr(L"a99999"), L"v99999");
+  EXPECT_EQ(label->m_text, L"text");
+  EXPECT_EQ(label->m_childCount, 0u);
+  EXPECT_EQ(m_document->FindElementById(L"big"), Root()->FirstChild());
 }
 
 }  // namespace

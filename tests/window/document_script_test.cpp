@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "base/platform_text.h"
 #include "components/component_manager.h"
 #include "script/script_context_object.h"
 #include "window_fixture.h"
@@ -210,6 +211,38 @@ TEST_F(DocumentScriptTest, SkinScriptsPlaceAndShowTheWindow) {
   }
   ASSERT_EQ(m_document->ScriptContext()->ExecuteScript(L"window.visible = false;", nullptr), S_OK);
   EXPECT_FALSE(::IsWindowVisible(Window()));
+}
+
+}  // namespace
+}  // namespace velmor::window_test
+
+namespace velmor::window_test {
+namespace {
+
+// A title far longer than the platform takes: the window shows it cut, the engine keeps running,
+// and scripts read back what they set; a short title set afterwards is shown whole again.
+TEST_F(DocumentScriptTest, AHugeTitleIsCutForTheWindowAndReadsBackWhole) {
+  ASSERT_EQ(LoadNew("<window><script>"
+                    "var huge = 'ab'; while (huge.length &lt; 16777216) huge += huge;"
+                    "window.title = huge;"
+                    "var same = window.title == huge, length = window.title.length;"
+                    "</script></window>"),
+            S_OK);
+  EXPECT_EQ(Eval(L"same + ',' + length"), L"true,16777216");
+  EXPECT_EQ(::GetWindowTextLengthW(Window()), static_cast<int>(kMaxPlatformText));
+  // An emoji cut in half would leave a lone surrogate: the cut moves before it.
+  ASSERT_EQ(m_document->ScriptContext()->ExecuteScript(
+                L"var odd = 'x'; while (odd.length < 32766) odd += 'x';"
+                L"window.title = odd + '\\uD83D\\uDE00' + huge;",
+                nullptr),
+            S_OK);
+  EXPECT_EQ(::GetWindowTextLengthW(Window()), static_cast<int>(kMaxPlatformText) - 1);
+  EXPECT_EQ(Eval(L"String(window.title.length == 32768 + huge.length)"), L"true");
+  ASSERT_EQ(m_document->ScriptContext()->ExecuteScript(L"window.title = 'short';", nullptr), S_OK);
+  EXPECT_EQ(Eval(L"window.title"), L"short");
+  wchar_t shown[16] = {};
+  ::GetWindowTextW(Window(), shown, 16);
+  EXPECT_STREQ(shown, L"short");
 }
 
 }  // namespace

@@ -1,0 +1,121 @@
+// The host side of the skin fuzzer: loads skins one after another in real document windows, each
+// laid out, shown, painted and driven with the mouse so that its scripts and handlers run, and
+// reports every skin on standard output ("begin N", then "end N clean" or "end N loadfail").
+// At the end it reports what is still alive ("leaks ...").
+#include <windows.h>
+#include <commctrl.h>
+#include <gdiplus.h>
+
+#include <cstdio>
+#include <string>
+
+#include "../bench_timing.h"
+#include "fuzz.h"
+#include "events/event_listener_manager.h"
+#include "images/image_manager.h"
+#include "script/script_context_object.h"
+#include "skin/text_base_content.h"
+#include "window/document.h"
+
+namespace velmor::fuzz {
+namespace {
+
+int CountThreadWindows() {
+  int count = 0;
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND, LPARAM counter) -> BOOL {
+        ++*reinterpret_cast<int*>(counter);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
+// Runs the thread's queue for 'ms' milliseconds (timers, posted closes, repaints).
+void Pump(DWORD ms) {
+  const DWORD until = ::GetTickCount() + ms;
+  MSG msg;
+  do {
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+    ::Sleep(1);
+  } while (static_cast<LONG>(until - ::GetTickCount()) > 0);
+}
+
+// Loads one skin and puts it through what a user and its scripts would do. False when the skin
+// did not load.
+bool Exercise(const std::wstring& folder, const std::wstring& path) {
+  scDocument* document = nullptr;
+  if (FAILED(scDocument::CreateObject(&document))) return false;
+  const bool loaded = SUCCEEDED(document->Load(folder.c_str(), path.c_str()));
+  HWND window = document->WindowHandle();
+  if (loaded && window != nullptr && ::IsWindow(window)) {
+    ::SetWindowPos(window, nullptr, 0, 0, 320, 240, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    ::UpdateWindow(window);
+    static const POINT kPoints[] = {{5, 5}, {40, 30}, {160, 120}, {300, 220}};
+    for (const POINT& p : kPoints) {
+      if (!::IsWindow(window)) break;
+      const LPARAM at = MAKELPARAM(p.x, p.y);
+      ::SendMessageW(window, WM_MOUSEMOVE, 0, at);
+      ::SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+      ::SendMessageW(window, WM_LBUTTONUP, 0, at);
+      ::SendMessageW(window, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+      ::SendMessageW(window, WM_RBUTTONDOWN, MK_RBUTTON, at);
+      ::SendMessageW(window, WM_RBUTTONUP, 0, at);
+    }
+    if (::IsWindow(window)) {
+      ::SendMessageW(window, WM_MOUSELEAVE, 0, 0);
+      ::SetWindowPos(window, nullptr, 0, 0, 180, 90, SWP_NOZORDER | SWP_NOACTIVATE);
+      ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    }
+    Pump(10);
+  }
+  if (window != nullptr && ::IsWindow(window)) ::ShowWindow(window, SW_HIDE);
+  document->Destroy();
+  Pump(1);
+  document->Release();
+  return loaded;
+}
+
+}  // namespace
+
+int RunHost(const std::wstring& folder, int first, int count) {
+  // The type library and the prelude script come from the built ui.dll.
+  if (!bench::UseEngineModuleFromDist()) return 2;
+  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_DATE_CLASSES};
+  ::InitCommonControlsEx(&icc);
+  Gdiplus::GdiplusStartupInput input;
+  ULONG_PTR token = 0;
+  Gdiplus::GdiplusStartup(&token, &input, nullptr);
+  const int windows = CountThreadWindows();
+  const long documents = LiveObjects<scDocument>::Count();
+  const long elements = LiveObjects<scITextBaseContent>::Count();
+  const long contexts = LiveObjects<scScriptContext>::Count();
+  const long listeners = LiveObjects<scEventListenerManagerImp>::Count();
+
+  for (int i = first; i < first + count; ++i) {
+    const std::wstring path = folder + L"\\" + SkinFileName(i);
+    std::printf("begin %d\n", i);
+    std::fflush(stdout);
+    const bool loaded = Exercise(folder, path);
+    std::printf("end %d %s\n", i, loaded ? "clean" : "loadfail");
+    std::fflush(stdout);
+  }
+  // Whatever the skins made must be gone again: windows, documents, elements, script engines.
+  std::printf("leaks windows=%d documents=%ld elements=%ld contexts=%ld listeners=%ld\n",
+              CountThreadWindows() - windows, LiveObjects<scDocument>::Count() - documents,
+              LiveObjects<scITextBaseContent>::Count() - elements,
+              LiveObjects<scScriptContext>::Count() - contexts,
+              LiveObjects<scEventListenerManagerImp>::Count() - listeners);
+  std::fflush(stdout);
+  EmptyImageCache();
+  Gdiplus::GdiplusShutdown(token);
+  ::CoUninitialize();
+  return 0;
+}
+
+}  // namespace velmor::fuzz
