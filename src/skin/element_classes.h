@@ -14,7 +14,7 @@
 namespace velmor {
 
 // An element whose class lives in a layer above the content tree (the window element, images,
-// subwindows): the content tree alone builds it as a plain script node of its tag.
+// subwindows, labels): the content tree alone builds it as a plain script node of its tag.
 class scPlainNodeContent
     : public scScriptContentClass<scPlainNodeContent, element_interfaces::kWindow> {
  public:
@@ -65,12 +65,6 @@ class scSplitter : public scScriptContentClass<scSplitter, element_interfaces::k
 class scSplitterBar : public scContentClass<scSplitterBar> {
  public:
   const wchar_t* NodeName() const override { return L"splitterbar"; }
-};
-
-class scLabelContent : public scScriptContentClass<scLabelContent, element_interfaces::kLabel,
-                                                   scLabelFace<scLabelContent>> {
- public:
-  const wchar_t* NodeName() const override { return L"label"; }
 };
 
 class scCheckBoxContent

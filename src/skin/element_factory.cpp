@@ -28,7 +28,7 @@ const ElementClass kPlainClasses[] = {
     {L"menuseparator", NewElement<scMenuItem>},
     {L"splitter", NewElement<scSplitter>},
     {L"splitterbar", NewElement<scSplitterBar>},
-    {L"label", NewElement<scLabelContent>},
+    {L"label", NewPlainNode},
     {L"widget", NewElement<scWidgetWrapper>},
     {L"textbox", NewElement<scTextBoxContent>},
     {L"datepicker", NewElement<scDatePickerContent>},

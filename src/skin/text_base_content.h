@@ -118,6 +118,8 @@ class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextB
   // Lets go of what scripts stored on the element (its own properties and accessors) when it is
   // destroyed with its tree; script classes override it.
   virtual void ForgetScriptProperties() {}
+  // Whether a script set a value for 'name' (which then hides the prototype's).
+  bool HasLiveAttr(const wchar_t* name) const { return FindLive(name) != nullptr; }
 
   uintptr_t m_link = 0;
   uint32_t m_flags = 0;  // bit 0: pass-through

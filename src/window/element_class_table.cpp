@@ -1,6 +1,7 @@
 #include "window/element_class_table.h"
 
 #include "controls/image_content.h"
+#include "controls/label_content.h"
 #include "controls/subwindow_content.h"
 #include "window/window_content.h"
 

@@ -5,6 +5,7 @@
 
 #include "content_fixture.h"
 #include "controls/image_content.h"
+#include "controls/label_content.h"
 #include "controls/subwindow_content.h"
 #include "window/element_class_table.h"
 #include "window/window_content.h"
