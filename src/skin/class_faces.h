@@ -1,4 +1,4 @@
-// The class interfaces of the controls whose behaviour is not built yet (buttons and check boxes,
+// The class interfaces of the controls whose behaviour is not built yet (check boxes and radios,
 // native edit and date controls, splitters, widgets, menus and shortcuts). Each is in its class's
 // interface table already, so scripts find its names; until the control exists every
 // member answers E_NOTIMPL, which a script sees as an exception. A control replaces its face

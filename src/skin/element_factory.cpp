@@ -20,7 +20,7 @@ const ElementClass kPlainClasses[] = {
     {L"window", NewPlainNode},
     {L"image", NewPlainNode},
     {L"subwindow", NewPlainNode},
-    {L"button", NewElement<scButtonContent>},
+    {L"button", NewPlainNode},
     {L"menubar", NewElement<scMenuBar>},
     {L"menu", NewElement<scMenu>},
     {L"menupopup", NewElement<scMenuPopup>},

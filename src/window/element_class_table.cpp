@@ -1,5 +1,6 @@
 #include "window/element_class_table.h"
 
+#include "controls/button_content.h"
 #include "controls/image_content.h"
 #include "controls/label_content.h"
 #include "controls/subwindow_content.h"

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "content_fixture.h"
+#include "controls/button_content.h"
 #include "controls/image_content.h"
 #include "controls/label_content.h"
 #include "controls/subwindow_content.h"
