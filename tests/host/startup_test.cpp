@@ -45,6 +45,8 @@ class StartupTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_EQ(components::Initialize(), S_OK);
     Module().Init(EngineObjectMap(), GetModuleInstance(), nullptr);
+    // A fresh build has no "chrome" folder beside the test executables yet.
+    ::CreateDirectoryW((test::TestBinDir() + L"\\chrome").c_str(), nullptr);
     m_mainJs = test::TestBinDir() + L"\\chrome\\main.js";
     m_trace = test::MakeTempDir(L"startup") + L"\\trace.txt";
   }
