@@ -101,8 +101,13 @@ struct TextDrawing {
     if (font.GetLastStatus() != Gdiplus::Ok) return;
     const Gdiplus::RectF layout(0, 0, static_cast<Gdiplus::REAL>(width),
                                 static_cast<Gdiplus::REAL>(height));
+    // Wine's GDI+ draws a wrapped text's last line whole even where it passes the bottom of the
+    // layout box: the text is kept inside the label's box by a clip of its own.
+    const Gdiplus::GraphicsState saved = graphics->Save();
+    graphics->IntersectClip(layout);
     (void)DrawTextCentered(graphics, text.c_str(), static_cast<INT>(text.size()), &font, layout,
                            &format, &brush);
+    graphics->Restore(saved);
   }
 };
 
