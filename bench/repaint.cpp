@@ -180,9 +180,9 @@ void DrawGrid(Gdiplus::Graphics& g, Gdiplus::Bitmap* image, const RECT& d, int m
   part(d.left + m, d.top + m, d.right - m, d.bottom - m, m, m, w - m, h - m);
 }
 
-// A label's drawing with bare GDI+ calls: the fill, then the text in a format made for it with a
-// font made from its family; a vertically centred text has its em box centred (the font's
-// height scaled by em height over line spacing), drawn top-aligned below that offset.
+// A label's drawing with bare GDI+ calls: the fill, then the text clipped to its box in a format
+// made for it with a font made from its family; a vertically centred text has its em box centred
+// (the font's height scaled by em height over line spacing), drawn top-aligned below that offset.
 void DrawLabel(Gdiplus::Graphics& g, const Text& t, const RECT& box) {
   const float w = static_cast<float>(box.right - box.left), h = static_cast<float>(box.bottom - box.top);
   if ((t.background >> 24) != 0) {
@@ -200,8 +200,13 @@ void DrawLabel(Gdiplus::Graphics& g, const Text& t, const RECT& box) {
   Gdiplus::FontFamily family(kFace);
   Gdiplus::Font font(&family, kFontSize, t.style, Gdiplus::UnitPixel);
   const INT length = static_cast<INT>(wcslen(t.text));
+  const Gdiplus::RectF layout(static_cast<float>(box.left), static_cast<float>(box.top), w, h);
+  // The text stays inside its box, as a label keeps it.
+  const Gdiplus::GraphicsState saved = g.Save();
+  g.IntersectClip(layout);
   if (t.vertical != Gdiplus::StringAlignmentCenter) {
-    g.DrawString(t.text, length, &font, Gdiplus::RectF(static_cast<float>(box.left), static_cast<float>(box.top), w, h), &format, &brush);
+    g.DrawString(t.text, length, &font, layout, &format, &brush);
+    g.Restore(saved);
     return;
   }
   Gdiplus::REAL block = font.GetHeight(&g);
@@ -214,6 +219,7 @@ void DrawLabel(Gdiplus::Graphics& g, const Text& t, const RECT& box) {
   g.DrawString(t.text, length, &font,
                Gdiplus::RectF(static_cast<float>(box.left), box.top + offset, w, h - offset),
                &nearFormat, &brush);
+  g.Restore(saved);
 }
 
 // The same picture with bare GDI+ calls: one buffer, one Graphics, absolute coordinates.
