@@ -22,13 +22,7 @@ bool scLabelContent::ValueIsElementText() const {
 bool scLabelContent::GetAttr(const wchar_t* name, VARIANT* value) {
   if (!IsValue(name) || value == nullptr || !ValueIsElementText())
     return scITextBaseContent::GetAttr(name, value);
-  const std::wstring& text = m_prototype->m_text;
-  BSTR copy = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-  if (copy == nullptr) return false;
-  ::VariantClear(value);
-  V_VT(value) = VT_BSTR;
-  V_BSTR(value) = copy;
-  return true;
+  return TextToAttrValue(m_prototype->m_text, value);
 }
 
 bool scLabelContent::HasAttr(const wchar_t* name) {
