@@ -152,6 +152,8 @@ STDMETHODIMP scTextBoxContent::put_emptyText(BSTR value) {
     try {
       const std::wstring hint = BoundedText(value, ::SysStringLen(value));
       ::SendMessageW(m_hWnd, EM_SETCUEBANNER, 0, reinterpret_cast<LPARAM>(hint.c_str()));
+      // The control takes the new hint without showing it until it next paints.
+      ::InvalidateRect(m_hWnd, nullptr, TRUE);
     }
     VELMOR_CATCH_RETURN()
   }
