@@ -32,6 +32,8 @@ const std::string kSettingsSkin =
     " onclick=\"log('r2:' + this.checked)\"/>"
     "<radio id='r3' left='10' top='88' width='120' height='20' value='Three'"
     " onclick=\"log('r3:' + this.checked)\"/>"
+    "<checkbox id='off' left='10' top='112' width='120' height='20' disabled='true'"
+    " onclick=\"log('off')\"/>"
     "<textbox id='t' left='150' top='10' width='150' height='22' border='true'/>"
     "<textbox id='n' left='150' top='40' width='150' height='22' type='number'/>"
     "<textbox id='p' left='150' top='70' width='150' height='22' type='password'/>"
@@ -90,19 +92,22 @@ TEST_F(NativeControlsTest, ClicksChangeTheMarkBeforeClickFires) {
   struct Step {
     const wchar_t* click;
     const wchar_t* trace;
-    const wchar_t* marks;  // c1 r1 r2 r3 as read by script
+    const wchar_t* marks;  // c1 r1 r2 r3 off as read by script
   };
   static const Step kSteps[] = {
-      {L"c1", L"c1:-1", L"-1 -1 0 0"},
-      {L"r2", L"r2:-1", L"-1 0 -1 0"},
-      {L"c1", L"c1:0", L"0 0 -1 0"},
-      {L"r3", L"r3:-1", L"0 0 0 -1"},
-      {L"r3", L"r3:-1", L"0 0 0 -1"},  // a checked radio stays checked
+      {L"c1", L"c1:-1", L"-1 -1 0 0 0"},
+      {L"r2", L"r2:-1", L"-1 0 -1 0 0"},
+      {L"c1", L"c1:0", L"0 0 -1 0 0"},
+      {L"r3", L"r3:-1", L"0 0 0 -1 0"},
+      {L"r3", L"r3:-1", L"0 0 0 -1 0"},  // a checked radio stays checked
+      {L"off", L"", L"0 0 0 -1 0"},      // a disabled one takes no click
   };
   for (const Step& step : kSteps) {
     ClickControl(step.click);
     EXPECT_EQ(TakeTrace(), step.trace) << step.click;
-    EXPECT_EQ(Eval(L"[$('c1').checked, $('r1').checked, $('r2').checked, $('r3').checked].join(' ')"), step.marks)
+    EXPECT_EQ(Eval(L"[$('c1').checked, $('r1').checked, $('r2').checked, $('r3').checked,"
+                   L" $('off').checked].join(' ')"),
+              step.marks)
         << step.click;
   }
 }

@@ -70,11 +70,10 @@ const ElementRow kRows[] = {
      L" run(function () { el.focus(); })",
      L"hint,v,undefined"},
     {L"date", L"datepicker", L"IDOMAmbient", 1,
-     L"(el.dateValue = new Date(2020, 1, 3).getVarDate(), new Date(el.DateValue).getDate())",
+     L"(el.dateValue = 43864, new Date(el.DateValue).getDate())",
      L"3"},
     {L"time", L"timepicker", L"IDOMAmbient", 1,
-     L"(el.dateValue = new Date(2020, 1, 3, 4, 5, 6).getVarDate(),"
-     L" new Date(el.dateValue).getMinutes())",
+     L"(el.dateValue = 43864.1702083, new Date(el.dateValue).getMinutes())",
      L"5"},
     {L"keys", L"keyset", L"IDOMNode", 2, L"el.firstChild.ID", L"key"},
     {L"key", L"key", L"IDOMKeyShortcut", 2, L"run(function () { return el.keycode; })", NOTIMPL},
