@@ -23,6 +23,7 @@ function MainFramePlacement() {
 function ShowMainFrame() {
   var place = MainFramePlacement();
   window.moveTo(place.left, place.top);
+  document.getElementById("smallIcons").checked = true;
   document.getElementById("version").value = g_AppName + " " + g_AppVersion;
   window.visible = true;
 }
@@ -84,4 +85,10 @@ function ToggleHelloLock(button) {
 
 function ShowAbout() {
   ShowStatus(g_AppName + " " + g_AppVersion + ": a skinned window drawn by the engine");
+}
+
+// The settings' click handlers: check boxes and radios have their new mark by the time "click"
+// fires. The radios start with one of them checked.
+function SettingChanged(control) {
+  ShowStatus(control.id + (control.checked ? " on" : " off"));
 }

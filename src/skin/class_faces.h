@@ -1,8 +1,7 @@
-// The class interfaces of the controls whose behaviour is not built yet (check boxes and radios,
-// native edit and date controls, splitters, widgets, menus and shortcuts). Each is in its class's
-// interface table already, so scripts find its names; until the control exists every
-// member answers E_NOTIMPL, which a script sees as an exception. A control replaces its face
-// with the real members when it is built.
+// The class interfaces of the controls whose behaviour is not built yet (splitters, widgets,
+// menus and shortcuts). Each is in its class's interface table already, so scripts find its
+// names; until the control exists every member answers E_NOTIMPL, which a script sees as an
+// exception. A control replaces its face with the real members when it is built.
 #pragma once
 #include <windows.h>
 
@@ -11,41 +10,6 @@
 #include "ui_h.h"
 
 namespace velmor {
-
-template <class Derived>
-class scButtonFace : public IDOMNodeImpl<Derived, IDOMButton> {
- public:
-  STDMETHODIMP get_checked(BOOL*) override { return E_NOTIMPL; }
-  STDMETHODIMP put_checked(BOOL) override { return E_NOTIMPL; }
-};
-
-template <class Derived>
-class scTextBoxFace : public IDOMNodeImpl<Derived, IDOMTextBox> {
- public:
-  STDMETHODIMP get_value(BSTR*) override { return E_NOTIMPL; }
-  STDMETHODIMP put_value(BSTR) override { return E_NOTIMPL; }
-  STDMETHODIMP get_clickSelectsAll(VARIANT_BOOL*) override { return E_NOTIMPL; }
-  STDMETHODIMP put_clickSelectsAll(VARIANT_BOOL) override { return E_NOTIMPL; }
-  STDMETHODIMP get_emptyText(BSTR*) override { return E_NOTIMPL; }
-  STDMETHODIMP put_emptyText(BSTR) override { return E_NOTIMPL; }
-  STDMETHODIMP get_readOnly(VARIANT_BOOL*) override { return E_NOTIMPL; }
-  STDMETHODIMP put_readOnly(VARIANT_BOOL) override { return E_NOTIMPL; }
-  STDMETHODIMP select() override { return E_NOTIMPL; }
-};
-
-// Keyboard focus of the elements that can take it (IDOMFocusableNode is not a node interface).
-class scFocusableFace : public DualDispatchImpl<IDOMFocusableNode> {
- public:
-  STDMETHODIMP focus() override { return E_NOTIMPL; }
-  STDMETHODIMP blur() override { return E_NOTIMPL; }
-};
-
-template <class Derived>
-class scDateTimePickerFace : public IDOMNodeImpl<Derived, IDOMDateTimePicker> {
- public:
-  STDMETHODIMP get_dateValue(DATE*) override { return E_NOTIMPL; }
-  STDMETHODIMP put_dateValue(DATE) override { return E_NOTIMPL; }
-};
 
 template <class Derived>
 class scSplitterFace : public IDOMNodeImpl<Derived, IDOMSplitter> {
