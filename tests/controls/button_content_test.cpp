@@ -87,8 +87,9 @@ TEST_P(ButtonPictureTest, ShowsThePictureOfItsState) {
   if (c.press == Press::kDown || c.press == Press::kDraggedOff)
     Send(WM_LBUTTONDOWN, 50, 40, MK_LBUTTON);
   // Pressed, with the hover gone elsewhere (as when the pointer leaves while the button is held).
-  if (c.press == Press::kDraggedOff)
+  if (c.press == Press::kDraggedOff) {
     ASSERT_EQ(m_document->MouseInput().SetContentState(nullptr, 0x04), S_OK);
+  }
   EXPECT_EQ(Shown(), ColourOf(c.shown)) << std::hex << Shown();
   if (c.press == Press::kDown || c.press == Press::kDraggedOff) Send(WM_LBUTTONUP, 150, 100);
 }
