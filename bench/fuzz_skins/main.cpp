@@ -5,6 +5,10 @@
 // not hide the rest. Every crashing or stalling skin is kept in the findings folder.
 //
 //   fuzz_skins [--seed N] [--count N] [--per-process N] [--timeout-ms N] [--out DIR] seed.xml...
+//   fuzz_skins --replay [--timeout-ms N] [--out DIR] skin.xml...
+//
+// --replay loads the given skins as they are, one each, instead of mutations of them: a finding
+// is replayed, and kept findings run as regression cases.
 //
 // The exit code is 0 only when nothing crashed, stalled or stayed alive after its window.
 #include <windows.h>
@@ -30,6 +34,7 @@ struct Options {
   int perProcess = 40;
   DWORD timeoutMs = 5000;
   std::wstring out;
+  bool replay = false;
   std::vector<std::wstring> seeds;
 };
 
@@ -198,14 +203,16 @@ int RunDriver(Options options) {
     std::printf("fuzz: no seed skins given\n");
     return 2;
   }
+  if (options.replay) options.count = static_cast<int>(seeds.size());
   const DWORD start = ::GetTickCount();
   Tally tally;
   for (int next = 0; next < options.count;) {
     const int end = std::min(options.count, next + options.perProcess);
     std::vector<std::string> skins;
     for (int i = next; i < end; ++i) {
-      skins.push_back(MutateSkin(seeds[static_cast<size_t>(i) % seeds.size()], options.seed,
-                                 static_cast<uint64_t>(i)));
+      const std::string& seed = seeds[static_cast<size_t>(i) % seeds.size()];
+      skins.push_back(options.replay ? seed
+                                     : MutateSkin(seed, options.seed, static_cast<uint64_t>(i)));
       WriteBytes(work + L"\\" + SkinFileName(i), skins.back());
     }
     const int resume = RunBatch(options, work, skins, next, end, tally);
@@ -218,10 +225,11 @@ int RunDriver(Options options) {
     leaks += " " + kind + "=" + std::to_string(count);
     leaked += std::labs(count);
   }
-  std::printf("fuzz: seed %llu, %d skins in %.1f s: clean %d, load failure %d, crash %d, stall %d\n",
-              static_cast<unsigned long long>(options.seed), options.count,
-              (::GetTickCount() - start) / 1000.0, tally.clean, tally.loadFailures, tally.crashes,
-              tally.stalls);
+  const std::string run = options.replay ? std::string("replay")
+                                          : "seed " + std::to_string(options.seed);
+  std::printf("fuzz: %s, %d skins in %.1f s: clean %d, load failure %d, crash %d, stall %d\n",
+              run.c_str(), options.count, (::GetTickCount() - start) / 1000.0, tally.clean,
+              tally.loadFailures, tally.crashes, tally.stalls);
   std::printf("fuzz: slowest skin %lu ms (#%d); left alive after the hosts' runs:%s\n",
               tally.slowestMs, tally.slowest, leaks.c_str());
   std::printf("fuzz: findings in %ls\n", options.out.c_str());
@@ -251,6 +259,7 @@ int wmain(int argc, wchar_t** argv) {
     else if (arg == L"--per-process" && value) options.perProcess = std::max(1, _wtoi(argv[++i]));
     else if (arg == L"--timeout-ms" && value) options.timeoutMs = static_cast<DWORD>(_wtoi(argv[++i]));
     else if (arg == L"--out" && value) options.out = argv[++i];
+    else if (arg == L"--replay") options.replay = true;
     else options.seeds.push_back(arg);
   }
   return RunDriver(options);
