@@ -23,6 +23,10 @@ class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextB
  public:
   using ComInterface = scIContent;
 
+  // How many size events may be handled one inside another (a size handler that moves an
+  // element raises that element's event before it returns). Deeper ones reach no listener.
+  static constexpr int kMaxNestedSizeEvents = 8;
+
   // scIPDOMEventTarget
   scIContent* STDMETHODCALLTYPE GetTargetContent() override { return this; }
   HRESULT STDMETHODCALLTYPE DispatchToListeners(scEventRecord* record, IDOMEvent** event,
@@ -112,7 +116,7 @@ class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextB
   // disabled and pass-through.
   void ReadCommonAttributes(const scPrototypeElement& prototype);
   // Fires "size" at this element; true when a listener prevented the default (the layout of the
-  // children).
+  // children). Past kMaxNestedSizeEvents nested events the listeners are not run.
   bool FireSizeEvent();
   // Lets go of what scripts stored on the element (its own properties and accessors) when it is
   // destroyed with its tree; script classes override it.

@@ -2,6 +2,8 @@
 
 #include <shlwapi.h>
 
+#include <utility>
+
 #include "base/bstr.h"
 #include "components/component_manager.h"
 #include "events/dom_event.h"
@@ -162,8 +164,30 @@ bool scDocument::ResolveFile(const wchar_t* name, std::wstring& path) const {
   return m_content.ResolveScriptPath(name, path);
 }
 
-// The size handler.
+// The size handler. Its layout runs the skin's size handlers, which may resize the window,
+// unlock its layout or change its sizemode: each of those comes back here before the layout that
+// caused it is done. One level of that runs in place, as a skin that corrects its own size
+// expects; a deeper one is only remembered, and the outermost call applies the last size it was
+// given once its own layout is over. Handlers that keep resizing the window are left at the
+// layout of the last pass the outermost call runs, instead of recursing until the stack ends.
 void scDocument::OnSizeChanged(int sizeType, int width, int height) {
+  if (m_sizeDepth >= kMaxNestedSizeChanges) {
+    m_deferredSize = SizeChange{sizeType, width, height};
+    return;
+  }
+  ++m_sizeDepth;
+  ApplySize(sizeType, width, height);
+  if (m_sizeDepth == 1) {
+    for (int pass = 0; pass < kMaxDeferredSizes && m_deferredSize; ++pass) {
+      const SizeChange next = *std::exchange(m_deferredSize, std::nullopt);
+      ApplySize(next.type, next.width, next.height);
+    }
+    m_deferredSize.reset();
+  }
+  --m_sizeDepth;
+}
+
+void scDocument::ApplySize(int sizeType, int width, int height) {
   scIContent* root = m_content.RootElement();
   if (sizeType != SIZE_MINIMIZED && m_layoutLock == 0 && root != nullptr) {
     // The paint lock spares the native invalidations of every moved element: its release
