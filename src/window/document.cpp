@@ -264,7 +264,7 @@ LRESULT scDocument::OnPaint(UINT, WPARAM wParam, LPARAM, BOOL&) {
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
     scDoubleBuffer buffer(target, client);
-    if (buffer.DC() != nullptr) (void)PaintIntoDC(buffer.DC(), RootElement(), m_hWnd);
+    (void)PaintIntoBuffer(buffer, RootElement(), m_hWnd);
     return 0;
   }
   PAINTSTRUCT ps;
@@ -273,7 +273,7 @@ LRESULT scDocument::OnPaint(UINT, WPARAM wParam, LPARAM, BOOL&) {
   // the unlock repaints everything.
   if (dc != nullptr && m_paintLock == 0 && RootElement() != nullptr) {
     scDoubleBuffer buffer(dc, ps.rcPaint);
-    if (buffer.DC() != nullptr) (void)PaintIntoDC(buffer.DC(), RootElement(), m_hWnd);
+    (void)PaintIntoBuffer(buffer, RootElement(), m_hWnd);
   }
   ::EndPaint(m_hWnd, &ps);
   return 0;
