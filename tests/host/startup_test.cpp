@@ -45,6 +45,8 @@ class StartupTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_EQ(components::Initialize(), S_OK);
     Module().Init(EngineObjectMap(), GetModuleInstance(), nullptr);
+    // The chrome folder beside the test executables may not exist yet in a fresh build.
+    ::CreateDirectoryW((test::TestBinDir() + L"\\chrome").c_str(), nullptr);
     m_mainJs = test::TestBinDir() + L"\\chrome\\main.js";
     m_trace = test::MakeTempDir(L"startup") + L"\\trace.txt";
   }

@@ -41,15 +41,6 @@ class DocumentScriptTest : public DocumentTest {
   scScriptContext* Context() const {
     return static_cast<scScriptContext*>(m_document->ScriptContext());
   }
-  std::wstring EvalString(const wchar_t* expression) const {
-    UniqueVariant result;
-    if (m_document->ScriptContext() == nullptr) return L"(no context)";
-    const HRESULT hr = m_document->ScriptContext()->EvaluateString(expression, nullptr,
-                                                                  result.Put());
-    if (FAILED(hr)) return L"(failed)";
-    if (FAILED(::VariantChangeType(&result, &result, 0, VT_BSTR))) return L"(not a string)";
-    return result.bstrVal != nullptr ? result.bstrVal : L"";
-  }
 
   long m_contexts = 0;
 };
@@ -58,7 +49,7 @@ TEST_F(DocumentScriptTest, EachNativeWindowGetsAContextClosedWithIt) {
   ASSERT_EQ(LoadNew("<window><script>var loaded = 'yes';</script></window>"), S_OK);
   ComPtr<scIScriptContext> context(m_document->ScriptContext());
   ASSERT_NE(context, nullptr);
-  EXPECT_EQ(EvalString(L"loaded"), L"yes");
+  EXPECT_EQ(Eval(L"loaded"), L"yes");
   // Built content: the engine was connected before "load".
   SCRIPTSTATE state = SCRIPTSTATE_UNINITIALIZED;
   ASSERT_EQ(Context()->GetEngineState(&state), S_OK);
@@ -112,10 +103,10 @@ TEST_F(DocumentScriptTest, ScriptsSeeTheElementsBeforeThemAndTheirAncestorsOnly)
   std::wstring expected;
   for (const Point& p : kPoints)
     expected += (expected.empty() ? L"" : L";") + std::wstring(p.at) + L":" + p.found;
-  EXPECT_EQ(EvalString(L"seen.join(';')"), expected);
+  EXPECT_EQ(Eval(L"seen.join(';')"), expected);
   // Once loaded, everything is there.
   ASSERT_EQ(m_document->ScriptContext()->ExecuteScript(L"probe('later');", nullptr), S_OK);
-  EXPECT_EQ(EvalString(L"seen[seen.length - 1]"), L"later:+++++");
+  EXPECT_EQ(Eval(L"seen[seen.length - 1]"), L"later:+++++");
 }
 
 TEST_F(DocumentScriptTest, InlineTextRunsBeforeTheSourceFileAndErrorsDoNotStopTheLoad) {
@@ -131,7 +122,7 @@ TEST_F(DocumentScriptTest, InlineTextRunsBeforeTheSourceFileAndErrorsDoNotStopTh
                     "  <script src=\"part.js\"/>\n"
                     "</window>\n"),
             S_OK);
-  EXPECT_EQ(EvalString(L"order"), L"inline;file;before missing;file;");
+  EXPECT_EQ(Eval(L"order"), L"inline;file;before missing;file;");
   EXPECT_NE(m_document->DocumentContent().FindById(L"after"), nullptr);
 }
 
@@ -151,11 +142,11 @@ TEST_F(DocumentScriptTest, WindowAndDocumentAreOneObjectAndComponentsIsPublished
         "<script>window.fromWindow = 40; document.fromDocument = 2;</script>"
         "</window>");
     ASSERT_EQ(loaded, S_OK);
-    EXPECT_EQ(EvalString(L"document.fromWindow + window.fromDocument"), L"42");
-    EXPECT_EQ(EvalString(L"String(window == document)"), L"true");
+    EXPECT_EQ(Eval(L"document.fromWindow + window.fromDocument"), L"42");
+    EXPECT_EQ(Eval(L"String(window == document)"), L"true");
     // Both faces answer: the window's title and the document's node name.
-    EXPECT_EQ(EvalString(L"document.title + ',' + window.nodeName"), L"Shared,#document");
-    EXPECT_EQ(EvalString(L"typeof Components"), c.componentsType);
+    EXPECT_EQ(Eval(L"document.title + ',' + window.nodeName"), L"Shared,#document");
+    EXPECT_EQ(Eval(L"typeof Components"), c.componentsType);
     EXPECT_EQ(Context()->NamedItemCount(), c.componentManager ? 3u : 2u);
     m_document->Destroy();
     if (c.componentManager) {
@@ -182,8 +173,8 @@ TEST_F(DocumentScriptTest, InstallingASecondContextClosesTheFirstAndReleasesItsI
   EXPECT_EQ(first->ExecuteScript(L"var x = 1;", nullptr), E_UNEXPECTED);
   EXPECT_EQ(m_document->ScriptContext(), second.Get());
   // The new engine starts empty and sees the window under both names.
-  EXPECT_EQ(EvalString(L"typeof generation"), L"undefined");
-  EXPECT_EQ(EvalString(L"typeof window + typeof document + typeof Components"),
+  EXPECT_EQ(Eval(L"typeof generation"), L"undefined");
+  EXPECT_EQ(Eval(L"typeof window + typeof document + typeof Components"),
             L"objectobjectobject");
 
   // With no context at all the document holds two references fewer than with one.
@@ -237,7 +228,7 @@ TEST_F(DocumentScriptTest, AHugeTitleIsCutForTheWindowAndReadsBackWhole) {
                     "var same = window.title == huge, length = window.title.length;"
                     "</script></window>"),
             S_OK);
-  EXPECT_EQ(EvalString(L"same + ',' + length"), L"true,16777216");
+  EXPECT_EQ(Eval(L"same + ',' + length"), L"true,16777216");
   EXPECT_EQ(::GetWindowTextLengthW(Window()), static_cast<int>(kMaxPlatformText));
   // An emoji cut in half would leave a lone surrogate: the cut moves before it.
   ASSERT_EQ(m_document->ScriptContext()->ExecuteScript(
@@ -246,9 +237,9 @@ TEST_F(DocumentScriptTest, AHugeTitleIsCutForTheWindowAndReadsBackWhole) {
                 nullptr),
             S_OK);
   EXPECT_EQ(::GetWindowTextLengthW(Window()), static_cast<int>(kMaxPlatformText) - 1);
-  EXPECT_EQ(EvalString(L"String(window.title.length == 32768 + huge.length)"), L"true");
+  EXPECT_EQ(Eval(L"String(window.title.length == 32768 + huge.length)"), L"true");
   ASSERT_EQ(m_document->ScriptContext()->ExecuteScript(L"window.title = 'short';", nullptr), S_OK);
-  EXPECT_EQ(EvalString(L"window.title"), L"short");
+  EXPECT_EQ(Eval(L"window.title"), L"short");
   wchar_t shown[16] = {};
   ::GetWindowTextW(Window(), shown, 16);
   EXPECT_STREQ(shown, L"short");

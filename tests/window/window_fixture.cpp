@@ -2,6 +2,9 @@
 
 #include <shlwapi.h>
 
+#include <atomic>
+#include <thread>
+
 namespace velmor::window_test {
 
 
@@ -42,6 +45,40 @@ LRESULT CALLBACK MessageCounter::QueueHook(int code, WPARAM wParam, LPARAM lPara
   return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+void RealMouse(POINT from, POINT to, bool doubleClick) {
+  std::atomic<bool> done{false};
+  std::thread input([&] {
+    test::MouseWithRealInput(from, to, doubleClick);
+    done = true;
+  });
+  test::PumpUntil([&] { return done.load(); }, 15000);
+  input.join();
+  test::PumpFor(150);
+}
+
+COLORREF ScreenPixel(int x, int y) {
+  HDC screen = ::GetDC(nullptr);
+  const COLORREF color = ::GetPixel(screen, x, y);
+  ::ReleaseDC(nullptr, screen);
+  return color;
+}
+
+std::wstring DocumentTest::Eval(const wchar_t* expression) const {
+  if (m_document == nullptr || m_document->ScriptContext() == nullptr) return L"(no context)";
+  UniqueVariant result;
+  const HRESULT hr = m_document->ScriptContext()->EvaluateString(expression, nullptr, result.Put());
+  if (FAILED(hr)) return L"(failed)";
+  if (FAILED(::VariantChangeType(&result, &result, 0, VT_BSTR))) return L"(not a string)";
+  return result.bstrVal != nullptr ? result.bstrVal : L"";
+}
+
+void DocumentTest::Show(int x, int y, int width, int height) {
+  (void)m_document->moveSizeTo(x, y, width, height, 0);
+  (void)m_document->put_visible(VARIANT_TRUE);
+  ::SetForegroundWindow(Window());
+  test::PumpFor(150);
+}
+
 void DocumentTest::SetUpTestSuite() {
   // The window icon is looked up beside the module that carries the engine: here, the test
   // executable. Give it the product icon from the built distribution.
@@ -74,7 +111,7 @@ std::wstring DocumentTest::WriteSkin(const std::string& xml) {
   return path;
 }
 
-HRESULT DocumentTest::LoadNew(const std::string& xml) {
+HRESULT DocumentTest::LoadNew(const std::string& xml, HWND owner) {
   if (m_document != nullptr) {
     m_document->Destroy();
     m_document->Release();
@@ -82,6 +119,7 @@ HRESULT DocumentTest::LoadNew(const std::string& xml) {
   }
   const std::wstring path = WriteSkin(xml);
   if (FAILED(scDocument::CreateObject(&m_document))) return E_FAIL;
+  if (owner != nullptr && FAILED(m_document->CreateOwnedWindow(owner))) return E_FAIL;
   return m_document->Load(m_dir.c_str(), path.c_str());
 }
 

@@ -66,6 +66,12 @@ class MessageCounter {
   HHOOK m_queue = nullptr;
 };
 
+// test::MouseWithRealInput from a helper thread, while this thread handles its windows' messages
+// (and runs the system's move and size loops); returns once the input has been handled.
+void RealMouse(POINT from, POINT to, bool doubleClick = false);
+// The colour the screen shows at a point.
+COLORREF ScreenPixel(int x, int y);
+
 class DocumentTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite();
@@ -74,8 +80,9 @@ class DocumentTest : public ::testing::Test {
 
   // Writes a skin file into the test's folder and answers its path.
   std::wstring WriteSkin(const std::string& xml);
-  // A new document (owned by the fixture) loaded from 'xml'.
-  HRESULT LoadNew(const std::string& xml);
+  // A new document (owned by the fixture) loaded from 'xml', its window owned by 'owner' (as an
+  // opener's child window is) when one is given.
+  HRESULT LoadNew(const std::string& xml, HWND owner = nullptr);
   HWND Window() const { return m_document->WindowHandle(); }
   RECT RootRect() const { return ContentRect::Of(m_document->RootElement()); }
   RECT ClientRect() const {
@@ -86,6 +93,18 @@ class DocumentTest : public ::testing::Test {
   void SendSize(WPARAM type, int width, int height) {
     ::SendMessageW(Window(), WM_SIZE, type, MAKELPARAM(width, height));
   }
+  RECT WindowRect() const {
+    RECT r{};
+    ::GetWindowRect(Window(), &r);
+    return r;
+  }
+  // Evaluates a script expression in the window's script context, as text.
+  std::wstring Eval(const wchar_t* expression) const;
+  HRESULT Run(const wchar_t* script) const {
+    return m_document->ScriptContext()->ExecuteScript(script, nullptr);
+  }
+  // Places the window, shows it and brings it to the foreground.
+  void Show(int x, int y, int width, int height);
 
   std::wstring m_dir;
   scDocument* m_document = nullptr;
