@@ -1,9 +1,14 @@
 #include "render/image_draw.h"
 
+#include <cmath>
+#include <vector>
+
 #include "images/image_manager.h"
 
 namespace velmor {
 namespace {
+
+thread_local scPixelTarget* t_target = nullptr;
 
 LONG Width(const RECT& r) { return r.right - r.left; }
 LONG Height(const RECT& r) { return r.bottom - r.top; }
@@ -16,6 +21,7 @@ void DrawRectRect(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT
 
 void DrawStretched(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT& d,
                    const RECT& s) {
+  if (scPixelTarget::Draw(graphics, image, d, s)) return;
   DrawRectRect(graphics, image, d, s);
   // GDI+ leaves the right edge of a scaled draw half-covered; repeating the last source column
   // into the last destination column keeps the element's edge solid.
@@ -67,10 +73,103 @@ void DrawNatural(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT&
     placed.bottom = d.bottom;
   }
   if (Width(placed) <= 0 || Height(placed) <= 0) return;
-  DrawRectRect(graphics, image, placed, s);
+  if (!scPixelTarget::Draw(graphics, image, placed, s)) DrawRectRect(graphics, image, placed, s);
+}
+
+// The source index for each of 'count' destination pixels starting 'skip' pixels into a
+// destination of 'length' pixels that shows 'sourceLength' source pixels from 'sourceStart':
+// each destination pixel's centre mapped back, as nearest-neighbour sampling with half-pixel
+// offsets does.
+void SourceIndices(LONG sourceStart, LONG sourceLength, LONG length, LONG skip, LONG count,
+                   std::vector<LONG>& out) {
+  out.resize(static_cast<size_t>(count));
+  const long long twiceLength = 2LL * length;
+  for (LONG i = 0; i < count; ++i)
+    out[static_cast<size_t>(i)] =
+        sourceStart + static_cast<LONG>((2LL * (i + skip) + 1) * sourceLength / twiceLength);
+}
+
+// Source-over of a premultiplied pixel onto an opaque one.
+inline uint32_t Over(uint32_t source, uint32_t target) {
+  const uint32_t alpha = source >> 24;
+  if (alpha == 255) return source;
+  if (alpha == 0) return target;
+  const uint32_t keep = 255 - alpha;
+  uint32_t out = 0xFF000000u;
+  for (int shift = 0; shift < 24; shift += 8) {
+    const uint32_t t = ((target >> shift) & 0xFF) * keep + 128;
+    const uint32_t c = ((source >> shift) & 0xFF) + ((t + (t >> 8)) >> 8);
+    out |= (c > 255 ? 255 : c) << shift;
+  }
+  return out;
 }
 
 }  // namespace
+
+scPixelTarget::scPixelTarget(Gdiplus::Graphics* graphics, BYTE* pixels, int stride, int width,
+                             int height)
+    : m_graphics(graphics), m_pixels(pixels), m_stride(stride), m_width(width),
+      m_height(height), m_outer(t_target) {
+  t_target = this;
+}
+
+scPixelTarget::~scPixelTarget() { t_target = m_outer; }
+
+bool scPixelTarget::Draw(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT& d,
+                         const RECT& s) {
+  const scPixelTarget* target = t_target;
+  if (target == nullptr || graphics == nullptr || target->m_graphics != graphics ||
+      target->m_pixels == nullptr || image == nullptr ||
+      image->GetType() != Gdiplus::ImageTypeBitmap)
+    return false;
+  Gdiplus::Matrix transform;
+  Gdiplus::REAL m[6] = {};
+  if (graphics->GetTransform(&transform) != Gdiplus::Ok ||
+      transform.GetElements(m) != Gdiplus::Ok || m[0] != 1 || m[1] != 0 || m[2] != 0 ||
+      m[3] != 1 || m[4] != std::floor(m[4]) || m[5] != std::floor(m[5]) ||
+      std::fabs(m[4]) > 1e7f || std::fabs(m[5]) > 1e7f)
+    return false;
+  CImageManager* manager = GetImageManager();
+  UINT imageWidth = 0, imageHeight = 0;
+  const uint32_t* source =
+      manager != nullptr ? manager->GetPremultipliedPixels(static_cast<Gdiplus::Bitmap*>(image),
+                                                           &imageWidth, &imageHeight)
+                         : nullptr;
+  if (source == nullptr || s.left < 0 || s.top < 0 || s.right > static_cast<LONG>(imageWidth) ||
+      s.bottom > static_cast<LONG>(imageHeight) || Width(s) <= 0 || Height(s) <= 0 ||
+      Width(d) <= 0 || Height(d) <= 0)
+    return false;
+
+  // The destination in buffer pixels, cut to the buffer.
+  const long long left = d.left + static_cast<long long>(m[4]);
+  const long long top = d.top + static_cast<long long>(m[5]);
+  const long long x0 = std::max(0LL, left), y0 = std::max(0LL, top);
+  const long long x1 = std::min<long long>(target->m_width, left + Width(d));
+  const long long y1 = std::min<long long>(target->m_height, top + Height(d));
+  if (x0 >= x1 || y0 >= y1) return true;
+
+  thread_local std::vector<LONG> columns, rows;
+  try {
+    SourceIndices(s.left, Width(s), Width(d), static_cast<LONG>(x0 - left),
+                  static_cast<LONG>(x1 - x0), columns);
+    SourceIndices(s.top, Height(s), Height(d), static_cast<LONG>(y0 - top),
+                  static_cast<LONG>(y1 - y0), rows);
+  } catch (...) {
+    return false;
+  }
+  const bool sameWidth = Width(s) == Width(d);
+  for (long long y = y0; y < y1; ++y) {
+    auto* out = reinterpret_cast<uint32_t*>(target->m_pixels + y * target->m_stride) + x0;
+    const uint32_t* in = source + static_cast<size_t>(rows[static_cast<size_t>(y - y0)]) * imageWidth;
+    if (sameWidth) {
+      in += columns[0];
+      for (long long x = x0; x < x1; ++x, ++out, ++in) *out = Over(*in, *out);
+    } else {
+      for (size_t i = 0; i < columns.size(); ++i, ++out) *out = Over(in[columns[i]], *out);
+    }
+  }
+  return true;
+}
 
 void DrawImage(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT& destination,
                const RECT& source, UINT flags) {

@@ -2,6 +2,7 @@
 
 #include "base/platform.h"
 #include "render/double_buffer.h"
+#include "render/image_draw.h"
 #include "skin/event_record.h"
 #include "render/paint_context.h"
 #include "skin/text_base_content.h"
@@ -82,6 +83,8 @@ HRESULT PaintIntoBuffer(const scDoubleBuffer& buffer, scIContent* root, HWND win
                          PixelFormat32bppRGB, buffer.Pixels());
   if (pixels.GetLastStatus() != Gdiplus::Ok) return PaintIntoDC(buffer.DC(), root, window);
   Gdiplus::Graphics graphics(&pixels);
+  const scPixelTarget target(&graphics, buffer.Pixels(), buffer.Stride(), rect.right - rect.left,
+                             rect.bottom - rect.top);
   graphics.TranslateTransform(static_cast<Gdiplus::REAL>(-rect.left),
                               static_cast<Gdiplus::REAL>(-rect.top));
   return PaintWith(graphics, rect, root, window);
