@@ -45,6 +45,21 @@ void Pump(DWORD ms) {
   } while (static_cast<LONG>(until - ::GetTickCount()) > 0);
 }
 
+// Answers the message boxes skins open (an alert from a close handler, a script error report):
+// without someone to click them each would wait for ever. A box is cancelled as soon as it is
+// activated, after it has been created and laid out with its text.
+LRESULT CALLBACK DismissBoxes(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE) {
+    const HWND window = reinterpret_cast<HWND>(wParam);
+    wchar_t name[16] = L"";
+    if (::GetClassNameW(window, name, 16) > 0 && ::lstrcmpW(name, L"#32770") == 0) {
+      ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+      ::PostMessageW(window, WM_COMMAND, IDOK, 0);
+    }
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 // Loads one skin and puts it through what a user and its scripts would do. False when the skin
 // did not load.
 bool Exercise(const std::wstring& folder, const std::wstring& path) {
@@ -91,6 +106,7 @@ int RunHost(const std::wstring& folder, int first, int count) {
   Gdiplus::GdiplusStartupInput input;
   ULONG_PTR token = 0;
   Gdiplus::GdiplusStartup(&token, &input, nullptr);
+  const HHOOK boxes = ::SetWindowsHookExW(WH_CBT, DismissBoxes, nullptr, ::GetCurrentThreadId());
   const int windows = CountThreadWindows();
   const long documents = LiveObjects<scDocument>::Count();
   const long elements = LiveObjects<scITextBaseContent>::Count();
@@ -112,6 +128,7 @@ int RunHost(const std::wstring& folder, int first, int count) {
               LiveObjects<scScriptContext>::Count() - contexts,
               LiveObjects<scEventListenerManagerImp>::Count() - listeners);
   std::fflush(stdout);
+  if (boxes != nullptr) ::UnhookWindowsHookEx(boxes);
   EmptyImageCache();
   Gdiplus::GdiplusShutdown(token);
   ::CoUninitialize();

@@ -110,8 +110,8 @@ int RunBatch(const Options& options, const std::wstring& work, const std::vector
     return end;
   }
   std::string pending;
-  int current = -1;
-  DWORD since = 0;
+  int current = -1, lastEnded = -1;
+  DWORD since = 0, heard = ::GetTickCount();
   int next = end;
   auto keep = [&](const char* kind, int index) {
     const std::wstring name = options.out + L"\\" + std::wstring(kind, kind + strlen(kind)) +
@@ -126,6 +126,7 @@ int RunBatch(const Options& options, const std::wstring& work, const std::vector
       DWORD read = 0;
       if (::ReadFile(readPipe, buffer, std::min<DWORD>(available, sizeof(buffer)), &read, nullptr))
         pending.append(buffer, read);
+      heard = ::GetTickCount();
       for (size_t eol; (eol = pending.find('\n')) != std::string::npos; pending.erase(0, eol + 1)) {
         const std::string line = pending.substr(0, eol);
         int index = 0;
@@ -138,6 +139,7 @@ int RunBatch(const Options& options, const std::wstring& work, const std::vector
           if (took > tally.slowestMs) tally.slowestMs = took, tally.slowest = index;
           (std::string(word) == "clean" ? tally.clean : tally.loadFailures)++;
           current = -1;
+          lastEnded = index;
         } else if (line.rfind("leaks ", 0) == 0) {
           for (size_t at = 6; at < line.size();) {
             const size_t eq = line.find('=', at), sp = line.find(' ', at);
@@ -157,6 +159,17 @@ int RunBatch(const Options& options, const std::wstring& work, const std::vector
       keep("stall", current);
       std::printf("fuzz: skin %d stalled\n", current);
       next = current + 1;
+      break;
+    }
+    // A host that hangs between skins (tearing the last one down, or shutting down) stalls
+    // too: the skin it last ran is the one kept.
+    if (current < 0 && ::GetTickCount() - heard > 2 * options.timeoutMs &&
+        ::WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) {
+      ::TerminateProcess(process.hProcess, 2);
+      ++tally.stalls;
+      if (lastEnded >= 0) keep("stall", lastEnded);
+      std::printf("fuzz: the host stopped answering after skin %d\n", lastEnded);
+      next = lastEnded + 1;
       break;
     }
     if (!open || ::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) {
