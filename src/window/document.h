@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/com_object.h"
+#include "base/control_reflection.h"
 #include "base/window_impl.h"
 #include "events/event_state_manager.h"
 #include "events/mouse_input.h"
@@ -225,6 +226,8 @@ class scDocument
     MESSAGE_HANDLER(WM_SETCURSOR, OnSetCursor)
     // What the window does not handle itself goes to the root element's own message map.
     if (ForwardToRootElement(hWnd, uMsg, wParam, lParam, lResult)) return TRUE;
+    // Then notifications and colour requests go back to the native control that sent them.
+    REFLECT_NOTIFICATIONS()
   END_MSG_MAP()
 
  protected:

@@ -6,21 +6,12 @@
 
 #include <string>
 
-#include "window_fixture.h"
+#include "support/document_fixture.h"
 
 namespace velmor::window_test {
 namespace {
 
-class SizeReentryTest : public DocumentTest {
- protected:
-  std::wstring Eval(const wchar_t* expression) const {
-    UniqueVariant result;
-    if (FAILED(m_document->ScriptContext()->EvaluateString(expression, nullptr, result.Put())) ||
-        FAILED(::VariantChangeType(&result, &result, 0, VT_BSTR)))
-      return L"(failed)";
-    return result.bstrVal != nullptr ? result.bstrVal : L"";
-  }
-};
+using SizeReentryTest = test::DocumentTest;
 
 std::wstring Count(int runs) { return std::to_wstring(runs); }
 
@@ -52,8 +43,8 @@ TEST_F(SizeReentryTest, ResizingSizeHandlersEndAndLeaveTheLayoutAtTheWindowSize)
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
-    ASSERT_EQ(LoadNew(std::string("<window>") + kScript + c.content + "</window>"), S_OK);
-    Eval(L"runs = 0; log = ''; done = false; start = byId('a').left;");
+    ASSERT_EQ(Load(std::string("<window>") + kScript + c.content + "</window>"), S_OK);
+    Run(L"runs = 0; log = ''; done = false; start = byId('a').left;");
     ::SetWindowPos(Window(), nullptr, 0, 0, 320, 240, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     std::wstring expected = c.expected;
     const std::wstring width = std::to_wstring(ClientRect().right);
