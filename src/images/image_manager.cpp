@@ -90,13 +90,13 @@ const uint32_t* CImageManager::GetPremultipliedPixels(Gdiplus::Bitmap* image, UI
       copy.width = w;
       copy.height = h;
       copy.pixels.resize(count);
-      // Reading into our own buffer converts to premultiplied pixels in the same call.
       Gdiplus::BitmapData data{};
       data.Width = w;
       data.Height = h;
       data.Stride = static_cast<INT>(w * 4);
       data.PixelFormat = PixelFormat32bppPARGB;
       data.Scan0 = copy.pixels.data();
+      // GDI+ premultiplies while it copies, exactly as it does before it draws.
       const Gdiplus::Rect all(0, 0, static_cast<INT>(w), static_cast<INT>(h));
       if (image->LockBits(&all, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf,
                           PixelFormat32bppPARGB, &data) != Gdiplus::Ok)

@@ -57,7 +57,7 @@ class CImageManager {
   size_t ContainerCount() const { return m_containers.size(); }
   size_t RegionCount() const { return m_regions.size(); }
 
-  // Pixels the premultiplied copies may hold together (32 MB).
+  // Pixels the copies may hold together (32 MB).
   static constexpr size_t kPixelBudget = 8u << 20;
 
  private:

@@ -1,5 +1,7 @@
 #include "render/image_draw.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <vector>
 
@@ -22,13 +24,20 @@ void DrawRectRect(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT
 void DrawStretched(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT& d,
                    const RECT& s) {
   if (scPixelTarget::Draw(graphics, image, d, s)) return;
-  DrawRectRect(graphics, image, d, s);
-  // GDI+ leaves the right edge of a scaled draw half-covered; repeating the last source column
-  // into the last destination column keeps the element's edge solid.
-  if (Width(d) > 1 && Width(s) > 1) {
-    DrawRectRect(graphics, image, RECT{d.right - 1, d.top, d.right, d.bottom},
-                 RECT{s.right - 1, s.top, s.right, s.bottom});
+  if (Width(d) <= 1 || Width(s) <= 1) {
+    DrawRectRect(graphics, image, d, s);
+    return;
   }
+  // GDI+ leaves the right edge of a scaled draw half-covered; the last source column drawn into
+  // the last destination column keeps the element's edge solid. The scaled draw is clipped
+  // short of that column, so no translucent pixel there is blended twice.
+  const Gdiplus::GraphicsState state = graphics->Save();
+  graphics->SetClip(Gdiplus::Rect(d.left, d.top, Width(d) - 1, Height(d)),
+                    Gdiplus::CombineModeIntersect);
+  DrawRectRect(graphics, image, d, s);
+  graphics->Restore(state);
+  DrawRectRect(graphics, image, RECT{d.right - 1, d.top, d.right, d.bottom},
+               RECT{s.right - 1, s.top, s.right, s.bottom});
 }
 
 void DrawTiled(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT& d, const RECT& s) {
@@ -77,19 +86,23 @@ void DrawNatural(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT&
 }
 
 // The source index for each of 'count' destination pixels starting 'skip' pixels into a
-// destination of 'length' pixels that shows 'sourceLength' source pixels from 'sourceStart':
-// each destination pixel's centre mapped back, as nearest-neighbour sampling with half-pixel
-// offsets does.
+// destination of 'length' pixels that shows 'sourceLength' source pixels from 'sourceStart',
+// sampled as GDI+ samples nearest-neighbour with half-pixel offsets: each destination pixel's
+// corner mapped back. With 'lastIsLast' the last destination pixel shows the last source pixel,
+// as stretched drawing repeats that column.
 void SourceIndices(LONG sourceStart, LONG sourceLength, LONG length, LONG skip, LONG count,
-                   std::vector<LONG>& out) {
+                   bool lastIsLast, std::vector<LONG>& out) {
   out.resize(static_cast<size_t>(count));
-  const long long twiceLength = 2LL * length;
-  for (LONG i = 0; i < count; ++i)
+  for (LONG i = 0; i < count; ++i) {
+    const long long at = static_cast<long long>(i) + skip;
     out[static_cast<size_t>(i)] =
-        sourceStart + static_cast<LONG>((2LL * (i + skip) + 1) * sourceLength / twiceLength);
+        lastIsLast && at == length - 1
+            ? sourceStart + sourceLength - 1
+            : sourceStart + static_cast<LONG>(at * sourceLength / length);
+  }
 }
 
-// Source-over of a premultiplied pixel onto an opaque one.
+// Source-over of a premultiplied pixel onto an opaque one, truncated as GDI+ truncates.
 inline uint32_t Over(uint32_t source, uint32_t target) {
   const uint32_t alpha = source >> 24;
   if (alpha == 255) return source;
@@ -97,10 +110,17 @@ inline uint32_t Over(uint32_t source, uint32_t target) {
   const uint32_t keep = 255 - alpha;
   uint32_t out = 0xFF000000u;
   for (int shift = 0; shift < 24; shift += 8) {
-    const uint32_t t = ((target >> shift) & 0xFF) * keep + 128;
-    const uint32_t c = ((source >> shift) & 0xFF) + ((t + (t >> 8)) >> 8);
+    const uint32_t c = ((source >> shift) & 0xFF) + ((target >> shift) & 0xFF) * keep / 255;
     out |= (c > 255 ? 255 : c) << shift;
   }
+  return out;
+}
+
+// A straight ARGB colour premultiplied by its alpha.
+uint32_t Premultiplied(Gdiplus::ARGB colour) {
+  const uint32_t alpha = colour >> 24;
+  uint32_t out = alpha << 24;
+  for (int shift = 0; shift < 24; shift += 8) out |= ((colour >> shift) & 0xFF) * alpha / 255 << shift;
   return out;
 }
 
@@ -115,13 +135,12 @@ scPixelTarget::scPixelTarget(Gdiplus::Graphics* graphics, BYTE* pixels, int stri
 
 scPixelTarget::~scPixelTarget() { t_target = m_outer; }
 
-bool scPixelTarget::Draw(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT& d,
-                         const RECT& s) {
-  const scPixelTarget* target = t_target;
-  if (target == nullptr || graphics == nullptr || target->m_graphics != graphics ||
-      target->m_pixels == nullptr || image == nullptr ||
-      image->GetType() != Gdiplus::ImageTypeBitmap)
-    return false;
+namespace {
+
+// Where 'd' (world coordinates of 'graphics') lands in the target's pixels, cut to them, and
+// where it starts before the cut; false when the transform is more than a whole-pixel move.
+bool PlaceInTarget(Gdiplus::Graphics* graphics, int width, int height, const RECT& d,
+                   RECT& cut, POINT& origin) {
   Gdiplus::Matrix transform;
   Gdiplus::REAL m[6] = {};
   if (graphics->GetTransform(&transform) != Gdiplus::Ok ||
@@ -129,6 +148,29 @@ bool scPixelTarget::Draw(Gdiplus::Graphics* graphics, Gdiplus::Image* image, con
       m[3] != 1 || m[4] != std::floor(m[4]) || m[5] != std::floor(m[5]) ||
       std::fabs(m[4]) > 1e7f || std::fabs(m[5]) > 1e7f)
     return false;
+  const long long left = d.left + static_cast<long long>(m[4]);
+  const long long top = d.top + static_cast<long long>(m[5]);
+  origin = POINT{static_cast<LONG>(std::clamp<long long>(left, LONG_MIN, LONG_MAX)),
+                 static_cast<LONG>(std::clamp<long long>(top, LONG_MIN, LONG_MAX))};
+  cut.left = static_cast<LONG>(std::max(0LL, left));
+  cut.top = static_cast<LONG>(std::max(0LL, top));
+  cut.right = static_cast<LONG>(std::max<long long>(cut.left, std::min<long long>(width, left + Width(d))));
+  cut.bottom = static_cast<LONG>(std::max<long long>(cut.top, std::min<long long>(height, top + Height(d))));
+  return true;
+}
+
+}  // namespace
+
+bool scPixelTarget::Draw(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT& d,
+                         const RECT& s) {
+  const scPixelTarget* target = t_target;
+  if (target == nullptr || graphics == nullptr || target->m_graphics != graphics ||
+      target->m_pixels == nullptr || image == nullptr ||
+      image->GetType() != Gdiplus::ImageTypeBitmap || Width(d) <= 0 || Height(d) <= 0)
+    return false;
+  RECT cut{};
+  POINT origin{};
+  if (!PlaceInTarget(graphics, target->m_width, target->m_height, d, cut, origin)) return false;
   CImageManager* manager = GetImageManager();
   UINT imageWidth = 0, imageHeight = 0;
   const uint32_t* source =
@@ -136,37 +178,46 @@ bool scPixelTarget::Draw(Gdiplus::Graphics* graphics, Gdiplus::Image* image, con
                                                            &imageWidth, &imageHeight)
                          : nullptr;
   if (source == nullptr || s.left < 0 || s.top < 0 || s.right > static_cast<LONG>(imageWidth) ||
-      s.bottom > static_cast<LONG>(imageHeight) || Width(s) <= 0 || Height(s) <= 0 ||
-      Width(d) <= 0 || Height(d) <= 0)
+      s.bottom > static_cast<LONG>(imageHeight) || Width(s) <= 0 || Height(s) <= 0)
     return false;
-
-  // The destination in buffer pixels, cut to the buffer.
-  const long long left = d.left + static_cast<long long>(m[4]);
-  const long long top = d.top + static_cast<long long>(m[5]);
-  const long long x0 = std::max(0LL, left), y0 = std::max(0LL, top);
-  const long long x1 = std::min<long long>(target->m_width, left + Width(d));
-  const long long y1 = std::min<long long>(target->m_height, top + Height(d));
-  if (x0 >= x1 || y0 >= y1) return true;
+  if (cut.left >= cut.right || cut.top >= cut.bottom) return true;
 
   thread_local std::vector<LONG> columns, rows;
   try {
-    SourceIndices(s.left, Width(s), Width(d), static_cast<LONG>(x0 - left),
-                  static_cast<LONG>(x1 - x0), columns);
-    SourceIndices(s.top, Height(s), Height(d), static_cast<LONG>(y0 - top),
-                  static_cast<LONG>(y1 - y0), rows);
+    SourceIndices(s.left, Width(s), Width(d), cut.left - origin.x, Width(cut), Width(d) > 1,
+                  columns);
+    SourceIndices(s.top, Height(s), Height(d), cut.top - origin.y, Height(cut), false, rows);
   } catch (...) {
     return false;
   }
   const bool sameWidth = Width(s) == Width(d);
-  for (long long y = y0; y < y1; ++y) {
-    auto* out = reinterpret_cast<uint32_t*>(target->m_pixels + y * target->m_stride) + x0;
-    const uint32_t* in = source + static_cast<size_t>(rows[static_cast<size_t>(y - y0)]) * imageWidth;
+  for (LONG y = cut.top; y < cut.bottom; ++y) {
+    auto* out = reinterpret_cast<uint32_t*>(target->m_pixels + static_cast<ptrdiff_t>(y) * target->m_stride) + cut.left;
+    const uint32_t* in = source + static_cast<size_t>(rows[static_cast<size_t>(y - cut.top)]) * imageWidth;
     if (sameWidth) {
       in += columns[0];
-      for (long long x = x0; x < x1; ++x, ++out, ++in) *out = Over(*in, *out);
+      for (LONG x = cut.left; x < cut.right; ++x, ++out, ++in) *out = Over(*in, *out);
     } else {
       for (size_t i = 0; i < columns.size(); ++i, ++out) *out = Over(in[columns[i]], *out);
     }
+  }
+  return true;
+}
+
+bool scPixelTarget::Fill(Gdiplus::Graphics* graphics, Gdiplus::ARGB colour, const RECT& d) {
+  const scPixelTarget* target = t_target;
+  if (target == nullptr || graphics == nullptr || target->m_graphics != graphics ||
+      target->m_pixels == nullptr)
+    return false;
+  if (Width(d) <= 0 || Height(d) <= 0) return true;
+  RECT cut{};
+  POINT origin{};
+  if (!PlaceInTarget(graphics, target->m_width, target->m_height, d, cut, origin)) return false;
+  if ((colour >> 24) == 0) return true;
+  const uint32_t source = Premultiplied(colour);
+  for (LONG y = cut.top; y < cut.bottom; ++y) {
+    auto* out = reinterpret_cast<uint32_t*>(target->m_pixels + static_cast<ptrdiff_t>(y) * target->m_stride) + cut.left;
+    for (LONG x = cut.left; x < cut.right; ++x, ++out) *out = Over(source, *out);
   }
   return true;
 }

@@ -31,6 +31,9 @@ class scPixelTarget {
   // large to keep as pixels).
   static bool Draw(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT& destination,
                    const RECT& source);
+  // Fills 'destination' with a colour (GDI+ ARGB) blended over what is there; false when it
+  // must go through GDI+ instead.
+  static bool Fill(Gdiplus::Graphics* graphics, Gdiplus::ARGB colour, const RECT& destination);
 
  private:
   Gdiplus::Graphics* m_graphics;

@@ -90,6 +90,13 @@ HRESULT PaintIntoBuffer(const scDoubleBuffer& buffer, scIContent* root, HWND win
   return PaintWith(graphics, rect, root, window);
 }
 
+void FillBackground(Gdiplus::Graphics* graphics, Gdiplus::ARGB colour, int width, int height) {
+  if (graphics == nullptr || scPixelTarget::Fill(graphics, colour, RECT{0, 0, width, height}))
+    return;
+  Gdiplus::SolidBrush brush{Gdiplus::Color(colour)};
+  graphics->FillRectangle(&brush, 0, 0, width, height);
+}
+
 Gdiplus::Status DrawTextCentered(Gdiplus::Graphics* graphics, const WCHAR* text, INT length,
                                  const Gdiplus::Font* font, const Gdiplus::RectF& layout,
                                  const Gdiplus::StringFormat* format, const Gdiplus::Brush* brush) {

@@ -33,6 +33,9 @@ HRESULT PaintIntoDC(HDC dc, scIContent* root, HWND window);
 // straight into its pixels.
 HRESULT PaintIntoBuffer(const scDoubleBuffer& buffer, scIContent* root, HWND window);
 
+// Fills (0, 0, width, height) with a colour (GDI+ ARGB), as element backgrounds are painted.
+void FillBackground(Gdiplus::Graphics* graphics, Gdiplus::ARGB colour, int width, int height);
+
 // Draws 'text' like Graphics::DrawString, except that a format centred vertically centres the
 // em box of the font rather than its line: the text sits in the optical middle of 'layout'.
 // Only the size of 'layout' is used: callers pass a rectangle at their element's origin.
