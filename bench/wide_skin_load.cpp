@@ -5,15 +5,13 @@
 // document is destroyed again after each run. Prints medians of several interleaved runs and
 // their ratios to the baseline: a quadratic step anywhere shows as a ratio far above 1.
 #include <windows.h>
-#include <commctrl.h>
-#include <gdiplus.h>
 
 #include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "bench_timing.h"
+#include "engine_environment.h"
 #include "window/document.h"
 
 namespace {
@@ -77,13 +75,8 @@ bool LoadOnce(const std::wstring& folder, const std::wstring& path) {
 }  // namespace
 
 int main() {
-  if (!velmor::bench::UseEngineModuleFromDist()) return 1;
-  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_DATE_CLASSES};
-  ::InitCommonControlsEx(&icc);
-  Gdiplus::GdiplusStartupInput input;
-  ULONG_PTR token = 0;
-  Gdiplus::GdiplusStartup(&token, &input, nullptr);
+  const velmor::bench::EngineEnvironment environment;
+  if (!environment.Ready()) return 1;
 
   std::vector<Case> cases = {
       {"100,000 plain elements (baseline)", PlainElements(), L""},
@@ -112,7 +105,5 @@ int main() {
   }
   const bool loaded = medians[0] >= 0;
   if (!loaded) std::printf("  a skin did not load\n");
-  Gdiplus::GdiplusShutdown(token);
-  ::CoUninitialize();
   return loaded ? 0 : 1;
 }

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "../bench_timing.h"
+#include "../engine_environment.h"
 #include "fuzz.h"
 #include "events/event_listener_manager.h"
 #include "images/image_manager.h"
@@ -98,14 +98,8 @@ bool Exercise(const std::wstring& folder, const std::wstring& path) {
 }  // namespace
 
 int RunHost(const std::wstring& folder, int first, int count) {
-  // The type library and the prelude script come from the built ui.dll.
-  if (!bench::UseEngineModuleFromDist()) return 2;
-  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_DATE_CLASSES};
-  ::InitCommonControlsEx(&icc);
-  Gdiplus::GdiplusStartupInput input;
-  ULONG_PTR token = 0;
-  Gdiplus::GdiplusStartup(&token, &input, nullptr);
+  const bench::EngineEnvironment environment;
+  if (!environment.Ready()) return 2;
   const HHOOK boxes = ::SetWindowsHookExW(WH_CBT, DismissBoxes, nullptr, ::GetCurrentThreadId());
   const int windows = CountThreadWindows();
   const long documents = LiveObjects<scDocument>::Count();
@@ -129,9 +123,6 @@ int RunHost(const std::wstring& folder, int first, int count) {
               LiveObjects<scEventListenerManagerImp>::Count() - listeners);
   std::fflush(stdout);
   if (boxes != nullptr) ::UnhookWindowsHookEx(boxes);
-  EmptyImageCache();
-  Gdiplus::GdiplusShutdown(token);
-  ::CoUninitialize();
   return 0;
 }
 
