@@ -33,6 +33,10 @@ TEST_F(SizeReentryTest, ResizingSizeHandlersEndAndLeaveTheLayoutAtTheWindowSize)
        "<image id=\"a\" onsize=\"runs++; byId('b').left++;\"/>"
        "<image id=\"b\" onsize=\"runs++; byId('a').left++;\"/>",
        Count(2 * kNested) + L"," + Count(kNested) + L","},
+      {"handlers each resizing the other element three times",
+       "<image id=\"a\" onsize=\"runs++; var b = byId('b'); b.top++; b.width++; b.height++;\"/>"
+       "<image id=\"b\" onsize=\"runs++; var a = byId('a'); a.top++; a.width++; a.height++;\"/>",
+       Count(2 * (1 + scITextBaseContent::kMaxSizeEventsPerCascade)) + L",0,"},
       {"a handler laying the window out again",
        "<image id=\"a\" onsize=\"runs++; window.lock(2); window.unlock(2);\"/>",
        Count(kPasses) + L",0,"},
