@@ -249,10 +249,14 @@ LRESULT scDocument::OnSize(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
 
 LRESULT scDocument::OnClose(UINT, WPARAM, LPARAM, BOOL&) {
   // Without a root element there is nobody to agree to closing: the window stays.
-  if (m_content.RootElement() == nullptr) return 0;
+  m_closePosted = false;
+  if (m_content.RootElement() == nullptr || m_closing) return 0;
   // The window element hears first ("close") and may keep the window open.
   LRESULT kept = 0;
-  if (ForwardToRootElement(m_hWnd, WM_CLOSE, 0, 0, kept)) return 0;
+  m_closing = true;
+  const bool handled = ForwardToRootElement(m_hWnd, WM_CLOSE, 0, 0, kept);
+  m_closing = false;
+  if (handled) return 0;
   ::DestroyWindow(m_hWnd);
   return 0;
 }

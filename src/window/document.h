@@ -291,6 +291,10 @@ class scDocument
   int m_sizeDepth = 0;
   std::optional<SizeChange> m_deferredSize;
   bool m_windowReference = false;  // the reference held for the life of the native window
+  // A close() request posted and not yet handled, and a close being decided (its handler may
+  // run an alert, whose message loop would otherwise take the next request and nest another).
+  bool m_closePosted = false;
+  bool m_closing = false;
 };
 
 }  // namespace velmor
