@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "../bench_timing.h"
+#include "../engine_environment.h"
 #include "fuzz.h"
 #include "events/event_listener_manager.h"
 #include "images/image_manager.h"
@@ -43,6 +43,21 @@ void Pump(DWORD ms) {
     }
     ::Sleep(1);
   } while (static_cast<LONG>(until - ::GetTickCount()) > 0);
+}
+
+// Answers the message boxes skins open (an alert from a close handler, a script error report):
+// without someone to click them each would wait for ever. A box is cancelled as soon as it is
+// activated, after it has been created and laid out with its text.
+LRESULT CALLBACK DismissBoxes(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE) {
+    const HWND window = reinterpret_cast<HWND>(wParam);
+    wchar_t name[16] = L"";
+    if (::GetClassNameW(window, name, 16) > 0 && ::lstrcmpW(name, L"#32770") == 0) {
+      ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+      ::PostMessageW(window, WM_COMMAND, IDOK, 0);
+    }
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 // Loads one skin and puts it through what a user and its scripts would do. False when the skin
@@ -83,14 +98,9 @@ bool Exercise(const std::wstring& folder, const std::wstring& path) {
 }  // namespace
 
 int RunHost(const std::wstring& folder, int first, int count) {
-  // The type library and the prelude script come from the built ui.dll.
-  if (!bench::UseEngineModuleFromDist()) return 2;
-  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_DATE_CLASSES};
-  ::InitCommonControlsEx(&icc);
-  Gdiplus::GdiplusStartupInput input;
-  ULONG_PTR token = 0;
-  Gdiplus::GdiplusStartup(&token, &input, nullptr);
+  const bench::EngineEnvironment environment;
+  if (!environment.Ready()) return 2;
+  const HHOOK boxes = ::SetWindowsHookExW(WH_CBT, DismissBoxes, nullptr, ::GetCurrentThreadId());
   const int windows = CountThreadWindows();
   const long documents = LiveObjects<scDocument>::Count();
   const long elements = LiveObjects<scITextBaseContent>::Count();
@@ -112,9 +122,7 @@ int RunHost(const std::wstring& folder, int first, int count) {
               LiveObjects<scScriptContext>::Count() - contexts,
               LiveObjects<scEventListenerManagerImp>::Count() - listeners);
   std::fflush(stdout);
-  EmptyImageCache();
-  Gdiplus::GdiplusShutdown(token);
-  ::CoUninitialize();
+  if (boxes != nullptr) ::UnhookWindowsHookEx(boxes);
   return 0;
 }
 

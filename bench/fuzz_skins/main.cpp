@@ -5,6 +5,10 @@
 // not hide the rest. Every crashing or stalling skin is kept in the findings folder.
 //
 //   fuzz_skins [--seed N] [--count N] [--per-process N] [--timeout-ms N] [--out DIR] seed.xml...
+//   fuzz_skins --replay [--timeout-ms N] [--out DIR] skin.xml...
+//
+// --replay loads the given skins as they are, one each, instead of mutations of them: a finding
+// is replayed, and kept findings run as regression cases.
 //
 // The exit code is 0 only when nothing crashed, stalled or stayed alive after its window.
 #include <windows.h>
@@ -30,6 +34,7 @@ struct Options {
   int perProcess = 40;
   DWORD timeoutMs = 5000;
   std::wstring out;
+  bool replay = false;
   std::vector<std::wstring> seeds;
 };
 
@@ -105,8 +110,8 @@ int RunBatch(const Options& options, const std::wstring& work, const std::vector
     return end;
   }
   std::string pending;
-  int current = -1;
-  DWORD since = 0;
+  int current = -1, lastEnded = -1;
+  DWORD since = 0, heard = ::GetTickCount();
   int next = end;
   auto keep = [&](const char* kind, int index) {
     const std::wstring name = options.out + L"\\" + std::wstring(kind, kind + strlen(kind)) +
@@ -121,6 +126,7 @@ int RunBatch(const Options& options, const std::wstring& work, const std::vector
       DWORD read = 0;
       if (::ReadFile(readPipe, buffer, std::min<DWORD>(available, sizeof(buffer)), &read, nullptr))
         pending.append(buffer, read);
+      heard = ::GetTickCount();
       for (size_t eol; (eol = pending.find('\n')) != std::string::npos; pending.erase(0, eol + 1)) {
         const std::string line = pending.substr(0, eol);
         int index = 0;
@@ -133,6 +139,7 @@ int RunBatch(const Options& options, const std::wstring& work, const std::vector
           if (took > tally.slowestMs) tally.slowestMs = took, tally.slowest = index;
           (std::string(word) == "clean" ? tally.clean : tally.loadFailures)++;
           current = -1;
+          lastEnded = index;
         } else if (line.rfind("leaks ", 0) == 0) {
           for (size_t at = 6; at < line.size();) {
             const size_t eq = line.find('=', at), sp = line.find(' ', at);
@@ -152,6 +159,17 @@ int RunBatch(const Options& options, const std::wstring& work, const std::vector
       keep("stall", current);
       std::printf("fuzz: skin %d stalled\n", current);
       next = current + 1;
+      break;
+    }
+    // A host that hangs between skins (tearing the last one down, or shutting down) stalls
+    // too: the skin it last ran is the one kept.
+    if (current < 0 && ::GetTickCount() - heard > 2 * options.timeoutMs &&
+        ::WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) {
+      ::TerminateProcess(process.hProcess, 2);
+      ++tally.stalls;
+      if (lastEnded >= 0) keep("stall", lastEnded);
+      std::printf("fuzz: the host stopped answering after skin %d\n", lastEnded);
+      next = lastEnded + 1;
       break;
     }
     if (!open || ::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) {
@@ -198,14 +216,16 @@ int RunDriver(Options options) {
     std::printf("fuzz: no seed skins given\n");
     return 2;
   }
+  if (options.replay) options.count = static_cast<int>(seeds.size());
   const DWORD start = ::GetTickCount();
   Tally tally;
   for (int next = 0; next < options.count;) {
     const int end = std::min(options.count, next + options.perProcess);
     std::vector<std::string> skins;
     for (int i = next; i < end; ++i) {
-      skins.push_back(MutateSkin(seeds[static_cast<size_t>(i) % seeds.size()], options.seed,
-                                 static_cast<uint64_t>(i)));
+      const std::string& seed = seeds[static_cast<size_t>(i) % seeds.size()];
+      skins.push_back(options.replay ? seed
+                                     : MutateSkin(seed, options.seed, static_cast<uint64_t>(i)));
       WriteBytes(work + L"\\" + SkinFileName(i), skins.back());
     }
     const int resume = RunBatch(options, work, skins, next, end, tally);
@@ -218,10 +238,11 @@ int RunDriver(Options options) {
     leaks += " " + kind + "=" + std::to_string(count);
     leaked += std::labs(count);
   }
-  std::printf("fuzz: seed %llu, %d skins in %.1f s: clean %d, load failure %d, crash %d, stall %d\n",
-              static_cast<unsigned long long>(options.seed), options.count,
-              (::GetTickCount() - start) / 1000.0, tally.clean, tally.loadFailures, tally.crashes,
-              tally.stalls);
+  const std::string run = options.replay ? std::string("replay")
+                                          : "seed " + std::to_string(options.seed);
+  std::printf("fuzz: %s, %d skins in %.1f s: clean %d, load failure %d, crash %d, stall %d\n",
+              run.c_str(), options.count, (::GetTickCount() - start) / 1000.0, tally.clean,
+              tally.loadFailures, tally.crashes, tally.stalls);
   std::printf("fuzz: slowest skin %lu ms (#%d); left alive after the hosts' runs:%s\n",
               tally.slowestMs, tally.slowest, leaks.c_str());
   std::printf("fuzz: findings in %ls\n", options.out.c_str());
@@ -251,6 +272,7 @@ int wmain(int argc, wchar_t** argv) {
     else if (arg == L"--per-process" && value) options.perProcess = std::max(1, _wtoi(argv[++i]));
     else if (arg == L"--timeout-ms" && value) options.timeoutMs = static_cast<DWORD>(_wtoi(argv[++i]));
     else if (arg == L"--out" && value) options.out = argv[++i];
+    else if (arg == L"--replay") options.replay = true;
     else options.seeds.push_back(arg);
   }
   return RunDriver(options);

@@ -1,6 +1,9 @@
-// Seeded, reproducible mutations of skin files: byte changes, cut and repeated ranges, hostile
-// attribute values, repeated and deeply wrapped elements, long attribute lists and inserted
-// elements, handlers and scripts. The same seed and index always give the same skin.
+// Seeded, reproducible mutations of skin files. Most keep the file well-formed so that it loads
+// and reaches layout, painting and scripts: hostile attribute values, attributes renamed, added
+// and removed, elements repeated, removed, moved, renamed, deeply wrapped and inserted, long
+// attribute lists, many siblings, handlers and scripts. A few skins also get byte-level damage
+// (changed bytes, cut and repeated ranges, truncation). The same seed and index always give the
+// same skin.
 #pragma once
 #include <cstdint>
 #include <string>

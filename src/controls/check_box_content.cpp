@@ -2,6 +2,7 @@
 
 #include "events/dom_event.h"
 #include "events/event_state_manager.h"
+#include "render/paint.h"
 #include "render/paint_context.h"
 #include "skin/attribute_readers.h"
 #include "skin/event_record.h"
@@ -83,8 +84,7 @@ LRESULT scCheckBoxContent::OnReflectedColor(UINT, WPARAM wParam, LPARAM, BOOL& h
 bool scRadioContent::Paint(scPaintContext* context) {
   if (!scITextBaseContent::Paint(context)) return false;
   if (!m_hasBackground || context == nullptr || context->graphics == nullptr) return true;
-  Gdiplus::SolidBrush brush{Gdiplus::Color(m_background)};
-  context->graphics->FillRectangle(&brush, 0, 0, m_rect.width, m_rect.height);
+  FillBackground(context->graphics, m_background, m_rect.width, m_rect.height);
   return true;
 }
 

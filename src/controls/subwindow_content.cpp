@@ -1,5 +1,6 @@
 #include "controls/subwindow_content.h"
 
+#include "render/paint.h"
 #include "render/paint_context.h"
 #include "skin/attribute_readers.h"
 
@@ -21,8 +22,7 @@ bool scSubWindowContent::Paint(scPaintContext* context) {
   if (!scITextBaseContent::Paint(context)) return false;
   if (context == nullptr || context->graphics == nullptr) return true;
   if (m_hasBackgroundColor) {
-    Gdiplus::SolidBrush brush{Gdiplus::Color(m_backgroundColor)};
-    context->graphics->FillRectangle(&brush, 0, 0, m_rect.width, m_rect.height);
+    FillBackground(context->graphics, m_backgroundColor, m_rect.width, m_rect.height);
   }
   (void)DrawImageInBox(context->graphics, m_backgroundImage.c_str(), m_rect.width, m_rect.height,
                        m_drawing);

@@ -12,6 +12,14 @@ namespace {
 
 constexpr LCID kHandlerLocale = 0x400;
 
+// Makes room for one more entry, growing by half again: reserving one more at a time would copy
+// the whole list for every handler, which an element with 100,000 handler attributes makes
+// quadratic.
+template <class List>
+void RoomForOneMore(List& list) {
+  if (list.size() == list.capacity()) list.reserve(list.size() + list.size() / 2 + 4);
+}
+
 bool StartsWithOn(const wchar_t* name) {
   return (name[0] == L'o' || name[0] == L'O') && (name[1] == L'n' || name[1] == L'N');
 }
@@ -66,9 +74,9 @@ HRESULT scEventListenerManagerImp::AddEventListener(IUnknown* listener, const wc
     entry->flags = flags;
     EntryList& folded = m_byFoldedName[Folded(entry->name)];
     EntryList& exact = m_byName[entry->name];
-    m_entries.reserve(m_entries.size() + 1);
-    folded.reserve(folded.size() + 1);
-    exact.reserve(exact.size() + 1);
+    RoomForOneMore(m_entries);
+    RoomForOneMore(folded);
+    RoomForOneMore(exact);
     // Nothing below throws: the three lists stay in step.
     folded.push_back(entry);
     exact.push_back(entry);

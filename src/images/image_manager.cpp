@@ -77,6 +77,49 @@ ComPtr<imgIContainer> CImageManager::GetImageContainer(const wchar_t* path) {
   }
 }
 
+const uint32_t* CImageManager::GetPremultipliedPixels(Gdiplus::Bitmap* image, UINT* width,
+                                                     UINT* height) {
+  if (image == nullptr || width == nullptr || height == nullptr) return nullptr;
+  try {
+    auto it = m_pixels.find(image);
+    if (it == m_pixels.end()) {
+      const UINT w = image->GetWidth(), h = image->GetHeight();
+      const size_t count = static_cast<size_t>(w) * h;
+      if (w == 0 || h == 0 || count > kPixelBudget - m_pixelCount) return nullptr;
+      PixelCopy copy;
+      copy.width = w;
+      copy.height = h;
+      copy.pixels.resize(count);
+      Gdiplus::BitmapData data{};
+      data.Width = w;
+      data.Height = h;
+      data.Stride = static_cast<INT>(w * 4);
+      data.PixelFormat = PixelFormat32bppPARGB;
+      data.Scan0 = copy.pixels.data();
+      // GDI+ premultiplies while it copies, exactly as it does before it draws.
+      const Gdiplus::Rect all(0, 0, static_cast<INT>(w), static_cast<INT>(h));
+      if (image->LockBits(&all, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf,
+                          PixelFormat32bppPARGB, &data) != Gdiplus::Ok)
+        return nullptr;
+      image->UnlockBits(&data);
+      it = m_pixels.emplace(image, std::move(copy)).first;
+      m_pixelCount += count;
+    }
+    *width = it->second.width;
+    *height = it->second.height;
+    return it->second.pixels.data();
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+void CImageManager::DropPixels(const Gdiplus::Bitmap* image) {
+  const auto it = m_pixels.find(image);
+  if (it == m_pixels.end()) return;
+  m_pixelCount -= it->second.pixels.size();
+  m_pixels.erase(it);
+}
+
 Gdiplus::Region* CImageManager::FindRegion(const wchar_t* path) const {
   if (path == nullptr) return nullptr;
   try {
@@ -103,6 +146,8 @@ void CImageManager::EmptyCache() {
   // Containers first: they point into the images.
   for (auto& [path, container] : m_containers) container->Detach();
   m_containers.clear();
+  m_pixels.clear();
+  m_pixelCount = 0;
   m_regions.clear();
   m_images.clear();
 }

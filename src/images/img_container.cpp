@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "components/component_manager.h"
+#include "images/image_manager.h"
 
 using velmor::ComPtr;
 
@@ -165,6 +166,7 @@ void imgContainer::Step() {
     }
   }
   m_image->SelectActiveFrame(&Gdiplus::FrameDimensionTime, static_cast<UINT>(next));
+  if (velmor::CImageManager* manager = velmor::GetImageManager()) manager->DropPixels(m_image);
   state.currentFrame = next;
   state.timer->SetDelay(EffectiveDelay(next));
 

@@ -8,9 +8,20 @@ scDoubleBuffer::scDoubleBuffer(HDC target, const RECT& rect) : m_target(target),
   if (target == nullptr || width <= 0 || height <= 0) return;
   UniqueHdc memory(::CreateCompatibleDC(target));
   if (!memory) return;
-  m_bitmap.Reset(::CreateCompatibleBitmap(target, width, height));
+  // A 32-bit DIB section rather than a device bitmap: painting can then draw straight into its
+  // pixels through a GDI+ bitmap (PaintIntoBuffer), without a trip through GDI for every image.
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  m_bitmap.Reset(::CreateDIBSection(target, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!m_bitmap) return;
   m_memory = std::move(memory);
+  m_pixels = static_cast<BYTE*>(bits);
   m_selected.emplace(m_memory.Get(), m_bitmap.Get());
   // Only the update rectangle is buffered; moving the origin lets the painting keep client
   // coordinates.

@@ -1,9 +1,16 @@
 #include "render/image_draw.h"
 
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <vector>
+
 #include "images/image_manager.h"
 
 namespace velmor {
 namespace {
+
+thread_local scPixelTarget* t_target = nullptr;
 
 LONG Width(const RECT& r) { return r.right - r.left; }
 LONG Height(const RECT& r) { return r.bottom - r.top; }
@@ -16,13 +23,21 @@ void DrawRectRect(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT
 
 void DrawStretched(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT& d,
                    const RECT& s) {
-  DrawRectRect(graphics, image, d, s);
-  // GDI+ leaves the right edge of a scaled draw half-covered; repeating the last source column
-  // into the last destination column keeps the element's edge solid.
-  if (Width(d) > 1 && Width(s) > 1) {
-    DrawRectRect(graphics, image, RECT{d.right - 1, d.top, d.right, d.bottom},
-                 RECT{s.right - 1, s.top, s.right, s.bottom});
+  if (scPixelTarget::Draw(graphics, image, d, s)) return;
+  if (Width(d) <= 1 || Width(s) <= 1) {
+    DrawRectRect(graphics, image, d, s);
+    return;
   }
+  // GDI+ leaves the right edge of a scaled draw half-covered; the last source column drawn into
+  // the last destination column keeps the element's edge solid. The scaled draw is clipped
+  // short of that column, so no translucent pixel there is blended twice.
+  const Gdiplus::GraphicsState state = graphics->Save();
+  graphics->SetClip(Gdiplus::Rect(d.left, d.top, Width(d) - 1, Height(d)),
+                    Gdiplus::CombineModeIntersect);
+  DrawRectRect(graphics, image, d, s);
+  graphics->Restore(state);
+  DrawRectRect(graphics, image, RECT{d.right - 1, d.top, d.right, d.bottom},
+               RECT{s.right - 1, s.top, s.right, s.bottom});
 }
 
 void DrawTiled(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT& d, const RECT& s) {
@@ -67,10 +82,145 @@ void DrawNatural(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT&
     placed.bottom = d.bottom;
   }
   if (Width(placed) <= 0 || Height(placed) <= 0) return;
-  DrawRectRect(graphics, image, placed, s);
+  if (!scPixelTarget::Draw(graphics, image, placed, s)) DrawRectRect(graphics, image, placed, s);
+}
+
+// The source index for each of 'count' destination pixels starting 'skip' pixels into a
+// destination of 'length' pixels that shows 'sourceLength' source pixels from 'sourceStart',
+// sampled as GDI+ samples nearest-neighbour with half-pixel offsets: each destination pixel's
+// corner mapped back. With 'lastIsLast' the last destination pixel shows the last source pixel,
+// as stretched drawing repeats that column.
+void SourceIndices(LONG sourceStart, LONG sourceLength, LONG length, LONG skip, LONG count,
+                   bool lastIsLast, std::vector<LONG>& out) {
+  out.resize(static_cast<size_t>(count));
+  for (LONG i = 0; i < count; ++i) {
+    const long long at = static_cast<long long>(i) + skip;
+    out[static_cast<size_t>(i)] =
+        lastIsLast && at == length - 1
+            ? sourceStart + sourceLength - 1
+            : sourceStart + static_cast<LONG>(at * sourceLength / length);
+  }
+}
+
+// Source-over of a premultiplied pixel onto an opaque one, truncated as GDI+ truncates.
+inline uint32_t Over(uint32_t source, uint32_t target) {
+  const uint32_t alpha = source >> 24;
+  if (alpha == 255) return source;
+  if (alpha == 0) return target;
+  const uint32_t keep = 255 - alpha;
+  uint32_t out = 0xFF000000u;
+  for (int shift = 0; shift < 24; shift += 8) {
+    const uint32_t c = ((source >> shift) & 0xFF) + ((target >> shift) & 0xFF) * keep / 255;
+    out |= (c > 255 ? 255 : c) << shift;
+  }
+  return out;
+}
+
+// A straight ARGB colour premultiplied by its alpha.
+uint32_t Premultiplied(Gdiplus::ARGB colour) {
+  const uint32_t alpha = colour >> 24;
+  uint32_t out = alpha << 24;
+  for (int shift = 0; shift < 24; shift += 8) out |= ((colour >> shift) & 0xFF) * alpha / 255 << shift;
+  return out;
 }
 
 }  // namespace
+
+scPixelTarget::scPixelTarget(Gdiplus::Graphics* graphics, BYTE* pixels, int stride, int width,
+                             int height)
+    : m_graphics(graphics), m_pixels(pixels), m_stride(stride), m_width(width),
+      m_height(height), m_outer(t_target) {
+  t_target = this;
+}
+
+scPixelTarget::~scPixelTarget() { t_target = m_outer; }
+
+namespace {
+
+// Where 'd' (world coordinates of 'graphics') lands in the target's pixels, cut to them, and
+// where it starts before the cut; false when the transform is more than a whole-pixel move.
+bool PlaceInTarget(Gdiplus::Graphics* graphics, int width, int height, const RECT& d,
+                   RECT& cut, POINT& origin) {
+  Gdiplus::Matrix transform;
+  Gdiplus::REAL m[6] = {};
+  if (graphics->GetTransform(&transform) != Gdiplus::Ok ||
+      transform.GetElements(m) != Gdiplus::Ok || m[0] != 1 || m[1] != 0 || m[2] != 0 ||
+      m[3] != 1 || m[4] != std::floor(m[4]) || m[5] != std::floor(m[5]) ||
+      std::fabs(m[4]) > 1e7f || std::fabs(m[5]) > 1e7f)
+    return false;
+  const long long left = d.left + static_cast<long long>(m[4]);
+  const long long top = d.top + static_cast<long long>(m[5]);
+  origin = POINT{static_cast<LONG>(std::clamp<long long>(left, LONG_MIN, LONG_MAX)),
+                 static_cast<LONG>(std::clamp<long long>(top, LONG_MIN, LONG_MAX))};
+  cut.left = static_cast<LONG>(std::max(0LL, left));
+  cut.top = static_cast<LONG>(std::max(0LL, top));
+  cut.right = static_cast<LONG>(std::max<long long>(cut.left, std::min<long long>(width, left + Width(d))));
+  cut.bottom = static_cast<LONG>(std::max<long long>(cut.top, std::min<long long>(height, top + Height(d))));
+  return true;
+}
+
+}  // namespace
+
+bool scPixelTarget::Draw(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT& d,
+                         const RECT& s) {
+  const scPixelTarget* target = t_target;
+  if (target == nullptr || graphics == nullptr || target->m_graphics != graphics ||
+      target->m_pixels == nullptr || image == nullptr ||
+      image->GetType() != Gdiplus::ImageTypeBitmap || Width(d) <= 0 || Height(d) <= 0)
+    return false;
+  RECT cut{};
+  POINT origin{};
+  if (!PlaceInTarget(graphics, target->m_width, target->m_height, d, cut, origin)) return false;
+  CImageManager* manager = GetImageManager();
+  UINT imageWidth = 0, imageHeight = 0;
+  const uint32_t* source =
+      manager != nullptr ? manager->GetPremultipliedPixels(static_cast<Gdiplus::Bitmap*>(image),
+                                                           &imageWidth, &imageHeight)
+                         : nullptr;
+  if (source == nullptr || s.left < 0 || s.top < 0 || s.right > static_cast<LONG>(imageWidth) ||
+      s.bottom > static_cast<LONG>(imageHeight) || Width(s) <= 0 || Height(s) <= 0)
+    return false;
+  if (cut.left >= cut.right || cut.top >= cut.bottom) return true;
+
+  thread_local std::vector<LONG> columns, rows;
+  try {
+    SourceIndices(s.left, Width(s), Width(d), cut.left - origin.x, Width(cut), Width(d) > 1,
+                  columns);
+    SourceIndices(s.top, Height(s), Height(d), cut.top - origin.y, Height(cut), false, rows);
+  } catch (...) {
+    return false;
+  }
+  const bool sameWidth = Width(s) == Width(d);
+  for (LONG y = cut.top; y < cut.bottom; ++y) {
+    auto* out = reinterpret_cast<uint32_t*>(target->m_pixels + static_cast<ptrdiff_t>(y) * target->m_stride) + cut.left;
+    const uint32_t* in = source + static_cast<size_t>(rows[static_cast<size_t>(y - cut.top)]) * imageWidth;
+    if (sameWidth) {
+      in += columns[0];
+      for (LONG x = cut.left; x < cut.right; ++x, ++out, ++in) *out = Over(*in, *out);
+    } else {
+      for (size_t i = 0; i < columns.size(); ++i, ++out) *out = Over(in[columns[i]], *out);
+    }
+  }
+  return true;
+}
+
+bool scPixelTarget::Fill(Gdiplus::Graphics* graphics, Gdiplus::ARGB colour, const RECT& d) {
+  const scPixelTarget* target = t_target;
+  if (target == nullptr || graphics == nullptr || target->m_graphics != graphics ||
+      target->m_pixels == nullptr)
+    return false;
+  if (Width(d) <= 0 || Height(d) <= 0) return true;
+  RECT cut{};
+  POINT origin{};
+  if (!PlaceInTarget(graphics, target->m_width, target->m_height, d, cut, origin)) return false;
+  if ((colour >> 24) == 0) return true;
+  const uint32_t source = Premultiplied(colour);
+  for (LONG y = cut.top; y < cut.bottom; ++y) {
+    auto* out = reinterpret_cast<uint32_t*>(target->m_pixels + static_cast<ptrdiff_t>(y) * target->m_stride) + cut.left;
+    for (LONG x = cut.left; x < cut.right; ++x, ++out) *out = Over(source, *out);
+  }
+  return true;
+}
 
 void DrawImage(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT& destination,
                const RECT& source, UINT flags) {

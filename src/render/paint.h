@@ -18,6 +18,8 @@ __CRT_UUID_DECL(scIWindowPaintLock, 0x2d7c4e91, 0x5b0a, 0x4f36, 0x8e, 0x19, 0xa4
 
 namespace velmor {
 
+class scDoubleBuffer;
+
 // Paints 'element' and then its visible children that meet the context's clip rectangle, in
 // document order (later siblings over earlier ones). E_FAIL for null arguments and for an
 // element whose Paint declines (paint-locked): its subtree is left out.
@@ -26,6 +28,13 @@ HRESULT PaintElement(scPaintContext* context, scIContent* element);
 // Paints the tree under 'root' into 'dc' (its clip box is the area to cover; client
 // coordinates). 'window' gives the mouse position its coordinates; it may be null.
 HRESULT PaintIntoDC(HDC dc, scIContent* root, HWND window);
+
+// Paints the tree under 'root' into the buffer's rectangle (client coordinates), drawing
+// straight into its pixels.
+HRESULT PaintIntoBuffer(const scDoubleBuffer& buffer, scIContent* root, HWND window);
+
+// Fills (0, 0, width, height) with a colour (GDI+ ARGB), as element backgrounds are painted.
+void FillBackground(Gdiplus::Graphics* graphics, Gdiplus::ARGB colour, int width, int height);
 
 // Draws 'text' like Graphics::DrawString, except that a format centred vertically centres the
 // em box of the font rather than its line: the text sits in the optical middle of 'layout'.

@@ -13,6 +13,12 @@
 namespace velmor {
 namespace {
 
+// The size events being dispatched, one inside another, on the UI thread (where every element
+// lives): only handlers nest them, by moving elements while they run.
+int s_sizeEventDepth = 0;
+// The nested size events that reached listeners since the outermost one began.
+int s_nestedSizeEvents = 0;
+
 // The prototype's text of 'name', or null when the skin does not give it.
 const wchar_t* PrototypeText(const scPrototypeElement& prototype, const wchar_t* name) {
   const std::wstring* text = prototype.FindAttr(name);
@@ -79,6 +85,20 @@ void scITextBaseContent::SetPassThrough(bool passThrough) {
 bool scITextBaseContent::FireSizeEvent() {
   scEventRecord record(false, kEventClassPlain, kEventSize);
   LONG status = kEventStatusNone;
+  // A handler that moves its own element, or handlers that move each other's elements (or the
+  // window, whose layout moves them again), would nest size events until the stack runs out.
+  // Past a depth no sensible skin reaches, the element still moves, lays out and repaints; only
+  // its listeners stay silent, which ends the cycle.
+  if (s_sizeEventDepth == 0) {
+    s_nestedSizeEvents = 0;
+  } else if (s_sizeEventDepth >= kMaxNestedSizeEvents ||
+             ++s_nestedSizeEvents > kMaxSizeEventsPerCascade) {
+    record.flags |= kEventFlagNoListeners;
+  }
+  struct Depth {
+    Depth() { ++s_sizeEventDepth; }
+    ~Depth() { --s_sizeEventDepth; }
+  } depth;
   // Handlers may drop the last other reference to this element (closing its window). Without
   // an event-object slot the listener table makes one that ends with its walk.
   ComPtr<scIContent> keep(this);

@@ -24,6 +24,14 @@ class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextB
  public:
   using ComInterface = scIContent;
 
+  // How many size events may be handled one inside another (a size handler that moves an
+  // element raises that element's event before it returns). Deeper ones reach no listener.
+  static constexpr int kMaxNestedSizeEvents = 8;
+  // How many nested size events may reach listeners under one outermost one: handlers that
+  // each move several elements branch at every level, so the depth bound alone still allowed
+  // thousands of runs (three moves a handler: 3^8).
+  static constexpr int kMaxSizeEventsPerCascade = 1024;
+
   // scIPDOMEventTarget
   scIContent* STDMETHODCALLTYPE GetTargetContent() override { return this; }
   HRESULT STDMETHODCALLTYPE DispatchToListeners(scEventRecord* record, IDOMEvent** event,
@@ -126,7 +134,8 @@ class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextB
   // disabled and pass-through.
   void ReadCommonAttributes(const scPrototypeElement& prototype);
   // Fires "size" at this element; true when a listener prevented the default (the layout of the
-  // children).
+  // children). Past kMaxNestedSizeEvents nested events, or kMaxSizeEventsPerCascade under one
+  // outermost event, the listeners are not run.
   bool FireSizeEvent();
   // Lets go of what scripts stored on the element (its own properties and accessors) when it is
   // destroyed with its tree; script classes override it.

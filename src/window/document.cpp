@@ -2,6 +2,8 @@
 
 #include <shlwapi.h>
 
+#include <utility>
+
 #include "base/bstr.h"
 #include "components/component_manager.h"
 #include "events/dom_event.h"
@@ -162,8 +164,30 @@ bool scDocument::ResolveFile(const wchar_t* name, std::wstring& path) const {
   return m_content.ResolveScriptPath(name, path);
 }
 
-// The size handler.
+// The size handler. Its layout runs the skin's size handlers, which may resize the window,
+// unlock its layout or change its sizemode: each of those comes back here before the layout that
+// caused it is done. One level of that runs in place, as a skin that corrects its own size
+// expects; a deeper one is only remembered, and the outermost call applies the last size it was
+// given once its own layout is over. Handlers that keep resizing the window are left at the
+// layout of the last pass the outermost call runs, instead of recursing until the stack ends.
 void scDocument::OnSizeChanged(int sizeType, int width, int height) {
+  if (m_sizeDepth >= kMaxNestedSizeChanges) {
+    m_deferredSize = SizeChange{sizeType, width, height};
+    return;
+  }
+  ++m_sizeDepth;
+  ApplySize(sizeType, width, height);
+  if (m_sizeDepth == 1) {
+    for (int pass = 0; pass < kMaxDeferredSizes && m_deferredSize; ++pass) {
+      const SizeChange next = *std::exchange(m_deferredSize, std::nullopt);
+      ApplySize(next.type, next.width, next.height);
+    }
+    m_deferredSize.reset();
+  }
+  --m_sizeDepth;
+}
+
+void scDocument::ApplySize(int sizeType, int width, int height) {
   scIContent* root = m_content.RootElement();
   if (sizeType != SIZE_MINIMIZED && m_layoutLock == 0 && root != nullptr) {
     // The paint lock spares the native invalidations of every moved element: its release
@@ -225,10 +249,14 @@ LRESULT scDocument::OnSize(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
 
 LRESULT scDocument::OnClose(UINT, WPARAM, LPARAM, BOOL&) {
   // Without a root element there is nobody to agree to closing: the window stays.
-  if (m_content.RootElement() == nullptr) return 0;
+  m_closePosted = false;
+  if (m_content.RootElement() == nullptr || m_closing) return 0;
   // The window element hears first ("close") and may keep the window open.
   LRESULT kept = 0;
-  if (ForwardToRootElement(m_hWnd, WM_CLOSE, 0, 0, kept)) return 0;
+  m_closing = true;
+  const bool handled = ForwardToRootElement(m_hWnd, WM_CLOSE, 0, 0, kept);
+  m_closing = false;
+  if (handled) return 0;
   ::DestroyWindow(m_hWnd);
   return 0;
 }
@@ -251,7 +279,7 @@ LRESULT scDocument::OnPaint(UINT, WPARAM wParam, LPARAM, BOOL&) {
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
     scDoubleBuffer buffer(target, client);
-    if (buffer.DC() != nullptr) (void)PaintIntoDC(buffer.DC(), RootElement(), m_hWnd);
+    (void)PaintIntoBuffer(buffer, RootElement(), m_hWnd);
     return 0;
   }
   // Requests still kept by this message belong to this paint.
@@ -262,7 +290,7 @@ LRESULT scDocument::OnPaint(UINT, WPARAM wParam, LPARAM, BOOL&) {
   // the unlock repaints everything.
   if (dc != nullptr && m_paintLock == 0 && RootElement() != nullptr) {
     scDoubleBuffer buffer(dc, ps.rcPaint);
-    if (buffer.DC() != nullptr) (void)PaintIntoDC(buffer.DC(), RootElement(), m_hWnd);
+    (void)PaintIntoBuffer(buffer, RootElement(), m_hWnd);
   }
   ::EndPaint(m_hWnd, &ps);
   return 0;

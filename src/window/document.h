@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "base/com_object.h"
@@ -116,8 +117,13 @@ class scDocument
   scIScriptContext* ScriptContext() const { return m_scriptContext.Get(); }
 
   // The size handler: lays the root element out at (0, 0, width, height) unless minimised or
-  // layout-locked, records the size type and invalidates the window.
+  // layout-locked, records the size type and invalidates the window. Size changes that its own
+  // handlers raise run inside it up to kMaxNestedSizeChanges deep; deeper ones wait until the
+  // outermost call is done, which then applies the last of them, at most kMaxDeferredSizes
+  // times.
   void OnSizeChanged(int sizeType, int width, int height);
+  static constexpr int kMaxNestedSizeChanges = 2;
+  static constexpr int kMaxDeferredSizes = 4;
 
   // The base folder with 'name' appended; false when the result does not fit.
   bool ResolveFile(const wchar_t* name, std::wstring& path) const;
@@ -262,6 +268,8 @@ class scDocument
   void ApplyIcon();
   void ApplyStickyBorder(scIContent* root);
   void DispatchDocumentEvent(scIContent* target, int eventType);
+  // The size handler's work for one size change.
+  void ApplySize(int sizeType, int width, int height);
   // Lays out again at the current client size and sizemode.
   void Relayout();
   void UpdateWindowRegion();
@@ -276,7 +284,17 @@ class scDocument
   LONG m_layoutLock = 0;
   LONG m_regionLock = 0;
   LONG m_sizemode = -1;
+  // The size handler's nesting and the last size change that came too deep to run at once.
+  struct SizeChange {
+    int type, width, height;
+  };
+  int m_sizeDepth = 0;
+  std::optional<SizeChange> m_deferredSize;
   bool m_windowReference = false;  // the reference held for the life of the native window
+  // A close() request posted and not yet handled, and a close being decided (its handler may
+  // run an alert, whose message loop would otherwise take the next request and nest another).
+  bool m_closePosted = false;
+  bool m_closing = false;
 };
 
 }  // namespace velmor

@@ -46,7 +46,11 @@ STDMETHODIMP scDocument::get_parent(IDOMWindow** parent) {
 }
 
 STDMETHODIMP scDocument::close() {
-  if (m_hWnd != nullptr) ::PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
+  // Requests made before the posted one is handled, or while a close is being decided, are
+  // that same close: a skin asking thousands of times gets one close handler run, not thousands
+  // of alerts each inside the one before.
+  if (m_hWnd != nullptr && !m_closePosted && !m_closing)
+    m_closePosted = ::PostMessageW(m_hWnd, WM_CLOSE, 0, 0) != FALSE;
   return S_OK;
 }
 
@@ -105,7 +109,11 @@ STDMETHODIMP scDocument::put_title(BSTR title) {
 
 void scDocument::SetTitle(std::wstring title) {
   m_title = std::move(title);
-  if (m_hWnd != nullptr) ::SetWindowTextW(m_hWnd, BoundedText(m_title).c_str());
+  if (m_hWnd == nullptr) return;
+  // Setting the title a window already shows costs Wine a round trip to the X server for
+  // nothing; a skin setting a long title hundreds of times spent seconds on it.
+  const std::wstring shown = BoundedText(m_title);
+  if (!NativeTitleIs(shown)) ::SetWindowTextW(m_hWnd, shown.c_str());
 }
 
 bool scDocument::NativeTitleIs(const std::wstring& text) const {

@@ -1,0 +1,109 @@
+// Loading wide skins into a document window: 100,000 siblings with ids, 100,000 attributes on
+// one element, 100,000 handler attributes on one element and 100,000 elements with a handler
+// each, against 100,000 plain elements in groups of 100 (the baseline). Each load builds the
+// live tree, its ids and listener tables in a real document with its script context; the
+// document is destroyed again after each run. Prints medians of several interleaved runs and
+// their ratios to the baseline: a quadratic step anywhere shows as a ratio far above 1.
+#include <windows.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine_environment.h"
+#include "window/document.h"
+
+namespace {
+
+constexpr int kCount = 100000, kRuns = 5;
+
+std::string Wrap(const std::string& body) {
+  return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<window width=\"320\" height=\"240\">" +
+         body + "</window>";
+}
+
+std::string PlainElements() {
+  std::string body;
+  for (int g = 0; g < kCount / 100; ++g) {
+    body += "<subwindow>";
+    for (int c = 0; c < 100; ++c) body += "<label/>";
+    body += "</subwindow>";
+  }
+  return Wrap(body);
+}
+
+std::string Siblings() {
+  std::string body;
+  for (int i = 0; i < kCount; ++i) body += "<label id=\"e" + std::to_string(i) + "\"/>";
+  return Wrap(body);
+}
+
+// One label with 'count' attributes named prefix0, prefix1, ...
+std::string OneElement(const char* prefix, const char* value) {
+  std::string body = "<label id=\"wide\"";
+  for (int i = 0; i < kCount; ++i)
+    body += std::string(" ") + prefix + std::to_string(i) + "=\"" + value + "\"";
+  return Wrap(body + "/>");
+}
+
+std::string HandlerPerElement() {
+  std::string body;
+  for (int g = 0; g < kCount / 100; ++g) {
+    body += "<subwindow>";
+    for (int c = 0; c < 100; ++c) body += "<label onclick=\"n = 1;\"/>";
+    body += "</subwindow>";
+  }
+  return Wrap(body);
+}
+
+struct Case {
+  const char* name;
+  std::string xml;
+  std::wstring path;
+};
+
+bool LoadOnce(const std::wstring& folder, const std::wstring& path) {
+  velmor::scDocument* document = nullptr;
+  if (FAILED(velmor::scDocument::CreateObject(&document))) return false;
+  const bool loaded = SUCCEEDED(document->Load(folder.c_str(), path.c_str()));
+  document->Destroy();
+  document->Release();
+  return loaded;
+}
+
+}  // namespace
+
+int main() {
+  const velmor::bench::EngineEnvironment environment;
+  if (!environment.Ready()) return 1;
+
+  std::vector<Case> cases = {
+      {"100,000 plain elements (baseline)", PlainElements(), L""},
+      {"100,000 siblings with ids", Siblings(), L""},
+      {"100,000 attributes on one element", OneElement("a", "v"), L""},
+      {"100,000 handler attributes on one element", OneElement("on", "n = 1;"), L""},
+      {"100,000 elements with a handler each", HandlerPerElement(), L""},
+  };
+  std::vector<std::function<bool()>> bodies;
+  std::wstring folder;
+  for (size_t i = 0; i < cases.size(); ++i) {
+    cases[i].path = velmor::bench::WriteTempFile(
+        (L"velmor-bench-wide-" + std::to_wstring(i) + L".xml").c_str(), cases[i].xml);
+    if (cases[i].path.empty()) return 1;
+    folder = cases[i].path.substr(0, cases[i].path.find_last_of(L'\\'));
+    bodies.push_back([&folder, &c = cases[i]] { return LoadOnce(folder, c.path); });
+  }
+  const std::vector<double> medians = velmor::bench::InterleavedMediansMs(kRuns, bodies);
+  for (const Case& c : cases) ::DeleteFileW(c.path.c_str());
+
+  std::printf("wide skins: load into a document window, median of %d runs\n", kRuns);
+  const double baseline = medians[0];
+  for (size_t i = 0; i < cases.size(); ++i) {
+    std::printf("  %-44s %9.1f ms  ratio %.2f  (%zu bytes)\n", cases[i].name, medians[i],
+                baseline > 0 ? medians[i] / baseline : 0.0, cases[i].xml.size());
+  }
+  const bool loaded = medians[0] >= 0;
+  if (!loaded) std::printf("  a skin did not load\n");
+  return loaded ? 0 : 1;
+}
