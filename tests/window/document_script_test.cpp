@@ -108,6 +108,7 @@ TEST_F(DocumentScriptTest, InlineTextRunsBeforeTheSourceFileAndErrorsDoNotStopTh
                     "  <script>throw new Error('a failing script element');</script>\n"
                     "  <script src=\"missing.js\">order += 'before missing;';</script>\n"
                     "  <script src=\"utf8.js\"/>\n"
+                    "  <foo><script>order += 'in an unknown tag;';</script></foo><script></script>\n"
                     "  <label id=\"after\"/>\n"
                     "  <script src=\"part.js\"/>\n"
                     "</window>\n"),

@@ -41,40 +41,31 @@ struct ElementRow {
   const wchar_t* classResult;
 };
 
-#define NOTIMPL L"error 80004001"
+// Classes whose own members are not built yet have no class row (the skin authors' guide lists
+// them).
 const ElementRow kRows[] = {
     {L"root", L"window", L"IDOMNode", 2, L"el.lastChild.ID + ',' + el.firstChild.nodeName",
      L"keys,image"},
     {L"img", L"image", L"IDOMImage", 2, L"(el.src = 'b.png', el.SRC)", L"b.png"},
     {L"sub", L"subwindow", L"IDOMAmbient", 1, L"el.parentNode.ID", L"root"},
-    {L"btn", L"button", L"IDOMButton", 2,
-     L"run(function () { return el.checked; }) + ',' + run(function () { el.Checked = 1; })",
-     NOTIMPL L"," NOTIMPL},
-    {L"chk", L"checkbox", L"IDOMAmbient", 1, L"run(function () { return el.checked; })", NOTIMPL},
-    {L"rad", L"radio", L"IDOMAmbient", 1, L"run(function () { return el.checked; })", NOTIMPL},
-    {L"popup", L"menupopup", L"IDOMAmbient", 1,
-     L"run(function () { el.openPopupAtScreen(1, 1); }) + ',' + el.firstChild.ID",
-     NOTIMPL L",item"},
-    {L"item", L"menuitem", L"IDOMMenuItem", 2, L"run(function () { return el.defaultItem; })",
-     NOTIMPL},
+    {L"btn", L"button", L"IDOMButton", 2, nullptr, nullptr},
+    {L"chk", L"checkbox", L"IDOMAmbient", 1, nullptr, nullptr},
+    {L"rad", L"radio", L"IDOMAmbient", 1, nullptr, nullptr},
+    {L"popup", L"menupopup", L"IDOMAmbient", 1, L"el.firstChild.ID", L"item"},
+    {L"item", L"menuitem", L"IDOMMenuItem", 2, nullptr, nullptr},
     {L"sep", L"menuitem", L"IDOMMenuItem", 2, L"el.previousSibling.ID + ',' + el.parentNode.ID",
      L"item,popup"},
-    {L"split", L"splitter", L"IDOMAmbient", 1, L"run(function () { return el.getPaneMinSize(0); })",
-     NOTIMPL},
-    {L"lbl", L"label", L"IDOMLabel", 2, L"run(function () { el.value = 'x'; })", NOTIMPL},
-    {L"wid", L"widget", L"IDOMWidgetWrapper", 2, L"run(function () { return el.contractId; })",
-     NOTIMPL},
-    {L"txt", L"textbox", L"IDOMAmbient", 1,
-     L"run(function () { return el.emptyText; }) + ',' + run(function () { el.focus(); })",
-     NOTIMPL L"," NOTIMPL},
-    {L"date", L"datepicker", L"IDOMAmbient", 1, L"run(function () { return el.dateValue; })",
-     NOTIMPL},
-    {L"time", L"timepicker", L"IDOMAmbient", 1, L"run(function () { return el.dateValue; })",
-     NOTIMPL},
+    {L"split", L"splitter", L"IDOMAmbient", 1, nullptr, nullptr},
+    {L"lbl", L"label", L"IDOMLabel", 2, nullptr, nullptr},
+    {L"wid", L"widget", L"IDOMWidgetWrapper", 2, nullptr, nullptr},
+    {L"txt", L"textbox", L"IDOMAmbient", 1, nullptr, nullptr},
+    {L"date", L"datepicker", L"IDOMAmbient", 1, nullptr, nullptr},
+    {L"time", L"timepicker", L"IDOMAmbient", 1, nullptr, nullptr},
     {L"keys", L"keyset", L"IDOMNode", 2, L"el.firstChild.ID", L"key"},
-    {L"key", L"key", L"IDOMKeyShortcut", 2, L"run(function () { return el.keycode; })", NOTIMPL},
+    {L"key", L"key", L"IDOMKeyShortcut", 2, nullptr, nullptr},
 };
 
+#define NOTIMPL L"error 80004001"
 // What every element answers, in this order (later cases build on the expandos and the
 // accessor of earlier ones). "%i" stands for the row's id and "%n" for its node name.
 struct MemberCase {
@@ -170,7 +161,9 @@ TEST_F(ElementScriptTest, EveryClassAnswersItsMembersToTheWindowsScripts) {
     SCOPED_TRACE(testing::Message() << row.id);
     for (const MemberCase& c : kMemberCases)
       EXPECT_EQ(On(row.id, c.expression), Expand(c.expected, row)) << c.expression;
-    EXPECT_EQ(On(row.id, row.classMember), row.classResult);
+    if (row.classMember != nullptr) {
+      EXPECT_EQ(On(row.id, row.classMember), row.classResult);
+    }
 
     ComPtr<IDispatchEx> ex = Dispatch(row.id);
     ASSERT_TRUE(ex);
