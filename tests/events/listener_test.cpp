@@ -16,7 +16,8 @@ std::string Skin() {
   return std::string("<window id='W'><script>") + kRecorderScript +
          "</script>"
          "<button id='X' left='0' top='0' width='10' height='10' onclick='log(\"attr\")'"
-         " onCLICK='log(\"upper attr:\" + event.type)' onprobe='log(\"probe\")'/>"
+         " onCLICK='log(\"upper attr:\" + event.type)' onprobe='log(\"probe\")'"
+         " on='log(\"bare\")' Onfoo='x' o='y'/>"
          "<button id='Y' left='20' top='0' width='10' height='10'/>"
          "</window>";
 }
@@ -58,8 +59,11 @@ TEST_F(ListenerTest, AttributeHandlersHearTheirEventWithUpperCaseNamesToo) {
   ComPtr<scIEventListenerManager> table = Listeners(L"X");
   EXPECT_EQ(table->HasAttributeListener(L"onclick"), S_OK);
   EXPECT_EQ(table->HasAttributeListener(L"onCLICK"), S_OK);
-  EXPECT_EQ(table->HasAttributeListener(L"ONCLICK"), E_FAIL);  // exact name
-  EXPECT_EQ(table->HasAttributeListener(L"onmouseup"), E_FAIL);
+  EXPECT_EQ(table->HasAttributeListener(L"on"), S_OK);
+  // Exact names, and only attributes beginning with "on".
+  for (const wchar_t* name : {L"ONCLICK", L"onmouseup", L"Onfoo", L"o"})
+    EXPECT_EQ(table->HasAttributeListener(name), E_FAIL) << name;
+  EXPECT_EQ(Listeners(L"X").Get(), table.Get()) << "one table per element";
 }
 
 TEST_F(ListenerTest, NativeListenerAndAttributeHandlerRunInOrderAdded) {
