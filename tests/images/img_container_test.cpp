@@ -364,35 +364,6 @@ TEST_F(ContainerTest, TheImageManagerStopsAnimationsWhenItEmpties) {
   gif.Reset();
 }
 
-// An element class takes the observer half from the template and answers it through
-// QueryInterface like any other interface.
-class WatchingElement final
-    : public ComObject<WatchingElement, imgIContainerObserverImpl<WatchingElement>> {
- public:
-  HRESULT OnImageFrameChanged(imgIContainer* container) {
-    ++changes;
-    last = container;
-    return S_OK;
-  }
-  int changes = 0;
-  imgIContainer* last = nullptr;
-};
-
-TEST_F(ContainerTest, ObserverTemplateForwardsFrameChanges) {
-  TimerFactory* timers = UseRecordingTimers();
-  ComPtr<WatchingElement> element;
-  ASSERT_EQ(WatchingElement::CreateObject(element.ReleaseAndGetAddressOf()), S_OK);
-  ComPtr<imgIContainerObserver> observer;
-  ASSERT_EQ(element->QueryInterface(IID_PPV_ARGS(&observer)), S_OK);
-  ComPtr<imgContainer> gif = Container(L"endless.gif");
-  ASSERT_EQ(gif->AddObserver(observer.Get()), S_OK);
-  ASSERT_EQ(gif->StartAnimation(), S_OK);
-  timers->timers.back()->Fire();
-  EXPECT_EQ(element->changes, 2);
-  EXPECT_EQ(element->last, static_cast<imgIContainer*>(gif.Get()));
-  EXPECT_EQ(gif->RemoveObserver(observer.Get()), S_OK);
-}
-
 // The real platform timer: callbacks come from this thread's message loop.
 TEST_F(ContainerTest, PlaysWithThePlatformTimer) {
   ComPtr<imgContainer> gif = Container(L"loop2.gif");
@@ -405,27 +376,6 @@ TEST_F(ContainerTest, PlaysWithThePlatformTimer) {
   EXPECT_EQ(watcher->frames, (std::vector<int>{0, 1, 2, 0, 1, 2}));
   EXPECT_EQ(gif->CurrentFrame(), 2);
   gif->RemoveObserver(watcher.Get());
-}
-
-TEST_F(ContainerTest, EndlessAnimationRunsUntilTheLastObserverLeaves) {
-  ComPtr<imgContainer> gif = Container(L"endless.gif");
-  ComPtr<FrameRecorder> first, second;
-  FrameRecorder::CreateObject(first.ReleaseAndGetAddressOf());
-  FrameRecorder::CreateObject(second.ReleaseAndGetAddressOf());
-  gif->AddObserver(first.Get());
-  gif->AddObserver(second.Get());
-  ASSERT_EQ(gif->StartAnimation(), S_OK);
-  ASSERT_TRUE(test::PumpUntil([&] { return first->frames.size() >= 5; }, 5000));
-  gif->RemoveObserver(first.Get());
-  const size_t seen = second->frames.size();
-  ASSERT_TRUE(test::PumpUntil([&] { return second->frames.size() >= seen + 2; }, 5000));
-  EXPECT_TRUE(gif->IsRunning());
-  gif->RemoveObserver(second.Get());
-  EXPECT_FALSE(gif->HasAnimation());
-  const size_t last = second->frames.size();
-  test::PumpFor(350);
-  EXPECT_EQ(second->frames.size(), last);
-  EXPECT_EQ(first->frames, (std::vector<int>{0, 1, 2, 0, 1}));
 }
 
 }  // namespace
