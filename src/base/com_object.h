@@ -134,7 +134,7 @@ class ComObject : public detail::BaseOf<Interfaces>::type..., private LiveObject
 
   // Creates the object, runs FinalConstruct and hands out interface I.
   template <class I, class... Args>
-  static HRESULT Create(I** out, Args&&... args) {
+  [[nodiscard]] static HRESULT Create(I** out, Args&&... args) {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     Derived* obj = nullptr;
@@ -152,13 +152,13 @@ class ComObject : public detail::BaseOf<Interfaces>::type..., private LiveObject
     return hr;
   }
   template <class I, class... Args>
-  static HRESULT Create(ComPtr<I>& out, Args&&... args) {
+  [[nodiscard]] static HRESULT Create(ComPtr<I>& out, Args&&... args) {
     out.Reset();
     return Create<I>(out.ReleaseAndGetAddressOf(), std::forward<Args>(args)...);
   }
   // Creates the object and hands out the implementation pointer itself (one reference).
   template <class... Args>
-  static HRESULT CreateObject(Derived** out, Args&&... args) {
+  [[nodiscard]] static HRESULT CreateObject(Derived** out, Args&&... args) {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     Derived* obj = new (std::nothrow) Derived(std::forward<Args>(args)...);
@@ -174,8 +174,8 @@ class ComObject : public detail::BaseOf<Interfaces>::type..., private LiveObject
   }
 
  protected:
-  HRESULT QueryInterfaceExtra(REFIID, void**) noexcept { return E_NOINTERFACE; }
-  HRESULT FinalConstruct() { return S_OK; }
+  [[nodiscard]] HRESULT QueryInterfaceExtra(REFIID, void**) noexcept { return E_NOINTERFACE; }
+  [[nodiscard]] HRESULT FinalConstruct() { return S_OK; }
   void FinalRelease() {}
   long RefCount() const { return m_refs.load(); }
 
@@ -203,7 +203,7 @@ class AggregatedComObject : public Interfaces..., private LiveObjectCounter<Deri
 
   // Creates the aggregated object for 'outer' and returns its non-delegating IUnknown.
   template <class... Args>
-  static HRESULT Create(IUnknown* outer, IUnknown** inner, Args&&... args) {
+  [[nodiscard]] static HRESULT Create(IUnknown* outer, IUnknown** inner, Args&&... args) {
     if (outer == nullptr || inner == nullptr) return E_POINTER;
     *inner = nullptr;
     Derived* obj = new (std::nothrow) Derived(outer, std::forward<Args>(args)...);
@@ -219,7 +219,7 @@ class AggregatedComObject : public Interfaces..., private LiveObjectCounter<Deri
   }
 
  protected:
-  HRESULT FinalConstruct() { return S_OK; }
+  [[nodiscard]] HRESULT FinalConstruct() { return S_OK; }
 
  private:
   class Inner : public IUnknown {

@@ -28,7 +28,7 @@ const nsModuleComponentInfo* ModuleComponents(size_t* count) {
   return kComponents;
 }
 
-HRESULT RegisterModuleFactories() {
+[[nodiscard]] HRESULT RegisterModuleFactories() {
   ComPtr<IServiceManager> manager;
   RETURN_IF_FAILED(components::GetServiceManager(&manager));
   ComPtr<IServiceProvider> provider;

@@ -30,6 +30,6 @@ class nsGenericFactory final : public ComObject<nsGenericFactory, IClassFactory>
 const nsModuleComponentInfo* ModuleComponents(size_t* count);
 
 // Registers a factory for every entry of the component table; answers the first failure.
-HRESULT RegisterModuleFactories();
+[[nodiscard]] HRESULT RegisterModuleFactories();
 
 }  // namespace velmor

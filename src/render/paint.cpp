@@ -7,7 +7,7 @@
 
 namespace velmor {
 
-HRESULT PaintElement(scPaintContext* context, scIContent* element) {
+[[nodiscard]] HRESULT PaintElement(scPaintContext* context, scIContent* element) {
   if (context == nullptr || element == nullptr || context->graphics == nullptr ||
       context->clip == nullptr)
     return E_FAIL;
@@ -43,7 +43,7 @@ HRESULT PaintElement(scPaintContext* context, scIContent* element) {
   return S_OK;
 }
 
-HRESULT PaintIntoDC(HDC dc, scIContent* root, HWND window) {
+[[nodiscard]] HRESULT PaintIntoDC(HDC dc, scIContent* root, HWND window) {
   if (dc == nullptr || root == nullptr) return E_FAIL;
   RECT clip{};
   if (::GetClipBox(dc, &clip) == ERROR) return E_FAIL;

@@ -21,11 +21,11 @@ namespace velmor {
 // Paints 'element' and then its visible children that meet the context's clip rectangle, in
 // document order (later siblings over earlier ones). E_FAIL for null arguments and for an
 // element whose Paint declines (paint-locked): its subtree is left out.
-HRESULT PaintElement(scPaintContext* context, scIContent* element);
+[[nodiscard]] HRESULT PaintElement(scPaintContext* context, scIContent* element);
 
 // Paints the tree under 'root' into 'dc' (its clip box is the area to cover; client
 // coordinates). 'window' gives the mouse position its coordinates; it may be null.
-HRESULT PaintIntoDC(HDC dc, scIContent* root, HWND window);
+[[nodiscard]] HRESULT PaintIntoDC(HDC dc, scIContent* root, HWND window);
 
 // Draws 'text' like Graphics::DrawString, except that a format centred vertically centres the
 // em box of the font rather than its line: the text sits in the optical middle of 'layout'.

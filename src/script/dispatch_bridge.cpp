@@ -361,7 +361,7 @@ HRESULT IDispatchExImplBase::CallWithThis(IDispatch* function, DISPPARAMS* param
   return CallFunctionWithThis(function, m_identity, params, result, excep);
 }
 
-HRESULT CallFunctionWithThis(IDispatch* function, IUnknown* self, DISPPARAMS* params,
+[[nodiscard]] HRESULT CallFunctionWithThis(IDispatch* function, IUnknown* self, DISPPARAMS* params,
                              VARIANT* result, EXCEPINFO* excep) {
   DISPPARAMS none{nullptr, nullptr, 0, 0};
   if (params == nullptr) params = &none;

@@ -44,12 +44,12 @@ class scDocumentNodeFace : public IDOMDocumentImpl<Derived, DualDispatchImpl<IDO
 
  private:
   template <class T>
-  static HRESULT Nothing(T** out) {
+  [[nodiscard]] static HRESULT Nothing(T** out) {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     return S_FALSE;
   }
-  HRESULT Root(IDOMNode** node) {
+  [[nodiscard]] HRESULT Root(IDOMNode** node) {
     if (node == nullptr) return E_POINTER;
     *node = nullptr;
     scIContent* root = static_cast<Derived*>(this)->DocumentContent().RootElement();
@@ -92,14 +92,14 @@ class scDocument
   // tree and lays it out. E_FAIL for a file that cannot be read, parsed or has the wrong root.
   [[nodiscard]] HRESULT Load(const wchar_t* baseFolder, const wchar_t* documentPath);
   // Destroys the native window if it exists.
-  HRESULT Destroy();
+  [[nodiscard]] HRESULT Destroy();
 
   // Installs the window's script context: closes the one it had, keeps the new one and publishes
   // the document to its scripts as "window" and as "document" (one object answering both faces),
   // and the component manager's service manager as "Components". Null only closes the old one.
   // Each native window gets a new context when it is created and closes it when it is destroyed;
   // the context is connected once the content is built, before the "load" event.
-  virtual HRESULT SetScriptContext(scIScriptContext* context);
+  [[nodiscard]] virtual HRESULT SetScriptContext(scIScriptContext* context);
   // The installed context (no reference added); null when there is none.
   scIScriptContext* ScriptContext() const { return m_scriptContext.Get(); }
 
@@ -115,7 +115,7 @@ class scDocument
   HWND WindowHandle() const { return m_hWnd; }
   LONG SizeMode() const { return m_sizemode; }
 
-  virtual HRESULT QueryInterfaceExtra(REFIID riid, void** ppv) noexcept;
+  [[nodiscard]] virtual HRESULT QueryInterfaceExtra(REFIID riid, void** ppv) noexcept;
   IDispatchExImplBase& Bridge() { return m_bridge; }
 
   // IDOMWindow
@@ -222,7 +222,7 @@ class scDocument
   }
 
  private:
-  HRESULT CreateNativeWindow();
+  [[nodiscard]] HRESULT CreateNativeWindow();
   // Load's steps after the live tree exists.
   void ApplyInitialGeometry(scIContent* root);
   void ApplyTitle(scIContent* root);

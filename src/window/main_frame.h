@@ -9,7 +9,7 @@ namespace velmor {
 class CMainFrame final : public scDocument, public IAppMainWindow {
  public:
   // A new main window (no native window yet), handed out as its start-up interface.
-  static HRESULT CreateInstance(IAppMainWindow** window);
+  [[nodiscard]] static HRESULT CreateInstance(IAppMainWindow** window);
 
   // IUnknown of the start-up face: the document's own.
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
@@ -24,7 +24,7 @@ class CMainFrame final : public scDocument, public IAppMainWindow {
   }
   HRESULT STDMETHODCALLTYPE Destroy() override { return scDocument::Destroy(); }
 
-  HRESULT QueryInterfaceExtra(REFIID riid, void** ppv) noexcept override;
+  [[nodiscard]] HRESULT QueryInterfaceExtra(REFIID riid, void** ppv) noexcept override;
 };
 
 }  // namespace velmor
