@@ -1,12 +1,15 @@
 // The main window's own script. It runs in the window's script engine while the window loads
 // (after every element above its script element exists), with `window`, `document`, `Components`
-// and `ScriptLoader` published. It places the window and shows it.
+// and `ScriptLoader` published. Its functions, called from the skin's handlers, place and show
+// the window once it has loaded, fold the banner, ask before the window closes and end the
+// application when it has gone.
 $uses("lib/version.js");
 
-// Where the main window goes: centred on the screen it is on, when the screen can be asked,
-// otherwise at the place the skin gives the window element.
+// Where the main window goes: centred on the work area of the screen it is on, when the screen
+// can be asked, otherwise where the skin's window element put it.
 function MainFramePlacement() {
-  var place = { left: 100, top: 100, width: 640, height: 420 };
+  var place = { left: window.screenLeft, top: window.screenTop,
+                width: window.outerWidth, height: window.outerHeight };
   try {
     var screen = window.screen;
     place.left = screen.availLeft + Math.floor((screen.availWidth - place.width) / 2);
@@ -16,9 +19,10 @@ function MainFramePlacement() {
   return place;
 }
 
+// The window element's "load" handler: the window has its size from the skin by now.
 function ShowMainFrame() {
   var place = MainFramePlacement();
-  window.moveSizeTo(place.left, place.top, place.width, place.height, 0);
+  window.moveTo(place.left, place.top);
   var version = document.getElementById("version");
   try {
     version.value = g_AppName + " " + g_AppVersion;
@@ -28,6 +32,26 @@ function ShowMainFrame() {
   window.visible = true;
 }
 
+// The window element's "close" handler: the first request only asks; closing again within a
+// few seconds confirms it.
+var g_CloseAskedAt = 0;
+function MainFrameMayClose() {
+  var now = new Date().getTime();
+  if (now - g_CloseAskedAt < 5000) return true;
+  window.alert("Close " + g_AppName + "? Click the close button again within 5 seconds to close.",
+               g_AppName);
+  g_CloseAskedAt = new Date().getTime();
+  return false;
+}
+
+// The main window has gone: so does the application.
+function MainFrameClosed() {
+  try {
+    Components.GetService("msgManager").Quit(true);
+  } catch (e) {
+  }
+}
+
 // The logo's click handler: folds the banner and its headline away, or brings them back. The
 // logo remembers its state in a property of its own.
 function ToggleBanner(logo) {
@@ -35,5 +59,3 @@ function ToggleBanner(logo) {
   document.getElementById("banner").visible = !logo.folded;
   document.getElementById("headline").visible = !logo.folded;
 }
-
-ShowMainFrame();

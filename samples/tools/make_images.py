@@ -68,11 +68,27 @@ def dots(x, y):
     return (120, 160, 220, 255 * a)
 
 
+def grip(x, y):
+    """A 16x16 size grip: three diagonal rows of soft dots in the bottom-right corner."""
+    a = 0.0
+    for cx, cy in ((13, 13), (9, 13), (13, 9), (5, 13), (9, 9), (13, 5)):
+        a = max(a, max(0.0, min(1.0, 1.9 - math.hypot(x - cx, y - cy))))
+    return (159, 179, 200, 255 * a)
+
+
+def close_glyph(x, y):
+    """A 16x16 white cross, drawn on the title bar's close button."""
+    d = min(segment_distance(x, y, 4, 4, 11, 11), segment_distance(x, y, 11, 4, 4, 11))
+    return (255, 255, 255, 255 * max(0.0, min(1.0, 1.6 - d)))
+
+
 def main():
     os.makedirs(OUT, exist_ok=True)
     write_png(os.path.join(OUT, "logo.png"), 24, 24, logo)
     write_png(os.path.join(OUT, "banner.png"), 256, 64, banner)
     write_png(os.path.join(OUT, "dots.png"), 8, 8, dots)
+    write_png(os.path.join(OUT, "grip.png"), 16, 16, grip)
+    write_png(os.path.join(OUT, "close.png"), 16, 16, close_glyph)
 
 
 if __name__ == "__main__":

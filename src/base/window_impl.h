@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include "base/deferred_invalidation.h"
 #include "base/module_instance.h"
 
 namespace velmor {
@@ -146,6 +147,8 @@ class CWindowImpl : public CMessageMap {
   }
 
   LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    // Repaint requests made while the message is handled reach the platform when it returns.
+    scMessageScope scope;
     LRESULT result = 0;
     BOOL handled = FALSE;
     try {

@@ -26,10 +26,8 @@ class nsGenericFactory final : public ComObject<nsGenericFactory, IClassFactory>
   nsModuleComponentInfo m_info;
 };
 
-// The engine's component table (the screen manager).
-const nsModuleComponentInfo* ModuleComponents(size_t* count);
-
-// Registers a factory for every entry of the component table; answers the first failure.
-[[nodiscard]] HRESULT RegisterModuleFactories();
+// Registers a factory for every entry of a component table (the module's, kept by the layer that
+// knows every component) with the component runtime; answers the first failure.
+[[nodiscard]] HRESULT RegisterModuleFactories(const nsModuleComponentInfo* table, size_t count);
 
 }  // namespace velmor

@@ -91,6 +91,7 @@ bool scMouseInput::HandleMessage(HWND window, scIContent* root, UINT message, WP
       OnMouseLeave();
       break;
     case WM_CAPTURECHANGED:
+      ForgetCursor();  // the new capture's owner may have set its own
       SetContentState(nullptr, kStateActive);
       break;
     default:
@@ -181,6 +182,7 @@ void scMouseInput::OnRightDown(scIContent* root, POINT point) {
 
 void scMouseInput::OnMouseLeave() {
   m_trackingLeave = false;
+  ForgetCursor();  // outside the client area others set the cursor
   scMouseEventRecord record(false, kEventMouseOut);
   FillRecord(record, 0, POINT{0, 0});
   SetContentState(nullptr, kStateActive);
@@ -224,13 +226,17 @@ bool scMouseInput::AnyButtonDown() const {
 }
 
 void scMouseInput::UpdateCursor(scIContent* element) {
-  // The element's cursor, as SetElementCursor chooses it, with the shared handle kept.
+  // The element's cursor, as SetElementCursor chooses it, with the shared handle kept. The
+  // platform keeps a cursor until something sets another, so the (costly) call is made only when
+  // the cursor differs from the one this window set last, or when it may have been replaced.
   const LPCWSTR id = ElementCursorId(element);
+  if (id == m_cursorId && m_cursorSet) return;
   if (id != m_cursorId || m_cursor == nullptr) {
     m_cursor = ::LoadCursorW(nullptr, id);
     m_cursorId = id;
   }
   ::SetCursor(m_cursor);
+  m_cursorSet = m_cursor != nullptr;
 }
 
 // Tooltips
@@ -333,6 +339,7 @@ void scMouseInput::Reset() {
   m_entering = nullptr;
   m_tooltipElement.Reset();
   m_trackingLeave = false;
+  ForgetCursor();
   // Owned by the document window, the tooltip window is destroyed with it.
   if (m_tooltip != nullptr && ::IsWindow(m_tooltip)) ::DestroyWindow(m_tooltip);
   m_tooltip = nullptr;

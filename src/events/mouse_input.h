@@ -33,6 +33,10 @@ class scMouseInput {
   // owner.
   void Reset();
 
+  // The next mouse move sets the cursor again even when it has not changed: something other
+  // than this window (the non-client area, another window, a new capture) may have replaced it.
+  void ForgetCursor() { m_cursorSet = false; }
+
   scIContent* ActiveElement() const { return m_active.Get(); }
   scIContent* HoverElement() const { return m_hover.Get(); }
   HWND TooltipWindow() const { return m_tooltip; }
@@ -74,6 +78,7 @@ class scMouseInput {
   // The last system cursor loaded and its handle (system cursors are shared, loaded once).
   LPCWSTR m_cursorId = nullptr;
   HCURSOR m_cursor = nullptr;
+  bool m_cursorSet = false;  // m_cursor is what this window set last and nothing replaced it
 
   ComPtr<scIContent> m_active;       // the element the left button went down on
   ComPtr<scIContent> m_stateHover;   // the hover element as the state manager reports it

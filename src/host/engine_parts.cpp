@@ -4,6 +4,7 @@
 #include "host/message_manager.h"
 #include "host/module.h"
 #include "images/image_manager.h"
+#include "screens/screen_manager.h"
 #include "script/js_script.h"
 #include "window/main_frame.h"
 
@@ -32,6 +33,8 @@ const ObjectMapEntry kObjectMap[] = {
     {nullptr, nullptr},
 };
 
+const nsModuleComponentInfo kComponents[] = {kScreenManagerComponent};
+
 }  // namespace
 
 AppParts& EngineParts() {
@@ -40,5 +43,10 @@ AppParts& EngineParts() {
 }
 
 const ObjectMapEntry* EngineObjectMap() { return kObjectMap; }
+
+const nsModuleComponentInfo* EngineComponents(size_t* count) {
+  *count = sizeof(kComponents) / sizeof(kComponents[0]);
+  return kComponents;
+}
 
 }  // namespace velmor

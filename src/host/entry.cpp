@@ -77,7 +77,9 @@ EntryOutcome EntryMain(const char* lpCmdLine, int nShowCmd, AppParts& parts) {
     ::CoUninitialize();
     return outcome;
   }
-  LOG_IF_FAILED(RegisterModuleFactories());
+  size_t componentCount = 0;
+  const nsModuleComponentInfo* components = EngineComponents(&componentCount);
+  LOG_IF_FAILED(RegisterModuleFactories(components, componentCount));
 
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES | ICC_COOL_CLASSES};
   ::InitCommonControlsEx(&icc);

@@ -12,6 +12,7 @@
 #include "base/com_object.h"
 #include "base/handles.h"
 #include "base/module_instance.h"
+#include "components/generic_factory.h"
 #include "host/message_loop.h"
 
 namespace velmor {
@@ -62,5 +63,8 @@ CAppModule& Module();
 
 // The engine's creatable classes.
 const ObjectMapEntry* EngineObjectMap();
+
+// The components whose factories the engine registers with the component runtime at start-up.
+const nsModuleComponentInfo* EngineComponents(size_t* count);
 
 }  // namespace velmor

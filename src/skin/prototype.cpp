@@ -56,7 +56,7 @@ void scPrototypeElement::Release() {
   }
 }
 
-const std::wstring* scPrototypeElement::FindAttr(const std::wstring& name) const {
+const std::wstring* scPrototypeElement::FindAttr(std::wstring_view name) const {
   const auto it = m_attributes.find(name);
   return it == m_attributes.end() ? nullptr : &it->second;
 }
@@ -73,16 +73,21 @@ std::wstring ExpandLineFeeds(const std::wstring& text) {
 
 namespace {
 
-// One conversion call: a UTF-8 text never needs more UTF-16 units than it has bytes.
+// A UTF-8 text never needs more UTF-16 units than it has bytes. Skin names and most values are
+// ASCII, which widens unit by unit; anything else takes one conversion call.
 std::wstring FromUtf8(const char* text) {
   std::wstring out;
   if (text == nullptr || *text == '\0') return out;
   const size_t bytes = strlen(text);
   if (bytes > static_cast<size_t>(INT_MAX)) return out;
   out.resize(bytes);
-  const int units = ::MultiByteToWideChar(CP_UTF8, 0, text, static_cast<int>(bytes), out.data(),
-                                          static_cast<int>(bytes));
-  out.resize(units > 0 ? static_cast<size_t>(units) : 0);
+  wchar_t* units = out.data();
+  size_t i = 0;
+  for (; i < bytes && static_cast<unsigned char>(text[i]) < 0x80; ++i) units[i] = text[i];
+  if (i == bytes) return out;
+  const int converted = ::MultiByteToWideChar(CP_UTF8, 0, text, static_cast<int>(bytes), units,
+                                              static_cast<int>(bytes));
+  out.resize(converted > 0 ? static_cast<size_t>(converted) : 0);
   return out;
 }
 
@@ -101,16 +106,41 @@ scPrototypeNode* NewScriptNode(const scSplitElementReader& reader) {
   return node;
 }
 
+// The element text with each line feed expanded to CR LF, converted in the same pass.
+std::wstring TextFromUtf8(const char* text) {
+  std::wstring out;
+  if (text == nullptr || *text == '\0') return out;
+  size_t bytes = 0, feeds = 0;
+  bool ascii = true;
+  for (; text[bytes] != '\0'; ++bytes) {
+    feeds += text[bytes] == '\n';
+    ascii = ascii && static_cast<unsigned char>(text[bytes]) < 0x80;
+  }
+  if (!ascii) return ExpandLineFeeds(FromUtf8(text));
+  out.resize(bytes + feeds);
+  wchar_t* units = out.data();
+  for (size_t i = 0; i < bytes; ++i) {
+    if (text[i] == '\n') *units++ = L'\r';
+    *units++ = text[i];
+  }
+  return out;
+}
+
 scPrototypeElement* NewElementNode(scIContentDocument* document, const TiXmlElement* element,
                                    const scSplitElementReader& reader) {
   auto* node = new (std::nothrow) scPrototypeElement();
   if (node == nullptr) return nullptr;
   node->m_tag = FromUtf8(element->Value());
-  for (const auto& [name, value] : reader.Attributes()) {
-    node->m_attributes.try_emplace(FromUtf8(name), FromUtf8(value));  // first wins
+  const auto& read = reader.Attributes();
+  if (!read.empty()) {
+    // Collected in document order and sorted once (the first of equal names wins).
+    std::vector<scPrototypeAttributes::value_type> attributes;
+    attributes.reserve(read.size());
+    for (const auto& [name, value] : read) attributes.emplace_back(FromUtf8(name), FromUtf8(value));
+    node->m_attributes.Assign(std::move(attributes));
   }
-  node->m_hasId = FindAttribute(reader, "id") != nullptr;
-  if (reader.Text() != nullptr) node->m_text = ExpandLineFeeds(FromUtf8(reader.Text()));
+  node->m_hasId = node->m_attributes.find(L"id") != node->m_attributes.end();
+  node->m_text = TextFromUtf8(reader.Text());
   node->m_ownerDocument = document;
   return node;
 }

@@ -5,8 +5,10 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <map>
 #include <string>
+#include <string_view>
+
+#include "skin/prototype_attributes.h"
 
 class TiXmlElement;
 struct scIContentDocument;
@@ -41,15 +43,15 @@ class scPrototypeElement : public scPrototypeNode {
   // own reference. Works without recursion, so arbitrarily deep trees are released safely.
   void Release() override;
 
-  // The attribute's value in this prototype, or null.
-  const std::wstring* FindAttr(const std::wstring& name) const;
+  // The attribute's value in this prototype, or null. Looked up without building a string.
+  const std::wstring* FindAttr(std::wstring_view name) const;
 
   uint32_t m_childCount = 0;
+  bool m_hasId = false;  // beside the count: no padding between them
   scPrototypeNode** m_children = nullptr;  // owned references
   std::wstring m_tag;
   scIContentDocument* m_ownerDocument = nullptr;  // not counted
-  std::map<std::wstring, std::wstring> m_attributes;  // by code unit order of the names
-  bool m_hasId = false;
+  scPrototypeAttributes m_attributes;  // by code unit order of the names
   std::wstring m_text;  // line feeds expanded to CR LF
 
  private:

@@ -196,7 +196,8 @@ void scITextBaseContent::UnbindFromTree(BOOL deep, BOOL nullParent) {
 HRESULT scITextBaseContent::SetAttr(const wchar_t* name, const VARIANT& value, BOOL notify) {
   RETURN_HR_IF_NULL(E_INVALIDARG, name);
   try {
-    UniqueVariant& stored = m_liveAttributes.try_emplace(name).first->second;
+    if (!m_liveAttributes) m_liveAttributes = std::make_unique<LiveAttributes>();
+    UniqueVariant& stored = m_liveAttributes->try_emplace(name).first->second;
     const HRESULT hr = stored.CopyFrom(value);
     if (FAILED(hr)) {
       stored.Clear();
@@ -210,12 +211,15 @@ HRESULT scITextBaseContent::SetAttr(const wchar_t* name, const VARIANT& value, B
   }
 }
 
+UniqueVariant* scITextBaseContent::FindLive(const wchar_t* name) const {
+  if (!m_liveAttributes) return nullptr;
+  const auto live = m_liveAttributes->find(name);
+  return live != m_liveAttributes->end() ? &live->second : nullptr;
+}
+
 bool scITextBaseContent::GetAttr(const wchar_t* name, VARIANT* value) {
   if (name == nullptr || value == nullptr) return false;
-  const auto live = m_liveAttributes.find(name);
-  if (live != m_liveAttributes.end()) {
-    return SUCCEEDED(::VariantCopy(value, const_cast<UniqueVariant*>(&live->second)));
-  }
+  if (UniqueVariant* live = FindLive(name)) return SUCCEEDED(::VariantCopy(value, live));
   if (m_prototype == nullptr) return false;
   const std::wstring* text = m_prototype->FindAttr(name);
   if (text == nullptr) return false;
@@ -229,15 +233,13 @@ bool scITextBaseContent::GetAttr(const wchar_t* name, VARIANT* value) {
 
 bool scITextBaseContent::HasAttr(const wchar_t* name) {
   if (name == nullptr) return false;
-  if (m_liveAttributes.find(name) != m_liveAttributes.end()) return true;
+  if (FindLive(name) != nullptr) return true;
   return m_prototype != nullptr && m_prototype->FindAttr(name) != nullptr;
 }
 
 bool scITextBaseContent::AttrValueIs(const wchar_t* name, const VARIANT& value) {
   if (name == nullptr) return false;
-  const auto live = m_liveAttributes.find(name);
-  if (live != m_liveAttributes.end()) {
-    VARIANT* stored = const_cast<UniqueVariant*>(&live->second);
+  if (VARIANT* stored = FindLive(name)) {
     return V_VT(stored) == V_VT(&value) &&
            ::VarCmp(const_cast<VARIANT*>(&value), stored, LOCALE_USER_DEFAULT, NORM_IGNORECASE) ==
                VARCMP_EQ;
@@ -255,8 +257,10 @@ HRESULT scITextBaseContent::UnsetAttr(const wchar_t* name, BOOL notify) {
     const auto it = m_prototype->m_attributes.find(name);
     if (it != m_prototype->m_attributes.end()) m_prototype->m_attributes.erase(it);
   }
-  const auto live = m_liveAttributes.find(name);
-  if (live != m_liveAttributes.end()) m_liveAttributes.erase(live);
+  if (m_liveAttributes) {
+    const auto live = m_liveAttributes->find(name);
+    if (live != m_liveAttributes->end()) m_liveAttributes->erase(live);
+  }
   return S_OK;
 }
 

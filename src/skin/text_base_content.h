@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "base/bstr.h"
@@ -120,6 +121,7 @@ class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextB
 
   uintptr_t m_link = 0;
   uint32_t m_flags = 0;  // bit 0: pass-through
+  uint32_t m_childCount = 0;  // beside the flags: no padding between them
   scIContentDocument* m_ownerDocument = nullptr;
   int32_t m_paintLock = 0;
   int32_t m_layoutLock = 0;
@@ -127,8 +129,10 @@ class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextB
   scITextBaseContent* m_lastChild = nullptr;    // owned through the sibling chain
   scITextBaseContent* m_nextSibling = nullptr;  // owned
   scITextBaseContent* m_previousSibling = nullptr;
-  uint32_t m_childCount = 0;
-  std::map<std::wstring, UniqueVariant, std::less<>> m_liveAttributes;
+  // Values scripts set over the prototype's strings; made on the first such value (most
+  // elements never get one, and an empty map costs as much as a rectangle and a half).
+  using LiveAttributes = std::map<std::wstring, UniqueVariant, std::less<>>;
+  std::unique_ptr<LiveAttributes> m_liveAttributes;
   scPrototypeElement* m_prototype = nullptr;  // one counted reference
   ComPtr<scIEventListenerManager> m_listenerManager;
 
@@ -141,6 +145,8 @@ class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextB
   LONG m_storedValue = 0;
 
  private:
+  // The value a script set for 'name', or null.
+  UniqueVariant* FindLive(const wchar_t* name) const;
   void Link(scITextBaseContent* child, UINT index);
   void Unlink(scITextBaseContent* child);
 };

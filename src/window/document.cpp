@@ -46,12 +46,17 @@ const WindowClassInfo& scDocument::GetWndClassInfo() {
 
 HRESULT scDocument::QueryInterfaceExtra(REFIID, void**) noexcept { return E_NOINTERFACE; }
 
-HRESULT scDocument::CreateNativeWindow() {
+HRESULT scDocument::CreateNativeWindow(HWND owner, DWORD exStyle) {
   RECT rect{0, 0, 100, 100};
-  if (CWindowImpl<scDocument>::Create(nullptr, &rect, L"Velmor", kWindowStyle, kWindowExStyle) ==
-      nullptr)
+  if (CWindowImpl<scDocument>::Create(owner, &rect, L"Velmor", kWindowStyle, exStyle) == nullptr)
     return HResultFromLastError();
   return S_OK;
+}
+
+HRESULT scDocument::CreateOwnedWindow(HWND owner) {
+  RETURN_HR_IF(E_UNEXPECTED, m_hWnd != nullptr);
+  RETURN_HR_IF(E_INVALIDARG, owner == nullptr || !::IsWindow(owner));
+  return CreateNativeWindow(owner, 0);
 }
 
 HRESULT scDocument::Load(const wchar_t* baseFolder, const wchar_t* documentPath) {
@@ -61,7 +66,7 @@ HRESULT scDocument::Load(const wchar_t* baseFolder, const wchar_t* documentPath)
     RETURN_HR_IF(E_UNEXPECTED, m_content.RootElement() != nullptr);
     RETURN_IF_FAILED(m_content.ReadSkin(documentPath));
     const bool created = m_hWnd == nullptr;
-    if (created) RETURN_IF_FAILED(CreateNativeWindow());
+    if (created) RETURN_IF_FAILED(CreateNativeWindow(nullptr, kWindowExStyle));
     m_content.SetPaths(baseFolder, documentPath);
     const HRESULT built = m_content.BuildContent();
     if (FAILED(built)) {
@@ -109,11 +114,6 @@ HRESULT scDocument::SetScriptContext(scIScriptContext* context) {
   if (SUCCEEDED(components::GetServiceManager(&components)) && components)
     (void)context->AddObject(L"Components", components.Get());
   return S_OK;
-}
-
-void scDocument::ApplyInitialGeometry(scIContent*) {
-  // Placement from the window element's screenLeft/screenTop/width/height comes with window
-  // placement; until then the window keeps the rectangle it was created with.
 }
 
 void scDocument::ApplyTitle(scIContent* root) {
@@ -226,10 +226,21 @@ LRESULT scDocument::OnSize(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
 LRESULT scDocument::OnClose(UINT, WPARAM, LPARAM, BOOL&) {
   // Without a root element there is nobody to agree to closing: the window stays.
   if (m_content.RootElement() == nullptr) return 0;
-  // The window element's own close handling (which may keep the window) comes with the
-  // window element's message map; until then closing is always accepted.
+  // The window element hears first ("close") and may keep the window open.
+  LRESULT kept = 0;
+  if (ForwardToRootElement(m_hWnd, WM_CLOSE, 0, 0, kept)) return 0;
   ::DestroyWindow(m_hWnd);
   return 0;
+}
+
+bool scDocument::ForwardToRootElement(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                      LRESULT& result) {
+  scIContent* root = m_content.RootElement();
+  auto* map = dynamic_cast<CMessageMap*>(root);
+  if (map == nullptr) return false;
+  // Handlers may close the window, which lets go of the tree.
+  ComPtr<scIContent> keep(root);
+  return map->ProcessWindowMessage(window, message, wParam, lParam, result) != FALSE;
 }
 
 LRESULT scDocument::OnPaint(UINT, WPARAM wParam, LPARAM, BOOL&) {
@@ -243,6 +254,8 @@ LRESULT scDocument::OnPaint(UINT, WPARAM wParam, LPARAM, BOOL&) {
     if (buffer.DC() != nullptr) (void)PaintIntoDC(buffer.DC(), RootElement(), m_hWnd);
     return 0;
   }
+  // Requests still kept by this message belong to this paint.
+  FlushDeferredInvalidations();
   PAINTSTRUCT ps;
   HDC dc = ::BeginPaint(m_hWnd, &ps);
   // While the paint lock is held the update region is only validated: the old pixels stay until

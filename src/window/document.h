@@ -22,6 +22,7 @@
 namespace velmor {
 
 class scDocument;
+class scWindowContent;
 
 // The document's node face: getElementById over the id registry, the root element as its only
 // child and no parent or siblings.
@@ -93,6 +94,16 @@ class scDocument
   [[nodiscard]] HRESULT Load(const wchar_t* baseFolder, const wchar_t* documentPath);
   // Destroys the native window if it exists.
   [[nodiscard]] HRESULT Destroy();
+  // Creates the hidden native window owned by 'owner' (an opener's window) before Load, which
+  // then places the window relative to its owner.
+  [[nodiscard]] HRESULT CreateOwnedWindow(HWND owner);
+
+  // Centres the window over its opener's window, or with 'useScreen' over the work area of the
+  // opener's screen (the primary screen without an opener). E_INVALIDARG with neither.
+  virtual HRESULT CenterOnOpener(IDOMWindow* opener, bool useScreen);
+  // Adjusts a new top-left corner so that the window stays on its screen's work area: wholly
+  // (strict), or with at least 20 pixels of it on the work area (loose).
+  [[nodiscard]] HRESULT ConstrainPosition(bool loose, LONG& x, LONG& y);
 
   // Installs the window's script context: closes the one it had, keeps the new one and publishes
   // the document to its scripts as "window" and as "document" (one object answering both faces),
@@ -205,6 +216,9 @@ class scDocument
     MESSAGE_RANGE_HANDLER(WM_MOUSEMOVE, WM_RBUTTONUP, OnMouseMessage)
     MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseMessage)
     MESSAGE_HANDLER(WM_CAPTURECHANGED, OnMouseMessage)
+    MESSAGE_HANDLER(WM_SETCURSOR, OnSetCursor)
+    // What the window does not handle itself goes to the root element's own message map.
+    if (ForwardToRootElement(hWnd, uMsg, wParam, lParam, lResult)) return TRUE;
   END_MSG_MAP()
 
  protected:
@@ -220,9 +234,21 @@ class scDocument
     handled = m_mouse.HandleMessage(m_hWnd, m_content.RootElement(), message, wParam, lParam);
     return 0;
   }
+  // Outside the client area the default procedure sets the frame's cursors: the next move over
+  // an element sets the element's again.
+  LRESULT OnSetCursor(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
+    if (LOWORD(lParam) != HTCLIENT) m_mouse.ForgetCursor();
+    handled = FALSE;
+    return 0;
+  }
 
  private:
-  [[nodiscard]] HRESULT CreateNativeWindow();
+  [[nodiscard]] HRESULT CreateNativeWindow(HWND owner, DWORD exStyle);
+  // The root element's message map; false when it did not handle the message.
+  bool ForwardToRootElement(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                            LRESULT& result);
+  // The root element as the window element, or null.
+  scWindowContent* WindowElement() const;
   // Load's steps after the live tree exists.
   void ApplyInitialGeometry(scIContent* root);
   void ApplyTitle(scIContent* root);

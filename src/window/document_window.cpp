@@ -180,42 +180,16 @@ STDMETHODIMP scDocument::alert(BSTR message, BSTR title) {
                                      ? BoundedText(title, ::SysStringLen(title))
                                      : std::wstring(L"Velmor");
     const std::wstring text = BoundedText(message, ::SysStringLen(message));
+    // The box's modal loop may run long: what changed before it is shown behind it.
+    FlushDeferredInvalidations();
     s_messageBox(m_hWnd, text.c_str(), caption.c_str(), MB_ICONEXCLAMATION);
   }
   VELMOR_CATCH_RETURN()
   return S_OK;
 }
 
-// Members that belong to later parts of the window: the screen object, placement, timers,
-// child windows and dialogs, system drags and minimum sizes.
+// Members that belong to later parts of the window: timers, child windows and dialogs.
 
-STDMETHODIMP scDocument::get_screen(IDOMScreen** screen) { return NotYet(screen); }
-STDMETHODIMP scDocument::get_outerWidth(LONG* value) { return NotYet(value); }
-STDMETHODIMP scDocument::get_outerHeight(LONG* value) { return NotYet(value); }
-STDMETHODIMP scDocument::get_innerWidth(LONG* value) { return NotYet(value); }
-STDMETHODIMP scDocument::get_innerHeight(LONG* value) { return NotYet(value); }
-STDMETHODIMP scDocument::get_screenLeft(LONG* value) { return NotYet(value); }
-STDMETHODIMP scDocument::get_screenTop(LONG* value) { return NotYet(value); }
-STDMETHODIMP scDocument::moveTo(LONG, LONG, LONG) { return E_NOTIMPL; }
-STDMETHODIMP scDocument::moveBy(LONG, LONG, LONG) { return E_NOTIMPL; }
-STDMETHODIMP scDocument::sizeTo(LONG, LONG, LONG) { return E_NOTIMPL; }
-STDMETHODIMP scDocument::sizeBy(LONG, LONG, LONG) { return E_NOTIMPL; }
-STDMETHODIMP scDocument::moveSizeTo(LONG x, LONG y, LONG width, LONG height, LONG) {
-  // Moves are immediate: the move time is accepted and ignored.
-  if (m_hWnd == nullptr) return S_OK;
-  RECT outer{}, client{};
-  ::GetWindowRect(m_hWnd, &outer);
-  const LONG currentWidth = outer.right - outer.left, currentHeight = outer.bottom - outer.top;
-  if ((width > currentWidth || height > currentHeight) && (x < outer.left || y < outer.top)) {
-    // Growing towards the left or top: lay the content out for the new size first, so the
-    // larger window never shows stale content along its new edges.
-    ::GetClientRect(m_hWnd, &client);
-    OnSizeChanged(m_sizemode, width - (currentWidth - client.right),
-                  height - (currentHeight - client.bottom));
-  }
-  ::MoveWindow(m_hWnd, x, y, width, height, TRUE);
-  return S_OK;
-}
 STDMETHODIMP scDocument::setTimeout(BSTR, LONG, LONG* timerId) { return NotYet(timerId); }
 STDMETHODIMP scDocument::clearTimeout(LONG) { return E_NOTIMPL; }
 STDMETHODIMP scDocument::setInterval(BSTR, LONG, LONG* timerId) { return NotYet(timerId); }
@@ -225,9 +199,5 @@ STDMETHODIMP scDocument::showModalDialog(BSTR, VARIANT*, VARIANT*, VARIANT* resu
   if (result != nullptr) ::VariantInit(result);
   return E_NOTIMPL;
 }
-STDMETHODIMP scDocument::size(BSTR) { return E_NOTIMPL; }
-STDMETHODIMP scDocument::get_minWidth(LONG* value) { return NotYet(value); }
-STDMETHODIMP scDocument::get_minHeight(LONG* value) { return NotYet(value); }
-STDMETHODIMP scDocument::setMinWidthAndHeight(LONG, LONG, VARIANT_BOOL) { return E_NOTIMPL; }
 
 }  // namespace velmor

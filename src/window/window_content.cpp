@@ -29,13 +29,11 @@ void scWindowContent::InvalidateRect(int x, int y, int width, int height) {
   }
   HWND window = nullptr;
   if (FAILED(GetWindow(&window)) || window == nullptr) return;
-  // The (costly, one per element on every layout) native call is spared while the window's
-  // paint lock is held, since its release repaints everything, and while the window is hidden,
-  // since a hidden window keeps no update region and is repainted whole when shown.
+  // Nothing is kept while the window's paint lock is held, since its release repaints
+  // everything; a hidden window's requests are dropped when they are handed over.
   if (m_paintLock != nullptr && m_paintLock->IsPaintLocked()) return;
-  if (!::IsWindowVisible(window)) return;
   const RECT rect = {x, y, anchor::Add(x, width), anchor::Add(y, height)};
-  ::InvalidateRect(window, &rect, FALSE);
+  m_invalidation.Invalidate(window, rect);
 }
 
 }  // namespace velmor

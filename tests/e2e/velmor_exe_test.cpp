@@ -196,6 +196,22 @@ TEST(VelmorExe, DemoShowsItsSkinnedMainWindow) {
     wchar_t title[64] = L"";
     ::GetWindowTextW(shown, title, 64);
     EXPECT_EQ(std::wstring(title).rfind(L"Velmor", 0), 0u) << "title from the skin and main.js";
+    // Frameless, centred on the work area by its "load" handler, and its title bar drags it.
+    RECT outer{}, client{}, work{};
+    ::GetWindowRect(shown, &outer);
+    ::GetClientRect(shown, &client);
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_EQ(client.right, outer.right - outer.left);
+    EXPECT_EQ(client.bottom, outer.bottom - outer.top);
+    EXPECT_EQ(outer.left, work.left + (work.right - work.left - 640) / 2);
+    EXPECT_EQ(outer.top, work.top + (work.bottom - work.top - 420) / 2);
+    test::MouseWithRealInput({outer.left + 200, outer.top + 20},
+                             {outer.left + 280, outer.top + 70});
+    RECT moved{};
+    ::GetWindowRect(shown, &moved);
+    EXPECT_EQ(moved.left, outer.left + 80);
+    EXPECT_EQ(moved.top, outer.top + 50);
+    EXPECT_EQ(moved.right - moved.left, 640);
   }
   // The demo runs until it is told to quit: end it here.
   ::TerminateProcess(process, 0);

@@ -1,6 +1,7 @@
 // Mouse messages sent to a real document window turn into the exact DOM event sequences the
 // skin's handlers record: clicks, drags off an element, hover changes, pass-through, disabled
-// and invisible elements, leaving the window, the right button and double clicks.
+// and invisible elements, leaving the window, the right button and double clicks; and the
+// element cursors that moves set.
 #include "events/dom_event.h"
 #include "support/document_fixture.h"
 
@@ -265,6 +266,60 @@ TEST_F(EventsTest, SetContentStateTellsElementsInOrder) {
   EXPECT_EQ(state, 0u);
   a->Release();
   b->Release();
+}
+
+struct CursorReplacement {
+  const char* what;
+  UINT message;
+  LPARAM lParam;
+};
+
+// What may put another cursor up while the pointer stays over one element.
+const CursorReplacement kCursorReplacements[] = {
+    {"the frame's own cursor", WM_SETCURSOR, MAKELPARAM(HTBOTTOMRIGHT, WM_MOUSEMOVE)},
+    {"leaving the client area", WM_MOUSELEAVE, 0},
+    {"a capture change", WM_CAPTURECHANGED, 0},
+};
+
+TEST_F(EventsTest, MovesSetTheElementCursorWhenItChangesOrMayHaveBeenReplaced) {
+  ASSERT_EQ(Load("<window width='320' height='240'>"
+                 "<button id='H' left='0' top='0' width='50' height='50' cursor='hand'/>"
+                 "<button id='N' left='50' top='0' width='50' height='50'/>"
+                 "<button id='A' left='100' top='0' width='50' height='50' cursor='system'/>"
+                 "</window>",
+                 320, 240),
+            S_OK);
+  const HCURSOR hand = ::LoadCursorW(nullptr, IDC_HAND);
+  const HCURSOR arrow = ::LoadCursorW(nullptr, IDC_ARROW);
+  const HCURSOR other = ::LoadCursorW(nullptr, IDC_WAIT);
+  Send(WM_MOUSEMOVE, 10, 10);
+  EXPECT_EQ(::GetCursor(), hand);
+  Send(WM_MOUSEMOVE, 60, 10);
+  EXPECT_EQ(::GetCursor(), arrow) << "an element without a cursor gets the arrow";
+  ::SetCursor(other);
+  Send(WM_MOUSEMOVE, 110, 10);
+  EXPECT_EQ(::GetCursor(), other) << "another element with the same cursor needs no call";
+  Send(WM_MOUSEMOVE, 10, 10);
+  ::SetCursor(other);
+  Send(WM_MOUSEMOVE, 12, 10);
+  EXPECT_EQ(::GetCursor(), other) << "the same element and cursor need no call";
+  for (const CursorReplacement& c : kCursorReplacements) {
+    ::SetCursor(other);
+    ::SendMessageW(Window(), c.message, reinterpret_cast<WPARAM>(Window()), c.lParam);
+    Send(WM_MOUSEMOVE, 14, 10);
+    EXPECT_EQ(::GetCursor(), hand) << c.what;
+  }
+  // Over the client area the window keeps what the element set.
+  ::SendMessageW(Window(), WM_SETCURSOR, reinterpret_cast<WPARAM>(Window()),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_EQ(::GetCursor(), hand);
+  UniqueBstr sizewe(L"sizewe");
+  VARIANT value;
+  V_VT(&value) = VT_BSTR;
+  V_BSTR(&value) = sizewe.Get();
+  ASSERT_EQ(Element(L"H")->SetAttr(L"cursor", value, FALSE), S_OK);
+  Send(WM_MOUSEMOVE, 16, 10);
+  EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_SIZEWE)) << "the element's cursor changed";
 }
 
 }  // namespace

@@ -45,7 +45,7 @@ class StartupTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_EQ(components::Initialize(), S_OK);
     Module().Init(EngineObjectMap(), GetModuleInstance(), nullptr);
-    // A fresh build has no "chrome" folder beside the test executables yet.
+    // The chrome folder beside the test executables may not exist yet in a fresh build.
     ::CreateDirectoryW((test::TestBinDir() + L"\\chrome").c_str(), nullptr);
     m_mainJs = test::TestBinDir() + L"\\chrome\\main.js";
     m_trace = test::MakeTempDir(L"startup") + L"\\trace.txt";

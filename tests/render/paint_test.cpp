@@ -1,7 +1,12 @@
 // Painting a document window: what WM_PRINTCLIENT and WM_PAINT put on the surface, the order and
-// clipping of the walk, the paint locks and the double buffer's placement of partial updates.
+// clipping of the walk, the paint locks, the double buffer's placement of partial updates and
+// the repaint after a script moved many elements in one message.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+
+#include "base/handles.h"
 #include "support/document_fixture.h"
 #include "render/paint.h"
 #include "render/paint_context.h"
@@ -225,6 +230,66 @@ TEST_F(WindowPaintTest, ThePaintLockKeepsOldPixelsAndItsReleaseRepaintsWithoutEr
   EXPECT_EQ(erases.Count(), 0);
   Settle();
   EXPECT_EQ(Screen().At(12, 12), kWhite);
+}
+
+TEST_F(WindowPaintTest, MovesInOneMessageRepaintExactlyTheUnionOfTheirOldAndNewRectangles) {
+  // Eight squares in a row move down when the trigger is pressed; each moves by a different
+  // amount, so no two requests coincide.
+  constexpr int kSquares = 8;
+  std::string squares;
+  for (int i = 0; i < kSquares; ++i) {
+    squares += Panel(("s" + std::to_string(i)).c_str(), 4 + 12 * i, 4, 8, 8,
+                     i % 2 ? kRed : kBlue);
+  }
+  // The trigger's handler moves them all, as a skin script does.
+  const char* move =
+      "onmousedown='for (var i = 0; i < 8; ++i) "
+      "document.getElementById(\"s\" + i).moveBy(0, 20 + i, 0);'";
+  ASSERT_EQ(LoadBody(Panel("bg", 0, 0, 110, 50, kGrey, "", "passThrough='true'") + squares +
+                         Panel("trigger", 100, 40, 6, 6, kGreen, "", move),
+                     110, 50),
+            S_OK);
+  ShowAndPaint();
+  ::SendMessageW(Window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(102, 42));
+  ::ReleaseCapture();
+  ASSERT_EQ(Impl(L"s7")->Rect().y, 31) << "the handler did not run";
+
+  // What the moves and the pressed trigger asked for: old and new squares and the trigger.
+  UniqueHRgn expected(::CreateRectRgn(100, 40, 106, 46));
+  for (int i = 0; i < kSquares; ++i) {
+    const int x = 4 + 12 * i;
+    for (int y : {4, 24 + i}) {
+      UniqueHRgn square(::CreateRectRgn(x, y, x + 8, y + 8));
+      ::CombineRgn(expected.Get(), expected.Get(), square.Get(), RGN_OR);
+    }
+  }
+  UniqueHRgn update(::CreateRectRgn(0, 0, 0, 0));
+  ASSERT_EQ(::GetUpdateRgn(Window(), update.Get(), FALSE), COMPLEXREGION);
+  EXPECT_TRUE(::EqualRgn(update.Get(), expected.Get())) << "the window was handed another area";
+
+  // Everything outside the update region keeps what is on the screen, so a colour the skin does
+  // not use shows which pixels the repaint covered.
+  constexpr DWORD kMagenta = 0xFF00FF;
+  HDC dc = ::GetDC(Window());
+  UniqueHBrush magenta(::CreateSolidBrush(RGB(0xFF, 0x00, 0xFF)));
+  const RECT client{0, 0, 110, 50};
+  ::FillRect(dc, &client, magenta.Get());
+  ::ReleaseDC(Window(), dc);
+  ::UpdateWindow(Window());
+  Settle();
+  const Picture screen = Screen();
+  const Picture full = PrintClient();
+  ASSERT_EQ(screen.pixels.size(), full.pixels.size());
+  int wrong = 0;
+  for (int y = 0; y < screen.height; ++y) {
+    for (int x = 0; x < screen.width; ++x) {
+      const DWORD want = ::PtInRegion(expected.Get(), x, y) ? full.At(x, y) : kMagenta;
+      wrong += screen.At(x, y) != want;
+    }
+  }
+  EXPECT_EQ(wrong, 0) << "pixels painted outside the moved rectangles or left stale inside";
+  EXPECT_EQ(full.At(4, 4), kGrey) << "the full repaint shows the square gone";
+  EXPECT_EQ(screen.At(4 + 12 * 7, 31), kRed);
 }
 
 }  // namespace

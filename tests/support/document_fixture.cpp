@@ -1,6 +1,8 @@
 #include "support/document_fixture.h"
 
+#include <atomic>
 #include <cstdio>
+#include <thread>
 
 #include "events/dom_event.h"
 #include "render/paint.h"
@@ -111,6 +113,24 @@ Picture ReadScreen(const RECT& r) {
   ::BitBlt(canvas.DC(), 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top, SRCCOPY);
   ::ReleaseDC(nullptr, screen);
   return canvas.Take();
+}
+
+COLORREF ScreenPixel(int x, int y) {
+  HDC screen = ::GetDC(nullptr);
+  const COLORREF color = ::GetPixel(screen, x, y);
+  ::ReleaseDC(nullptr, screen);
+  return color;
+}
+
+void RealMouse(POINT from, POINT to, bool doubleClick) {
+  std::atomic<bool> done{false};
+  std::thread input([&] {
+    MouseWithRealInput(from, to, doubleClick);
+    done = true;
+  });
+  PumpUntil([&] { return done.load(); }, 15000);
+  input.join();
+  PumpFor(150);
 }
 
 MessageCounter* MessageCounter::s_current = nullptr;
@@ -238,11 +258,20 @@ std::string DocumentTest::WritePng(const char* name, int width, int height,
   return narrow;
 }
 
-HRESULT DocumentTest::Load(const std::string& xml, int width, int height) {
+HRESULT DocumentTest::LoadFile(const std::string& xml, HWND owner) {
   DestroyDocument();
   const std::wstring path = WriteFile(L"skin" + std::to_wstring(++m_files) + L".xml", xml);
   RETURN_IF_FAILED(scDocument::CreateObject(&m_document));
-  RETURN_IF_FAILED(m_document->Load(m_dir.c_str(), path.c_str()));
+  if (owner != nullptr) RETURN_IF_FAILED(m_document->CreateOwnedWindow(owner));
+  return m_document->Load(m_dir.c_str(), path.c_str());
+}
+
+HRESULT DocumentTest::LoadOwned(const std::string& xml, HWND owner) {
+  return LoadFile(xml, owner);
+}
+
+HRESULT DocumentTest::Load(const std::string& xml, int width, int height) {
+  RETURN_IF_FAILED(LoadFile(xml, nullptr));
   if (width > 0 && height > 0) {
     // Without a frame the window region (window coordinates) and the element tree (client
     // coordinates) share their origin, as in the product.
@@ -275,6 +304,19 @@ RECT DocumentTest::RootRect() const {
   ambient->get_width(&w);
   ambient->get_height(&h);
   return {l, t, l + w, t + h};
+}
+
+RECT DocumentTest::WindowRect() const {
+  RECT r{};
+  ::GetWindowRect(Window(), &r);
+  return r;
+}
+
+void DocumentTest::Show(int x, int y, int width, int height) {
+  (void)m_document->moveSizeTo(x, y, width, height, 0);
+  (void)m_document->put_visible(VARIANT_TRUE);
+  ::SetForegroundWindow(Window());
+  PumpFor(150);
 }
 
 RECT DocumentTest::ClientRect() const {

@@ -56,6 +56,11 @@ struct Picture {
 
 // Reads a rectangle of the screen through the desktop DC.
 Picture ReadScreen(const RECT& screenRect);
+// The colour the screen shows at a point.
+COLORREF ScreenPixel(int x, int y);
+// Real mouse input (MouseWithRealInput) from a helper thread while this thread handles its
+// windows' messages and runs the system's move and size loops; returns once it was handled.
+void RealMouse(POINT from, POINT to, bool doubleClick = false);
 // "#RRGGBB" for a skin attribute.
 std::string Hex(DWORD rgb);
 
@@ -118,6 +123,9 @@ class DocumentTest : public ::testing::Test {
   // Loads the skin text into a new document (owned by the fixture; the previous one is
   // destroyed). With a size, the window loses its frame and its client area gets that size.
   HRESULT Load(const std::string& xml, int width = 0, int height = 0);
+  // Loads the skin text into a new document whose window is owned by 'owner', as an opener's
+  // child window is.
+  HRESULT LoadOwned(const std::string& xml, HWND owner);
   // Loads elements inside '<window id="root">' of the given size.
   HRESULT LoadBody(const std::string& body, int width, int height);
   // Writes a file into the test's folder; answers its path.
@@ -136,9 +144,12 @@ class DocumentTest : public ::testing::Test {
   // The root element's rectangle as scripts read it.
   RECT RootRect() const;
   RECT ClientRect() const;
+  RECT WindowRect() const;
   void SetClientSize(int width, int height);
   // Shows the window at a screen point without activating it and lets it paint.
   void ShowAt(int x, int y);
+  // Places the window through its script members, shows it and brings it to the foreground.
+  void Show(int x, int y, int width, int height);
   void SendSize(WPARAM type, int width, int height) {
     ::SendMessageW(Window(), WM_SIZE, type, MAKELPARAM(width, height));
   }
@@ -169,6 +180,7 @@ class DocumentTest : public ::testing::Test {
 
  private:
   void DestroyDocument();
+  HRESULT LoadFile(const std::string& xml, HWND owner);
   int m_files = 0;
   long m_documents = 0, m_elements = 0, m_tables = 0, m_events = 0, m_mouseEvents = 0,
        m_contexts = 0;

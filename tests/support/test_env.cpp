@@ -51,6 +51,31 @@ void PumpFor(DWORD ms) {
   PumpUntil([] { return false; }, ms);
 }
 
+void MouseWithRealInput(POINT from, POINT to, bool doubleClick) {
+  auto button = [](DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    ::SendInput(1, &input, sizeof(input));
+    ::Sleep(40);
+  };
+  ::SetCursorPos(from.x, from.y);
+  ::Sleep(150);
+  if (doubleClick) {
+    button(MOUSEEVENTF_LEFTDOWN);
+    button(MOUSEEVENTF_LEFTUP);
+  }
+  button(MOUSEEVENTF_LEFTDOWN);
+  ::Sleep(150);
+  for (int i = 1; i <= 6; ++i) {
+    ::SetCursorPos(from.x + (to.x - from.x) * i / 6, from.y + (to.y - from.y) * i / 6);
+    ::Sleep(60);
+  }
+  ::Sleep(100);
+  button(MOUSEEVENTF_LEFTUP);
+  ::Sleep(150);
+}
+
 ScopedRegistryValue::ScopedRegistryValue(const wchar_t* subkey, const wchar_t* name)
     : m_subkey(subkey), m_name(name) {
   DWORD bytes = 0;

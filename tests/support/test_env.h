@@ -20,6 +20,12 @@ std::wstring MakeTempDir(const wchar_t* tag);
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 void PumpFor(DWORD ms);
 
+// Real mouse input through the platform's queue: the pointer goes to 'from' (screen pixels), the
+// left button goes down (twice in a row with 'doubleClick', then nothing moves), the pointer moves
+// to 'to' in steps and the button goes up. Synchronous, with pauses between the steps: a window
+// of this thread must have its messages handled meanwhile by another thread.
+void MouseWithRealInput(POINT from, POINT to, bool doubleClick = false);
+
 // Sets or deletes an HKCU value for the lifetime of the object, restoring the previous state.
 class ScopedRegistryValue {
  public:
