@@ -102,24 +102,21 @@ class ComObject : public detail::BaseOf<Interfaces>::type..., private LiveObject
   ComObject& operator=(const ComObject&) = delete;
   virtual ~ComObject() = default;
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override {
     if (ppv == nullptr) return E_POINTER;
     *ppv = nullptr;
     if (IsEqualIID(riid, IID_IUnknown)) {
       *ppv = static_cast<IUnknown*>(static_cast<Identity*>(this));
     } else if (!(detail::InterfaceEntry<Interfaces>::Query(this, riid, ppv) || ...)) {
       const HRESULT hr = static_cast<Derived*>(this)->QueryInterfaceExtra(riid, ppv);
-      if (FAILED(hr)) {
-        *ppv = nullptr;
-        return hr;
-      }
+      if (FAILED(hr)) *ppv = nullptr;
       return hr;
     }
     AddRef();
     return S_OK;
   }
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++m_refs); }
-  STDMETHODIMP_(ULONG) Release() override {
+  STDMETHODIMP_(ULONG) AddRef() noexcept override { return static_cast<ULONG>(++m_refs); }
+  STDMETHODIMP_(ULONG) Release() noexcept override {
     const long left = --m_refs;
     if (left == 0) {
       m_refs = 1;  // guards against re-entrant release during teardown
@@ -138,16 +135,8 @@ class ComObject : public detail::BaseOf<Interfaces>::type..., private LiveObject
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     Derived* obj = nullptr;
-    try {
-      obj = new Derived(std::forward<Args>(args)...);
-    } catch (const std::bad_alloc&) {
-      return E_OUTOFMEMORY;
-    } catch (...) {
-      return E_FAIL;
-    }
-    obj->AddRef();
-    HRESULT hr = obj->FinalConstruct();
-    if (SUCCEEDED(hr)) hr = obj->QueryInterface(__uuidof(I), reinterpret_cast<void**>(out));
+    RETURN_IF_FAILED(CreateObject(&obj, std::forward<Args>(args)...));
+    const HRESULT hr = obj->QueryInterface(__uuidof(I), reinterpret_cast<void**>(out));
     obj->Release();
     return hr;
   }
@@ -156,13 +145,27 @@ class ComObject : public detail::BaseOf<Interfaces>::type..., private LiveObject
     out.Reset();
     return Create<I>(out.ReleaseAndGetAddressOf(), std::forward<Args>(args)...);
   }
-  // Creates the object and hands out the implementation pointer itself (one reference).
+  // Creates the object and hands out the implementation pointer itself (one reference). Every
+  // creation goes through here: a constructor that throws, an allocation that fails and a
+  // failed FinalConstruct all end in one answer and leave nothing behind.
   template <class... Args>
   [[nodiscard]] static HRESULT CreateObject(Derived** out, Args&&... args) {
+    return CreateObjectOf<Derived>(out, std::forward<Args>(args)...);
+  }
+  // The same for a class extending this one (ComExtension).
+  template <class Made, class... Args>
+  [[nodiscard]] static HRESULT CreateObjectOf(Made** out, Args&&... args) {
+    static_assert(std::is_base_of_v<Derived, Made>);
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
-    Derived* obj = new (std::nothrow) Derived(std::forward<Args>(args)...);
-    if (obj == nullptr) return E_OUTOFMEMORY;
+    Made* obj = nullptr;
+    try {
+      obj = new Made(std::forward<Args>(args)...);
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
+    } catch (...) {
+      return E_FAIL;
+    }
     obj->AddRef();
     const HRESULT hr = obj->FinalConstruct();
     if (FAILED(hr)) {
@@ -193,11 +196,11 @@ class AggregatedComObject : public Interfaces..., private LiveObjectCounter<Deri
   AggregatedComObject& operator=(const AggregatedComObject&) = delete;
   virtual ~AggregatedComObject() = default;
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override {
     return m_outer->QueryInterface(riid, ppv);
   }
-  STDMETHODIMP_(ULONG) AddRef() override { return m_outer->AddRef(); }
-  STDMETHODIMP_(ULONG) Release() override { return m_outer->Release(); }
+  STDMETHODIMP_(ULONG) AddRef() noexcept override { return m_outer->AddRef(); }
+  STDMETHODIMP_(ULONG) Release() noexcept override { return m_outer->Release(); }
 
   IUnknown* Outer() const { return m_outer; }
 
@@ -206,8 +209,14 @@ class AggregatedComObject : public Interfaces..., private LiveObjectCounter<Deri
   [[nodiscard]] static HRESULT Create(IUnknown* outer, IUnknown** inner, Args&&... args) {
     if (outer == nullptr || inner == nullptr) return E_POINTER;
     *inner = nullptr;
-    Derived* obj = new (std::nothrow) Derived(outer, std::forward<Args>(args)...);
-    if (obj == nullptr) return E_OUTOFMEMORY;
+    Derived* obj = nullptr;
+    try {
+      obj = new Derived(outer, std::forward<Args>(args)...);
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
+    } catch (...) {
+      return E_FAIL;
+    }
     obj->m_inner.AddRef();
     const HRESULT hr = obj->FinalConstruct();
     if (FAILED(hr)) {
@@ -225,7 +234,7 @@ class AggregatedComObject : public Interfaces..., private LiveObjectCounter<Deri
   class Inner : public IUnknown {
    public:
     explicit Inner(AggregatedComObject* self) : m_self(self) {}
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override {
       if (ppv == nullptr) return E_POINTER;
       *ppv = nullptr;
       if (IsEqualIID(riid, IID_IUnknown)) {
@@ -239,8 +248,8 @@ class AggregatedComObject : public Interfaces..., private LiveObjectCounter<Deri
       }
       return E_NOINTERFACE;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++m_refs); }
-    STDMETHODIMP_(ULONG) Release() override {
+    STDMETHODIMP_(ULONG) AddRef() noexcept override { return static_cast<ULONG>(++m_refs); }
+    STDMETHODIMP_(ULONG) Release() noexcept override {
       const long left = --m_refs;
       if (left == 0) delete static_cast<Derived*>(m_self);
       return static_cast<ULONG>(left);
@@ -253,6 +262,20 @@ class AggregatedComObject : public Interfaces..., private LiveObjectCounter<Deri
 
   IUnknown* m_outer;  // not owned: the outer object owns us
   Inner m_inner;
+};
+
+// A COM class extended by further interfaces: class CMore : public ComExtension<CBase, IMore>.
+// The added interfaces share the base's IUnknown; the base's QueryInterfaceExtra (virtual in the
+// base) answers them.
+template <class Base, class... Added>
+class ComExtension : public Base, public Added... {
+ public:
+  using Base::Base;
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override {
+    return Base::QueryInterface(riid, ppv);
+  }
+  STDMETHODIMP_(ULONG) AddRef() noexcept override { return Base::AddRef(); }
+  STDMETHODIMP_(ULONG) Release() noexcept override { return Base::Release(); }
 };
 
 // A ComPtr that takes over a reference the caller already owns. MinGW's ComPtr::Attach adds a
