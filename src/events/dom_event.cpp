@@ -115,7 +115,7 @@ STDMETHODIMP scDOMEvent<Derived, Face>::get_target(IDispatch** target) {
   if (m_record == nullptr) return E_UNEXPECTED;
   if (!m_record->target) return E_FAIL;
   // Elements without a script node have no script face: the target reads as null.
-  ContentAsDispatch(m_record->target.Get(), target);
+  (void)ContentAsDispatch(m_record->target.Get(), target);
   return S_OK;
 }
 
