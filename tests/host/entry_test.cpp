@@ -30,14 +30,14 @@ class InstanceListenerTest : public ::testing::Test {
     test::FakeCommandLine* raw = nullptr;
     ASSERT_EQ(test::FakeCommandLine::CreateObject(&raw, m_log), S_OK);
     m_service = AdoptRef(raw);
-    components::RegisterObject(contracts::kCommandLine, m_service->GetUnknown());
+    ASSERT_HRESULT_SUCCEEDED(components::RegisterObject(contracts::kCommandLine, m_service->GetUnknown()));
     ASSERT_NE(m_listener.CreateListener(), nullptr);
   }
   void TearDown() override {
     m_listener.DestroyWindow();
-    components::UnregisterObject(contracts::kCommandLine);
+    EXPECT_HRESULT_SUCCEEDED(components::UnregisterObject(contracts::kCommandLine));
     m_service.Reset();
-    components::Shutdown();
+    EXPECT_HRESULT_SUCCEEDED(components::Shutdown());
   }
   LRESULT Send(ULONG_PTR kind, const void* data, DWORD bytes) {
     COPYDATASTRUCT record{kind, bytes, const_cast<void*>(data)};

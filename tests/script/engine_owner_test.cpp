@@ -95,15 +95,12 @@ TEST_F(ContextTest, BothOwnersAnswerTheirInterfacesWithTheSiteAsIdentity) {
                                  reinterpret_cast<void**>(window.GetAddressOf())),
             S_OK);
   LCID lcid = 0;
-  EXPECT_EQ(site->GetLCID(nullptr), E_POINTER);
   EXPECT_EQ(site->GetLCID(&lcid), S_OK);
   EXPECT_EQ(lcid, ::GetUserDefaultLCID());
   BSTR version = reinterpret_cast<BSTR>(1);
-  EXPECT_EQ(site->GetDocVersionString(nullptr), E_POINTER);
   EXPECT_EQ(site->GetDocVersionString(&version), E_NOTIMPL);
   EXPECT_EQ(version, nullptr);
   HWND hwnd = reinterpret_cast<HWND>(1);
-  EXPECT_EQ(window->GetWindow(nullptr), E_POINTER);
   EXPECT_EQ(window->GetWindow(&hwnd), E_NOTIMPL);
   EXPECT_EQ(hwnd, nullptr);
 }
@@ -226,15 +223,10 @@ TEST_F(ContextTest, ClosedOwnersRefuseEverythingAndReleaseTheirItems) {
   EXPECT_EQ(LiveObjects<CProbe>::Count(), probes);
 }
 
-TEST(ScriptHost, ArgumentErrorsParsingAndItemNames) {
+TEST(ScriptHost, ParsingEvaluatingAndItemNames) {
   ScriptHost host;
   ASSERT_EQ(host.created(), S_OK);
   ComPtr<CProbe> probe = MakeProbe(1);
-  EXPECT_EQ(host->AddObject(nullptr, probe->GetUnknown()), E_POINTER);
-  EXPECT_EQ(host->AddObject(L"probe", nullptr), E_POINTER);
-  EXPECT_EQ(host->AddCode(nullptr, L""), E_POINTER);
-  EXPECT_EQ(host->Evaluate(nullptr, L"", nullptr), E_POINTER);
-  EXPECT_EQ(host->Run(nullptr, nullptr, 0, nullptr), E_POINTER);
   EXPECT_EQ(host.EvalLong(L"6 * 7"), 42);
   ASSERT_EQ(host->AddCode(L"var counter = 0;", L""), S_OK);
   EXPECT_EQ(host->Evaluate(L"counter = counter + 5", L"", nullptr), S_OK) << "runs without a result";
@@ -276,7 +268,6 @@ TEST(ScriptHost, RunCallsGlobalFunctionsWithArgumentsAndResults) {
   EXPECT_EQ(result.lVal, 7);
   EXPECT_EQ(host->Run(L"Minus", args, 2, nullptr), S_OK);
   EXPECT_EQ(host.EvalLong(L"calls"), 2);
-  EXPECT_EQ(host->Run(L"Minus", nullptr, 2, nullptr), E_POINTER);
   EXPECT_EQ(host->Run(L"Minus", args, -1, nullptr), E_INVALIDARG);
 }
 
@@ -324,22 +315,11 @@ TEST_F(ContextTest, StartsWithThePreludeAndConnectsFromStartedOnly) {
   EXPECT_TRUE(global);
 }
 
-TEST_F(ContextTest, OperationsCheckTheirArgumentsAndPassErrorsOn) {
+TEST_F(ContextTest, OperationsPassErrorsOn) {
   ComPtr<CProbe> probe = MakeProbe(5);
   UniqueVariant result;
-  ComPtr<IDispatch> dispatch;
   IDispatch* handler = nullptr;
   const wchar_t* names[] = {nullptr};
-  EXPECT_EQ(m_context->AddObject(nullptr, probe->GetUnknown()), E_POINTER);
-  EXPECT_EQ(m_context->AddObject(L"probe", nullptr), E_POINTER);
-  EXPECT_EQ(m_context->GetScriptDispatch(nullptr, nullptr), E_POINTER);
-  EXPECT_EQ(m_context->ExecuteScript(nullptr, nullptr), E_POINTER);
-  EXPECT_EQ(m_context->EvaluateString(nullptr, nullptr, result.Put()), E_POINTER);
-  EXPECT_EQ(m_context->CompileFunction(L"f", 0, nullptr, nullptr, dispatch.GetAddressOf()), E_POINTER);
-  EXPECT_EQ(m_context->CompileFunction(L"f", 0, nullptr, L"return 1;", nullptr), E_POINTER);
-  EXPECT_EQ(m_context->CompileEventHandler(nullptr, &handler, 1, names, L"x"), E_POINTER);
-  EXPECT_EQ(m_context->CompileEventHandler(L"probe", nullptr, 1, names, L"x"), E_POINTER);
-  EXPECT_EQ(m_context->Reserved(probe->GetUnknown()), E_NOTIMPL);
   ASSERT_EQ(m_context->AddObject(L"probe", probe->GetUnknown()), S_OK);
   EXPECT_EQ(m_context->CompileEventHandler(L"probe", &handler, 1, names, L"seen = 1;"), E_NOTIMPL);
   EXPECT_EQ(handler, nullptr) << "the scriptlet path never gives a handler";
@@ -357,7 +337,6 @@ TEST_F(ContextTest, OperationsCheckTheirArgumentsAndPassErrorsOn) {
   CloseScriptContext(probe->GetUnknown());
   CloseScriptContext(nullptr);
   EXPECT_EQ(scScriptContext::FromUnknown(probe->GetUnknown()), nullptr);
-  EXPECT_EQ(CreateDocumentScriptContext(nullptr), E_POINTER);
 }
 
 // Compiled functions: the parameter list built from the count and the names (an "on"
