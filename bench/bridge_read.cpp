@@ -61,7 +61,7 @@ int main() {
     std::printf("  window.sizemode through the bridge  %8.3f us/read  ratio %.2f\n", perRead(ms[2]),
                 ms[2] / ms[0]);
     if (ms[0] <= 0) rc = 1;
-    document->Destroy();
+    LOG_IF_FAILED(document->Destroy());
     document->Release();
   }
   ::CoUninitialize();

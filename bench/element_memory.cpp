@@ -149,7 +149,7 @@ int main() {
     strings.push_back(static_cast<double>(AttributeStringBytes(
                           velmor::scITextBaseContent::FromContent(document->RootElement()))) /
                       elements);
-    document->Destroy();
+    LOG_IF_FAILED(document->Destroy());
     document->Release();
   }
   const double h = velmor::bench::Median(heap), s = velmor::bench::Median(strings),

@@ -72,7 +72,7 @@ int main() {
   ::SetWindowPos(window, nullptr, 0, 0, 800, 600, SWP_NOZORDER | SWP_NOACTIVATE);
 
   velmor::ComPtr<CountingListener> listener;
-  CountingListener::CreateObject(&listener);
+  if (FAILED(CountingListener::CreateObject(&listener))) return 1;
   int elements = 1;
   for (int i = 0; i < kRows * kColumns; ++i) {
     scIContent* e = document->FindElementById((L"b" + std::to_wstring(i)).c_str());
@@ -134,7 +134,7 @@ int main() {
         i == 4 ? "same element" : "element changes", medians[i] * perMove,
         (medians[i] - medians[0]) * perMove, medians[i] / medians[1]);
   }
-  document->Destroy();
+  LOG_IF_FAILED(document->Destroy());
   document->Release();
   ::CoUninitialize();
   return 0;

@@ -346,7 +346,7 @@ int main() {
     std::printf("  engine WM_PAINT                             %8.3f ms  ratio %.2f\n", medians[2],
                 medians[2] / medians[1]);
     if (draws.size() != 1000) rc = 1;
-    document->Destroy();
+    LOG_IF_FAILED(document->Destroy());
     document->Release();
     velmor::EmptyImageCache();
   }

@@ -80,7 +80,7 @@ int main() {
     RECT update{};
     painted = painted && !::GetUpdateRect(window, &update, FALSE);
     start = NowMs();
-    document->Destroy();
+    LOG_IF_FAILED(document->Destroy());
     document->Release();
     times[3].push_back(NowMs() - start);
   }

@@ -79,7 +79,7 @@ class CCommandLineService final
   }
 
  private:
-  static HRESULT CopyText(const std::wstring& value, BSTR* out) {
+  [[nodiscard]] static HRESULT CopyText(const std::wstring& value, BSTR* out) {
     if (out == nullptr) return E_POINTER;
     *out = ::SysAllocStringLen(value.data(), static_cast<UINT>(value.size()));
     return *out ? S_OK : E_OUTOFMEMORY;
@@ -96,7 +96,7 @@ class CCommandLineService final
 
 }  // namespace
 
-HRESULT CreateCommandLineService(REFIID iid, void** object) {
+[[nodiscard]] HRESULT CreateCommandLineService(REFIID iid, void** object) {
   velmor::ComPtr<ICommandLineService> service;
   RETURN_IF_FAILED(CCommandLineService::Create(service));
   return service->QueryInterface(iid, object);

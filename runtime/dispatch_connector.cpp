@@ -103,7 +103,7 @@ size_t ScalarSize(VARTYPE vt) {
 }
 
 // Follows aliases and enums; 'owner' ends as the type information the result belongs to.
-HRESULT Resolve(ITypeInfo* info, TYPEDESC type, velmor::ComPtr<ITypeInfo>& owner, TYPEDESC& out,
+[[nodiscard]] HRESULT Resolve(ITypeInfo* info, TYPEDESC type, velmor::ComPtr<ITypeInfo>& owner, TYPEDESC& out,
                 TYPEKIND& userKind) {
   owner = info;
   userKind = TKIND_MAX;
@@ -133,7 +133,7 @@ HRESULT Resolve(ITypeInfo* info, TYPEDESC type, velmor::ComPtr<ITypeInfo>& owner
   return S_OK;
 }
 
-HRESULT GuidOf(ITypeInfo* info, IID* iid) {
+[[nodiscard]] HRESULT GuidOf(ITypeInfo* info, IID* iid) {
   TYPEATTR* attr = nullptr;
   RETURN_IF_FAILED(info->GetTypeAttr(&attr));
   *iid = attr->guid;
@@ -142,7 +142,7 @@ HRESULT GuidOf(ITypeInfo* info, IID* iid) {
 }
 
 // Describes how one parameter travels; E_NOTIMPL for what cannot be forwarded.
-HRESULT PlanParam(ITypeInfo* info, const ELEMDESC& elem, ParamPlan& param) {
+[[nodiscard]] HRESULT PlanParam(ITypeInfo* info, const ELEMDESC& elem, ParamPlan& param) {
   param.flags = elem.paramdesc.wParamFlags;
   velmor::ComPtr<ITypeInfo> owner;
   TYPEDESC type{};
@@ -208,7 +208,7 @@ HRESULT PlanParam(ITypeInfo* info, const ELEMDESC& elem, ParamPlan& param) {
   return S_OK;
 }
 
-HRESULT PlanMethod(ITypeInfo* info, const FUNCDESC& func, MethodPlan& method) {
+[[nodiscard]] HRESULT PlanMethod(ITypeInfo* info, const FUNCDESC& func, MethodPlan& method) {
   if (func.funckind != FUNC_PUREVIRTUAL && func.funckind != FUNC_VIRTUAL) return E_NOTIMPL;
   if (func.elemdescFunc.tdesc.vt != VT_HRESULT) return E_NOTIMPL;
   if (func.cParamsOpt != 0 && func.cParamsOpt != -1) return E_NOTIMPL;
@@ -237,7 +237,7 @@ HRESULT PlanMethod(ITypeInfo* info, const FUNCDESC& func, MethodPlan& method) {
 }
 
 // Adds the methods of 'info' (an interface) and of its bases to the plan.
-HRESULT PlanInterface(ITypeInfo* info, InterfacePlan& plan, int depth) {
+[[nodiscard]] HRESULT PlanInterface(ITypeInfo* info, InterfacePlan& plan, int depth) {
   RETURN_HR_IF(E_NOTIMPL, depth > 8);
   TYPEATTR* attr = nullptr;
   RETURN_IF_FAILED(info->GetTypeAttr(&attr));
@@ -270,7 +270,7 @@ HRESULT PlanInterface(ITypeInfo* info, InterfacePlan& plan, int depth) {
   return S_OK;
 }
 
-HRESULT BuildPlan(ITypeInfo* described, REFIID iid, InterfacePlan& plan) {
+[[nodiscard]] HRESULT BuildPlan(ITypeInfo* described, REFIID iid, InterfacePlan& plan) {
   velmor::ComPtr<ITypeInfo> info = described;
   TYPEATTR* attr = nullptr;
   RETURN_IF_FAILED(info->GetTypeAttr(&attr));
@@ -313,17 +313,17 @@ class CConnector final : public velmor::ComObject<CConnector, IObjectIdentity> {
  public:
   CConnector(std::unique_ptr<InterfacePlan> plan, IDispatch* target, IUnknown* identity);
 
-  HRESULT QueryInterfaceExtra(REFIID riid, void** ppv) noexcept;
+  [[nodiscard]] HRESULT QueryInterfaceExtra(REFIID riid, void** ppv) noexcept;
   STDMETHODIMP IsEqualObject(IUnknown* other) override;
 
   // Called by the thunks.
-  HRESULT Forward(size_t slot, const uintptr_t* words) noexcept;
+  [[nodiscard]] HRESULT Forward(size_t slot, const uintptr_t* words) noexcept;
   IDispatch* Target() const { return m_target.Get(); }
   IUnknown* Identity() const { return m_identity.Get(); }
 
  private:
-  HRESULT Call(const MethodPlan& method, const uintptr_t* words);
-  HRESULT FindMember(const MethodPlan& method, DISPID* id);
+  [[nodiscard]] HRESULT Call(const MethodPlan& method, const uintptr_t* words);
+  [[nodiscard]] HRESULT FindMember(const MethodPlan& method, DISPID* id);
 
   std::unique_ptr<InterfacePlan> m_plan;
   velmor::ComPtr<IDispatch> m_target;
@@ -405,7 +405,7 @@ T ReadWord(const uintptr_t* words, unsigned first) {
 }
 
 // A scalar of type 'vt' stored at 'p' as a script value.
-HRESULT ScalarToVariant(VARTYPE vt, const void* p, VARIANT* out) {
+[[nodiscard]] HRESULT ScalarToVariant(VARTYPE vt, const void* p, VARIANT* out) {
   ::VariantInit(out);
   const BYTE* b = static_cast<const BYTE*>(p);
   auto read = [b](auto sample) {
@@ -456,7 +456,7 @@ void InterfaceToVariant(IUnknown* object, VARIANT* out) {
 }
 
 // Writes a script value to a target of scalar type 'vt'.
-HRESULT WriteScalar(VARTYPE vt, const VARIANT& value, void* target, bool releaseOld) {
+[[nodiscard]] HRESULT WriteScalar(VARTYPE vt, const VARIANT& value, void* target, bool releaseOld) {
   velmor::UniqueVariant converted;
   if (vt == VT_BSTR || vt == VT_LPWSTR) {
     if (vt == VT_LPWSTR) return E_NOTIMPL;  // nobody could free it
@@ -495,7 +495,7 @@ HRESULT WriteScalar(VARTYPE vt, const VARIANT& value, void* target, bool release
   return S_OK;
 }
 
-HRESULT WriteInterface(REFIID iid, const VARIANT& value, IUnknown** target, bool releaseOld) {
+[[nodiscard]] HRESULT WriteInterface(REFIID iid, const VARIANT& value, IUnknown** target, bool releaseOld) {
   IUnknown* object = nullptr;
   if (value.vt == VT_UNKNOWN || value.vt == VT_DISPATCH) {
     if (value.punkVal != nullptr)
@@ -719,7 +719,7 @@ class CDispatchConnector final : public velmor::ComObject<CDispatchConnector, ID
 
 }  // namespace
 
-HRESULT CreateDispatchConnector(REFIID iid, void** object) {
+[[nodiscard]] HRESULT CreateDispatchConnector(REFIID iid, void** object) {
   velmor::ComPtr<IDispatchConnector> service;
   RETURN_IF_FAILED(CDispatchConnector::Create(service));
   return service->QueryInterface(iid, object);

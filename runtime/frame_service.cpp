@@ -27,7 +27,7 @@ class CFrameService final
 
 }  // namespace
 
-HRESULT CreateFrameService(REFIID iid, void** object) {
+[[nodiscard]] HRESULT CreateFrameService(REFIID iid, void** object) {
   velmor::ComPtr<IFrameService> service;
   RETURN_IF_FAILED(CFrameService::Create(service));
   return service->QueryInterface(iid, object);

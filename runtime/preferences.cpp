@@ -123,14 +123,14 @@ class CPreferencesService final
   }
 
  private:
-  static HRESULT Read(LPCWSTR name, DWORD* data) {
+  [[nodiscard]] static HRESULT Read(LPCWSTR name, DWORD* data) {
     if (name == nullptr) return E_POINTER;
     DWORD type = 0, size = sizeof(*data);
     const LSTATUS st = ::RegGetValueW(HKEY_CURRENT_USER, kPreferencesKey, name, RRF_RT_REG_DWORD,
                                       &type, data, &size);
     return st == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(st);
   }
-  static HRESULT Write(LPCWSTR name, DWORD data) {
+  [[nodiscard]] static HRESULT Write(LPCWSTR name, DWORD data) {
     if (name == nullptr) return E_POINTER;
     velmor::UniqueHKey key;
     LSTATUS st = ::RegCreateKeyExW(HKEY_CURRENT_USER, kPreferencesKey, 0, nullptr, 0, KEY_WRITE,
@@ -144,7 +144,7 @@ class CPreferencesService final
 
 }  // namespace
 
-HRESULT CreatePreferencesService(REFIID iid, void** object) {
+[[nodiscard]] HRESULT CreatePreferencesService(REFIID iid, void** object) {
   velmor::ComPtr<IPreferencesService> service;
   RETURN_IF_FAILED(CPreferencesService::Create(service));
   return service->QueryInterface(iid, object);

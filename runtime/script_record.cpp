@@ -8,7 +8,7 @@ namespace vmrt {
 namespace {
 
 // Resolves aliases: the type a field or parameter really has.
-HRESULT ResolveAlias(ITypeInfo* info, const TYPEDESC& in, velmor::ComPtr<ITypeInfo>& owner,
+[[nodiscard]] HRESULT ResolveAlias(ITypeInfo* info, const TYPEDESC& in, velmor::ComPtr<ITypeInfo>& owner,
                      TYPEDESC& out) {
   owner = info;
   out = in;

@@ -24,7 +24,7 @@ class CScriptRecord final : public velmor::ComObject<CScriptRecord, IDispatchEx,
                                                      velmor::Also<IDispatch, IDispatchEx>> {
  public:
   // Snapshot of the record 'data' described by 'info' (a TKIND_RECORD type); one reference.
-  static HRESULT FromRecord(ITypeInfo* info, const void* data, CScriptRecord** out);
+  [[nodiscard]] static HRESULT FromRecord(ITypeInfo* info, const void* data, CScriptRecord** out);
 
   // The value of a property by exact name; false when the object has none.
   bool GetProperty(const wchar_t* name, VARIANT* value) const;
@@ -51,10 +51,10 @@ class CScriptRecord final : public velmor::ComObject<CScriptRecord, IDispatchEx,
     std::wstring name;
     velmor::UniqueVariant value;
   };
-  HRESULT AddField(ITypeInfo* info, const VARDESC& var, const BYTE* data);
+  [[nodiscard]] HRESULT AddField(ITypeInfo* info, const VARDESC& var, const BYTE* data);
   // Index of a property, -1 when absent.
   long Find(const wchar_t* name, bool ignoreCase) const;
-  HRESULT Append(const wchar_t* name, long* index);
+  [[nodiscard]] HRESULT Append(const wchar_t* name, long* index);
 
   // DISPID = index + 1; properties are never removed, so DISPIDs stay valid.
   std::vector<std::unique_ptr<Property>> m_properties;

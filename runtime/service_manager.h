@@ -30,7 +30,7 @@ class CServiceManager final
   STDMETHODIMP unregisterFactory(REFCLSID cid, IClassFactory* factory) override;
 
   // Adds a contract served by a constructor of this runtime.
-  HRESULT AddBuiltIn(const wchar_t* contract, FactoryConstructor constructor);
+  [[nodiscard]] HRESULT AddBuiltIn(const wchar_t* contract, FactoryConstructor constructor);
   // Drops every service, registered object and factory (the runtime is shutting down).
   void ReleaseAll();
 
@@ -41,7 +41,7 @@ class CServiceManager final
     velmor::ComPtr<IClassFactory> factory;
     FactoryConstructor constructor = nullptr;
   };
-  HRESULT Construct(const std::wstring& contract, IUnknown** object);
+  [[nodiscard]] HRESULT Construct(const std::wstring& contract, IUnknown** object);
 
   velmor::CriticalSection m_lock;
   std::map<std::wstring, Factory> m_factories;

@@ -7,11 +7,11 @@
 
 namespace vmrt {
 
-HRESULT CreateCommandLineService(REFIID iid, void** object);
-HRESULT CreatePreferencesService(REFIID iid, void** object);
-HRESULT CreateFrameService(REFIID iid, void** object);
-HRESULT CreateTimer(REFIID iid, void** object);
-HRESULT CreateDispatchConnector(REFIID iid, void** object);
+[[nodiscard]] HRESULT CreateCommandLineService(REFIID iid, void** object);
+[[nodiscard]] HRESULT CreatePreferencesService(REFIID iid, void** object);
+[[nodiscard]] HRESULT CreateFrameService(REFIID iid, void** object);
+[[nodiscard]] HRESULT CreateTimer(REFIID iid, void** object);
+[[nodiscard]] HRESULT CreateDispatchConnector(REFIID iid, void** object);
 
 // Cancels every armed timer of the calling thread (the runtime is shutting down).
 void CancelAllTimers();

@@ -55,7 +55,7 @@ class CTimer final : public velmor::ComObject<CTimer, nsITimer> {
   }
 
  private:
-  HRESULT Arm() {
+  [[nodiscard]] HRESULT Arm() {
     const UINT_PTR id = ::SetTimer(nullptr, 0, m_delay, &CTimer::TimerProc);
     if (id == 0) return velmor::HResultFromLastError();
     m_id = id;
@@ -103,7 +103,7 @@ class CTimer final : public velmor::ComObject<CTimer, nsITimer> {
 
 }  // namespace
 
-HRESULT CreateTimer(REFIID iid, void** object) {
+[[nodiscard]] HRESULT CreateTimer(REFIID iid, void** object) {
   velmor::ComPtr<nsITimer> timer;
   RETURN_IF_FAILED(CTimer::Create(timer));
   return timer->QueryInterface(iid, object);

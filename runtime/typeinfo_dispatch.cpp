@@ -11,7 +11,7 @@ namespace {
 velmor::CriticalSection g_lock;
 ITypeLib* g_library = nullptr;  // kept for the life of the process
 
-HRESULT LoadRuntimeTypeLib(ITypeLib** lib) {
+[[nodiscard]] HRESULT LoadRuntimeTypeLib(ITypeLib** lib) {
   velmor::CriticalSection::Scope scope(g_lock);
   if (g_library == nullptr) {
     wchar_t path[MAX_PATH];
@@ -26,7 +26,7 @@ HRESULT LoadRuntimeTypeLib(ITypeLib** lib) {
 
 }  // namespace
 
-HRESULT GetRuntimeTypeInfo(REFIID iid, ITypeInfo** info) {
+[[nodiscard]] HRESULT GetRuntimeTypeInfo(REFIID iid, ITypeInfo** info) {
   if (info == nullptr) return E_POINTER;
   *info = nullptr;
   velmor::ComPtr<ITypeLib> lib;

@@ -10,14 +10,14 @@ namespace vmrt {
 
 // Copies a value to an out pointer: E_POINTER for a null pointer.
 template <class T>
-HRESULT GiveValue(T value, T* out) {
+[[nodiscard]] HRESULT GiveValue(T value, T* out) {
   if (out == nullptr) return E_POINTER;
   *out = value;
   return S_OK;
 }
 
 // Type information of one interface from the type library resource of this module (cached).
-HRESULT GetRuntimeTypeInfo(REFIID iid, ITypeInfo** info);
+[[nodiscard]] HRESULT GetRuntimeTypeInfo(REFIID iid, ITypeInfo** info);
 
 // Mix-in implementing the IDispatch part of dual interface I from the runtime's library.
 // Scripts cannot call through a bare IUnknown, so objects it hands out travel as IDispatch

@@ -10,7 +10,7 @@ velmor::CriticalSection g_lock;
 CServiceManager* g_manager = nullptr;
 long g_initCount = 0;
 
-HRESULT AddBuiltIns(CServiceManager* manager) {
+[[nodiscard]] HRESULT AddBuiltIns(CServiceManager* manager) {
   struct BuiltIn {
     const wchar_t* contract;
     FactoryConstructor constructor;

@@ -89,7 +89,7 @@ bool Exercise(const std::wstring& folder, const std::wstring& path) {
     Pump(10);
   }
   if (window != nullptr && ::IsWindow(window)) ::ShowWindow(window, SW_HIDE);
-  document->Destroy();
+  LOG_IF_FAILED(document->Destroy());
   Pump(1);
   document->Release();
   return loaded;

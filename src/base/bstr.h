@@ -59,7 +59,7 @@ class UniqueVariant : public VARIANT {
     return this;
   }
   void Clear() { ::VariantClear(this); }
-  HRESULT CopyFrom(const VARIANT& source) {
+  [[nodiscard]] HRESULT CopyFrom(const VARIANT& source) {
     return ::VariantCopy(this, const_cast<VARIANT*>(&source));
   }
   // Hands the value over to 'target', which must be empty or initialised; this becomes empty.

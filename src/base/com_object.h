@@ -102,24 +102,21 @@ class ComObject : public detail::BaseOf<Interfaces>::type..., private LiveObject
   ComObject& operator=(const ComObject&) = delete;
   virtual ~ComObject() = default;
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override {
     if (ppv == nullptr) return E_POINTER;
     *ppv = nullptr;
     if (IsEqualIID(riid, IID_IUnknown)) {
       *ppv = static_cast<IUnknown*>(static_cast<Identity*>(this));
     } else if (!(detail::InterfaceEntry<Interfaces>::Query(this, riid, ppv) || ...)) {
       const HRESULT hr = static_cast<Derived*>(this)->QueryInterfaceExtra(riid, ppv);
-      if (FAILED(hr)) {
-        *ppv = nullptr;
-        return hr;
-      }
+      if (FAILED(hr)) *ppv = nullptr;
       return hr;
     }
     AddRef();
     return S_OK;
   }
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++m_refs); }
-  STDMETHODIMP_(ULONG) Release() override {
+  STDMETHODIMP_(ULONG) AddRef() noexcept override { return static_cast<ULONG>(++m_refs); }
+  STDMETHODIMP_(ULONG) Release() noexcept override {
     const long left = --m_refs;
     if (left == 0) {
       m_refs = 1;  // guards against re-entrant release during teardown
@@ -134,35 +131,41 @@ class ComObject : public detail::BaseOf<Interfaces>::type..., private LiveObject
 
   // Creates the object, runs FinalConstruct and hands out interface I.
   template <class I, class... Args>
-  static HRESULT Create(I** out, Args&&... args) {
+  [[nodiscard]] static HRESULT Create(I** out, Args&&... args) {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     Derived* obj = nullptr;
+    RETURN_IF_FAILED(CreateObject(&obj, std::forward<Args>(args)...));
+    const HRESULT hr = obj->QueryInterface(__uuidof(I), reinterpret_cast<void**>(out));
+    obj->Release();
+    return hr;
+  }
+  template <class I, class... Args>
+  [[nodiscard]] static HRESULT Create(ComPtr<I>& out, Args&&... args) {
+    out.Reset();
+    return Create<I>(out.ReleaseAndGetAddressOf(), std::forward<Args>(args)...);
+  }
+  // Creates the object and hands out the implementation pointer itself (one reference). Every
+  // creation goes through here: a constructor that throws, an allocation that fails and a
+  // failed FinalConstruct all end in one answer and leave nothing behind.
+  template <class... Args>
+  [[nodiscard]] static HRESULT CreateObject(Derived** out, Args&&... args) {
+    return CreateObjectOf<Derived>(out, std::forward<Args>(args)...);
+  }
+  // The same for a class extending this one (ComExtension).
+  template <class Made, class... Args>
+  [[nodiscard]] static HRESULT CreateObjectOf(Made** out, Args&&... args) {
+    static_assert(std::is_base_of_v<Derived, Made>);
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    Made* obj = nullptr;
     try {
-      obj = new Derived(std::forward<Args>(args)...);
+      obj = new Made(std::forward<Args>(args)...);
     } catch (const std::bad_alloc&) {
       return E_OUTOFMEMORY;
     } catch (...) {
       return E_FAIL;
     }
-    obj->AddRef();
-    HRESULT hr = obj->FinalConstruct();
-    if (SUCCEEDED(hr)) hr = obj->QueryInterface(__uuidof(I), reinterpret_cast<void**>(out));
-    obj->Release();
-    return hr;
-  }
-  template <class I, class... Args>
-  static HRESULT Create(ComPtr<I>& out, Args&&... args) {
-    out.Reset();
-    return Create<I>(out.ReleaseAndGetAddressOf(), std::forward<Args>(args)...);
-  }
-  // Creates the object and hands out the implementation pointer itself (one reference).
-  template <class... Args>
-  static HRESULT CreateObject(Derived** out, Args&&... args) {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    Derived* obj = new (std::nothrow) Derived(std::forward<Args>(args)...);
-    if (obj == nullptr) return E_OUTOFMEMORY;
     obj->AddRef();
     const HRESULT hr = obj->FinalConstruct();
     if (FAILED(hr)) {
@@ -174,8 +177,8 @@ class ComObject : public detail::BaseOf<Interfaces>::type..., private LiveObject
   }
 
  protected:
-  HRESULT QueryInterfaceExtra(REFIID, void**) noexcept { return E_NOINTERFACE; }
-  HRESULT FinalConstruct() { return S_OK; }
+  [[nodiscard]] HRESULT QueryInterfaceExtra(REFIID, void**) noexcept { return E_NOINTERFACE; }
+  [[nodiscard]] HRESULT FinalConstruct() { return S_OK; }
   void FinalRelease() {}
   long RefCount() const { return m_refs.load(); }
 
@@ -193,21 +196,27 @@ class AggregatedComObject : public Interfaces..., private LiveObjectCounter<Deri
   AggregatedComObject& operator=(const AggregatedComObject&) = delete;
   virtual ~AggregatedComObject() = default;
 
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override {
     return m_outer->QueryInterface(riid, ppv);
   }
-  STDMETHODIMP_(ULONG) AddRef() override { return m_outer->AddRef(); }
-  STDMETHODIMP_(ULONG) Release() override { return m_outer->Release(); }
+  STDMETHODIMP_(ULONG) AddRef() noexcept override { return m_outer->AddRef(); }
+  STDMETHODIMP_(ULONG) Release() noexcept override { return m_outer->Release(); }
 
   IUnknown* Outer() const { return m_outer; }
 
   // Creates the aggregated object for 'outer' and returns its non-delegating IUnknown.
   template <class... Args>
-  static HRESULT Create(IUnknown* outer, IUnknown** inner, Args&&... args) {
+  [[nodiscard]] static HRESULT Create(IUnknown* outer, IUnknown** inner, Args&&... args) {
     if (outer == nullptr || inner == nullptr) return E_POINTER;
     *inner = nullptr;
-    Derived* obj = new (std::nothrow) Derived(outer, std::forward<Args>(args)...);
-    if (obj == nullptr) return E_OUTOFMEMORY;
+    Derived* obj = nullptr;
+    try {
+      obj = new Derived(outer, std::forward<Args>(args)...);
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
+    } catch (...) {
+      return E_FAIL;
+    }
     obj->m_inner.AddRef();
     const HRESULT hr = obj->FinalConstruct();
     if (FAILED(hr)) {
@@ -219,13 +228,13 @@ class AggregatedComObject : public Interfaces..., private LiveObjectCounter<Deri
   }
 
  protected:
-  HRESULT FinalConstruct() { return S_OK; }
+  [[nodiscard]] HRESULT FinalConstruct() { return S_OK; }
 
  private:
   class Inner : public IUnknown {
    public:
     explicit Inner(AggregatedComObject* self) : m_self(self) {}
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override {
       if (ppv == nullptr) return E_POINTER;
       *ppv = nullptr;
       if (IsEqualIID(riid, IID_IUnknown)) {
@@ -239,8 +248,8 @@ class AggregatedComObject : public Interfaces..., private LiveObjectCounter<Deri
       }
       return E_NOINTERFACE;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++m_refs); }
-    STDMETHODIMP_(ULONG) Release() override {
+    STDMETHODIMP_(ULONG) AddRef() noexcept override { return static_cast<ULONG>(++m_refs); }
+    STDMETHODIMP_(ULONG) Release() noexcept override {
       const long left = --m_refs;
       if (left == 0) delete static_cast<Derived*>(m_self);
       return static_cast<ULONG>(left);
@@ -253,6 +262,20 @@ class AggregatedComObject : public Interfaces..., private LiveObjectCounter<Deri
 
   IUnknown* m_outer;  // not owned: the outer object owns us
   Inner m_inner;
+};
+
+// A COM class extended by further interfaces: class CMore : public ComExtension<CBase, IMore>.
+// The added interfaces share the base's IUnknown; the base's QueryInterfaceExtra (virtual in the
+// base) answers them.
+template <class Base, class... Added>
+class ComExtension : public Base, public Added... {
+ public:
+  using Base::Base;
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override {
+    return Base::QueryInterface(riid, ppv);
+  }
+  STDMETHODIMP_(ULONG) AddRef() noexcept override { return Base::AddRef(); }
+  STDMETHODIMP_(ULONG) Release() noexcept override { return Base::Release(); }
 };
 
 // A ComPtr that takes over a reference the caller already owns. MinGW's ComPtr::Attach adds a

@@ -67,6 +67,14 @@ inline void TraceFailure(const char* file, int line, HRESULT hr) noexcept {
     }                                                  \
   } while (0)
 
+// For results that must not stop the caller (clean-up, optional start-up steps): a failure is
+// traced and the caller goes on.
+#define LOG_IF_FAILED(expr)                            \
+  do {                                                 \
+    const HRESULT hr_ = (expr);                        \
+    if (FAILED(hr_)) VELMOR_TRACE_HR(hr_);             \
+  } while (0)
+
 #define RETURN_IF_NULL_ALLOC(ptr) RETURN_HR_IF_NULL(E_OUTOFMEMORY, ptr)
 
 // Ends a function body that must not let an exception escape (COM methods, window procedures,
@@ -82,7 +90,7 @@ inline void TraceFailure(const char* file, int line, HRESULT hr) noexcept {
 namespace velmor {
 
 // The HRESULT of the calling thread's last Win32 error, E_FAIL when none was recorded.
-inline HRESULT HResultFromLastError() {
+[[nodiscard]] inline HRESULT HResultFromLastError() {
   const DWORD err = ::GetLastError();
   return err == ERROR_SUCCESS ? E_FAIL : HRESULT_FROM_WIN32(err);
 }

@@ -48,9 +48,6 @@ class CMessageMap {
 #define CHAIN_MSG_MAP_MEMBER(member)                                                         \
   if ((member).ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult)) return TRUE;
 
-#define CHAIN_MSG_MAP_ALT(theBase, mapId)                                                    \
-  if (theBase::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult, mapId)) return TRUE;
-
 #define ALT_MSG_MAP(mapId)                                                                   \
   break;                                                                                     \
   case mapId:

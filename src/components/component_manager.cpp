@@ -4,15 +4,15 @@
 
 namespace velmor::components {
 
-HRESULT Initialize() { return ::VmrtInitialize(); }
-HRESULT Shutdown() { return ::VmrtShutdown(); }
-HRESULT GetServiceManager(IServiceManager** manager) { return ::VmrtGetServiceManager(manager); }
+[[nodiscard]] HRESULT Initialize() { return ::VmrtInitialize(); }
+[[nodiscard]] HRESULT Shutdown() { return ::VmrtShutdown(); }
+[[nodiscard]] HRESULT GetServiceManager(IServiceManager** manager) { return ::VmrtGetServiceManager(manager); }
 
 namespace {
 
 enum class Lookup { kService, kInstance };
 
-HRESULT Find(Lookup kind, const wchar_t* contract, REFIID iid, void** object) {
+[[nodiscard]] HRESULT Find(Lookup kind, const wchar_t* contract, REFIID iid, void** object) {
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
   if (contract == nullptr) return E_INVALIDARG;
@@ -29,15 +29,15 @@ HRESULT Find(Lookup kind, const wchar_t* contract, REFIID iid, void** object) {
 
 }  // namespace
 
-HRESULT GetService(const wchar_t* contract, REFIID iid, void** object) {
+[[nodiscard]] HRESULT GetService(const wchar_t* contract, REFIID iid, void** object) {
   return Find(Lookup::kService, contract, iid, object);
 }
 
-HRESULT CreateInstance(const wchar_t* contract, REFIID iid, void** object) {
+[[nodiscard]] HRESULT CreateInstance(const wchar_t* contract, REFIID iid, void** object) {
   return Find(Lookup::kInstance, contract, iid, object);
 }
 
-HRESULT RegisterObject(const wchar_t* name, IUnknown* object) {
+[[nodiscard]] HRESULT RegisterObject(const wchar_t* name, IUnknown* object) {
   ComPtr<IServiceManager> manager;
   if (FAILED(GetServiceManager(&manager))) return E_FAIL;
   UniqueBstr bname(name ? name : L"");
@@ -45,7 +45,7 @@ HRESULT RegisterObject(const wchar_t* name, IUnknown* object) {
   return manager->RegisterObject(bname.Get(), object);
 }
 
-HRESULT UnregisterObject(const wchar_t* name) {
+[[nodiscard]] HRESULT UnregisterObject(const wchar_t* name) {
   ComPtr<IServiceManager> manager;
   if (FAILED(GetServiceManager(&manager))) return E_FAIL;
   UniqueBstr bname(name ? name : L"");

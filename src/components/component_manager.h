@@ -22,22 +22,22 @@ inline constexpr const wchar_t* kScriptHostName = L"jscript";
 
 namespace components {
 
-HRESULT Initialize();
-HRESULT Shutdown();
-HRESULT GetServiceManager(IServiceManager** manager);
+[[nodiscard]] HRESULT Initialize();
+[[nodiscard]] HRESULT Shutdown();
+[[nodiscard]] HRESULT GetServiceManager(IServiceManager** manager);
 
 // Look up a contract (or registered name), then QueryInterface; E_FAIL without a manager.
-HRESULT GetService(const wchar_t* contract, REFIID iid, void** object);
-HRESULT CreateInstance(const wchar_t* contract, REFIID iid, void** object);
-HRESULT RegisterObject(const wchar_t* name, IUnknown* object);
-HRESULT UnregisterObject(const wchar_t* name);
+[[nodiscard]] HRESULT GetService(const wchar_t* contract, REFIID iid, void** object);
+[[nodiscard]] HRESULT CreateInstance(const wchar_t* contract, REFIID iid, void** object);
+[[nodiscard]] HRESULT RegisterObject(const wchar_t* name, IUnknown* object);
+[[nodiscard]] HRESULT UnregisterObject(const wchar_t* name);
 
 template <class I>
-HRESULT GetService(const wchar_t* contract, ComPtr<I>& out) {
+[[nodiscard]] HRESULT GetService(const wchar_t* contract, ComPtr<I>& out) {
   return GetService(contract, __uuidof(I), reinterpret_cast<void**>(out.ReleaseAndGetAddressOf()));
 }
 template <class I>
-HRESULT CreateInstance(const wchar_t* contract, ComPtr<I>& out) {
+[[nodiscard]] HRESULT CreateInstance(const wchar_t* contract, ComPtr<I>& out) {
   return CreateInstance(contract, __uuidof(I),
                         reinterpret_cast<void**>(out.ReleaseAndGetAddressOf()));
 }

@@ -11,7 +11,7 @@ STDMETHODIMP nsGenericFactory::CreateInstance(IUnknown* outer, REFIID iid, void*
   return m_info.constructor(outer, iid, object);
 }
 
-HRESULT RegisterModuleFactories(const nsModuleComponentInfo* table, size_t count) {
+[[nodiscard]] HRESULT RegisterModuleFactories(const nsModuleComponentInfo* table, size_t count) {
   ComPtr<IServiceManager> manager;
   RETURN_IF_FAILED(components::GetServiceManager(&manager));
   ComPtr<IServiceProvider> provider;

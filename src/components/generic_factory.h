@@ -28,6 +28,6 @@ class nsGenericFactory final : public ComObject<nsGenericFactory, IClassFactory>
 
 // Registers a factory for every entry of a component table (the module's, kept by the layer that
 // knows every component) with the component runtime; answers the first failure.
-HRESULT RegisterModuleFactories(const nsModuleComponentInfo* table, size_t count);
+[[nodiscard]] HRESULT RegisterModuleFactories(const nsModuleComponentInfo* table, size_t count);
 
 }  // namespace velmor

@@ -31,7 +31,7 @@ class scImageContent
   STDMETHODIMP put_src(BSTR src) override;
 
   // The container calls this (through imgIContainerObserver) when its frame changes.
-  HRESULT OnImageFrameChanged(imgIContainer* container);
+  [[nodiscard]] HRESULT OnImageFrameChanged(imgIContainer* container);
 
   // For native callers (buttons choose their image by state): the same as put_src.
   void SetSource(const wchar_t* path);

@@ -54,7 +54,7 @@ bool FindInitType(const TypeName (&table)[N], const wchar_t* name, uint32_t& typ
   return false;
 }
 
-HRESULT ContentAsDispatch(scIContent* content, IDispatch** out) {
+[[nodiscard]] HRESULT ContentAsDispatch(scIContent* content, IDispatch** out) {
   *out = nullptr;
   if (content == nullptr) return S_FALSE;
   return SUCCEEDED(content->QueryInterface(IID_PPV_ARGS(out))) ? S_OK : S_FALSE;
@@ -115,7 +115,7 @@ STDMETHODIMP scDOMEvent<Derived, Face>::get_target(IDispatch** target) {
   if (m_record == nullptr) return E_UNEXPECTED;
   if (!m_record->target) return E_FAIL;
   // Elements without a script node have no script face: the target reads as null.
-  ContentAsDispatch(m_record->target.Get(), target);
+  (void)ContentAsDispatch(m_record->target.Get(), target);
   return S_OK;
 }
 
@@ -278,7 +278,7 @@ template class scDOMEvent<scDOMEventInst, IDOMEvent>;
 template class scDOMEvent<scDOMMouseEventInst, IDOMMouseEvent>;
 template class scDOMMouseEvent<scDOMMouseEventInst>;
 
-HRESULT CreateDOMEvent(scEventRecord* record, IDOMEvent** event) {
+[[nodiscard]] HRESULT CreateDOMEvent(scEventRecord* record, IDOMEvent** event) {
   if (event == nullptr) return E_POINTER;
   *event = nullptr;
   RETURN_HR_IF_NULL(E_INVALIDARG, record);
@@ -301,7 +301,7 @@ scEventRecord* RecordOfDOMEvent(IDOMEvent* event) {
   return record;
 }
 
-HRESULT DispatchEventToTarget(scIContent* element, scEventRecord* record, IDOMEvent** event,
+[[nodiscard]] HRESULT DispatchEventToTarget(scIContent* element, scEventRecord* record, IDOMEvent** event,
                               LONG* status) {
   if (element == nullptr) return E_INVALIDARG;
   if (record == nullptr) record = RecordOfDOMEvent(event != nullptr ? *event : nullptr);

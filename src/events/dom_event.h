@@ -95,9 +95,9 @@ class scDOMMouseEvent : public scDOMEvent<Derived, IDOMMouseEvent> {
 
  protected:
   scMouseEventRecord* MouseRecord() const;
-  HRESULT Screen(LONG* value, bool x);
-  HRESULT Client(LONG* value, bool x);
-  HRESULT Offset(LONG* value, bool x);
+  [[nodiscard]] HRESULT Screen(LONG* value, bool x);
+  [[nodiscard]] HRESULT Client(LONG* value, bool x);
+  [[nodiscard]] HRESULT Offset(LONG* value, bool x);
 
   POINT m_client{0, 0};  // as given to initMouseEvent
   POINT m_offset{0, 0};
@@ -120,7 +120,7 @@ class scDOMMouseEventInst final
 };
 
 // Creates the event object for a record: a mouse event object for class 10, else a plain one.
-HRESULT CreateDOMEvent(scEventRecord* record, IDOMEvent** event);
+[[nodiscard]] HRESULT CreateDOMEvent(scEventRecord* record, IDOMEvent** event);
 // Detaches an event object from its record (nothing for null or foreign objects).
 void DetachDOMEvent(IDOMEvent* event);
 // The record behind an event object, or null.
@@ -155,7 +155,7 @@ class scEventObjectSlot {
 // result is the listener table's, or E_FAIL when the element has none (the default action runs
 // in every case). When 'event' is null, an event object created here is detached and released
 // before returning.
-HRESULT DispatchEventToTarget(scIContent* element, scEventRecord* record, IDOMEvent** event,
+[[nodiscard]] HRESULT DispatchEventToTarget(scIContent* element, scEventRecord* record, IDOMEvent** event,
                               LONG* status);
 
 // The absolute position of an element in its window: its x and y plus those of its ancestors.

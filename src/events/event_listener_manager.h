@@ -60,7 +60,7 @@ class scEventListenerManagerImp
   using EntryList = std::vector<std::shared_ptr<Entry>>;
 
   // The interface a listener is called through and whether that is IDispatch.
-  static HRESULT Resolve(IUnknown* listener, ComPtr<IUnknown>& resolved, bool& isScript);
+  [[nodiscard]] static HRESULT Resolve(IUnknown* listener, ComPtr<IUnknown>& resolved, bool& isScript);
   void CallListener(const Entry& entry, IDOMEvent* event, scIContent* owner);
   // The name with its letters folded to one case: the key of the dispatch index.
   static std::wstring Folded(const std::wstring& name);
@@ -77,7 +77,7 @@ class scEventListenerManagerImp
 // The listener table a document hands to its elements.
 class scEventListenerManager {
  public:
-  static HRESULT Create(scIEventListenerManager** manager);
+  [[nodiscard]] static HRESULT Create(scIEventListenerManager** manager);
 };
 
 }  // namespace velmor

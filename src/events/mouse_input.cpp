@@ -80,7 +80,7 @@ bool scMouseInput::HandleMessage(HWND window, scIContent* root, UINT message, WP
       if (root != nullptr) OnRightDown(root, point);
       break;
     case WM_RBUTTONUP:
-      SetContentState(nullptr, kStateActive);
+      LOG_IF_FAILED(SetContentState(nullptr, kStateActive));
       // The capture a right press took goes with its release unless the left button holds it.
       if (!m_active && (wParam & MK_LBUTTON) == 0 && ::GetCapture() == window)
         ::ReleaseCapture();
@@ -90,7 +90,7 @@ bool scMouseInput::HandleMessage(HWND window, scIContent* root, UINT message, WP
       break;
     case WM_CAPTURECHANGED:
       ForgetCursor();  // the new capture's owner may have set its own
-      SetContentState(nullptr, kStateActive);
+      LOG_IF_FAILED(SetContentState(nullptr, kStateActive));
       break;
     default:
       handled = false;
@@ -140,7 +140,7 @@ void scMouseInput::OnLeftDown(scIContent* root, POINT point) {
   ComPtr<scIContent> target(HitOrRoot(root, point));
   ::SetCapture(m_window);
   TooltipStep(target.Get());
-  SetContentState(target.Get(), kStateActive);
+  LOG_IF_FAILED(SetContentState(target.Get(), kStateActive));
   Dispatch(target.Get(), record);
 }
 
@@ -151,7 +151,7 @@ void scMouseInput::OnLeftUp(scIContent* root, POINT point) {
   ComPtr<scIContent> pressed = m_active;
   ComPtr<scIContent> target = pressed ? pressed : hit;
   TooltipStep(target.Get());
-  SetContentState(nullptr, kStateActive);
+  LOG_IF_FAILED(SetContentState(nullptr, kStateActive));
   Dispatch(target.Get(), record);
   // A click needs the press and the release on the same element.
   if (pressed && pressed.Get() == hit.Get()) {
@@ -183,7 +183,7 @@ void scMouseInput::OnMouseLeave() {
   ForgetCursor();  // outside the client area others set the cursor
   scMouseEventRecord record(false, kEventMouseOut);
   FillRecord(record, 0, POINT{0, 0});
-  SetContentState(nullptr, kStateActive);
+  LOG_IF_FAILED(SetContentState(nullptr, kStateActive));
   HoverStep(record, nullptr);
 }
 
@@ -200,7 +200,7 @@ void scMouseInput::HoverStep(const scMouseEventRecord& record, scIContent* eleme
       Dispatch(previous.Get(), out);
     }
     m_entering = element;
-    SetContentState(element, kStateHover);
+    LOG_IF_FAILED(SetContentState(element, kStateHover));
     scMouseEventRecord over(false, kEventMouseOver);
     FillRecord(over, 0, record.point);
     over.relatedTarget = previous;
@@ -211,7 +211,7 @@ void scMouseInput::HoverStep(const scMouseEventRecord& record, scIContent* eleme
   }
   if (record.type == kEventMouseOut && m_hover) {
     ComPtr<scIContent> left = m_hover;
-    SetContentState(nullptr, kStateHover);
+    LOG_IF_FAILED(SetContentState(nullptr, kStateHover));
     scMouseEventRecord out(false, kEventMouseOut);
     FillRecord(out, 0, POINT{0, 0});
     Dispatch(left.Get(), out);

@@ -26,8 +26,8 @@ class scMouseInput {
   bool HandleMessage(HWND window, scIContent* root, UINT message, WPARAM wParam, LPARAM lParam);
 
   // scIEventStateManager
-  HRESULT GetContentState(scIContent* element, ULONG* state);
-  HRESULT SetContentState(scIContent* element, ULONG state);
+  [[nodiscard]] HRESULT GetContentState(scIContent* element, ULONG* state);
+  [[nodiscard]] HRESULT SetContentState(scIContent* element, ULONG state);
 
   // Forgets every element it holds (the window is going); the tooltip window goes with its
   // owner.

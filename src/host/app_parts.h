@@ -24,9 +24,9 @@ namespace velmor {
 class AppParts {
  public:
   virtual ~AppParts() = default;
-  virtual HRESULT CreateMessageManager(IAppMessageManager** manager) = 0;
-  virtual HRESULT CreateScriptHost(IScriptControl** host) = 0;
-  virtual HRESULT CreateMainWindow(IAppMainWindow** window) = 0;
+  [[nodiscard]] virtual HRESULT CreateMessageManager(IAppMessageManager** manager) = 0;
+  [[nodiscard]] virtual HRESULT CreateScriptHost(IScriptControl** host) = 0;
+  [[nodiscard]] virtual HRESULT CreateMainWindow(IAppMainWindow** window) = 0;
   // Frees every cached image and region (the end of a run).
   virtual void EmptyImageCache() = 0;
   // A start-up failure the user must see: MessageBoxW without owner, caption "Velmor".

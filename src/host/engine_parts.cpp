@@ -13,13 +13,13 @@ namespace {
 
 class CEngineParts final : public AppParts {
  public:
-  HRESULT CreateMessageManager(IAppMessageManager** manager) override {
+  [[nodiscard]] HRESULT CreateMessageManager(IAppMessageManager** manager) override {
     return velmor::CreateMessageManager(IID_PPV_ARGS(manager));
   }
-  HRESULT CreateScriptHost(IScriptControl** host) override {
+  [[nodiscard]] HRESULT CreateScriptHost(IScriptControl** host) override {
     return CreateApplicationScriptHost(host);
   }
-  HRESULT CreateMainWindow(IAppMainWindow** window) override {
+  [[nodiscard]] HRESULT CreateMainWindow(IAppMainWindow** window) override {
     return CMainFrame::CreateInstance(window);
   }
   void EmptyImageCache() override { velmor::EmptyImageCache(); }

@@ -34,7 +34,7 @@ bool ForwardToRunningInstance() {
   {
     CMessageWindow sender;
     if (sender.OtherInstance() != nullptr) {
-      sender.SendCommandLine();
+      LOG_IF_FAILED(sender.SendCommandLine());
       forwarded = true;
     } else {
       ListenerWindow().CreateListener();
@@ -70,7 +70,7 @@ EntryOutcome EntryMain(const char* lpCmdLine, int nShowCmd, AppParts& parts) {
   }
 
   UniqueModule netTools = StartNetworkTools();
-  ::CoInitialize(nullptr);
+  LOG_IF_FAILED(::CoInitialize(nullptr));
   if (FAILED(components::Initialize())) {
     // Nothing else is started and nothing is reported.
     outcome.path = EntryPath::kNoComponents;
@@ -79,21 +79,22 @@ EntryOutcome EntryMain(const char* lpCmdLine, int nShowCmd, AppParts& parts) {
   }
   size_t componentCount = 0;
   const nsModuleComponentInfo* components = EngineComponents(&componentCount);
-  RegisterModuleFactories(components, componentCount);
+  LOG_IF_FAILED(RegisterModuleFactories(components, componentCount));
 
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES | ICC_COOL_CLASSES};
   ::InitCommonControlsEx(&icc);
   Gdiplus::GdiplusStartupInput gdiplusInput;
   ULONG_PTR gdiplusToken = 0;
-  Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
-  Module().Init(EngineObjectMap(), GetModuleInstance(), &kTypeLibId);
+  if (Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr) != Gdiplus::Ok)
+    VELMOR_TRACE_HR(E_FAIL);  // images will not load; everything else still runs
+  LOG_IF_FAILED(Module().Init(EngineObjectMap(), GetModuleInstance(), &kTypeLibId));
 
   outcome.result = Run(lpCmdLine, nShowCmd, parts);
 
   DestroyListenerWindow();
   Module().Term();
   Gdiplus::GdiplusShutdown(gdiplusToken);
-  components::Shutdown();
+  LOG_IF_FAILED(components::Shutdown());
   ::CoUninitialize();
   netTools.Reset();
 

@@ -70,7 +70,7 @@ bool EraseLast(std::vector<T*>& list, T* item) {
 }
 
 template <class I>
-HRESULT EraseLastMatching(std::vector<ComPtr<I>>& list, IUnknown* object) {
+[[nodiscard]] HRESULT EraseLastMatching(std::vector<ComPtr<I>>& list, IUnknown* object) {
   if (object == nullptr) return E_POINTER;
   ComPtr<I> match;
   WalkBackwards(list, [&](const ComPtr<I>& entry) {

@@ -25,12 +25,12 @@ class CMessageLoopEx : public CMessageLoop {
   bool RemoveIdleHandler(CIdleHandler* handler);
 
   // Script entries: the lists keep a reference. The same object may be added more than once.
-  HRESULT AddScriptFilter(IMsgFilter* filter);
-  HRESULT AddScriptIdleHandler(IIdleHandler* handler);
+  [[nodiscard]] HRESULT AddScriptFilter(IMsgFilter* filter);
+  [[nodiscard]] HRESULT AddScriptIdleHandler(IIdleHandler* handler);
   // S_OK when the last entry matching 'object' (same identity, or IObjectIdentity either way)
   // was removed, S_FALSE when none matched.
-  HRESULT RemoveScriptFilter(IUnknown* object);
-  HRESULT RemoveScriptIdleHandler(IUnknown* object);
+  [[nodiscard]] HRESULT RemoveScriptFilter(IUnknown* object);
+  [[nodiscard]] HRESULT RemoveScriptIdleHandler(IUnknown* object);
 
   // Native filters last to first, then script filters last to first.
   BOOL PreTranslateMessage(MSG* msg) override;

@@ -5,7 +5,7 @@
 
 namespace velmor {
 
-HRESULT QueryOrConnect(IUnknown* object, REFIID iid, void** out) {
+[[nodiscard]] HRESULT QueryOrConnect(IUnknown* object, REFIID iid, void** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
   if (object == nullptr) return E_POINTER;
@@ -51,7 +51,7 @@ STDMETHODIMP CMessageManager::Quit(BOOL /*bAttempt*/) {
   return S_OK;
 }
 
-HRESULT CreateMessageManager(REFIID iid, void** object) {
+[[nodiscard]] HRESULT CreateMessageManager(REFIID iid, void** object) {
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
   ComPtr<IAppMessageManager> manager;

@@ -41,6 +41,6 @@ class CMessageManager final
 [[nodiscard]] HRESULT QueryOrConnect(IUnknown* object, REFIID iid, void** out);
 
 // Creates a message manager (the object map's creator for CLSID_MessageManager).
-HRESULT CreateMessageManager(REFIID iid, void** object);
+[[nodiscard]] HRESULT CreateMessageManager(REFIID iid, void** object);
 
 }  // namespace velmor

@@ -24,7 +24,7 @@ class CMessageWindow : public CWindowImpl<CMessageWindow> {
   HWND OtherInstance() const { return m_hWndOther; }
   // Sends this process's full command line to the other instance as UTF-8. E_FAIL when no
   // other instance was found; the outcome of the send itself is not reported.
-  HRESULT SendCommandLine();
+  [[nodiscard]] HRESULT SendCommandLine();
 
   BEGIN_MSG_MAP(CMessageWindow)
     MESSAGE_HANDLER(WM_COPYDATA, OnCopyData)

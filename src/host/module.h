@@ -30,7 +30,7 @@ class CAppModule {
   CAppModule& operator=(const CAppModule&) = delete;
 
   // 'map' ends with an entry whose clsid is null.
-  HRESULT Init(const ObjectMapEntry* map, HINSTANCE instance, const GUID* libid);
+  [[nodiscard]] HRESULT Init(const ObjectMapEntry* map, HINSTANCE instance, const GUID* libid);
   // Destroys windows still registered, frees the loop table and releases class factories.
   void Term();
   bool IsInitialized() const { return m_initialized; }
@@ -46,8 +46,8 @@ class CAppModule {
   CMessageLoop* GetMessageLoop(DWORD threadId = ::GetCurrentThreadId());
 
   // A class factory for one of the classes of the object map (cached until Term).
-  HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** object);
-  HRESULT CreateInstance(REFCLSID clsid, REFIID iid, void** object);
+  [[nodiscard]] HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** object);
+  [[nodiscard]] HRESULT CreateInstance(REFCLSID clsid, REFIID iid, void** object);
 
  private:
   bool m_initialized = false;

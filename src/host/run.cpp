@@ -36,17 +36,17 @@ class RunScope {
  public:
   RunScope(AppParts& parts, const char* lpCmdLine) : m_parts(parts), m_cmdLine(lpCmdLine) {}
 
-  HRESULT WithScriptHost(IScriptControl* host) {
+  [[nodiscard]] HRESULT WithScriptHost(IScriptControl* host) {
     HRESULT code = LoadMainScript(host);
     if (SUCCEEDED(code)) code = StartApplication(host);
-    components::UnregisterObject(contracts::kScriptHostName);
+    LOG_IF_FAILED(components::UnregisterObject(contracts::kScriptHostName));
     ComPtr<IAppScriptHost> control;
-    if (SUCCEEDED(host->QueryInterface(IID_PPV_ARGS(&control)))) control->CloseEngine();
+    if (SUCCEEDED(host->QueryInterface(IID_PPV_ARGS(&control)))) LOG_IF_FAILED(control->CloseEngine());
     return code;
   }
 
  private:
-  static HRESULT LoadMainScript(IScriptControl* host) {
+  [[nodiscard]] static HRESULT LoadMainScript(IScriptControl* host) {
     ComPtr<IJSSubScriptLoader> loader;
     RETURN_IF_FAILED(host->QueryInterface(IID_PPV_ARGS(&loader)));
     UniqueBstr name(L"main.js");
@@ -56,17 +56,17 @@ class RunScope {
   }
 
   // Steps 9 to 16: "MainStartup", the main window, the loop, "MainShutdown".
-  HRESULT StartApplication(IScriptControl* host) {
+  [[nodiscard]] HRESULT StartApplication(IScriptControl* host) {
     UniqueVariant startup;
     RETURN_IF_FAILED(host->Run(L"MainStartup", nullptr, 0, startup.Put()));
     if (!IsStartAllowed(startup)) return S_OK;
     ComPtr<IAppMainWindow> window;  // released after "MainShutdown"
     const HRESULT code = RunMainWindow(window);
-    host->Run(L"MainShutdown", nullptr, 0, nullptr);
+    LOG_IF_FAILED(host->Run(L"MainShutdown", nullptr, 0, nullptr));
     return code;
   }
 
-  HRESULT RunMainWindow(ComPtr<IAppMainWindow>& window) {
+  [[nodiscard]] HRESULT RunMainWindow(ComPtr<IAppMainWindow>& window) {
     HRESULT code = S_OK;
     if (FAILED(m_parts.CreateMainWindow(&window)) || !window) {
       m_parts.ShowMessage(L"载入皮肤失败！", MB_ICONEXCLAMATION);
@@ -77,7 +77,7 @@ class RunScope {
     wchar_t path[MAX_PATH] = L"";
     ::PathAppendW(path, folder);
     ::PathAppendW(path, L"mainframe.xml");
-    components::RegisterObject(contracts::kMainWindow, window.Get());
+    LOG_IF_FAILED(components::RegisterObject(contracts::kMainWindow, window.Get()));
     if (FAILED(window->Load(folder, path))) {
       m_parts.ShowMessage(L"载入皮肤失败！", MB_ICONEXCLAMATION);
     } else {
@@ -86,9 +86,9 @@ class RunScope {
       HandCommandLine(wide.c_str(), 0);
       CMessageLoop* loop = Module().GetMessageLoop();
       if (loop != nullptr) code = loop->Run();
-      window->Destroy();
+      LOG_IF_FAILED(window->Destroy());
     }
-    components::UnregisterObject(contracts::kMainWindow);
+    LOG_IF_FAILED(components::UnregisterObject(contracts::kMainWindow));
     return code;
   }
 
@@ -98,7 +98,7 @@ class RunScope {
 
 }  // namespace
 
-HRESULT Run(const char* lpCmdLine, int /*nShowCmd: the skin decides how windows show*/,
+[[nodiscard]] HRESULT Run(const char* lpCmdLine, int /*nShowCmd: the skin decides how windows show*/,
             AppParts& parts) {
   ComPtr<IAppMessageManager> manager;
   HRESULT hr = parts.CreateMessageManager(&manager);
@@ -123,12 +123,12 @@ HRESULT Run(const char* lpCmdLine, int /*nShowCmd: the skin decides how windows 
   code = parts.CreateScriptHost(&host);
   if (SUCCEEDED(code) && !host) code = E_FAIL;
   if (SUCCEEDED(code)) {
-    host->AddObject(L"msgManager", manager.Get());
-    host->AddObject(L"cmdlineMgr", cmdline.Get());
-    components::RegisterObject(contracts::kMsgManagerName, manager.Get());
-    components::RegisterObject(contracts::kScriptHostName, host.Get());
+    LOG_IF_FAILED(host->AddObject(L"msgManager", manager.Get()));
+    LOG_IF_FAILED(host->AddObject(L"cmdlineMgr", cmdline.Get()));
+    LOG_IF_FAILED(components::RegisterObject(contracts::kMsgManagerName, manager.Get()));
+    LOG_IF_FAILED(components::RegisterObject(contracts::kScriptHostName, host.Get()));
     code = RunScope(parts, lpCmdLine).WithScriptHost(host.Get());
-    components::UnregisterObject(contracts::kMsgManagerName);
+    LOG_IF_FAILED(components::UnregisterObject(contracts::kMsgManagerName));
   }
   Module().RemoveMessageLoop();
 

@@ -8,7 +8,7 @@
 namespace velmor {
 
 // Answers the run result.
-HRESULT Run(const char* lpCmdLine, int nShowCmd, AppParts& parts);
+[[nodiscard]] HRESULT Run(const char* lpCmdLine, int nShowCmd, AppParts& parts);
 
 // The folder "skins\<name>" beside the module, <name> from HKCU "Software\Velmor\Skin" value
 // "Skin" or "default". 'folder' holds MAX_PATH characters. Always TRUE.

@@ -23,11 +23,11 @@ class scDoubleBuffer;
 // Paints 'element' and then its visible children that meet the context's clip rectangle, in
 // document order (later siblings over earlier ones). E_FAIL for null arguments and for an
 // element whose Paint declines (paint-locked): its subtree is left out.
-HRESULT PaintElement(scPaintContext* context, scIContent* element);
+[[nodiscard]] HRESULT PaintElement(scPaintContext* context, scIContent* element);
 
 // Paints the tree under 'root' into 'dc' (its clip box is the area to cover; client
 // coordinates). 'window' gives the mouse position its coordinates; it may be null.
-HRESULT PaintIntoDC(HDC dc, scIContent* root, HWND window);
+[[nodiscard]] HRESULT PaintIntoDC(HDC dc, scIContent* root, HWND window);
 
 // Paints the tree under 'root' into the buffer's rectangle (client coordinates), drawing
 // straight into its pixels.

@@ -5,7 +5,7 @@
 
 namespace velmor {
 
-HRESULT CollectRegion(scIContent* element, int x, int y, scRegionBuilder* region) {
+[[nodiscard]] HRESULT CollectRegion(scIContent* element, int x, int y, scRegionBuilder* region) {
   if (element == nullptr || region == nullptr) return E_FAIL;
   HRESULT result = S_OK;
   ComPtr<scIRegionCreator> creator;
@@ -26,7 +26,7 @@ HRESULT CollectRegion(scIContent* element, int x, int y, scRegionBuilder* region
   return S_OK;
 }
 
-HRESULT ApplyWindowRegion(HWND window, scIContent* root) {
+[[nodiscard]] HRESULT ApplyWindowRegion(HWND window, scIContent* root) {
   if (window == nullptr || root == nullptr) return E_FAIL;
   scRegionBuilder region;
   try {

@@ -19,10 +19,10 @@ namespace velmor {
 
 // Unites into 'region' the parts of 'element' (at (x, y)) and of its visible descendants reached
 // through region creators only: a child that is not one is left out with its whole subtree.
-HRESULT CollectRegion(scIContent* element, int x, int y, scRegionBuilder* region);
+[[nodiscard]] HRESULT CollectRegion(scIContent* element, int x, int y, scRegionBuilder* region);
 
 // Collects the tree under 'root' from an empty region and makes it the window's region (an
 // empty shape hides the whole window). The window then owns the native region.
-HRESULT ApplyWindowRegion(HWND window, scIContent* root);
+[[nodiscard]] HRESULT ApplyWindowRegion(HWND window, scIContent* root);
 
 }  // namespace velmor

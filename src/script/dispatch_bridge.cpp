@@ -90,39 +90,42 @@ HRESULT IDispatchExImplBase::ResolveEntry(size_t position, IDispatch** out) {
 }
 
 HRESULT IDispatchExImplBase::LookupName(const wchar_t* name, DISPID* id) {
-  if (_wcsicmp(name, L"GetOwnProperty") == 0) {
-    *id = kDispIdGetOwnProperty;
-    return S_OK;
-  }
-  if (_wcsicmp(name, L"DefineOwnProperty") == 0) {
-    *id = kDispIdDefineOwnProperty;
-    return S_OK;
-  }
-  if (!m_names.empty()) {
-    auto it = m_names.find(name);
-    if (it != m_names.end()) {
-      *id = it->second;
+  try {
+    if (_wcsicmp(name, L"GetOwnProperty") == 0) {
+      *id = kDispIdGetOwnProperty;
       return S_OK;
     }
-  }
-  if (NativeNameCache::Find(m_table, name, id)) return S_OK;
-  // Only interfaces named by identifier answer the same for every object of a class; once a
-  // held pointer has been asked, the answer may differ from object to object.
-  bool sameForEveryObject = true;
-  for (size_t i = 0; i < m_table.count; ++i) {
-    sameForEveryObject = sameForEveryObject && m_table.entries[i].iid != nullptr;
-    ComPtr<IDispatch> face;
-    if (FAILED(ResolveEntry(i, &face)) || !face) continue;
-    LPOLESTR names[1] = {const_cast<LPOLESTR>(name)};
-    DISPID member = DISPID_UNKNOWN;
-    if (SUCCEEDED(face->GetIDsOfNames(IID_NULL, names, 1, kLocale, &member)) && member >= 0 &&
-        member < 0x10000000) {
-      *id = member | static_cast<DISPID>((i + 1) << 28);
-      if (sameForEveryObject) NativeNameCache::Remember(m_table, name, *id);
+    if (_wcsicmp(name, L"DefineOwnProperty") == 0) {
+      *id = kDispIdDefineOwnProperty;
       return S_OK;
     }
+    if (!m_names.empty()) {
+      auto it = m_names.find(name);
+      if (it != m_names.end()) {
+        *id = it->second;
+        return S_OK;
+      }
+    }
+    if (NativeNameCache::Find(m_table, name, id)) return S_OK;
+    // Only interfaces named by identifier answer the same for every object of a class; once a
+    // held pointer has been asked, the answer may differ from object to object.
+    bool sameForEveryObject = true;
+    for (size_t i = 0; i < m_table.count; ++i) {
+      sameForEveryObject = sameForEveryObject && m_table.entries[i].iid != nullptr;
+      ComPtr<IDispatch> face;
+      if (FAILED(ResolveEntry(i, &face)) || !face) continue;
+      LPOLESTR names[1] = {const_cast<LPOLESTR>(name)};
+      DISPID member = DISPID_UNKNOWN;
+      if (SUCCEEDED(face->GetIDsOfNames(IID_NULL, names, 1, kLocale, &member)) && member >= 0 &&
+          member < 0x10000000) {
+        *id = member | static_cast<DISPID>((i + 1) << 28);
+        if (sameForEveryObject) NativeNameCache::Remember(m_table, name, *id);
+        return S_OK;
+      }
+    }
+    return DISP_E_UNKNOWNNAME;
   }
-  return DISP_E_UNKNOWNNAME;
+  VELMOR_CATCH_RETURN()
 }
 
 HRESULT IDispatchExImplBase::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
@@ -184,16 +187,19 @@ HRESULT IDispatchExImplBase::InvokeEx(DISPID id, LCID, WORD flags, DISPPARAMS* p
 }
 
 HRESULT IDispatchExImplBase::DeleteMemberByName(BSTR name, DWORD) {
-  if (name == nullptr) return S_OK;
-  auto it = m_names.find(std::wstring(name, ::SysStringLen(name)));
-  if (it == m_names.end()) return S_OK;
-  auto value = m_values.find(it->second);
-  if (value != m_values.end()) {
-    ::VariantClear(&value->second);
-    m_values.erase(value);
+  try {
+    if (name == nullptr) return S_OK;
+    auto it = m_names.find(std::wstring(name, ::SysStringLen(name)));
+    if (it == m_names.end()) return S_OK;
+    auto value = m_values.find(it->second);
+    if (value != m_values.end()) {
+      ::VariantClear(&value->second);
+      m_values.erase(value);
+    }
+    m_names.erase(it);
+    return S_OK;
   }
-  m_names.erase(it);
-  return S_OK;
+  VELMOR_CATCH_RETURN()
 }
 
 HRESULT IDispatchExImplBase::DeleteMemberByDispID(DISPID id) {
@@ -238,122 +244,128 @@ HRESULT IDispatchExImplBase::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flag
 HRESULT IDispatchExImplBase::InvokeNative(DISPID id, REFIID riid, LCID lcid, WORD flags,
                                           DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep,
                                           UINT* argErr) {
-  const size_t position = static_cast<size_t>((static_cast<ULONG>(id) >> 28) & 0xF) - 1;
-  const DISPID member = id & kLowBits;
-  ComPtr<IDispatch> face;
-  const HRESULT resolved = ResolveEntry(position, &face);
-  if (FAILED(resolved) || !face) return FAILED(resolved) ? resolved : DISP_E_MEMBERNOTFOUND;
-  const HRESULT hr = face->Invoke(member, riid, lcid, flags, params, result, excep, argErr);
-  if (hr != DISP_E_MEMBERNOTFOUND || !IsPropertyAccess(flags)) return hr;
+  try {
+    const size_t position = static_cast<size_t>((static_cast<ULONG>(id) >> 28) & 0xF) - 1;
+    const DISPID member = id & kLowBits;
+    ComPtr<IDispatch> face;
+    const HRESULT resolved = ResolveEntry(position, &face);
+    if (FAILED(resolved) || !face) return FAILED(resolved) ? resolved : DISP_E_MEMBERNOTFOUND;
+    const HRESULT hr = face->Invoke(member, riid, lcid, flags, params, result, excep, argErr);
+    if (hr != DISP_E_MEMBERNOTFOUND || !IsPropertyAccess(flags)) return hr;
 
-  // A method read as a value, or a value written to something that cannot be written.
-  ComPtr<ITypeInfo> info;
-  if (FAILED(face->GetTypeInfo(0, kLocale, &info)) || !info) return hr;
-  UniqueBstr name;
-  if (FAILED(info->GetDocumentation(member, name.Put(), nullptr, nullptr, nullptr)) ||
-      !name.Get())
+    // A method read as a value, or a value written to something that cannot be written.
+    ComPtr<ITypeInfo> info;
+    if (FAILED(face->GetTypeInfo(0, kLocale, &info)) || !info) return hr;
+    UniqueBstr name;
+    if (FAILED(info->GetDocumentation(member, name.Put(), nullptr, nullptr, nullptr)) ||
+        !name.Get())
+      return hr;
+    const IID* iid = m_table.entries[position].iid;
+    if ((flags & DISPATCH_PROPERTYGET) && MemberIsMethod(info.Get(), member)) {
+      if (result == nullptr || iid == nullptr) return hr;
+      ComPtr<IDispatch> function;
+      RETURN_IF_FAILED(CDispFunction::Create(function, CDispFunction::kMethod, *iid,
+                                             std::wstring(name.View())));
+      ::VariantInit(result);
+      result->vt = VT_DISPATCH;
+      result->pdispVal = function.Detach();
+      return S_OK;
+    }
+    if (IsPut(flags)) {
+      DISPID expando = 0;
+      RETURN_IF_FAILED(EnsureExpando(std::wstring(name.View()), &expando));
+      return Invoke(expando, riid, lcid, flags, params, result, excep, argErr);
+    }
     return hr;
-  const IID* iid = m_table.entries[position].iid;
-  if ((flags & DISPATCH_PROPERTYGET) && MemberIsMethod(info.Get(), member)) {
-    if (result == nullptr || iid == nullptr) return hr;
-    ComPtr<IDispatch> function;
-    RETURN_IF_FAILED(CDispFunction::Create(function, CDispFunction::kMethod, *iid,
-                                           std::wstring(name.View())));
-    ::VariantInit(result);
-    result->vt = VT_DISPATCH;
-    result->pdispVal = function.Detach();
-    return S_OK;
   }
-  if (IsPut(flags)) {
-    DISPID expando = 0;
-    RETURN_IF_FAILED(EnsureExpando(std::wstring(name.View()), &expando));
-    return Invoke(expando, riid, lcid, flags, params, result, excep, argErr);
-  }
-  return hr;
+  VELMOR_CATCH_RETURN()
 }
 
 HRESULT IDispatchExImplBase::InvokeExpando(DISPID id, REFIID riid, WORD flags,
                                            DISPPARAMS* params, VARIANT* result,
                                            EXCEPINFO* excep) {
-  if (params == nullptr) return E_INVALIDARG;
-  if (result != nullptr) ::VariantInit(result);
-  if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+  try {
+    if (params == nullptr) return E_INVALIDARG;
+    if (result != nullptr) ::VariantInit(result);
+    if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
 
-  const bool accessor = m_defined.count(id) != 0;
-  const bool methodCall = (flags & DISPATCH_METHOD) != 0;
-  UniqueVariant current;
-  if (accessor) {
-    if (!IsPut(flags)) {
+    const bool accessor = m_defined.count(id) != 0;
+    const bool methodCall = (flags & DISPATCH_METHOD) != 0;
+    UniqueVariant current;
+    if (accessor) {
+      if (!IsPut(flags)) {
+        const std::wstring* name = NameOf(id);
+        if (name == nullptr) return DISP_E_MEMBERNOTFOUND;
+        UniqueBstr bname(*name);
+        RETURN_IF_FAILED(m_self->CallGetter(bname.Get(), current.Put()));
+      }
+    } else {
+      auto it = m_values.find(id);
+      if (it == m_values.end()) return DISP_E_MEMBERNOTFOUND;
+      RETURN_IF_FAILED(current.CopyFrom(it->second));
+    }
+    if (IsPut(flags)) result = nullptr;
+
+    // Assigning an object to an expando that holds an object assigns to its default property.
+    // The assigned object is restored before any plain store below, so that store keeps the object.
+    if (!accessor && flags == DISPATCH_PROPERTYPUT && params->cArgs >= 1 &&
+        IsObject(params->rgvarg[0]) && params->rgvarg[0].vt == VT_DISPATCH) {
+      VARIANT saved = params->rgvarg[0];
+      UniqueVariant defaultValue;
+      DISPPARAMS none{nullptr, nullptr, 0, 0};
+      const HRESULT got = saved.pdispVal->Invoke(DISPID_VALUE, IID_NULL, kLocale,
+                                                 DISPATCH_PROPERTYGET, &none, defaultValue.Put(),
+                                                 nullptr, nullptr);
+      if (SUCCEEDED(got) && current.vt == VT_DISPATCH && current.pdispVal != nullptr) {
+        params->rgvarg[0] = defaultValue;
+        const HRESULT put = current.pdispVal->Invoke(DISPID_VALUE, IID_NULL, kLocale, flags, params,
+                                                     nullptr, excep, nullptr);
+        params->rgvarg[0] = saved;
+        if (put != DISP_E_MEMBERNOTFOUND) return put;
+      }
+    }
+
+    if ((flags & DISPATCH_PROPERTYGET) && !methodCall) {
+      if (current.vt == VT_EMPTY) return DISP_E_BADPARAMCOUNT;
+      if (result == nullptr) return DISP_E_PARAMNOTOPTIONAL;
+    }
+    if (methodCall && !IsObject(current)) return DISP_E_BADPARAMCOUNT;
+
+    // A method call reads the function first, then calls it with the caller's arguments.
+    UniqueVariant value;
+    const UINT argc = methodCall ? 0 : params->cArgs;
+    if (argc == 0) {
+      RETURN_IF_FAILED(value.CopyFrom(current));
+    } else if (argc == 1) {
       const std::wstring* name = NameOf(id);
       if (name == nullptr) return DISP_E_MEMBERNOTFOUND;
       UniqueBstr bname(*name);
-      RETURN_IF_FAILED(m_self->CallGetter(bname.Get(), current.Put()));
+      if (accessor) {
+        RETURN_IF_FAILED(m_self->CallSetter(bname.Get(), &params->rgvarg[0]));
+      } else {
+        RETURN_IF_FAILED(m_self->BeforeExpandoSet(bname.Get(), &params->rgvarg[0]));
+        VARIANT& stored = m_values[id];
+        RETURN_IF_FAILED(::VariantCopy(&stored, &params->rgvarg[0]));
+        RETURN_IF_FAILED(m_self->AfterExpandoSet(bname.Get(), &params->rgvarg[0]));
+      }
+    } else if (IsPut(flags)) {
+      return DISP_E_BADPARAMCOUNT;
     }
-  } else {
-    auto it = m_values.find(id);
-    if (it == m_values.end()) return DISP_E_MEMBERNOTFOUND;
-    RETURN_IF_FAILED(current.CopyFrom(it->second));
-  }
-  if (IsPut(flags)) result = nullptr;
 
-  // Assigning an object to an expando that holds an object assigns to its default property.
-  // The assigned object is restored before any plain store below, so that store keeps the object.
-  if (!accessor && flags == DISPATCH_PROPERTYPUT && params->cArgs >= 1 &&
-      IsObject(params->rgvarg[0]) && params->rgvarg[0].vt == VT_DISPATCH) {
-    VARIANT saved = params->rgvarg[0];
-    UniqueVariant defaultValue;
-    DISPPARAMS none{nullptr, nullptr, 0, 0};
-    const HRESULT got = saved.pdispVal->Invoke(DISPID_VALUE, IID_NULL, kLocale,
-                                               DISPATCH_PROPERTYGET, &none, defaultValue.Put(),
-                                               nullptr, nullptr);
-    if (SUCCEEDED(got) && current.vt == VT_DISPATCH && current.pdispVal != nullptr) {
-      params->rgvarg[0] = defaultValue;
-      const HRESULT put = current.pdispVal->Invoke(DISPID_VALUE, IID_NULL, kLocale, flags, params,
-                                                   nullptr, excep, nullptr);
-      params->rgvarg[0] = saved;
-      if (put != DISP_E_MEMBERNOTFOUND) return put;
+    if (methodCall) {
+      if (!IsObject(value)) return DISP_E_TYPEMISMATCH;
+      ComPtr<IDispatch> function;
+      if (value.vt == VT_DISPATCH)
+        function = value.pdispVal;
+      else
+        RETURN_IF_FAILED(value.punkVal->QueryInterface(IID_PPV_ARGS(&function)));
+      UniqueVariant temp;
+      return CallWithThis(function.Get(), params, result ? result : temp.Put(), excep);
     }
+    if (result != nullptr && argc == 0) value.Detach(result);
+    return S_OK;
   }
-
-  if ((flags & DISPATCH_PROPERTYGET) && !methodCall) {
-    if (current.vt == VT_EMPTY) return DISP_E_BADPARAMCOUNT;
-    if (result == nullptr) return DISP_E_PARAMNOTOPTIONAL;
-  }
-  if (methodCall && !IsObject(current)) return DISP_E_BADPARAMCOUNT;
-
-  // A method call reads the function first, then calls it with the caller's arguments.
-  UniqueVariant value;
-  const UINT argc = methodCall ? 0 : params->cArgs;
-  if (argc == 0) {
-    RETURN_IF_FAILED(value.CopyFrom(current));
-  } else if (argc == 1) {
-    const std::wstring* name = NameOf(id);
-    if (name == nullptr) return DISP_E_MEMBERNOTFOUND;
-    UniqueBstr bname(*name);
-    if (accessor) {
-      RETURN_IF_FAILED(m_self->CallSetter(bname.Get(), &params->rgvarg[0]));
-    } else {
-      RETURN_IF_FAILED(m_self->BeforeExpandoSet(bname.Get(), &params->rgvarg[0]));
-      VARIANT& stored = m_values[id];
-      RETURN_IF_FAILED(::VariantCopy(&stored, &params->rgvarg[0]));
-      RETURN_IF_FAILED(m_self->AfterExpandoSet(bname.Get(), &params->rgvarg[0]));
-    }
-  } else if (IsPut(flags)) {
-    return DISP_E_BADPARAMCOUNT;
-  }
-
-  if (methodCall) {
-    if (!IsObject(value)) return DISP_E_TYPEMISMATCH;
-    ComPtr<IDispatch> function;
-    if (value.vt == VT_DISPATCH)
-      function = value.pdispVal;
-    else
-      RETURN_IF_FAILED(value.punkVal->QueryInterface(IID_PPV_ARGS(&function)));
-    UniqueVariant temp;
-    return CallWithThis(function.Get(), params, result ? result : temp.Put(), excep);
-  }
-  if (result != nullptr && argc == 0) value.Detach(result);
-  return S_OK;
+  VELMOR_CATCH_RETURN()
 }
 
 HRESULT IDispatchExImplBase::CallWithThis(IDispatch* function, DISPPARAMS* params,
@@ -361,7 +373,7 @@ HRESULT IDispatchExImplBase::CallWithThis(IDispatch* function, DISPPARAMS* param
   return CallFunctionWithThis(function, m_identity, params, result, excep);
 }
 
-HRESULT CallFunctionWithThis(IDispatch* function, IUnknown* self, DISPPARAMS* params,
+[[nodiscard]] HRESULT CallFunctionWithThis(IDispatch* function, IUnknown* self, DISPPARAMS* params,
                              VARIANT* result, EXCEPINFO* excep) {
   DISPPARAMS none{nullptr, nullptr, 0, 0};
   if (params == nullptr) params = &none;
@@ -394,43 +406,46 @@ HRESULT CallFunctionWithThis(IDispatch* function, IUnknown* self, DISPPARAMS* pa
 }
 
 HRESULT IDispatchExImplBase::GetOwnProperty(BSTR name, IDispatch** desc) {
-  if (desc == nullptr) return E_POINTER;
-  *desc = nullptr;
-  if (name == nullptr) return E_INVALIDARG;
-  const std::wstring key(name, ::SysStringLen(name));
-  auto named = m_names.find(key);
-  if (named != m_names.end()) {
-    auto defined = m_defined.find(named->second);
-    if (defined != m_defined.end()) return defined->second.CopyTo(desc);
-  }
-  DISPID id = 0;
-  if (FAILED(LookupName(key.c_str(), &id))) return S_OK;
-  const size_t position = static_cast<size_t>((static_cast<ULONG>(id) >> 28) & 0xF);
-  if (position < 1 || position > m_table.count || m_table.entries[position - 1].iid == nullptr)
-    return S_OK;
-  const IID& iid = *m_table.entries[position - 1].iid;
+  try {
+    if (desc == nullptr) return E_POINTER;
+    *desc = nullptr;
+    if (name == nullptr) return E_INVALIDARG;
+    const std::wstring key(name, ::SysStringLen(name));
+    auto named = m_names.find(key);
+    if (named != m_names.end()) {
+      auto defined = m_defined.find(named->second);
+      if (defined != m_defined.end()) return defined->second.CopyTo(desc);
+    }
+    DISPID id = 0;
+    if (FAILED(LookupName(key.c_str(), &id))) return S_OK;
+    const size_t position = static_cast<size_t>((static_cast<ULONG>(id) >> 28) & 0xF);
+    if (position < 1 || position > m_table.count || m_table.entries[position - 1].iid == nullptr)
+      return S_OK;
+    const IID& iid = *m_table.entries[position - 1].iid;
 
-  // A native descriptor: an empty object whose get and set are function objects.
-  ComPtr<IDispatchEx> descriptor;
-  RETURN_IF_FAILED(CEmptyDispatchEx::Create(descriptor));
-  UniqueBstr getName(L"get"), setName(L"set");
-  DISPID getId = 0, setId = 0;
-  if (FAILED(descriptor->GetDispID(getName.Get(), fdexNameEnsure, &getId)) ||
-      FAILED(descriptor->GetDispID(setName.Get(), fdexNameEnsure, &setId)))
-    return E_FAIL;
-  for (auto [slot, kind] : {std::pair{getId, CDispFunction::kGet},
-                            std::pair{setId, CDispFunction::kPut}}) {
-    ComPtr<IDispatch> function;
-    RETURN_IF_FAILED(CDispFunction::Create(function, kind, iid, key));
-    VARIANT arg;
-    arg.vt = VT_DISPATCH;
-    arg.pdispVal = function.Get();
-    DISPID put = DISPID_PROPERTYPUT;
-    DISPPARAMS p{&arg, &put, 1, 1};
-    RETURN_IF_FAILED(descriptor->InvokeEx(slot, kLocale, DISPATCH_PROPERTYPUT, &p, nullptr,
-                                          nullptr, nullptr));
+    // A native descriptor: an empty object whose get and set are function objects.
+    ComPtr<IDispatchEx> descriptor;
+    RETURN_IF_FAILED(CEmptyDispatchEx::Create(descriptor));
+    UniqueBstr getName(L"get"), setName(L"set");
+    DISPID getId = 0, setId = 0;
+    if (FAILED(descriptor->GetDispID(getName.Get(), fdexNameEnsure, &getId)) ||
+        FAILED(descriptor->GetDispID(setName.Get(), fdexNameEnsure, &setId)))
+      return E_FAIL;
+    for (auto [slot, kind] : {std::pair{getId, CDispFunction::kGet},
+                              std::pair{setId, CDispFunction::kPut}}) {
+      ComPtr<IDispatch> function;
+      RETURN_IF_FAILED(CDispFunction::Create(function, kind, iid, key));
+      VARIANT arg;
+      arg.vt = VT_DISPATCH;
+      arg.pdispVal = function.Get();
+      DISPID put = DISPID_PROPERTYPUT;
+      DISPPARAMS p{&arg, &put, 1, 1};
+      RETURN_IF_FAILED(descriptor->InvokeEx(slot, kLocale, DISPATCH_PROPERTYPUT, &p, nullptr,
+                                            nullptr, nullptr));
+    }
+    return descriptor.CopyTo(desc);
   }
-  return descriptor.CopyTo(desc);
+  VELMOR_CATCH_RETURN()
 }
 
 HRESULT IDispatchExImplBase::DefineOwnProperty(BSTR name, IDispatch* desc, VARIANT_BOOL) {

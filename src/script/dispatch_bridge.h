@@ -55,44 +55,44 @@ class IDispatchExImplBase {
   }
 
   // IDispatch / IDispatchEx
-  HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids);
-  HRESULT Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
+  [[nodiscard]] HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids);
+  [[nodiscard]] HRESULT Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
                  VARIANT* result, EXCEPINFO* excep, UINT* argErr);
-  HRESULT GetDispID(BSTR name, DWORD grfdex, DISPID* id);
-  HRESULT InvokeEx(DISPID id, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+  [[nodiscard]] HRESULT GetDispID(BSTR name, DWORD grfdex, DISPID* id);
+  [[nodiscard]] HRESULT InvokeEx(DISPID id, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                    EXCEPINFO* excep, IServiceProvider* caller);
-  HRESULT DeleteMemberByName(BSTR name, DWORD grfdex);
-  HRESULT DeleteMemberByDispID(DISPID id);
-  HRESULT GetMemberName(DISPID id, BSTR* name);
+  [[nodiscard]] HRESULT DeleteMemberByName(BSTR name, DWORD grfdex);
+  [[nodiscard]] HRESULT DeleteMemberByDispID(DISPID id);
+  [[nodiscard]] HRESULT GetMemberName(DISPID id, BSTR* name);
 
   // IJSObject
-  HRESULT GetOwnProperty(BSTR name, IDispatch** desc);
-  HRESULT DefineOwnProperty(BSTR name, IDispatch* desc, VARIANT_BOOL shouldThrow);
-  HRESULT CallGetter(BSTR name, VARIANT* result);
-  HRESULT CallSetter(BSTR name, VARIANT* value);
+  [[nodiscard]] HRESULT GetOwnProperty(BSTR name, IDispatch** desc);
+  [[nodiscard]] HRESULT DefineOwnProperty(BSTR name, IDispatch* desc, VARIANT_BOOL shouldThrow);
+  [[nodiscard]] HRESULT CallGetter(BSTR name, VARIANT* result);
+  [[nodiscard]] HRESULT CallSetter(BSTR name, VARIANT* value);
 
   // Type information of a face: the IJSObject face is described by IJSObject, the IDispatchEx
   // face by the first interface of the table (IJSObject when the table is empty).
-  HRESULT GetTypeInfo(UINT index, bool jsObjectFace, ITypeInfo** info);
+  [[nodiscard]] HRESULT GetTypeInfo(UINT index, bool jsObjectFace, ITypeInfo** info);
 
   // The expando identifier of a name, created when missing.
-  HRESULT EnsureExpando(const std::wstring& name, DISPID* id);
+  [[nodiscard]] HRESULT EnsureExpando(const std::wstring& name, DISPID* id);
   // Drops every expando and defined property (identifiers are still never reused). Owners call
   // it when their native object is torn down: a script function stored on the object that
   // refers back to it would otherwise keep both alive for good.
   void ForgetExpandos();
 
  private:
-  HRESULT LookupName(const wchar_t* name, DISPID* id);
-  HRESULT ResolveEntry(size_t position, IDispatch** out);
-  HRESULT InvokeNative(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
+  [[nodiscard]] HRESULT LookupName(const wchar_t* name, DISPID* id);
+  [[nodiscard]] HRESULT ResolveEntry(size_t position, IDispatch** out);
+  [[nodiscard]] HRESULT InvokeNative(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
                        VARIANT* result, EXCEPINFO* excep, UINT* argErr);
-  HRESULT InvokeExpando(DISPID id, REFIID riid, WORD flags, DISPPARAMS* params, VARIANT* result,
+  [[nodiscard]] HRESULT InvokeExpando(DISPID id, REFIID riid, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* excep);
-  HRESULT CallWithThis(IDispatch* function, DISPPARAMS* params, VARIANT* result,
+  [[nodiscard]] HRESULT CallWithThis(IDispatch* function, DISPPARAMS* params, VARIANT* result,
                        EXCEPINFO* excep);
   // The "get" or "set" function of a name's property descriptor, as VT_DISPATCH.
-  HRESULT GetAccessor(BSTR name, const wchar_t* which, VARIANT* function);
+  [[nodiscard]] HRESULT GetAccessor(BSTR name, const wchar_t* which, VARIANT* function);
   const std::wstring* NameOf(DISPID id) const;
 
   const DispInterfaceTable& m_table;
@@ -108,7 +108,7 @@ class IDispatchExImplBase {
 
 // Calls a function object with 'self' as 'this' (script functions answer IDispatchEx); a plain
 // IDispatch function is called without it.
-HRESULT CallFunctionWithThis(IDispatch* function, IUnknown* self, DISPPARAMS* params,
+[[nodiscard]] HRESULT CallFunctionWithThis(IDispatch* function, IUnknown* self, DISPPARAMS* params,
                              VARIANT* result, EXCEPINFO* excep);
 
 // The IDispatch part shared by both faces of a scriptable class: everything goes to the

@@ -87,7 +87,7 @@ STDMETHODIMP CJScript::CloseEngine() {
 
 // Creating the application script host
 
-HRESULT CreateApplicationScriptHost(IScriptControl** host) {
+[[nodiscard]] HRESULT CreateApplicationScriptHost(IScriptControl** host) {
   if (host == nullptr) return E_POINTER;
   *host = nullptr;
   const bool debugging = GetPrefBool(kPrefScriptDebugEnable, 0) != 0;

@@ -20,10 +20,10 @@ class CJScript : public ComObject<CJScript, ScriptSiteImpl, ScriptSiteWindowImpl
   CJScript() = default;
 
   // Aggregates the script loader; every host has one from construction on.
-  HRESULT FinalConstruct();
+  [[nodiscard]] HRESULT FinalConstruct();
   void FinalRelease();
   // Answers the loader's and (while present) the debug support's interfaces.
-  HRESULT QueryInterfaceExtra(REFIID riid, void** ppv) noexcept;
+  [[nodiscard]] HRESULT QueryInterfaceExtra(REFIID riid, void** ppv) noexcept;
 
   // Aggregates the debug support; fails when the process debug manager is not available.
   [[nodiscard]] HRESULT CreateDebugSupport();

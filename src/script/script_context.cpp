@@ -16,7 +16,7 @@ constexpr const wchar_t* kEventParameter = L"event";
 
 }  // namespace
 
-HRESULT BuildParameterList(ULONG argCount, const wchar_t* const* argNames, std::wstring& list) {
+[[nodiscard]] HRESULT BuildParameterList(ULONG argCount, const wchar_t* const* argNames, std::wstring& list) {
   list.clear();
   if (argCount == 0) return S_OK;
   try {
@@ -165,7 +165,7 @@ HRESULT scScriptContext::CreateDebugSupport() { return m_owner.CreateDebugSuppor
 
 // Creating and closing a window's context
 
-HRESULT CreateDocumentScriptContext(scIScriptContext** context) {
+[[nodiscard]] HRESULT CreateDocumentScriptContext(scIScriptContext** context) {
   if (context == nullptr) return E_POINTER;
   *context = nullptr;
   ComPtr<scIScriptContext> created;

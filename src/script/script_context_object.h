@@ -32,10 +32,10 @@ class scScriptContext : public ComObject<scScriptContext, ScriptSiteImpl, Script
   scScriptContext() = default;
 
   // Aggregates the script loader.
-  HRESULT FinalConstruct();
+  [[nodiscard]] HRESULT FinalConstruct();
   void FinalRelease();
   // The loader's interfaces, the debug support's (while present) and the implementation's.
-  HRESULT QueryInterfaceExtra(REFIID riid, void** ppv) noexcept;
+  [[nodiscard]] HRESULT QueryInterfaceExtra(REFIID riid, void** ppv) noexcept;
 
   // The implementation behind 'object' when it is a context (a reference added), else null.
   static ComPtr<scScriptContext> FromUnknown(IUnknown* object);
@@ -49,7 +49,7 @@ class scScriptContext : public ComObject<scScriptContext, ScriptSiteImpl, Script
 
   bool HasEngine() const { return m_owner.Engine() != nullptr; }
   // The engine's state; E_UNEXPECTED without an engine.
-  HRESULT GetEngineState(SCRIPTSTATE* state) { return m_owner.GetScriptState(state); }
+  [[nodiscard]] HRESULT GetEngineState(SCRIPTSTATE* state) { return m_owner.GetScriptState(state); }
   bool HasDebugSupport() const { return m_owner.HasDebugSupport(); }
   size_t NamedItemCount() const { return m_owner.NamedItemCount(); }
 

@@ -24,13 +24,13 @@ class CJScriptDebugSupport : public AggregatedComObject<CJScriptDebugSupport, Ac
   [[nodiscard]] static HRESULT CreateFor(IUnknown* outer, IUnknown** inner,
                                          CJScriptDebugSupport** self);
 
-  HRESULT FinalConstruct();
+  [[nodiscard]] HRESULT FinalConstruct();
 
   // Adds parsed text to the debug document and defines a script block over all of it.
   [[nodiscard]] HRESULT AddScriptBlock(LPCOLESTR code, IActiveScript* engine,
                                        SourceContextCookie* cookie);
   // Asks the debug application to break at the next script statement.
-  HRESULT CauseBreak();
+  [[nodiscard]] HRESULT CauseBreak();
   // Gives the debug document its host back. The helper holds the owner through the host
   // interface, so owners call this when they close their engine to break that cycle.
   void DetachDocumentHost();

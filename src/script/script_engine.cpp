@@ -11,7 +11,7 @@ namespace {
 
 using DllGetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
 
-HRESULT CreateFromLibrary(IActiveScript** engine) {
+[[nodiscard]] HRESULT CreateFromLibrary(IActiveScript** engine) {
   const HMODULE library = ::LoadLibraryExW(L"jscript.dll", nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   if (library == nullptr) return HResultFromLastError();
   HRESULT hr = E_FAIL;
@@ -32,7 +32,7 @@ HRESULT CreateFromLibrary(IActiveScript** engine) {
   return hr;
 }
 
-HRESULT GetProperty(IDispatchEx* object, const wchar_t* name, DWORD nameFlags, VARIANT* value) {
+[[nodiscard]] HRESULT GetProperty(IDispatchEx* object, const wchar_t* name, DWORD nameFlags, VARIANT* value) {
   UniqueBstr bname(name);
   RETURN_IF_NULL_ALLOC(bname.Get());
   DISPID id = DISPID_UNKNOWN;
@@ -42,7 +42,7 @@ HRESULT GetProperty(IDispatchEx* object, const wchar_t* name, DWORD nameFlags, V
                           nullptr);
 }
 
-HRESULT GetObjectProperty(IDispatchEx* object, const wchar_t* name, ComPtr<IDispatchEx>& out) {
+[[nodiscard]] HRESULT GetObjectProperty(IDispatchEx* object, const wchar_t* name, ComPtr<IDispatchEx>& out) {
   UniqueVariant value;
   RETURN_IF_FAILED(GetProperty(object, name, fdexNameCaseSensitive, value.Put()));
   if (value.vt != VT_DISPATCH || value.pdispVal == nullptr) return E_FAIL;
@@ -71,7 +71,7 @@ bool IsScriptFunction(IDispatchEx* global, IDispatch* value) {
          std::wcscmp(text.bstrVal, L"[object Function]") == 0;
 }
 
-HRESULT FindByDispatch(IDispatch* global, LPCOLESTR name, DISPID* id) {
+[[nodiscard]] HRESULT FindByDispatch(IDispatch* global, LPCOLESTR name, DISPID* id) {
   ComPtr<IDispatchEx> scope;
   RETURN_IF_FAILED(
       global->QueryInterface(IID_IDispatchEx, reinterpret_cast<void**>(scope.GetAddressOf())));
@@ -91,7 +91,7 @@ HRESULT FindByDispatch(IDispatch* global, LPCOLESTR name, DISPID* id) {
   return S_OK;
 }
 
-HRESULT FindByTypeInfo(IDispatch* global, LPCOLESTR name, DISPID* id) {
+[[nodiscard]] HRESULT FindByTypeInfo(IDispatch* global, LPCOLESTR name, DISPID* id) {
   ComPtr<ITypeInfo> info;
   RETURN_IF_FAILED(global->GetTypeInfo(0, ::GetUserDefaultLCID(), &info));
   RETURN_HR_IF_NULL(E_FAIL, info);
@@ -119,7 +119,7 @@ HRESULT FindByTypeInfo(IDispatch* global, LPCOLESTR name, DISPID* id) {
 
 }  // namespace
 
-HRESULT CreateJScriptEngine(IActiveScript** engine) {
+[[nodiscard]] HRESULT CreateJScriptEngine(IActiveScript** engine) {
   if (engine == nullptr) return E_POINTER;
   *engine = nullptr;
   const HRESULT hr = ::CoCreateInstance(kClsidJScript, nullptr, CLSCTX_INPROC_SERVER,
@@ -132,7 +132,7 @@ HRESULT CreateJScriptEngine(IActiveScript** engine) {
   return CreateFromLibrary(engine);
 }
 
-HRESULT ParseScriptTextInto(IActiveScriptParseT* parser, IActiveScript* engine,
+[[nodiscard]] HRESULT ParseScriptTextInto(IActiveScriptParseT* parser, IActiveScript* engine,
                             CJScriptDebugSupport* debug, LPCOLESTR code, LPCOLESTR itemName,
                             DWORD flags, VARIANT* result) {
   if (code == nullptr) return E_POINTER;
@@ -143,7 +143,7 @@ HRESULT ParseScriptTextInto(IActiveScriptParseT* parser, IActiveScript* engine,
                                  nullptr);
 }
 
-HRESULT FindGlobalFunction(IDispatch* global, LPCOLESTR name, DISPID* id, FunctionLookup lookup) {
+[[nodiscard]] HRESULT FindGlobalFunction(IDispatch* global, LPCOLESTR name, DISPID* id, FunctionLookup lookup) {
   if (id == nullptr) return E_POINTER;
   *id = DISPID_UNKNOWN;
   if (name == nullptr) return E_POINTER;

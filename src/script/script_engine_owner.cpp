@@ -197,7 +197,7 @@ void ScriptEngineOwner::ReleaseAll() {
   m_loader.Reset();
 }
 
-HRESULT BreakIntoDebugger(IUnknown* owner) {
+[[nodiscard]] HRESULT BreakIntoDebugger(IUnknown* owner) {
   if (owner == nullptr) return E_POINTER;
   ComPtr<IScriptControlDebug> debug;
   ComPtr<IRemoteDebugApplication> application;

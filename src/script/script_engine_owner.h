@@ -43,7 +43,7 @@ class ScriptEngineOwner {
   [[nodiscard]] HRESULT CreateDebugSupport(IUnknown* outer);
   // The aggregated objects' interfaces: IJSSubScriptLoader and IDispatch from the loader, the
   // debugging interfaces from the debug support while it exists.
-  HRESULT QueryAggregated(REFIID riid, void** ppv) noexcept;
+  [[nodiscard]] HRESULT QueryAggregated(REFIID riid, void** ppv) noexcept;
 
   // Creates JScript's engine for 'site', initialises it, keeps the global scope, publishes the
   // loader as "ScriptLoader" with global members and runs the prelude resource. A failure of the
@@ -63,7 +63,7 @@ class ScriptEngineOwner {
 
   // IActiveScriptSite::GetItemInfo over the table. 'scriptLoader' is what the object for the
   // name "ScriptLoader" (any letter case) is; null: that name is looked up like the others.
-  HRESULT GetItemInfo(LPCOLESTR name, DWORD mask, IUnknown** item, ITypeInfo** typeInfo,
+  [[nodiscard]] HRESULT GetItemInfo(LPCOLESTR name, DWORD mask, IUnknown** item, ITypeInfo** typeInfo,
                       IUnknown* scriptLoader);
 
   // Closes the engine: DISCONNECTED, CLOSED, Close, then lets go of the parsers, the global
@@ -83,7 +83,7 @@ class ScriptEngineOwner {
   size_t NamedItemCount() const { return m_namedItems.size(); }
 
  private:
-  HRESULT RunPrelude();
+  [[nodiscard]] HRESULT RunPrelude();
   void ReleaseEngineParts();
 
   ComPtr<IActiveScript> m_engine;
@@ -98,6 +98,6 @@ class ScriptEngineOwner {
 
 // Asks the debug application of an owner with debug support to break at the next statement
 // (through IScriptControlDebug); fails when the owner has none.
-HRESULT BreakIntoDebugger(IUnknown* owner);
+[[nodiscard]] HRESULT BreakIntoDebugger(IUnknown* owner);
 
 }  // namespace velmor

@@ -81,7 +81,7 @@ std::wstring FormatScriptError(IActiveScriptError* error) {
   return text;
 }
 
-HRESULT ReportScriptError(IActiveScriptError* error) {
+[[nodiscard]] HRESULT ReportScriptError(IActiveScriptError* error) {
   if (error == nullptr || !IsScriptDebuggingEnabled()) return E_NOTIMPL;
   try {
     const std::wstring text = BoundedText(FormatScriptError(error));

@@ -21,6 +21,6 @@ ScriptErrorPresenter SetScriptErrorPresenter(ScriptErrorPresenter presenter);
 std::wstring FormatScriptError(IActiveScriptError* error);
 
 // What IActiveScriptSite::OnScriptError does; always answers E_NOTIMPL.
-HRESULT ReportScriptError(IActiveScriptError* error);
+[[nodiscard]] HRESULT ReportScriptError(IActiveScriptError* error);
 
 }  // namespace velmor

@@ -36,9 +36,9 @@ class CJSSubScriptLoader : public AggregatedComObject<CJSSubScriptLoader, IJSSub
 
  private:
   // Runs zero-terminated text in the owner (the host's AddCode or the context's ExecuteScript).
-  HRESULT RunInOwner(const wchar_t* text, BSTR itemName);
+  [[nodiscard]] HRESULT RunInOwner(const wchar_t* text, BSTR itemName);
   bool HasOwner();
-  HRESULT LoadTypeInfo();
+  [[nodiscard]] HRESULT LoadTypeInfo();
 
   ComPtr<ITypeInfo> m_typeInfo;
 };

@@ -49,10 +49,10 @@ class scDocumentContent {
   void RegisterElement(scIContent* element, const scPrototypeElement& prototype);
 
   // The id registry.
-  HRESULT RegisterId(const wchar_t* id, scIContent* element);
+  [[nodiscard]] HRESULT RegisterId(const wchar_t* id, scIContent* element);
   scIContent* FindById(const wchar_t* id) const;
   // IDOMDocument.getElementById over the registry.
-  HRESULT GetElementById(BSTR id, IDOMElement** element) const;
+  [[nodiscard]] HRESULT GetElementById(BSTR id, IDOMElement** element) const;
 
   // The base folder joined with a script's source path (MAX_PATH buffer, PathAppendW).
   bool ResolveScriptPath(const std::wstring& source, std::wstring& path) const;

@@ -30,7 +30,7 @@ inline const wchar_t* VerticalName(uint32_t flags) {
   if (flags & kAlignStretchV) return L"stretch";
   return L"top";
 }
-inline HRESULT NewBstr(const wchar_t* text, BSTR* out) {
+[[nodiscard]] inline HRESULT NewBstr(const wchar_t* text, BSTR* out) {
   *out = ::SysAllocString(text);
   return *out != nullptr ? S_OK : E_OUTOFMEMORY;
 }
@@ -154,7 +154,7 @@ class IDOMAmbientImpl : public DualDispatchImpl<IDOMAmbient> {
  protected:
   // The shared disabled setter: the live attribute becomes a VT_BOOL (with notification) and the
   // element hears that its state changed.
-  HRESULT PutDisabledAttribute(bool disabled) {
+  [[nodiscard]] HRESULT PutDisabledAttribute(bool disabled) {
     VARIANT attribute;
     V_VT(&attribute) = VT_BOOL;
     V_BOOL(&attribute) = disabled ? VARIANT_TRUE : VARIANT_FALSE;
@@ -166,24 +166,24 @@ class IDOMAmbientImpl : public DualDispatchImpl<IDOMAmbient> {
  private:
   scITextBaseContent* Element() { return static_cast<Derived*>(this); }
   const scRect& R() { return Element()->Rect(); }
-  HRESULT Move(int32_t x, int32_t y, int32_t width, int32_t height) {
+  [[nodiscard]] HRESULT Move(int32_t x, int32_t y, int32_t width, int32_t height) {
     Element()->MoveSize(x, y, width, height);
     return S_OK;
   }
-  static HRESULT Get(long* out, int32_t value) {
+  [[nodiscard]] static HRESULT Get(long* out, int32_t value) {
     if (out == nullptr) return E_POINTER;
     *out = value;
     return S_OK;
   }
   // Replaces one axis's bits only; the children stay where they are until the next layout, and
   // a null text changes nothing.
-  HRESULT PutAlignment(BSTR value, bool (*parse)(const wchar_t*, uint32_t&), uint32_t mask) {
+  [[nodiscard]] HRESULT PutAlignment(BSTR value, bool (*parse)(const wchar_t*, uint32_t&), uint32_t mask) {
     uint32_t flags = 0;
     if (!parse(value, flags)) return S_OK;
     Element()->SetAlignment((Element()->Alignment() & ~mask) | flags);
     return S_OK;
   }
-  static HRESULT GetBool(VARIANT_BOOL* out, bool value) {
+  [[nodiscard]] static HRESULT GetBool(VARIANT_BOOL* out, bool value) {
     if (out == nullptr) return E_POINTER;
     *out = value ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;

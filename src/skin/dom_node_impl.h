@@ -13,7 +13,7 @@
 namespace velmor {
 
 // The element's node interface, or null (S_FALSE) when there is no element.
-inline HRESULT QueryNode(scITextBaseContent* element, IDOMNode** node) {
+[[nodiscard]] inline HRESULT QueryNode(scITextBaseContent* element, IDOMNode** node) {
   if (node == nullptr) return E_POINTER;
   *node = nullptr;
   if (element == nullptr) return S_FALSE;

@@ -70,7 +70,7 @@ class scWidgetWrapper
  public:
   const wchar_t* NodeName() const override { return L"widget"; }
   // The wrapped component's IDispatch; S_FALSE and null while the widget wraps nothing.
-  HRESULT GetWrappedDispatch(IDispatch** out) {
+  [[nodiscard]] HRESULT GetWrappedDispatch(IDispatch** out) {
     *out = nullptr;
     if (!m_wrapped) return S_FALSE;
     return m_wrapped->QueryInterface(IID_PPV_ARGS(out));

@@ -8,7 +8,7 @@
 namespace velmor {
 namespace {
 
-HRESULT NewPlainNode(const wchar_t* tag, scIContent** element) {
+[[nodiscard]] HRESULT NewPlainNode(const wchar_t* tag, scIContent** element) {
   auto* object = new (std::nothrow) scPlainNodeContent(tag);
   if (object == nullptr) return E_OUTOFMEMORY;
   object->AddRef();
@@ -62,11 +62,11 @@ const wchar_t* const* ElementTags(int* count) {
   return kTagNames;
 }
 
-HRESULT CreateElement(scPrototypeNode* prototype, scIContent** element) {
+[[nodiscard]] HRESULT CreateElement(scPrototypeNode* prototype, scIContent** element) {
   return CreateElement(kPlainTable, prototype, element);
 }
 
-HRESULT CreateElement(const ElementClassTable& classes, scPrototypeNode* prototype,
+[[nodiscard]] HRESULT CreateElement(const ElementClassTable& classes, scPrototypeNode* prototype,
                       scIContent** element) {
   if (element == nullptr) return E_POINTER;
   *element = nullptr;
@@ -93,7 +93,7 @@ HRESULT CreateElement(const ElementClassTable& classes, scPrototypeNode* prototy
   return S_OK;
 }
 
-HRESULT InitElement(scIContent* element, scPrototypeElement* prototype) {
+[[nodiscard]] HRESULT InitElement(scIContent* element, scPrototypeElement* prototype) {
   RETURN_HR_IF_NULL(E_INVALIDARG, element);
   if (FAILED(element->InitFromPrototype(prototype))) return E_FAIL;
   for (const auto& [name, value] : prototype->m_attributes) {

@@ -34,7 +34,7 @@ const wchar_t* const* ElementTags(int* count);
 
 // Creates an element of class T.
 template <class T>
-HRESULT NewElement(const wchar_t* /*tag*/, scIContent** element) {
+[[nodiscard]] HRESULT NewElement(const wchar_t* /*tag*/, scIContent** element) {
   T* object = new (std::nothrow) T();
   if (object == nullptr) return E_OUTOFMEMORY;
   object->AddRef();

@@ -7,7 +7,7 @@ namespace velmor::element_interfaces {
 namespace {
 
 // The component a widget wraps, reached after the wrapper's own interfaces.
-HRESULT WrappedComponent(IUnknown* identity, IDispatch** out) {
+[[nodiscard]] HRESULT WrappedComponent(IUnknown* identity, IDispatch** out) {
   // The identity of every element is its shared content implementation.
   auto* wrapper = dynamic_cast<scWidgetWrapper*>(static_cast<scITextBaseContent*>(identity));
   if (wrapper == nullptr) {

@@ -208,7 +208,7 @@ void FinishChildren(BuildFrame& frame) {
 
 }  // namespace
 
-HRESULT BuildPrototype(scIContentDocument* document, const TiXmlElement* element,
+[[nodiscard]] HRESULT BuildPrototype(scIContentDocument* document, const TiXmlElement* element,
                        scPrototypeNode** node, const scAttributeSplit* split) {
   if (node == nullptr) return E_POINTER;
   *node = nullptr;

@@ -167,7 +167,7 @@ bool ReadXmlText(FILE* file, std::string& text) {
 namespace {
 
 // Parses 'text' and builds the prototype tree of its "window" root.
-HRESULT ParseSkinText(scIContentDocument* document, const std::string& text,
+[[nodiscard]] HRESULT ParseSkinText(scIContentDocument* document, const std::string& text,
                       const scAttributeSplit* split, scPrototypeElement** root) {
   // Element text keeps its line breaks (they become CR LF in the prototype).
   TiXmlBase::SetCondenseWhiteSpace(false);
@@ -190,7 +190,7 @@ HRESULT ParseSkinText(scIContentDocument* document, const std::string& text,
 
 }  // namespace
 
-HRESULT ReadSkinFile(scIContentDocument* document, const wchar_t* path, scPrototypeElement** root) {
+[[nodiscard]] HRESULT ReadSkinFile(scIContentDocument* document, const wchar_t* path, scPrototypeElement** root) {
   if (root == nullptr) return E_POINTER;
   *root = nullptr;
   if (path == nullptr) return E_FAIL;

@@ -29,7 +29,7 @@ TypeLibState& State() {
   return *s_state;
 }
 
-HRESULT LoadLibraryLocked(ComPtr<ITypeLib>& out) {
+[[nodiscard]] HRESULT LoadLibraryLocked(ComPtr<ITypeLib>& out) {
   TypeLibState& state = State();
   if (!state.library) {
     const GUID& moduleLibId = ModuleLibId();
@@ -49,7 +49,7 @@ HRESULT LoadLibraryLocked(ComPtr<ITypeLib>& out) {
 
 }  // namespace
 
-HRESULT GetEngineTypeLib(ITypeLib** lib) {
+[[nodiscard]] HRESULT GetEngineTypeLib(ITypeLib** lib) {
   if (lib == nullptr) return E_POINTER;
   *lib = nullptr;
   CriticalSection::Scope scope(ModuleLock());
@@ -59,7 +59,7 @@ HRESULT GetEngineTypeLib(ITypeLib** lib) {
   return S_OK;
 }
 
-HRESULT GetEngineTypeInfo(REFIID iid, ITypeInfo** info) {
+[[nodiscard]] HRESULT GetEngineTypeInfo(REFIID iid, ITypeInfo** info) {
   if (info == nullptr) return E_POINTER;
   *info = nullptr;
   if (IsEqualGUID(iid, GUID_NULL)) return E_INVALIDARG;  // records have no identifier

@@ -72,7 +72,7 @@ HRESULT scDocument::Load(const wchar_t* baseFolder, const wchar_t* documentPath)
     m_content.SetPaths(baseFolder, documentPath);
     const HRESULT built = m_content.BuildContent();
     if (FAILED(built)) {
-      if (created) Destroy();
+      if (created) LOG_IF_FAILED(Destroy());
       return built;
     }
     // Scripts ran in the STARTED engine while the content was built; from here on the window's

@@ -47,12 +47,12 @@ class scDocumentNodeFace : public IDOMDocumentImpl<Derived, DualDispatchImpl<IDO
 
  private:
   template <class T>
-  static HRESULT Nothing(T** out) {
+  [[nodiscard]] static HRESULT Nothing(T** out) {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     return S_FALSE;
   }
-  HRESULT Root(IDOMNode** node) {
+  [[nodiscard]] HRESULT Root(IDOMNode** node) {
     if (node == nullptr) return E_POINTER;
     *node = nullptr;
     scIContent* root = static_cast<Derived*>(this)->DocumentContent().RootElement();
@@ -95,7 +95,7 @@ class scDocument
   // tree and lays it out. E_FAIL for a file that cannot be read, parsed or has the wrong root.
   [[nodiscard]] HRESULT Load(const wchar_t* baseFolder, const wchar_t* documentPath);
   // Destroys the native window if it exists.
-  HRESULT Destroy();
+  [[nodiscard]] HRESULT Destroy();
   // Creates the hidden native window owned by 'owner' (an opener's window) before Load, which
   // then places the window relative to its owner.
   [[nodiscard]] HRESULT CreateOwnedWindow(HWND owner);
@@ -105,14 +105,14 @@ class scDocument
   virtual HRESULT CenterOnOpener(IDOMWindow* opener, bool useScreen);
   // Adjusts a new top-left corner so that the window stays on its screen's work area: wholly
   // (strict), or with at least 20 pixels of it on the work area (loose).
-  HRESULT ConstrainPosition(bool loose, LONG& x, LONG& y);
+  [[nodiscard]] HRESULT ConstrainPosition(bool loose, LONG& x, LONG& y);
 
   // Installs the window's script context: closes the one it had, keeps the new one and publishes
   // the document to its scripts as "window" and as "document" (one object answering both faces),
   // and the component manager's service manager as "Components". Null only closes the old one.
   // Each native window gets a new context when it is created and closes it when it is destroyed;
   // the context is connected once the content is built, before the "load" event.
-  virtual HRESULT SetScriptContext(scIScriptContext* context);
+  [[nodiscard]] virtual HRESULT SetScriptContext(scIScriptContext* context);
   // The installed context (no reference added); null when there is none.
   scIScriptContext* ScriptContext() const { return m_scriptContext.Get(); }
 
@@ -133,7 +133,7 @@ class scDocument
   HWND WindowHandle() const { return m_hWnd; }
   LONG SizeMode() const { return m_sizemode; }
 
-  virtual HRESULT QueryInterfaceExtra(REFIID riid, void** ppv) noexcept;
+  [[nodiscard]] virtual HRESULT QueryInterfaceExtra(REFIID riid, void** ppv) noexcept;
   IDispatchExImplBase& Bridge() { return m_bridge; }
 
   // IDOMWindow
@@ -252,7 +252,7 @@ class scDocument
   }
 
  private:
-  HRESULT CreateNativeWindow(HWND owner, DWORD exStyle);
+  [[nodiscard]] HRESULT CreateNativeWindow(HWND owner, DWORD exStyle);
   // The root element's message map; false when it did not handle the message.
   bool ForwardToRootElement(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                             LRESULT& result);

@@ -12,7 +12,7 @@ namespace {
 scDocument::MessageBoxFunction s_messageBox = &::MessageBoxW;
 
 template <class T>
-HRESULT Clear(T* out) {
+[[nodiscard]] HRESULT Clear(T* out) {
   if (out == nullptr) return E_POINTER;
   *out = T{};
   return S_OK;
@@ -21,7 +21,7 @@ HRESULT Clear(T* out) {
 // A getter whose member belongs to a later part of the window: clears the out value, then
 // answers E_NOTIMPL (E_POINTER for a null out pointer).
 template <class T>
-HRESULT NotYet(T* out) {
+[[nodiscard]] HRESULT NotYet(T* out) {
   RETURN_IF_FAILED(Clear(out));
   return E_NOTIMPL;
 }

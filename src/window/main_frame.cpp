@@ -12,11 +12,10 @@ HRESULT CMainFrame::QueryInterfaceExtra(REFIID riid, void** ppv) noexcept {
 HRESULT CMainFrame::CreateInstance(IAppMainWindow** window) {
   if (window == nullptr) return E_POINTER;
   *window = nullptr;
-  CMainFrame* frame = new (std::nothrow) CMainFrame();
-  RETURN_IF_NULL_ALLOC(frame);
-  frame->scDocument::AddRef();
+  CMainFrame* frame = nullptr;
+  RETURN_IF_FAILED(CreateObjectOf(&frame));
   const HRESULT hr = frame->QueryInterface(IID_PPV_ARGS(window));
-  frame->scDocument::Release();
+  frame->Release();
   return hr;
 }
 

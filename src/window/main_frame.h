@@ -6,17 +6,10 @@
 
 namespace velmor {
 
-class CMainFrame final : public scDocument, public IAppMainWindow {
+class CMainFrame final : public ComExtension<scDocument, IAppMainWindow> {
  public:
   // A new main window (no native window yet), handed out as its start-up interface.
-  static HRESULT CreateInstance(IAppMainWindow** window);
-
-  // IUnknown of the start-up face: the document's own.
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    return scDocument::QueryInterface(riid, ppv);
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return scDocument::AddRef(); }
-  STDMETHODIMP_(ULONG) Release() override { return scDocument::Release(); }
+  [[nodiscard]] static HRESULT CreateInstance(IAppMainWindow** window);
 
   // IAppMainWindow
   HRESULT STDMETHODCALLTYPE Load(const wchar_t* skinFolder, const wchar_t* path) override {
@@ -24,7 +17,7 @@ class CMainFrame final : public scDocument, public IAppMainWindow {
   }
   HRESULT STDMETHODCALLTYPE Destroy() override { return scDocument::Destroy(); }
 
-  HRESULT QueryInterfaceExtra(REFIID riid, void** ppv) noexcept override;
+  [[nodiscard]] HRESULT QueryInterfaceExtra(REFIID riid, void** ppv) noexcept override;
 };
 
 }  // namespace velmor

@@ -3,6 +3,7 @@
 // Scripting.FileSystemObject.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <initializer_list>
 #include <string>
@@ -104,6 +105,7 @@ TEST(VelmorExe, LaterStartHandsItsCommandLineToTheRunningInstance) {
   EXPECT_NE(report.find(expected), std::string::npos) << report;
   // The instance's own arguments were handed over (remote 0) once its window had loaded.
   EXPECT_NE(report.find("local:-first"), std::string::npos) << report;
+  EXPECT_EQ(report.find("local:"), report.rfind("local:")) << "the later start ran nothing";
   EXPECT_NE(report.find("shutdown"), std::string::npos) << report;
   EXPECT_EQ(FindListener(), nullptr);
 }
@@ -122,9 +124,36 @@ TEST(VelmorExe, StartupRefusedEndsTheRunWithoutShutdown) {
   if (!ended) ::TerminateProcess(process, 1);
   ::CloseHandle(process);
   EXPECT_TRUE(ended);
-  const std::string report = test::ReadFileText(reportPath);
-  EXPECT_NE(report.find("startup"), std::string::npos) << report;
-  EXPECT_EQ(report.find("shutdown"), std::string::npos) << report;
+  EXPECT_EQ(test::ReadFileText(reportPath), "startup\r\n");
+}
+
+// With the one-process switch at 0 there is no listener and a later start runs fully beside
+// the running one.
+TEST(VelmorExe, WithOneProcessZeroEveryStartRunsFully) {
+  test::ScopedRegistryValue oneProcess(kConfigOther, L"OneProcess");
+  oneProcess.SetDword(0);
+  const std::wstring dir = test::MakeTempDir(L"e2e");
+  const std::wstring reportPath = dir + L"\\report.txt";
+  Install install(ReportHelper(reportPath) +
+                  L"function MainStartup() { report('startup'); return true; }\n"
+                  L"function MainShutdown() {}\n");
+  auto lines = [&] {
+    const std::string report = test::ReadFileText(reportPath);
+    return static_cast<int>(std::count(report.begin(), report.end(), '\n'));
+  };
+  HANDLE first = test::StartProcess(install.Exe());
+  ASSERT_NE(first, nullptr);
+  EXPECT_TRUE(test::PumpUntil([&] { return lines() == 1; }, 20000));
+  EXPECT_EQ(FindListener(), nullptr);
+  HANDLE second = test::StartProcess(install.Exe());
+  ASSERT_NE(second, nullptr);
+  EXPECT_TRUE(test::PumpUntil([&] { return lines() == 2; }, 20000)) << "the later start ran";
+  EXPECT_EQ(::WaitForSingleObject(first, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  for (HANDLE process : {first, second}) {
+    ::TerminateProcess(process, 0);
+    test::WaitProcess(process, 10000);
+    ::CloseHandle(process);
+  }
 }
 
 // The first visible document window ("VelmorGUI") of a process, or null.

@@ -65,9 +65,9 @@ TEST_F(EventsTest, UnloadFiresWhenTheWindowIsDestroyed) {
   // window's scripts still run.
   std::wstring seen = L"(not called)";
   ComPtr<CallbackListener> reader;
-  CallbackListener::CreateObject(&reader, [&](IDOMEvent*) { seen = Eval(L"trace.join(' ')"); });
+  EXPECT_HRESULT_SUCCEEDED(CallbackListener::CreateObject(&reader, [&](IDOMEvent*) { seen = Eval(L"trace.join(' ')"); }));
   ASSERT_EQ(Listeners(L"W")->AddEventListener(reader->GetUnknown(), L"onunload", 0), S_OK);
-  m_document->Destroy();
+  EXPECT_HRESULT_SUCCEEDED(m_document->Destroy());
   EXPECT_EQ(seen, L"unload");
   EXPECT_EQ(reader->Calls(), 1);
 }

@@ -131,10 +131,10 @@ TEST_F(EventsTest, HoverBitMovesWithMouseover) {
   std::vector<std::wstring> seen;
   auto watch = [&](const wchar_t* id, const wchar_t* name) {
     ComPtr<CallbackListener> listener;
-    CallbackListener::CreateObject(&listener, [&, id, name](IDOMEvent*) {
+    EXPECT_HRESULT_SUCCEEDED(CallbackListener::CreateObject(&listener, [&, id, name](IDOMEvent*) {
       seen.push_back(std::wstring(id) + L"." + name + L": A=" + std::to_wstring(State(L"A")) +
                      L" B=" + std::to_wstring(State(L"B")));
-    });
+    }));
     Listeners(id)->AddEventListener(listener.Get(), name, 0);
   };
   watch(L"A", L"onmouseout");
@@ -168,9 +168,6 @@ TEST_F(EventsTest, ActiveBitFromLeftPressUntilRelease) {
   ComPtr<scIEventStateManager> states;
   ASSERT_EQ(m_document->QueryInterface(IID_PPV_ARGS(&states)), S_OK);
   EXPECT_EQ(states->Reserved(), E_NOTIMPL);
-  ULONG state = 0;
-  EXPECT_EQ(states->GetContentState(Element(L"A"), nullptr), E_POINTER);
-  EXPECT_EQ(states->GetContentState(nullptr, &state), E_INVALIDARG);
   // Set from outside: the active element moves, then clears.
   EXPECT_EQ(states->SetContentState(Element(L"B"), 0x01), S_OK);
   EXPECT_EQ(State(L"B"), 0x01u);

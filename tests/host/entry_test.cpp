@@ -22,74 +22,6 @@ HWND FindListener() {
   return ::FindWindowExW(HWND_MESSAGE, nullptr, kMessageWindowClass, nullptr);
 }
 
-std::string Field(const std::string& report, const std::string& name) {
-  const size_t at = report.find(name + "=");
-  if (at == std::string::npos) return "<missing>";
-  const size_t start = at + name.size() + 1;
-  return report.substr(start, report.find('\n', start) - start);
-}
-
-class TwoInstancesTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_EQ(FindListener(), nullptr) << "a listener is left over from another test";
-    m_dir = test::MakeTempDir(L"instances");
-  }
-  std::wstring Probe(const std::wstring& out, const std::wstring& args) {
-    return L"\"" + test::TestBinDir() + L"\\instance_probe.exe\" --out \"" + m_dir + L"\\" + out +
-           L"\" " + args;
-  }
-  std::string Report(const wchar_t* out) { return test::ReadFileText(m_dir + L"\\" + out); }
-  std::wstring m_dir;
-};
-
-TEST_F(TwoInstancesTest, LaterStartForwardsItsWholeCommandLineAndExits) {
-  test::ScopedRegistryValue oneProcess(kConfigOther, L"OneProcess");
-  oneProcess.Delete();
-  HANDLE first = test::StartProcess(Probe(L"a.txt", L"--hold 20000 --wait-remote"));
-  ASSERT_NE(first, nullptr);
-  ASSERT_TRUE(test::PumpUntil([] { return FindListener() != nullptr; }, 15000));
-
-  const std::wstring secondLine = Probe(L"b.txt", L"second-arg \"with space\"");
-  HANDLE second = test::StartProcess(secondLine);
-  ASSERT_NE(second, nullptr);
-  EXPECT_EQ(test::WaitProcess(second, 15000), std::optional<DWORD>(0));
-  EXPECT_EQ(test::WaitProcess(first, 20000), std::optional<DWORD>(0));
-  ::CloseHandle(first);
-  ::CloseHandle(second);
-
-  const std::string a = Report(L"a.txt"), b = Report(L"b.txt");
-  EXPECT_EQ(Field(b, "path"), "forwarded");
-  EXPECT_EQ(Field(b, "created"), "0") << "a later start must not start anything";
-  EXPECT_EQ(Field(a, "path"), "ran");
-  EXPECT_EQ(Field(a, "remote_count"), "1");
-  EXPECT_EQ(Field(a, "remote_flag"), "1");
-  // The whole GetCommandLineW() text of the later start, executable path included.
-  EXPECT_EQ(Field(a, "remote_line"), test::Narrow(secondLine.c_str()));
-  EXPECT_EQ(FindListener(), nullptr);
-}
-
-TEST_F(TwoInstancesTest, WithOneProcessZeroBothRunFully) {
-  test::ScopedRegistryValue oneProcess(kConfigOther, L"OneProcess");
-  oneProcess.SetDword(0);
-  HANDLE first = test::StartProcess(Probe(L"a.txt", L"--hold 2500"));
-  ASSERT_NE(first, nullptr);
-  test::PumpFor(700);
-  EXPECT_EQ(FindListener(), nullptr) << "no listener without the one-process switch";
-  HANDLE second = test::StartProcess(Probe(L"b.txt", L"--hold 200"));
-  ASSERT_NE(second, nullptr);
-  EXPECT_EQ(test::WaitProcess(second, 15000), std::optional<DWORD>(0));
-  EXPECT_EQ(test::WaitProcess(first, 15000), std::optional<DWORD>(0));
-  ::CloseHandle(first);
-  ::CloseHandle(second);
-  for (const wchar_t* out : {L"a.txt", L"b.txt"}) {
-    const std::string r = Report(out);
-    EXPECT_EQ(Field(r, "path"), "ran");
-    EXPECT_EQ(Field(r, "created"), "1");
-    EXPECT_EQ(Field(r, "remote_count"), "0");
-  }
-}
-
 // The listener of a running instance, in this process, with a recording command-line service.
 class InstanceListenerTest : public ::testing::Test {
  protected:
@@ -98,14 +30,14 @@ class InstanceListenerTest : public ::testing::Test {
     test::FakeCommandLine* raw = nullptr;
     ASSERT_EQ(test::FakeCommandLine::CreateObject(&raw, m_log), S_OK);
     m_service = AdoptRef(raw);
-    components::RegisterObject(contracts::kCommandLine, m_service->GetUnknown());
+    ASSERT_HRESULT_SUCCEEDED(components::RegisterObject(contracts::kCommandLine, m_service->GetUnknown()));
     ASSERT_NE(m_listener.CreateListener(), nullptr);
   }
   void TearDown() override {
     m_listener.DestroyWindow();
-    components::UnregisterObject(contracts::kCommandLine);
+    EXPECT_HRESULT_SUCCEEDED(components::UnregisterObject(contracts::kCommandLine));
     m_service.Reset();
-    components::Shutdown();
+    EXPECT_HRESULT_SUCCEEDED(components::Shutdown());
   }
   LRESULT Send(ULONG_PTR kind, const void* data, DWORD bytes) {
     COPYDATASTRUCT record{kind, bytes, const_cast<void*>(data)};

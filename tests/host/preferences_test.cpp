@@ -62,7 +62,7 @@ TEST_P(GetPrefBoolTest, OnlyVariantTrueIsTrueAndFailuresGiveTheDefault) {
             S_OK);
   EXPECT_EQ(GetPrefBool(L"script.debug.enable", c.defaultValue), c.expected) << c.what;
   EXPECT_EQ(prefs->asked, L"script.debug.enable");
-  components::UnregisterObject(contracts::kPreferences);
+  EXPECT_HRESULT_SUCCEEDED(components::UnregisterObject(contracts::kPreferences));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -54,16 +54,6 @@ TEST(Profile, ReadingCreatesTheKeyAndSection) {
   ::RegDeleteTreeW(HKEY_CURRENT_USER, L"software\\VelmorTest");
 }
 
-TEST(Profile, ReplacingTheKeyKeepsACopy) {
-  CProfile profile;
-  wchar_t text[] = L"First\\";
-  profile.SetRegistryKey(text);
-  text[0] = L'X';
-  EXPECT_STREQ(profile.RegistryKey(), L"First\\");
-  profile.SetRegistryKey(L"Second\\");
-  EXPECT_STREQ(profile.RegistryKey(), L"Second\\");
-}
-
 TEST(Profile, WithoutRegistryKeyReadsThePrivateProfileFile) {
   const std::wstring dir = test::MakeTempDir(L"profile");
   const std::wstring file = dir + L"\\settings.ini";

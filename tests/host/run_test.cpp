@@ -60,13 +60,14 @@ class RunTest : public ::testing::TestWithParam<RunCase> {
  protected:
   void SetUp() override {
     ASSERT_EQ(components::Initialize(), S_OK);
-    Module().Init(EngineObjectMap(), GetModuleInstance(), nullptr);
+    ASSERT_HRESULT_SUCCEEDED(Module().Init(EngineObjectMap(), GetModuleInstance(), nullptr));
   }
   void TearDown() override {
-    components::UnregisterObject(contracts::kCommandLine);
-    components::UnregisterObject(contracts::kPreferences);
+    // Not every case registered both.
+    (void)components::UnregisterObject(contracts::kCommandLine);
+    (void)components::UnregisterObject(contracts::kPreferences);
     Module().Term();
-    components::Shutdown();
+    EXPECT_HRESULT_SUCCEEDED(components::Shutdown());
   }
 };
 
@@ -78,7 +79,7 @@ TEST_P(RunTest, FollowsTheStepsInOrder) {
   test::FakeCommandLine* rawCmd = nullptr;
   ASSERT_EQ(test::FakeCommandLine::CreateObject(&rawCmd, log), S_OK);
   const ComPtr<test::FakeCommandLine> cmdline = AdoptRef(rawCmd);
-  components::RegisterObject(contracts::kCommandLine, cmdline->GetUnknown());
+  ASSERT_HRESULT_SUCCEEDED(components::RegisterObject(contracts::kCommandLine, cmdline->GetUnknown()));
   ComPtr<IUnknown> prefs;
   if (c.prefs == Prefs::kMissing) {
     ASSERT_EQ(NotPreferences::Create(prefs), S_OK);
@@ -89,7 +90,7 @@ TEST_P(RunTest, FollowsTheStepsInOrder) {
               S_OK);
     prefs = AdoptRef(raw->GetUnknown());
   }
-  components::RegisterObject(contracts::kPreferences, prefs.Get());
+  ASSERT_HRESULT_SUCCEEDED(components::RegisterObject(contracts::kPreferences, prefs.Get()));
   if (c.arrange) c.arrange(parts);
 
   const HRESULT hr = velmor::Run("-demo \"two words\"", SW_SHOW, parts);
@@ -176,7 +177,7 @@ TEST_F(RunFailureTest, CommandLineServiceUnavailable) {
   test::FakeParts parts(log);
   ComPtr<IUnknown> notService;
   ASSERT_EQ(NotPreferences::Create(notService), S_OK);
-  components::RegisterObject(contracts::kCommandLine, notService.Get());
+  ASSERT_HRESULT_SUCCEEDED(components::RegisterObject(contracts::kCommandLine, notService.Get()));
   EXPECT_EQ(velmor::Run("", SW_SHOW, parts), E_FAIL);
   EXPECT_EQ(log, (std::vector<std::string>{"create.msgmgr", kBoxCmdline}));
   EXPECT_EQ(Module().GetMessageLoop(), nullptr);
@@ -187,7 +188,7 @@ TEST_F(RunFailureTest, ReleasesEverythingItCreated) {
   CallLog log;
   {
     test::FakeParts parts(log);
-    velmor::Run("", SW_SHOW, parts);
+    (void)velmor::Run("", SW_SHOW, parts);  // only what it leaves behind counts here
   }
   EXPECT_EQ(LiveObjects<test::FakeMessageManager>::Count(), 0);
   EXPECT_EQ(LiveObjects<test::FakeScriptHost>::Count(), 0);

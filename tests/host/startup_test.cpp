@@ -44,7 +44,7 @@ class StartupTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(components::Initialize(), S_OK);
-    Module().Init(EngineObjectMap(), GetModuleInstance(), nullptr);
+    ASSERT_HRESULT_SUCCEEDED(Module().Init(EngineObjectMap(), GetModuleInstance(), nullptr));
     // The chrome folder beside the test executables may not exist yet in a fresh build.
     ::CreateDirectoryW((test::TestBinDir() + L"\\chrome").c_str(), nullptr);
     m_mainJs = test::TestBinDir() + L"\\chrome\\main.js";
@@ -54,7 +54,7 @@ class StartupTest : public ::testing::Test {
     ::DeleteFileW(m_mainJs.c_str());
     ::DeleteFileW(m_trace.c_str());
     Module().Term();
-    components::Shutdown();
+    EXPECT_HRESULT_SUCCEEDED(components::Shutdown());
   }
   // main.js: each named function appends its name to the trace file, then returns 'startup'.
   void WriteMain(const wchar_t* startupResult) {
@@ -81,7 +81,7 @@ TEST_F(StartupTest, MainScriptRunsAndAgreesToStart) {
   WriteMain(L"true");
   StartupParts parts;
   const long hostsBefore = LiveObjects<CJScript>::Count();
-  velmor::Run("", SW_SHOW, parts);
+  EXPECT_HRESULT_SUCCEEDED(velmor::Run("", SW_SHOW, parts));
   EXPECT_EQ(parts.hostsCreated, 1);
   EXPECT_EQ(parts.windowsAsked, 1);
   ASSERT_EQ(parts.messages.size(), 1u);

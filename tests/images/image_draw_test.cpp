@@ -98,17 +98,6 @@ TEST_F(ImageDrawTest, StretchOfEqualSizeIsACopy) {
   }
 }
 
-TEST_F(ImageDrawTest, StretchScalesWithNearestNeighbour) {
-  Canvas canvas(12, 12);
-  DrawImage(canvas.Graphics(), m_tenByTen.get(), RECT{1, 1, 9, 9}, RECT{0, 0, 4, 4}, kDrawStretch);
-  for (int y = 1; y < 9; ++y)
-    for (int x = 1; x < 9; ++x)
-      ASSERT_EQ(canvas.At(x, y), PositionColour((x - 1) / 2, (y - 1) / 2)) << x << "," << y;
-  EXPECT_EQ(canvas.At(9, 4), Canvas::kBackground);
-  EXPECT_EQ(canvas.At(4, 9), Canvas::kBackground);
-  EXPECT_EQ(canvas.At(0, 0), Canvas::kBackground);
-}
-
 TEST_F(ImageDrawTest, StretchRedrawsTheLastColumnFromTheSourcesLastColumn) {
   // Squeezing 10 columns into 3 would otherwise sample an inner column for the last one.
   Canvas canvas(6, 12);
@@ -157,31 +146,6 @@ class NineGridTest : public ImageDrawTest {
   std::unique_ptr<Gdiplus::Bitmap> m_image = test::MakeBitmap(12, 12, NineGridPixel);
   const NineGridMargins m_margins{5, 5, 5, 5};
 };
-
-TEST_F(NineGridTest, SmallerThanTheMarginsDrawsOnlyOverlappingCorners) {
-  Canvas canvas(10, 10);
-  DrawNineGrid(canvas.Graphics(), RECT{1, 1, 9, 9}, m_image.get(), m_margins);
-  // Corners in order top-left, top-right, bottom-left, bottom-right: later ones cover earlier.
-  EXPECT_EQ(canvas.At(1, 1), kTopLeft);
-  EXPECT_EQ(canvas.At(3, 3), kTopLeft);
-  EXPECT_EQ(canvas.At(8, 1), kTopRight);
-  EXPECT_EQ(canvas.At(4, 3), kTopRight);
-  EXPECT_EQ(canvas.At(1, 8), kBottomLeft);
-  EXPECT_EQ(canvas.At(3, 4), kBottomLeft);
-  EXPECT_EQ(canvas.At(8, 8), kBottomRight);
-  EXPECT_EQ(canvas.At(4, 4), kBottomRight);
-  for (int y = 0; y < 10; ++y)
-    for (int x = 0; x < 10; ++x) {
-      const Gdiplus::ARGB c = canvas.At(x, y);
-      const bool inside = x >= 1 && x < 9 && y >= 1 && y < 9;
-      if (!inside) {
-        ASSERT_EQ(c, Canvas::kBackground) << x << "," << y;
-      } else {
-        ASSERT_TRUE(c == kTopLeft || c == kTopRight || c == kBottomLeft || c == kBottomRight)
-            << "edge or centre drawn at " << x << "," << y;
-      }
-    }
-}
 
 TEST_F(NineGridTest, EdgesAndCentreStretchWhereThereIsRoom) {
   struct Case {

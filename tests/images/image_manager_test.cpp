@@ -22,8 +22,6 @@ class ImageManagerTest : public ::testing::Test {
   CImageManager* m_manager = nullptr;
 };
 
-TEST_F(ImageManagerTest, IsOneObjectPerProcess) { EXPECT_EQ(GetImageManager(), m_manager); }
-
 TEST_F(ImageManagerTest, DecodesEachPathOnceAndKeepsIt) {
   const std::wstring path = test::ImageFixture(L"grad10.png");
   Gdiplus::Bitmap* image = m_manager->GetImage(path.c_str());

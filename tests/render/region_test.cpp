@@ -2,6 +2,8 @@
 // first colour, and what the screen shows through a shaped window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "controls/subwindow_content.h"
 #include "support/document_fixture.h"
 #include "render/window_region.h"
@@ -163,7 +165,6 @@ TEST_F(RegionTest, CreateRegionTellsTheWalkWhatItDid) {
     ASSERT_EQ(Element(c.id)->QueryInterface(IID_PPV_ARGS(&creator)), S_OK);
     scRegionBuilder region;
     EXPECT_EQ(creator->CreateRegion(&region, 100, 50), c.expected) << c.id;
-    EXPECT_EQ(creator->CreateRegion(nullptr, 0, 0), E_POINTER);
   }
   EXPECT_EQ(CollectRegion(nullptr, 0, 0, nullptr), E_FAIL);
   EXPECT_EQ(CollectRegion(Root(), 0, 0, nullptr), E_FAIL);
@@ -219,7 +220,7 @@ TEST_F(RegionTest, TheScreenShowsWhatLiesBehindTheShapesNotch) {
   EXPECT_EQ(p.Count(RECT{5, 0, 10, 8}, 0x00FF00), 40) << "the notch shows the window behind";
   EXPECT_EQ(p.Count(RECT{0, 0, 5, 20}, 0x0000FF), 100);
   EXPECT_EQ(p.Count(RECT{5, 8, 10, 20}, 0x0000FF), 60);
-  behind->Destroy();
+  EXPECT_HRESULT_SUCCEEDED(behind->Destroy());
   behind->Release();
 }
 
@@ -252,21 +253,29 @@ TEST_P(SiblingShapeTest, ShapeCoversTheRepaint) {
   ASSERT_EQ(LoadBody(body, c.width, height), S_OK);
   HRGN region = WindowRegion(Window());
   ASSERT_NE(region, nullptr);
-  EXPECT_LE(NativeRegionRects(region).size(), kMaxWindowShapeRects);
+  const std::vector<RECT> rects = NativeRegionRects(region);
+  ::DeleteObject(region);
+  EXPECT_LE(rects.size(), kMaxWindowShapeRects);
+  // The shape as a mask (testing each pixel against a region walks all of its rectangles).
+  std::vector<char> mask(static_cast<size_t>(c.width) * height, 0);
+  for (const RECT& r : rects) {
+    for (LONG y = std::max(r.top, 0L); y < std::min(r.bottom, static_cast<LONG>(height)); ++y)
+      for (LONG x = std::max(r.left, 0L); x < std::min(r.right, static_cast<LONG>(c.width)); ++x)
+        mask[static_cast<size_t>(y) * c.width + x] = 1;
+  }
   const Picture picture = PrintClient();
   ASSERT_EQ(picture.width, c.width);
   ASSERT_EQ(picture.height, height);
   int painted = 0, uncovered = 0, extra = 0;
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < c.width; ++x) {
-      const bool shaped = ::PtInRegion(region, x, y) != FALSE;
+      const bool shaped = mask[static_cast<size_t>(y) * c.width + x] != 0;
       const bool red = picture.At(x, y) == 0xFF0000;
       painted += red ? 1 : 0;
       uncovered += red && !shaped ? 1 : 0;
       extra += shaped && !red ? 1 : 0;
     }
   }
-  ::DeleteObject(region);
   EXPECT_EQ(painted, c.count);
   EXPECT_EQ(uncovered, 0);
   if (c.exact) {

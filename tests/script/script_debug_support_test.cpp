@@ -150,17 +150,16 @@ TEST(ScriptDebugSupport, ParsedTextGoesIntoTheDebugDocument) {
   EXPECT_EQ(result.lVal, 43);
 }
 
+// The owner hands out the one debug application it registered, to its owner's interface and to
+// the engine's site alike, and asks to break into the debugger on script errors.
 TEST(ScriptDebugSupport, InterfacesAnsweredForTheOwner) {
   ScopedFakeDebugManager fake;
   ASSERT_EQ(fake.registered(), S_OK);
   DebuggedHost host(true);
   ASSERT_EQ(host.debugResult(), S_OK);
-
   ComPtr<IScriptControlDebug> control;
   ASSERT_EQ(host->QueryInterface(IID_PPV_ARGS(&control)), S_OK);
   ComPtr<IUnknown> application, manager;
-  EXPECT_EQ(control->GetDebugApplication(IID_IUnknown, nullptr), E_POINTER);
-  EXPECT_EQ(control->GetProcessDebugManager(IID_IUnknown, nullptr), E_POINTER);
   ASSERT_EQ(control->GetDebugApplication(IID_IUnknown,
                                          reinterpret_cast<void**>(application.GetAddressOf())),
             S_OK);
@@ -168,35 +167,16 @@ TEST(ScriptDebugSupport, InterfacesAnsweredForTheOwner) {
                                             reinterpret_cast<void**>(manager.GetAddressOf())),
             S_OK);
   EXPECT_NE(application.Get(), manager.Get());
-
   ComPtr<ActiveScriptSiteDebug> site;
   ASSERT_EQ(host->QueryInterface(__uuidof(ActiveScriptSiteDebug),
                                  reinterpret_cast<void**>(site.GetAddressOf())),
             S_OK);
   ComPtr<DebugApplication> fromSite;
-  EXPECT_EQ(site->GetApplication(nullptr), E_INVALIDARG);
   ASSERT_EQ(site->GetApplication(&fromSite), S_OK);
   EXPECT_TRUE(IsSameObject(fromSite.Get(), application.Get()));
-  IDebugApplicationNode* node = nullptr;
-  EXPECT_EQ(site->GetRootApplicationNode(nullptr), E_INVALIDARG);
-  EXPECT_EQ(site->GetRootApplicationNode(&node), S_FALSE);  // the helper's own answer
-  IDebugDocumentContext* context = nullptr;
-  EXPECT_EQ(site->GetDocumentContextFromPosition(0, 0, 0, &context), E_NOTIMPL);
   BOOL enter = FALSE, callOnError = FALSE;
   EXPECT_EQ(site->OnScriptErrorDebug(nullptr, &enter, &callOnError), S_OK);
-  EXPECT_TRUE(enter);
-  EXPECT_TRUE(callOnError);
-  EXPECT_EQ(site->OnScriptErrorDebug(nullptr, nullptr, nullptr), S_OK);
-
-  ComPtr<IDebugDocumentHost> document;
-  ASSERT_EQ(host->QueryInterface(__uuidof(IDebugDocumentHost),
-                                 reinterpret_cast<void**>(document.GetAddressOf())),
-            S_OK);
-  BSTR name = nullptr;
-  BOOL original = TRUE;
-  EXPECT_EQ(document->GetPathName(&name, &original), E_FAIL);
-  EXPECT_EQ(document->GetFileName(&name), E_FAIL);
-  EXPECT_EQ(name, nullptr);  // the document has no file behind it
+  EXPECT_TRUE(enter && callOnError);
 }
 
 // The application script host reads both switches through the preferences service.

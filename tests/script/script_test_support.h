@@ -41,16 +41,11 @@ class ChromeFolder {
 
 // A scriptable object: "value" reads the number it was made with; "calls" counts Invoke calls.
 // With class information it answers IProvideClassInfo with 'classInfo'.
-class CProbe : public ComObject<CProbe, IDispatch>, public IProvideClassInfo {
+class CProbe : public ComExtension<ComObject<CProbe, IDispatch>, IProvideClassInfo> {
  public:
   explicit CProbe(long value, ITypeInfo* classInfo = nullptr)
       : m_value(value), m_classInfo(classInfo) {}
   HRESULT QueryInterfaceExtra(REFIID riid, void** ppv) noexcept;
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    return ComObject::QueryInterface(riid, ppv);
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ComObject::AddRef(); }
-  STDMETHODIMP_(ULONG) Release() override { return ComObject::Release(); }
   long calls() const { return m_calls; }
 
   STDMETHODIMP GetTypeInfoCount(UINT* count) override;

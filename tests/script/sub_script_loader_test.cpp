@@ -91,7 +91,6 @@ TEST_F(LoaderTest, FileErrorsAreHresults) {
   EXPECT_EQ(FromFile(m_chrome.PathOf(L"no-folder\\missing.js")),
             HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND));
   EXPECT_EQ(ByName(L"missing-script.js"), HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
-  EXPECT_EQ(m_loader->LoadSubScriptFromFile(nullptr, nullptr), E_POINTER);
   EXPECT_EQ(m_loader->LoadSubScript(nullptr, nullptr), S_FALSE);
   // The engine's answer for the text comes back as it is.
   EXPECT_FAILED(FromFile(m_chrome.PathOf(L"broken.js")));
@@ -114,7 +113,6 @@ TEST_F(LoaderTest, Streams) {
   notAStream = raw;
   raw->Release();
   UniqueBstr item(L"");
-  EXPECT_EQ(m_loader->LoadSubScriptFromStream(nullptr, item.Get()), E_POINTER);
   EXPECT_EQ(m_loader->LoadSubScriptFromStream(notAStream->GetUnknown(), item.Get()), E_NOINTERFACE);
 
   struct Case {

@@ -1,13 +1,13 @@
 // The two-layer attribute store and the typed attribute readers of the shared content
 // implementation.
 #include "content_fixture.h"
+#include "support/script_runner.h"
 
 namespace velmor {
-namespace skin_test {
 namespace {
 
-// ---------------------------------------------------------------------------------------------
-// Attributes
+using test::ContentTest;
+using test::Var;
 
 Var Text(const wchar_t* text) {
   Var v;
@@ -100,39 +100,11 @@ TEST_F(ContentTest, AttrValueIsCaseRulesDependOnTheLayer) {
   e->Destroy();
 }
 
-// A script object answering one property by name.
-class PropertyBag final : public ComObject<PropertyBag, IDispatch> {
- public:
-  PropertyBag(const wchar_t* name, const VARIANT& value) : m_name(name) {
-    ::VariantCopy(&m_value, const_cast<VARIANT*>(&value));
-  }
-  STDMETHODIMP GetTypeInfoCount(UINT* n) override {
-    *n = 0;
-    return S_OK;
-  }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* id) override {
-    if (m_name != names[0]) return DISP_E_UNKNOWNNAME;
-    *id = 7;
-    return S_OK;
-  }
-  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result,
-                      EXCEPINFO*, UINT*) override {
-    if (id != 7 || !(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
-    return ::VariantCopy(result, &m_value);
-  }
-  Var m_value;
-
- private:
-  std::wstring m_name;
-};
-
-Var Object(const wchar_t* name, const VARIANT& value) {
-  ComPtr<IDispatch> bag;
-  PropertyBag::Create(bag, name, value);
+// A JScript object made by evaluating 'expression' in 'runner'.
+Var Object(test::ScriptRunner& runner, const wchar_t* expression) {
   Var v;
-  V_VT(&v) = VT_DISPATCH;
-  V_DISPATCH(&v) = bag.Detach();
+  EXPECT_EQ(runner.Evaluate(expression, &v), S_OK) << runner.LastError();
+  EXPECT_EQ(V_VT(&v), VT_DISPATCH);
   return v;
 }
 
@@ -210,54 +182,28 @@ TEST_F(ContentTest, TypedReadersFollowTheValueType) {
   e->Destroy();
 }
 
+// An object stored by a script is asked for the property of the attribute's own name,
+// again and again while the answer is an object; a cycle is not found and does not hang.
 TEST_F(ContentTest, TypedReadersAskStoredObjectsForTheSameProperty) {
+  test::ScriptRunner runner;
+  ASSERT_EQ(runner.Execute(L"var loop = {}; loop.loop = loop;"), S_OK);
   ComPtr<scIContent> e = Create(Prototype(L"label", {{L"width", L"1"}}));
-  ASSERT_EQ(e->SetAttr(L"width", Object(L"width", Int(250)), TRUE), S_OK);
-  int32_t width = 0;
+  ASSERT_EQ(e->SetAttr(L"width", Object(runner, L"({width: 250})"), TRUE), S_OK);
+  ASSERT_EQ(e->SetAttr(L"color", Object(runner, L"({color: {color: 'red'}})"), TRUE), S_OK);
+  ASSERT_EQ(e->SetAttr(L"height", Object(runner, L"({other: 3})"), TRUE), S_OK);
+  ASSERT_EQ(e->SetAttr(L"loop", Object(runner, L"loop"), TRUE), S_OK);
+  int32_t width = 0, height = -1, loop = 5;
+  uint32_t color = 0;
   EXPECT_TRUE(GetIntAttr(e.Get(), L"width", width));
   EXPECT_EQ(width, 250);
-  // An object whose property holds another object is followed again.
-  ASSERT_EQ(e->SetAttr(L"color", Object(L"color", Object(L"color", Text(L"red"))), TRUE), S_OK);
-  uint32_t color = 0;
   EXPECT_TRUE(GetColorAttr(e.Get(), L"color", color));
   EXPECT_EQ(color, 0xFFFF0000u);
-  // Wrong property name: not found.
-  ASSERT_EQ(e->SetAttr(L"height", Object(L"other", Int(3)), TRUE), S_OK);
-  int32_t height = -1;
   EXPECT_FALSE(GetIntAttr(e.Get(), L"height", height));
   EXPECT_EQ(height, -1);
-  // An object that answers itself is a cycle: not found, no hang.
-  PropertyBag* bag = nullptr;
-  Var placeholder;
-  ASSERT_EQ(PropertyBag::CreateObject(&bag, L"loop", placeholder), S_OK);
-  V_VT(&bag->m_value) = VT_DISPATCH;
-  V_DISPATCH(&bag->m_value) = bag;  // not counted: cleared below
-  Var self;
-  V_VT(&self) = VT_DISPATCH;
-  V_DISPATCH(&self) = bag;  // takes the creation reference
-  ASSERT_EQ(e->SetAttr(L"loop", self, TRUE), S_OK);
-  int32_t loop = 5;
   EXPECT_FALSE(GetIntAttr(e.Get(), L"loop", loop));
   EXPECT_EQ(loop, 5);
-  V_VT(&bag->m_value) = VT_EMPTY;
   e->Destroy();
 }
 
-TEST_F(ContentTest, IntrinsicStateAddsDisabled) {
-  ComPtr<scIContent> plain = Create(Prototype(L"button"));
-  ComPtr<scIContent> disabled = Create(Prototype(L"button", {{L"disabled", L"true"}}));
-  ComPtr<scIContent> odd = Create(Prototype(L"button", {{L"disabled", L"yes"}}));
-  EXPECT_EQ(plain->IntrinsicState(), 0u);
-  EXPECT_EQ(disabled->IntrinsicState(), 0x40u);
-  EXPECT_EQ(odd->IntrinsicState(), 0u);
-  Var no;
-  V_VT(&no) = VT_BOOL;
-  V_BOOL(&no) = VARIANT_FALSE;
-  ASSERT_EQ(disabled->SetAttr(L"disabled", no, TRUE), S_OK);
-  EXPECT_EQ(disabled->IntrinsicState(), 0u);
-  for (auto* e : {plain.Get(), disabled.Get(), odd.Get()}) e->Destroy();
-}
-
 }  // namespace
-}  // namespace skin_test
 }  // namespace velmor

@@ -1,20 +1,54 @@
-// The fixture shared by the content tests: a recording test document, prototypes made by hand,
-// skins written to a temporary folder and loaded, and a leak check over all elements.
+// The skin layer's own tests build prototypes and elements without a window: a minimal document
+// (the id registry and the key sets it is handed; no script context, no listener tables) and a
+// fixture that loads skins into its content tree or creates elements from hand-made prototypes,
+// checking that no element outlives a test. What needs scripts, events or a window is tested
+// through the real document window (support/document_fixture.h).
 #pragma once
 #include <gtest/gtest.h>
 
-#include "base/module_instance.h"
+#include <string>
+#include <vector>
+
+#include "base/bstr.h"
+#include "base/com_object.h"
 #include "skin/attribute_readers.h"
-#include "skin/element_classes.h"
+#include "skin/content.h"
+#include "skin/document_content.h"
 #include "skin/element_factory.h"
 #include "skin/prototype.h"
-#include "skin_doubles.h"
+#include "skin/text_base_content.h"
 #include "support/test_env.h"
-#include "typelib/type_library.h"
+#include "ui_h.h"
 
-namespace velmor::skin_test {
+namespace velmor::test {
 
-using test::Log;
+class TestDocument final : public ComObject<TestDocument, scIContentDocument> {
+ public:
+  ~TestDocument() override { m_content.Clear(); }
+  HRESULT STDMETHODCALLTYPE GetScriptContext(IUnknown** context) override {
+    if (context == nullptr) return E_POINTER;
+    *context = nullptr;
+    return S_FALSE;
+  }
+  HRESULT STDMETHODCALLTYPE CreateListenerManager(scIEventListenerManager**) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE AddKeySet(scIContent* keySet) override {
+    keySets.push_back(keySet);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE RegisterElementId(const wchar_t* id, scIContent* element) override {
+    return m_content.RegisterId(id, element);
+  }
+  scIContent* STDMETHODCALLTYPE FindElementById(const wchar_t* id) override {
+    return m_content.FindById(id);
+  }
+  scDocumentContent& DocumentContent() { return m_content; }
+  std::vector<scIContent*> keySets;
+
+ private:
+  scDocumentContent m_content{this};
+};
 
 // A VARIANT that owns its value and can be returned from helpers.
 class Var : public VARIANT {
@@ -25,7 +59,6 @@ class Var : public VARIANT {
   Var& operator=(const Var&) = delete;
   ~Var() { ::VariantClear(this); }
 };
-using test::TestDocument;
 
 // "tag#id(children...)" for a live subtree.
 inline std::wstring Outline(scITextBaseContent* element) {
@@ -34,10 +67,8 @@ inline std::wstring Outline(scITextBaseContent* element) {
   if (GetStringAttr(element, L"id", id)) out += L"#" + id;
   if (element->FirstChild() != nullptr) {
     out += L"(";
-    for (scITextBaseContent* c = element->FirstChild(); c != nullptr; c = c->NextSibling()) {
-      if (c != element->FirstChild()) out += L",";
-      out += Outline(c);
-    }
+    for (scITextBaseContent* c = element->FirstChild(); c != nullptr; c = c->NextSibling())
+      out += (c != element->FirstChild() ? L"," : L"") + Outline(c);
     out += L")";
   }
   return out;
@@ -47,7 +78,7 @@ class ContentTest : public ::testing::Test {
  protected:
   void SetUp() override {
     m_baseline = LiveObjects<scITextBaseContent>::Count();
-    m_dir = test::MakeTempDir(L"content");
+    m_dir = MakeTempDir(L"content");
     ASSERT_EQ(TestDocument::CreateObject(&m_document), S_OK);
   }
   void TearDown() override {
@@ -55,11 +86,10 @@ class ContentTest : public ::testing::Test {
     if (m_document != nullptr) m_document->Release();
     EXPECT_EQ(LiveObjects<scITextBaseContent>::Count(), m_baseline) << "elements leaked";
   }
-
   HRESULT Load(const std::string& xml) {
     const std::wstring path = m_dir + L"\\skin" + std::to_wstring(++m_files) + L".xml";
-    EXPECT_TRUE(test::WriteFileBytes(path, xml));
-    Content().SetElementClasses(*m_classes);
+    EXPECT_TRUE(WriteFileBytes(path, xml));
+    Content().Clear();
     return Content().Load(m_dir.c_str(), path.c_str());
   }
   scDocumentContent& Content() { return m_document->DocumentContent(); }
@@ -67,7 +97,6 @@ class ContentTest : public ::testing::Test {
   scITextBaseContent* ById(const wchar_t* id) {
     return scITextBaseContent::FromContent(m_document->FindElementById(id));
   }
-
   // A prototype owned by the fixture, attributes given as name/value pairs.
   scPrototypeElement* Prototype(const wchar_t* tag,
                                 std::initializer_list<std::pair<const wchar_t*, const wchar_t*>>
@@ -82,15 +111,13 @@ class ContentTest : public ::testing::Test {
   }
   ComPtr<scIContent> Create(scPrototypeElement* prototype) {
     ComPtr<scIContent> element;
-    EXPECT_EQ(CreateElement(*m_classes, prototype, &element), S_OK) << prototype->m_tag;
+    EXPECT_EQ(CreateElement(prototype, &element), S_OK) << prototype->m_tag;
     return element;
   }
   static scITextBaseContent* Impl(const ComPtr<scIContent>& e) {
     return scITextBaseContent::FromContent(e.Get());
   }
 
-  // The classes elements are built from: the content tree's own unless a test sets the engine's.
-  const ElementClassTable* m_classes = &PlainElementClasses();
   long m_baseline = 0;
   std::wstring m_dir;
   int m_files = 0;
@@ -98,5 +125,4 @@ class ContentTest : public ::testing::Test {
   std::vector<scPrototypeElement*> m_prototypes;
 };
 
-
-}  // namespace velmor::skin_test
+}  // namespace velmor::test

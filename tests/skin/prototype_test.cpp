@@ -4,7 +4,7 @@
 
 #include "skin/prototype.h"
 #include "skin/skin_xml.h"
-#include "skin_doubles.h"
+#include "content_fixture.h"
 #include "support/test_env.h"
 
 namespace velmor {
@@ -188,20 +188,6 @@ TEST_F(PrototypeTest, ReleaseEmptiesTheChildListEvenWhenKeptAlive) {
   EXPECT_EQ(label->m_tag, L"label");
   image->Release();
   label->Release();
-}
-
-TEST_F(PrototypeTest, ReleasingADeepChainDoesNotRecurse) {
-  // Built by hand, far deeper than any file may nest.
-  auto* root = new scPrototypeElement();
-  scPrototypeElement* parent = root;
-  for (int i = 0; i < 200000; ++i) {
-    auto* child = new scPrototypeElement();
-    parent->m_children = new scPrototypeNode*[1]{child};
-    parent->m_childCount = 1;
-    parent = child;
-  }
-  root->Release();
-  SUCCEED();
 }
 
 }  // namespace

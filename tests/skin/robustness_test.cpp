@@ -6,7 +6,7 @@
 #include "skin/prototype.h"
 #include "skin/skin_xml.h"
 #include "skin/text_base_content.h"
-#include "skin_doubles.h"
+#include "content_fixture.h"
 #include "support/test_env.h"
 #include "tinyxml.h"
 
@@ -180,8 +180,17 @@ TEST_F(RobustnessTest, FiftyMegabyteFileLoads) {
   EXPECT_NE(m_document->FindElementById((L"l" + std::to_wstring(count - 1)).c_str()), nullptr);
 }
 
-TEST_F(RobustnessTest, DeepLiveTreesAreReleasedWithoutRecursion) {
-  // Built through the content interface, far deeper than a file may nest.
+TEST_F(RobustnessTest, DeepTreesAreReleasedWithoutRecursion) {
+  // Built by hand, far deeper than a file may nest: a prototype chain, then live elements.
+  auto* chain = new scPrototypeElement();
+  scPrototypeElement* last = chain;
+  for (int i = 0; i < 200000; ++i) {
+    auto* child = new scPrototypeElement();
+    last->m_children = new scPrototypeNode*[1]{child};
+    last->m_childCount = 1;
+    last = child;
+  }
+  chain->Release();
   auto* prototype = new scPrototypeElement();
   prototype->m_tag = L"image";
   prototype->m_ownerDocument = m_document;

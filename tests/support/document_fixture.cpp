@@ -189,7 +189,7 @@ void DocumentTest::SetUpTestSuite() {
               (icon + L"\\Velmor.ico").c_str(), TRUE);
   // What the first document of a process creates for good (window classes, the platform's own
   // helper windows) is not counted against the first test.
-  static const bool s_warm = [] {
+  [[maybe_unused]] static const bool s_warm = [] {
     const std::wstring dir = MakeTempDir(L"warm");
     const std::wstring path = dir + L"\\warm.xml";
     scDocument* document = nullptr;
@@ -199,7 +199,7 @@ void DocumentTest::SetUpTestSuite() {
         ::ShowWindow(document->WindowHandle(), SW_SHOWNOACTIVATE);
         PumpFor(20);
       }
-      document->Destroy();
+      EXPECT_HRESULT_SUCCEEDED(document->Destroy());
       document->Release();
     }
     PumpFor(20);
@@ -220,7 +220,7 @@ void DocumentTest::SetUp() {
 
 void DocumentTest::DestroyDocument() {
   if (m_document == nullptr) return;
-  m_document->Destroy();
+  EXPECT_HRESULT_SUCCEEDED(m_document->Destroy());
   m_document->Release();
   m_document = nullptr;
 }

@@ -1,31 +1,26 @@
-// The type library ui.dll carries, walked against typelib_table.h, and the engine's loader
-// (registered library first, else the module's own file; cached; released at termination).
+// The engine's type library, as the engine's loader finds it in its module (every test
+// executable carries the library ui.dll carries): the library header, every interface by its
+// identifier with its kind, base and member count, spot checks of members, the classes and the
+// message records the dispatch connector reads; then the loader's cache and its preference for a
+// registered library.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <oleauto.h>
 
-#include <cwctype>
 #include <string>
-#include <vector>
 
 #include "base/bstr.h"
 #include "base/com_object.h"
-#include "base/handles.h"
 #include "base/module_instance.h"
 #include "support/test_env.h"
 #include "typelib/type_library.h"
-#include "typelib/typelib_table.h"
 #include "ui_h.h"
 
 namespace velmor {
 namespace {
 
-namespace tl = test::typelib;
-
-std::wstring UiDllPath() { return test::DistDir() + L"\\ui.dll"; }
-
-GUID ParseGuid(const wchar_t* text) {
+GUID Guid(const wchar_t* text) {
   GUID guid{};
   EXPECT_EQ(::CLSIDFromString(text, &guid), S_OK) << "bad GUID in the table";
   return guid;
@@ -37,348 +32,285 @@ std::wstring NameOf(ITypeInfo* info, MEMBERID id = MEMBERID_NIL) {
   return std::wstring(name.View());
 }
 
-std::wstring HelpOf(ITypeInfo* info) {
-  UniqueBstr help;
-  if (FAILED(info->GetDocumentation(MEMBERID_NIL, nullptr, help.Put(), nullptr, nullptr)))
-    return L"?";
-  return std::wstring(help.View());
-}
-
-// Narrow text for failure messages.
 std::string N(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
-struct Attr {
-  TYPEKIND kind;
-  WORD flags;
-  WORD funcs;
-  WORD vars;
-  GUID guid;
-  WORD impls;
-};
-
-Attr AttrOf(ITypeInfo* info) {
+TYPEATTR AttrOf(ITypeInfo* info) {
   TYPEATTR* a = nullptr;
-  EXPECT_EQ(info->GetTypeAttr(&a), S_OK);
-  if (a == nullptr) return {};
-  Attr out{a->typekind, a->wTypeFlags, a->cFuncs, a->cVars, a->guid, a->cImplTypes};
-  info->ReleaseTypeAttr(a);
+  TYPEATTR out{};
+  if (SUCCEEDED(info->GetTypeAttr(&a))) {
+    out = *a;
+    info->ReleaseTypeAttr(a);
+  }
   return out;
 }
 
-ComPtr<ITypeInfo> RefOfImpl(ITypeInfo* info, UINT index) {
+ComPtr<ITypeInfo> ImplementedType(ITypeInfo* info, UINT index) {
   HREFTYPE ref = 0;
   ComPtr<ITypeInfo> out;
   if (SUCCEEDED(info->GetRefTypeOfImplType(index, &ref))) info->GetRefTypeInfo(ref, &out);
   return out;
 }
 
-class TypeLibrary : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    ASSERT_EQ(::LoadTypeLibEx(UiDllPath().c_str(), REGKIND_NONE, &s_lib), S_OK);
-  }
-  static void TearDownTestSuite() { s_lib.Reset(); }
-  static inline ComPtr<ITypeLib> s_lib;
-};
-
-TEST_F(TypeLibrary, HeaderNamesTheLibrary) {
-  TLIBATTR* attr = nullptr;
-  ASSERT_EQ(s_lib->GetLibAttr(&attr), S_OK);
-  EXPECT_TRUE(IsEqualGUID(attr->guid, ParseGuid(tl::kLibrary.libid)));
-  EXPECT_TRUE(IsEqualGUID(attr->guid, LIBID_UILib));
-  EXPECT_EQ(attr->wMajorVerNum, tl::kLibrary.majorVersion);
-  EXPECT_EQ(attr->wMinorVerNum, tl::kLibrary.minorVersion);
-  EXPECT_EQ(attr->lcid, tl::kLibrary.lcid);
-  s_lib->ReleaseTLibAttr(attr);
-  UniqueBstr name, help;
-  ASSERT_EQ(s_lib->GetDocumentation(-1, name.Put(), help.Put(), nullptr, nullptr), S_OK);
-  EXPECT_EQ(name.View(), tl::kLibrary.name);
-  EXPECT_EQ(help.View(), tl::kLibrary.helpString);
-}
-
 // The vtable half of an interface (dual ones are found through their dispatch half).
 ComPtr<ITypeInfo> VtableHalf(ITypeInfo* info) {
-  const Attr a = AttrOf(info);
-  if (a.kind == TKIND_DISPATCH && (a.flags & TYPEFLAG_FDUAL)) return RefOfImpl(info, UINT(-1));
+  const TYPEATTR a = AttrOf(info);
+  if (a.typekind == TKIND_DISPATCH && (a.wTypeFlags & TYPEFLAG_FDUAL))
+    return ImplementedType(info, UINT(-1));
   return ComPtr<ITypeInfo>(info);
 }
 
-INVOKEKIND InvokeKindOf(tl::MemberKind kind) {
-  switch (kind) {
-    case tl::MemberKind::kGet: return INVOKE_PROPERTYGET;
-    case tl::MemberKind::kPut: return INVOKE_PROPERTYPUT;
-    default: return INVOKE_FUNC;
-  }
-}
+// Every interface the library declares, in declaration order: its own member count (property
+// get and put counted apart) and the name and dispatch ID of its first member (-1: the
+// library's choice).
+struct InterfaceRow {
+  const wchar_t* name;
+  const wchar_t* iid;
+  const wchar_t* base;
+  bool dual;
+  WORD members;
+  const wchar_t* first;
+  MEMBERID firstId;
+};
 
-// Argument names of a member without a trailing [out, retval] result, comma-separated.
+constexpr InterfaceRow kInterfaces[] = {
+    {L"IDOMWindow", L"{9be1010f-6bd0-4c5d-9a2a-dd7f474cdba6}", L"IDispatch", true, 38, L"document", 0x30},
+    {L"IDOMModalWindow", L"{aec5001a-b581-4744-bab2-027c5735dab0}", L"IDispatch", true, 3, L"dialogArguments", 0xc0},
+    {L"IDOMWindowMisc", L"{094f4e3e-e8a2-4a1c-ac7e-b6a8fbf7843d}", L"IDispatch", true, 2, L"shellExecute", 0x120},
+    {L"IDOMDocument", L"{785d8291-09df-45f8-8b7c-ef2319159cf1}", L"IDOMNode", true, 1, L"getElementById", 0x20},
+    {L"IDOMNode", L"{9a74d8a3-9ae6-4ee0-be2f-32f83111dd75}", L"IDispatch", true, 7, L"nodeName", 0x1},
+    {L"IDOMElement", L"{bf9e52ec-eb39-46aa-9530-9141cb0718d0}", L"IDOMNode", true, 3, L"setAttribute", 0x10},
+    {L"IDOMAmbient", L"{4f826697-809d-4dee-b011-53b580133431}", L"IDispatch", true, 34, L"id", 0x50},
+    {L"IDOMScreen", L"{569b4b81-cf8d-4d01-95e5-467cb6a29eeb}", L"IDispatch", true, 10, L"top", 0x70},
+    {L"IDOMButton", L"{50071b1d-5d7c-4769-b190-6e5d39624f23}", L"IDOMNode", true, 2, L"checked", 0x60},
+    {L"IDOMImage", L"{807b652b-b677-432b-bf63-14aa847d8da9}", L"IDOMNode", true, 2, L"src", 0x180},
+    {L"IDOMLabel", L"{6b5ff250-e8d5-41a6-a8c9-0fcd74d65fd5}", L"IDOMNode", true, 4, L"value", 0xa0},
+    {L"IDOMTextBox", L"{3b897d2a-a3c2-4af4-aba6-2293fe84341e}", L"IDOMNode", true, 9, L"value", 0xa0},
+    {L"IDOMDateTimePicker", L"{948d87c9-a0aa-4993-9c01-8dad494c8ab3}", L"IDOMNode", true, 2, L"dateValue", 0xd0},
+    {L"IDOMSplitter", L"{1839c33d-0f6e-4a48-b236-ba071c341319}", L"IDOMNode", true, 10, L"horizontal", 0x80},
+    {L"IDOMWidgetWrapper", L"{7a1395fb-8f5e-4eec-8ebd-d974efeb0789}", L"IDOMNode", true, 3, L"contractId", 0x130},
+    {L"IDOMMenuPopup", L"{662f5738-1b7e-48f2-be7d-0fdd8a111c15}", L"IDOMNode", true, 2, L"openPopup", 0xe0},
+    {L"IDOMMenuItem", L"{85281566-bc21-46b9-92e5-14304abc8655}", L"IDOMNode", true, 4, L"checked", 0x60},
+    {L"IDOMKeyShortcut", L"{a2433c63-aff8-4047-93f4-e0836f96ace5}", L"IDOMNode", true, 4, L"modifiers", 0x140},
+    {L"IDOMFocusableNode", L"{992c1d85-670d-4354-bdd5-e70b8af1a706}", L"IDispatch", true, 2, L"focus", -1},
+    {L"IDOMEvent", L"{abbafff1-7fcf-4030-8f6b-e20948d10503}", L"IDispatch", true, 4, L"type", 0xf0},
+    {L"IDOMMouseEvent", L"{6c717fc2-dec0-4f39-9bcd-219b78acac70}", L"IDOMEvent", true, 12, L"screenX", 0xf4},
+    {L"IDOMEventTarget", L"{7ed32491-8965-417a-875b-ae75ce51fb31}", L"IDispatch", true, 3, L"addEventListener", -1},
+    {L"IJSObject", L"{c8c36b28-1c5e-4194-b94f-e77cd42faf91}", L"IDispatch", false, 2, L"GetOwnProperty", 1},
+    {L"IJSSubScriptLoader", L"{df714d7b-1a9d-47b7-aaa8-f62ff1652dd8}", L"IDispatch", true, 4, L"LoadSubScript", -1},
+    {L"IScriptControl", L"{f1c361f9-0a71-4fd1-89aa-93758f56e1ad}", L"IUnknown", false, 4, L"AddObject", -1},
+    {L"IScriptControlDebug", L"{90db9bb8-3dfc-4514-99f7-1b89c4f9261b}", L"IUnknown", false, 2, L"GetDebugApplication", -1},
+    {L"IMessageManager", L"{d7ecf653-417f-4931-99a4-4efc8a325b82}", L"IDispatch", true, 5, L"AddMsgFilter", 1},
+    {L"IMsgFilter", L"{342c28de-f693-435d-b928-efb14e2d9b8f}", L"IUnknown", false, 1, L"PreTranslateMessage", -1},
+    {L"IIdleHandler", L"{02dec708-2a6d-4c66-94be-9f8209e17ef8}", L"IUnknown", false, 1, L"OnIdle", -1},
+    {L"IMainWindow", L"{b353d82f-3dfe-4681-a408-7a475c7c6a59}", L"IDispatch", true, 4, L"Tile", -1},
+};
+
+// Members checked in full: where they stand, their dispatch ID, their kind and argument names
+// (without an [out, retval] result).
+struct MemberRow {
+  const wchar_t* interfaceName;
+  WORD index;
+  const wchar_t* name;
+  MEMBERID id;
+  INVOKEKIND kind;
+  const wchar_t* args;
+};
+
+constexpr MemberRow kMembers[] = {
+    {L"IDOMWindow", 14, L"moveTo", 0x3c, INVOKE_FUNC, L"newX,newY,moveTime"},
+    {L"IDOMWindow", 25, L"title", 0x46, INVOKE_PROPERTYPUT, nullptr},
+    {L"IDOMWindow", 37, L"alert", 0x151, INVOKE_FUNC, L"aMessage,aTitle"},
+    {L"IDOMAmbient", 12, L"height", 0x56, INVOKE_PROPERTYPUT, nullptr},
+    {L"IDOMAmbient", 33, L"unlock", 0x48, INVOKE_FUNC, L"aWhatUnlock"},
+    {L"IDOMMouseEvent", 11, L"initMouseEvent", 0xff, INVOKE_FUNC,
+     L"typeArg,aScreenX,aScreenY,aClientX,aClientY,aOffsetX,aOffsetY,aCtrlKey,aAltKey,aShiftKey,"
+     L"aButton,aRelatedTarget"},
+    {L"IDOMSplitter", 6, L"getPaneMinSize", 0x84, INVOKE_FUNC, L"aPane"},
+    {L"IJSObject", 1, L"DefineOwnProperty", 2, INVOKE_FUNC, L"aPropertyName,aDesc,aThrow"},
+    {L"IMessageManager", 4, L"Quit", 5, INVOKE_FUNC, L"bAttempt"},
+    {L"IMsgFilter", 0, L"PreTranslateMessage", -1, INVOKE_FUNC, L"pMsg,bProcessed"},
+};
+
 std::wstring ArgNames(ITypeInfo* info, const FUNCDESC& func) {
-  std::vector<BSTR> names(static_cast<size_t>(func.cParams) + 1, nullptr);
+  BSTR names[16] = {};
   UINT got = 0;
-  info->GetNames(func.memid, names.data(), static_cast<UINT>(names.size()), &got);
+  info->GetNames(func.memid, names, 16, &got);
   SHORT count = func.cParams;
   if (count > 0 && (func.lprgelemdescParam[count - 1].paramdesc.wParamFlags & PARAMFLAG_FRETVAL))
     --count;
   std::wstring out;
   for (SHORT i = 0; i < count; ++i) {
     if (i) out += L",";
-    if (static_cast<UINT>(i) + 1 < got && names[static_cast<size_t>(i) + 1])
-      out += names[static_cast<size_t>(i) + 1];
+    if (static_cast<UINT>(i) + 1 < got && names[i + 1]) out += names[i + 1];
   }
   for (BSTR b : names) ::SysFreeString(b);
   return out;
 }
 
-class InterfaceTable : public TypeLibrary,
-                       public ::testing::WithParamInterface<tl::ExpectedInterface> {};
-
-TEST_P(InterfaceTable, ResolvesByIidWithItsKindBaseAndMembers) {
-  const tl::ExpectedInterface& e = GetParam();
-  ComPtr<ITypeInfo> info;
-  ASSERT_EQ(s_lib->GetTypeInfoOfGuid(ParseGuid(e.iid), &info), S_OK) << N(e.name);
-  EXPECT_EQ(NameOf(info.Get()), e.name);
-  if (e.helpString) {
-    EXPECT_EQ(HelpOf(info.Get()), e.helpString) << N(e.name);
+class TypeLibrary : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(GetEngineTypeLib(&m_lib), S_OK); }
+  ComPtr<ITypeInfo> Find(const wchar_t* name) {
+    ITypeInfo* found[1] = {};
+    MEMBERID ids[1] = {};
+    USHORT count = 1;
+    std::wstring copy(name);
+    ComPtr<ITypeInfo> info;
+    if (SUCCEEDED(m_lib->FindName(copy.data(), 0, found, ids, &count)) && count == 1)
+      info = AdoptRef(found[0]);
+    return info;
   }
+  ComPtr<ITypeLib> m_lib;
+};
 
-  const Attr attr = AttrOf(info.Get());
-  if (e.dual) {
-    EXPECT_EQ(attr.kind, TKIND_DISPATCH) << N(e.name);
-    EXPECT_TRUE(attr.flags & TYPEFLAG_FDUAL) << N(e.name);
-  } else {
-    EXPECT_EQ(attr.kind, TKIND_INTERFACE) << N(e.name);
-    EXPECT_FALSE(attr.flags & TYPEFLAG_FDUAL) << N(e.name);
+TEST_F(TypeLibrary, HeaderInterfacesAndSpotMembers) {
+  TLIBATTR* attr = nullptr;
+  ASSERT_EQ(m_lib->GetLibAttr(&attr), S_OK);
+  EXPECT_TRUE(IsEqualGUID(attr->guid, Guid(L"{289EE312-2244-45C3-8713-CBE470787DB2}")));
+  EXPECT_EQ(attr->wMajorVerNum * 100 + attr->wMinorVerNum, 100);
+  EXPECT_EQ(attr->lcid, 0x409u);
+  m_lib->ReleaseTLibAttr(attr);
+  UniqueBstr name, help;
+  ASSERT_EQ(m_lib->GetDocumentation(-1, name.Put(), help.Put(), nullptr, nullptr), S_OK);
+  EXPECT_EQ(name.View(), L"UILib");
+  EXPECT_EQ(help.View(), L"ui 1.0 Type Library");
+
+  UINT interfaces = 0;
+  for (UINT i = 0; i < m_lib->GetTypeInfoCount(); ++i) {
+    TYPEKIND kind{};
+    m_lib->GetTypeInfoType(i, &kind);
+    interfaces += kind == TKIND_INTERFACE || kind == TKIND_DISPATCH;
   }
-
-  ComPtr<ITypeInfo> vtable = VtableHalf(info.Get());
-  ASSERT_TRUE(vtable) << N(e.name);
-  const Attr vattr = AttrOf(vtable.Get());
-  ASSERT_EQ(vattr.kind, TKIND_INTERFACE) << N(e.name);
-  // Dual interfaces are automation-compatible (the flag sits on the vtable half).
-  if (e.dual) {
-    EXPECT_TRUE(vattr.flags & TYPEFLAG_FOLEAUTOMATION) << N(e.name);
-  }
-  ComPtr<ITypeInfo> base = RefOfImpl(vtable.Get(), 0);
-  ASSERT_TRUE(base) << N(e.name);
-  EXPECT_EQ(NameOf(base.Get()), e.base) << N(e.name);
-
-  ASSERT_EQ(vattr.funcs, e.memberCount) << N(e.name);
-  for (WORD i = 0; i < vattr.funcs; ++i) {
-    const tl::ExpectedMember& m = e.members[i];
-    FUNCDESC* func = nullptr;
-    ASSERT_EQ(vtable->GetFuncDesc(i, &func), S_OK);
-    const std::string where = N(e.name) + "." + N(m.name);
-    EXPECT_EQ(NameOf(vtable.Get(), func->memid), m.name) << N(e.name) << " member " << i;
-    if (m.dispid != tl::kAnyDispid) {
-      EXPECT_EQ(func->memid, m.dispid) << where;
+  EXPECT_EQ(interfaces, std::size(kInterfaces));
+  for (const InterfaceRow& row : kInterfaces) {
+    SCOPED_TRACE(N(row.name));
+    ComPtr<ITypeInfo> info;
+    ASSERT_EQ(m_lib->GetTypeInfoOfGuid(Guid(row.iid), &info), S_OK);
+    EXPECT_EQ(NameOf(info.Get()), row.name);
+    const TYPEATTR attr = AttrOf(info.Get());
+    EXPECT_EQ(attr.typekind, row.dual ? TKIND_DISPATCH : TKIND_INTERFACE);
+    EXPECT_EQ((attr.wTypeFlags & TYPEFLAG_FDUAL) != 0, row.dual);
+    ComPtr<ITypeInfo> vtable = VtableHalf(info.Get());
+    ASSERT_TRUE(vtable);
+    const TYPEATTR vattr = AttrOf(vtable.Get());
+    if (row.dual) {
+      EXPECT_TRUE(vattr.wTypeFlags & TYPEFLAG_FOLEAUTOMATION);
     }
-    EXPECT_EQ(func->invkind, InvokeKindOf(m.kind)) << where;
-    if (m.args) {
-      EXPECT_EQ(ArgNames(vtable.Get(), *func), m.args) << where;
+    ComPtr<ITypeInfo> base = ImplementedType(vtable.Get(), 0);
+    ASSERT_TRUE(base);
+    EXPECT_EQ(NameOf(base.Get()), row.base);
+    ASSERT_EQ(vattr.cFuncs, row.members);
+    FUNCDESC* func = nullptr;
+    ASSERT_EQ(vtable->GetFuncDesc(0, &func), S_OK);
+    EXPECT_EQ(NameOf(vtable.Get(), func->memid), row.first);
+    if (row.firstId != -1) {
+      EXPECT_EQ(func->memid, row.firstId);
+    }
+    vtable->ReleaseFuncDesc(func);
+  }
+  for (const MemberRow& row : kMembers) {
+    SCOPED_TRACE(N(row.interfaceName) + "." + N(row.name));
+    ComPtr<ITypeInfo> vtable = VtableHalf(Find(row.interfaceName).Get());
+    ASSERT_TRUE(vtable);
+    FUNCDESC* func = nullptr;
+    ASSERT_EQ(vtable->GetFuncDesc(row.index, &func), S_OK);
+    EXPECT_EQ(NameOf(vtable.Get(), func->memid), row.name);
+    if (row.id != -1) {
+      EXPECT_EQ(func->memid, row.id);
+    }
+    EXPECT_EQ(func->invkind, row.kind);
+    if (row.args != nullptr) {
+      EXPECT_EQ(ArgNames(vtable.Get(), *func), row.args);
     }
     vtable->ReleaseFuncDesc(func);
   }
 }
 
-TEST_P(InterfaceTable, NameLookupIgnoresLetterCase) {
-  const tl::ExpectedInterface& e = GetParam();
-  ComPtr<ITypeInfo> info;
-  ASSERT_EQ(s_lib->GetTypeInfoOfGuid(ParseGuid(e.iid), &info), S_OK);
-  for (size_t i = 0; i < e.memberCount; ++i) {
-    const tl::ExpectedMember& m = e.members[i];
-    std::wstring exact(m.name), upper(m.name), lower(m.name);
-    for (wchar_t& c : upper) c = static_cast<wchar_t>(std::towupper(c));
-    for (wchar_t& c : lower) c = static_cast<wchar_t>(std::towlower(c));
-    LPOLESTR exactNames[] = {exact.data()};
-    DISPID expected = DISPID_UNKNOWN;
-    ASSERT_EQ(::DispGetIDsOfNames(info.Get(), exactNames, 1, &expected), S_OK) << N(exact);
-    if (m.dispid != tl::kAnyDispid) {
-      EXPECT_EQ(expected, m.dispid) << N(exact);
-    }
-    for (std::wstring* name : {&upper, &lower}) {
-      LPOLESTR names[] = {name->data()};
-      DISPID id = DISPID_UNKNOWN;
-      EXPECT_EQ(::DispGetIDsOfNames(info.Get(), names, 1, &id), S_OK) << N(*name);
-      EXPECT_EQ(id, expected) << N(*name);
-    }
-  }
-}
-
-std::string InterfaceName(const ::testing::TestParamInfo<tl::ExpectedInterface>& info) {
-  return N(info.param.name);
-}
-
-INSTANTIATE_TEST_SUITE_P(All, InterfaceTable, ::testing::ValuesIn(tl::kInterfaces),
-                         InterfaceName);
-
-// Described although no object answers them.
-TEST_F(TypeLibrary, DeclaresInterfacesThatNoObjectAnswers) {
-  for (const wchar_t* name : {L"IDOMElement", L"IDOMEventTarget", L"IMainWindow"}) {
-    ITypeInfo* found[2] = {};
-    MEMBERID ids[2] = {};
-    USHORT count = 2;
-    std::wstring copy(name);
-    ASSERT_EQ(s_lib->FindName(copy.data(), 0, found, ids, &count), S_OK) << N(name);
-    ASSERT_GE(count, 1) << N(name);
-    EXPECT_EQ(NameOf(found[0]), name);
-    EXPECT_EQ(ids[0], MEMBERID_NIL) << "found as a type, not a member: " << N(name);
-    for (USHORT i = 0; i < count; ++i) found[i]->Release();
-  }
-}
-
-TEST_F(TypeLibrary, CoClassesCarryTheirIdentifiersAndHelp) {
-  for (const tl::ExpectedCoClass& c : tl::kCoClasses) {
-    ComPtr<ITypeInfo> info;
-    ASSERT_EQ(s_lib->GetTypeInfoOfGuid(ParseGuid(c.clsid), &info), S_OK) << N(c.name);
-    EXPECT_EQ(AttrOf(info.Get()).kind, TKIND_COCLASS) << N(c.name);
-    EXPECT_EQ(NameOf(info.Get()), c.name);
-    EXPECT_EQ(HelpOf(info.Get()), c.helpString ? c.helpString : L"") << N(c.name);
-  }
-  ComPtr<ITypeInfo> manager;
-  ASSERT_EQ(s_lib->GetTypeInfoOfGuid(CLSID_MessageManager, &manager), S_OK);
-  ComPtr<ITypeInfo> def = RefOfImpl(manager.Get(), 0);
-  ASSERT_TRUE(def);
-  EXPECT_EQ(NameOf(def.Get()), L"IMessageManager");
-}
-
-bool FieldMatches(ITypeInfo* owner, const TYPEDESC& type, tl::FieldType expected) {
-  auto userName = [owner](const TYPEDESC& t) -> std::wstring {
-    if (t.vt != VT_USERDEFINED) return L"";
-    ComPtr<ITypeInfo> ref;
-    if (FAILED(owner->GetRefTypeInfo(t.hreftype, &ref))) return L"";
-    return NameOf(ref.Get());
+TEST_F(TypeLibrary, ClassesAndTheMessageRecordInThePlatformsLayout) {
+  const struct {
+    const wchar_t* name;
+    const wchar_t* clsid;
+    const wchar_t* help;
+  } classes[] = {
+      {L"MainWindow", L"{46c42b8f-a484-45c8-9177-42baca90f612}", L""},
+      {L"Script", L"{55ba90a8-5cdb-4541-b255-ce30b1e062c1}", L"Script Class"},
+      {L"MessageManager", L"{c0f49703-6b7b-4362-83f1-24c334f41c5e}", L"MessageManager Class"},
   };
-  switch (expected) {
-    case tl::FieldType::kRemotableWindowHandle: return userName(type) == L"wireHWND";
-    case tl::FieldType::kUInt32: return type.vt == VT_UI4 || type.vt == VT_UINT;
-    case tl::FieldType::kInt32: return type.vt == VT_I4 || type.vt == VT_INT;
-    case tl::FieldType::kUIntPtr:
-      return sizeof(void*) == 8 ? type.vt == VT_UI8 || type.vt == VT_UINT_PTR
-                                : type.vt == VT_UI4 || type.vt == VT_UINT || type.vt == VT_UINT_PTR;
-    case tl::FieldType::kIntPtr:
-      return sizeof(void*) == 8 ? type.vt == VT_I8 || type.vt == VT_INT_PTR
-                                : type.vt == VT_I4 || type.vt == VT_INT || type.vt == VT_INT_PTR;
-    case tl::FieldType::kPointRecord: return userName(type) == L"tagPOINT";
+  for (const auto& c : classes) {
+    ComPtr<ITypeInfo> info;
+    ASSERT_EQ(m_lib->GetTypeInfoOfGuid(Guid(c.clsid), &info), S_OK) << N(c.name);
+    EXPECT_EQ(AttrOf(info.Get()).typekind, TKIND_COCLASS);
+    EXPECT_EQ(NameOf(info.Get()), c.name);
+    UniqueBstr help;
+    info->GetDocumentation(MEMBERID_NIL, nullptr, help.Put(), nullptr, nullptr);
+    EXPECT_EQ(help.View(), c.help);
   }
-  return false;
-}
+  EXPECT_EQ(NameOf(ImplementedType(Find(L"MessageManager").Get(), 0).Get()), L"IMessageManager");
 
-TEST_F(TypeLibrary, MessageRecordsMatchTheirFieldsAndThePlatformLayout) {
-  for (const tl::ExpectedRecord& r : tl::kRecords) {
-    ITypeInfo* found[1] = {};
-    MEMBERID ids[1] = {};
-    USHORT count = 1;
-    std::wstring name(r.name);
-    ASSERT_EQ(s_lib->FindName(name.data(), 0, found, ids, &count), S_OK) << N(name);
-    ASSERT_EQ(count, 1) << N(name);
-    ComPtr<ITypeInfo> info = AdoptRef(found[0]);
-    const Attr attr = AttrOf(info.Get());
-    ASSERT_EQ(attr.kind, TKIND_RECORD) << N(name);
-    ASSERT_EQ(attr.vars, r.fieldCount) << N(name);
-    for (WORD i = 0; i < attr.vars; ++i) {
-      VARDESC* var = nullptr;
-      ASSERT_EQ(info->GetVarDesc(i, &var), S_OK);
-      EXPECT_EQ(NameOf(info.Get(), var->memid), r.fields[i].name) << N(name);
-      EXPECT_TRUE(FieldMatches(info.Get(), var->elemdescVar.tdesc, r.fields[i].type))
-          << N(name) << "." << N(r.fields[i].name) << " has type " << var->elemdescVar.tdesc.vt;
-      info->ReleaseVarDesc(var);
-    }
-  }
-  // The connector reads messages through the record's offsets: they must be the platform's.
-  ComPtr<ITypeInfo> filter;
-  ASSERT_EQ(s_lib->GetTypeInfoOfGuid(IID_IMsgFilter, &filter), S_OK);
-  FUNCDESC* func = nullptr;
-  ASSERT_EQ(filter->GetFuncDesc(0, &func), S_OK);
-  const TYPEDESC* msgType = func->lprgelemdescParam[0].tdesc.lptdesc;
-  ComPtr<ITypeInfo> msg;
-  ASSERT_EQ(filter->GetRefTypeInfo(msgType->hreftype, &msg), S_OK);
-  filter->ReleaseFuncDesc(func);
-  TYPEATTR* a = nullptr;
-  ASSERT_EQ(msg->GetTypeAttr(&a), S_OK);
-  EXPECT_GE(a->cbSizeInstance, offsetof(MSG, pt) + sizeof(POINT));
-  msg->ReleaseTypeAttr(a);
-  const size_t offsets[] = {offsetof(MSG, hwnd),   offsetof(MSG, message), offsetof(MSG, wParam),
-                            offsetof(MSG, lParam), offsetof(MSG, time),    offsetof(MSG, pt)};
+  // The connector reads the message a filter gets through this record's offsets.
+  ComPtr<ITypeInfo> msg = Find(L"tagMSG");
+  ASSERT_TRUE(msg);
+  const TYPEATTR attr = AttrOf(msg.Get());
+  ASSERT_EQ(attr.typekind, TKIND_RECORD);
+  ASSERT_EQ(attr.cVars, 6);
+  EXPECT_GE(attr.cbSizeInstance, offsetof(MSG, pt) + sizeof(POINT));
+  const struct {
+    const wchar_t* name;
+    size_t offset;
+    VARTYPE vt, alternative;  // VT_USERDEFINED for the window handle and the point
+  } fields[] = {
+      {L"hwnd", offsetof(MSG, hwnd), VT_USERDEFINED, VT_USERDEFINED},
+      {L"message", offsetof(MSG, message), VT_UI4, VT_UINT},
+      {L"wParam", offsetof(MSG, wParam), sizeof(void*) == 8 ? VT_UI8 : VT_UI4, VT_UINT_PTR},
+      {L"lParam", offsetof(MSG, lParam), sizeof(void*) == 8 ? VT_I8 : VT_I4, VT_INT_PTR},
+      {L"time", offsetof(MSG, time), VT_UI4, VT_UINT},
+      {L"pt", offsetof(MSG, pt), VT_USERDEFINED, VT_USERDEFINED}};
   for (WORD i = 0; i < 6; ++i) {
     VARDESC* var = nullptr;
     ASSERT_EQ(msg->GetVarDesc(i, &var), S_OK);
-    EXPECT_EQ(static_cast<size_t>(var->oInst), offsets[i]) << "field " << i;
+    EXPECT_EQ(NameOf(msg.Get(), var->memid), fields[i].name);
+    EXPECT_EQ(static_cast<size_t>(var->oInst), fields[i].offset) << N(fields[i].name);
+    const VARTYPE vt = var->elemdescVar.tdesc.vt;
+    EXPECT_TRUE(vt == fields[i].vt || vt == fields[i].alternative) << N(fields[i].name) << " " << vt;
     msg->ReleaseVarDesc(var);
   }
 }
 
-// ---- the engine's loader ---------------------------------------------------------------------
-
-// Makes ui.dll the engine's module for one test (its own file carries the library) and drops
-// whatever the loader cached before and after.
-class EngineLoader : public ::testing::Test {
- protected:
-  void SetUp() override {
-    m_ui.Reset(::LoadLibraryW(UiDllPath().c_str()));
-    ASSERT_TRUE(m_ui);
-    m_previous = GetModuleInstance();
-    ReleaseEngineTypeLib();
-    SetModuleInstance(m_ui.Get());
-  }
-  void TearDown() override {
-    ReleaseEngineTypeLib();
-    SetModuleInstance(m_previous);
-  }
-  UniqueModule m_ui;
-  HINSTANCE m_previous = nullptr;
-};
-
-TEST_F(EngineLoader, EveryInterfaceResolvesFromTheModulesOwnFile) {
-  for (const tl::ExpectedInterface& e : tl::kInterfaces) {
-    ComPtr<ITypeInfo> info;
-    ASSERT_EQ(GetEngineTypeInfo(ParseGuid(e.iid), &info), S_OK) << N(e.name);
-    EXPECT_EQ(NameOf(info.Get()), e.name);
-  }
-  // {0d3c7e52-3f86-4b8e-a0c4-7f5b2a9c1e60}: in no library.
-  const GUID unknown = {0x0d3c7e52, 0x3f86, 0x4b8e, {0xa0, 0xc4, 0x7f, 0x5b, 0x2a, 0x9c, 0x1e, 0x60}};
-  ComPtr<ITypeInfo> none;
-  EXPECT_EQ(GetEngineTypeInfo(unknown, &none), TYPE_E_ELEMENTNOTFOUND);
-  EXPECT_FALSE(none);
-  // Records carry no identifier: a null one names no interface.
-  EXPECT_EQ(GetEngineTypeInfo(GUID_NULL, &none), E_INVALIDARG);
-  EXPECT_FALSE(none);
-  EXPECT_EQ(GetEngineTypeInfo(IID_IMsgFilter, nullptr), E_POINTER);
-}
-
-TEST_F(EngineLoader, LoadsOnceAndCachesTypeInformationUntilReleased) {
+// The loader: type information by interface, cached until released; a module without the
+// library resource has nothing to load, unless the library is registered.
+TEST(EngineTypeLibrary, LoadsOnceCachesAndPrefersTheRegisteredLibrary) {
   ComPtr<ITypeLib> first, second;
   ASSERT_EQ(GetEngineTypeLib(&first), S_OK);
   ASSERT_EQ(GetEngineTypeLib(&second), S_OK);
   EXPECT_EQ(first.Get(), second.Get());
-  ComPtr<ITypeInfo> a, b;
+  ComPtr<ITypeInfo> a, b, none;
   ASSERT_EQ(GetEngineTypeInfo(IID_IMessageManager, &a), S_OK);
   ASSERT_EQ(GetEngineTypeInfo(IID_IMessageManager, &b), S_OK);
   EXPECT_EQ(a.Get(), b.Get());
+  EXPECT_EQ(NameOf(a.Get()), L"IMessageManager");
+  EXPECT_EQ(GetEngineTypeInfo(Guid(L"{0d3c7e52-3f86-4b8e-a0c4-7f5b2a9c1e60}"), &none),
+            TYPE_E_ELEMENTNOTFOUND);
+  EXPECT_EQ(GetEngineTypeInfo(GUID_NULL, &none), E_INVALIDARG);
+  EXPECT_FALSE(none);
 
-  // Once released, a module without the library resource has nothing to load from (test
-  // executables carry the library themselves, so another module stands in).
+  const HINSTANCE own = GetModuleInstance();
   ReleaseEngineTypeLib();
   SetModuleInstance(::GetModuleHandleW(L"kernel32.dll"));
-  ComPtr<ITypeLib> none;
-  EXPECT_FAILED(GetEngineTypeLib(&none));
-  EXPECT_FALSE(none);
-  // The library already handed out stays usable.
+  ComPtr<ITypeLib> missing;
+  EXPECT_FAILED(GetEngineTypeLib(&missing));
   UniqueBstr name;
-  EXPECT_EQ(first->GetDocumentation(-1, name.Put(), nullptr, nullptr, nullptr), S_OK);
-}
+  EXPECT_EQ(first->GetDocumentation(-1, name.Put(), nullptr, nullptr, nullptr), S_OK)
+      << "a library handed out stays usable";
 
-TEST_F(EngineLoader, PrefersTheRegisteredLibrary) {
-  // Once registered, the library loads even for a module that does not carry it.
-  ComPtr<ITypeLib> lib;
-  ASSERT_EQ(::LoadTypeLibEx(UiDllPath().c_str(), REGKIND_NONE, &lib), S_OK);
-  std::wstring path = UiDllPath();
-  const HRESULT registered = ::RegisterTypeLib(lib.Get(), path.data(), nullptr);
-  if (FAILED(registered)) GTEST_SKIP() << "cannot register a type library here: " << registered;
+  wchar_t path[MAX_PATH];
+  ::GetModuleFileNameW(own, path, MAX_PATH);
+  if (SUCCEEDED(::RegisterTypeLib(first.Get(), path, nullptr))) {
+    ReleaseEngineTypeLib();
+    EXPECT_EQ(GetEngineTypeInfo(IID_IDOMWindow, &a), S_OK);
+    ::UnRegisterTypeLib(LIBID_UILib, 1, 0, 0x409, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
+  }
   ReleaseEngineTypeLib();
-  SetModuleInstance(::GetModuleHandleW(nullptr));
-  ComPtr<ITypeInfo> info;
-  EXPECT_EQ(GetEngineTypeInfo(IID_IDOMWindow, &info), S_OK);
-  ::UnRegisterTypeLib(LIBID_UILib, 1, 0, 0x409, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
+  SetModuleInstance(own);
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ class PlacementTest : public DocumentTest {
   }
   void TearDown() override {
     if (m_opener != nullptr) {
-      m_opener->Destroy();
+      EXPECT_HRESULT_SUCCEEDED(m_opener->Destroy());
       m_opener->Release();
     }
     DocumentTest::TearDown();

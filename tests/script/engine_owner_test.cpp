@@ -1,0 +1,416 @@
+// The two owners of a JScript engine, with the real engine: the application script host and a
+// window's script context. What both share (the site as identity, the loader's dispatch, named
+// items and their lookup, the prelude with one g_UsedLibs per engine, closing), then what each
+// adds: the host's calls of global functions by name, the context's states, compiled functions
+// and the other operations of its interface.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "script/app_script_host.h"
+#include "script/script_context_object.h"
+#include "script/sub_script_loader.h"
+#include "script_test_support.h"
+#include "support/test_env.h"
+
+namespace velmor {
+namespace {
+
+using test::CProbe;
+using test::MakeProbe;
+using test::ScriptHost;
+
+ComPtr<IUnknown> Interface(IUnknown* object, REFIID iid) {
+  ComPtr<IUnknown> out;
+  object->QueryInterface(iid, reinterpret_cast<void**>(out.GetAddressOf()));
+  return out;
+}
+
+// A context made as a window makes it, closed at the end.
+class ContextTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_contexts = LiveObjects<scScriptContext>::Count();
+    m_loaders = LiveObjects<CJSSubScriptLoader>::Count();
+    ASSERT_EQ(CreateDocumentScriptContext(&m_context), S_OK);
+  }
+  void TearDown() override {
+    CloseScriptContext(m_context.Get());
+    m_context.Reset();
+    EXPECT_EQ(LiveObjects<scScriptContext>::Count(), m_contexts) << "contexts leaked";
+    EXPECT_EQ(LiveObjects<CJSSubScriptLoader>::Count(), m_loaders) << "loaders leaked";
+  }
+  scScriptContext* Impl() const { return static_cast<scScriptContext*>(m_context.Get()); }
+  std::wstring Eval(const wchar_t* expression) const {
+    UniqueVariant result;
+    if (FAILED(m_context->EvaluateString(expression, nullptr, result.Put()))) return L"<failed>";
+    if (FAILED(::VariantChangeType(&result, &result, 0, VT_BSTR))) return L"<not text>";
+    return result.bstrVal != nullptr ? result.bstrVal : L"";
+  }
+  SCRIPTSTATE State() const {
+    SCRIPTSTATE state = SCRIPTSTATE_UNINITIALIZED;
+    EXPECT_EQ(Impl()->GetEngineState(&state), S_OK);
+    return state;
+  }
+
+  ComPtr<scIScriptContext> m_context;
+  long m_contexts = 0, m_loaders = 0;
+};
+
+// Both owners answer the same interfaces in the same way: the site is the identity, IDispatch is
+// the aggregated loader's, the debug interfaces only while debugging is on.
+TEST_F(ContextTest, BothOwnersAnswerTheirInterfacesWithTheSiteAsIdentity) {
+  ScriptHost host;
+  ASSERT_EQ(host.created(), S_OK);
+  const struct {
+    const char* name;
+    IUnknown* owner;
+    IID own;  // the owner's own interface
+  } owners[] = {{"host", host.control(), __uuidof(IScriptControl)},
+                {"context", m_context.Get(), __uuidof(scIScriptContext)}};
+  for (const auto& o : owners) {
+    SCOPED_TRACE(o.name);
+    ComPtr<IUnknown> identity = Interface(o.owner, IID_IUnknown);
+    EXPECT_EQ(Interface(o.owner, IID_IActiveScriptSite).Get(), identity.Get());
+    for (const IID& iid : {IID_IActiveScriptSiteWindow, o.own, __uuidof(IJSSubScriptLoader)})
+      EXPECT_TRUE(Interface(o.owner, iid));
+    for (const IID& iid : {__uuidof(ActiveScriptSiteDebug), __uuidof(IDebugDocumentHost),
+                           __uuidof(IScriptControlDebug)})
+      EXPECT_FALSE(Interface(o.owner, iid));
+    ComPtr<IUnknown> loader = Interface(o.owner, __uuidof(IJSSubScriptLoader));
+    EXPECT_EQ(Interface(o.owner, IID_IDispatch).Get(), Interface(loader.Get(), IID_IDispatch).Get());
+    EXPECT_EQ(Interface(loader.Get(), IID_IUnknown).Get(), identity.Get())
+        << "the aggregated loader answers its owner's identity";
+  }
+  EXPECT_FALSE(Interface(host.control(), __uuidof(scIScriptContext)));
+  EXPECT_FALSE(Interface(m_context.Get(), __uuidof(IScriptControl)));
+  EXPECT_EQ(m_context->GetIdentity(), Interface(m_context.Get(), IID_IUnknown).Get());
+
+  // The site's own answers.
+  ComPtr<IActiveScriptSite> site;
+  ComPtr<IActiveScriptSiteWindow> window;
+  ASSERT_EQ(host->QueryInterface(IID_IActiveScriptSite, reinterpret_cast<void**>(site.GetAddressOf())), S_OK);
+  ASSERT_EQ(host->QueryInterface(IID_IActiveScriptSiteWindow,
+                                 reinterpret_cast<void**>(window.GetAddressOf())),
+            S_OK);
+  LCID lcid = 0;
+  EXPECT_EQ(site->GetLCID(&lcid), S_OK);
+  EXPECT_EQ(lcid, ::GetUserDefaultLCID());
+  BSTR version = reinterpret_cast<BSTR>(1);
+  EXPECT_EQ(site->GetDocVersionString(&version), E_NOTIMPL);
+  EXPECT_EQ(version, nullptr);
+  HWND hwnd = reinterpret_cast<HWND>(1);
+  EXPECT_EQ(window->GetWindow(&hwnd), E_NOTIMPL);
+  EXPECT_EQ(hwnd, nullptr);
+}
+
+// Named items: a duplicate name fails and keeps the first object, another letter case is another
+// item; the site's lookup follows the rules (ScriptLoader in any case is the loader).
+TEST_F(ContextTest, NamedItemsOfBothOwners) {
+  ScriptHost host;
+  ASSERT_EQ(host.created(), S_OK);
+  ComPtr<CProbe> first = MakeProbe(11), second = MakeProbe(22), other = MakeProbe(33);
+  EXPECT_EQ(host->AddObject(L"probe", first->GetUnknown()), S_OK);
+  EXPECT_EQ(host->AddObject(L"probe", second->GetUnknown()), E_FAIL);
+  EXPECT_EQ(host->AddObject(L"Probe", other->GetUnknown()), S_OK);
+  EXPECT_EQ(host.EvalLong(L"probe.value + Probe.value"), 44);
+  EXPECT_EQ(second->calls(), 0);
+  EXPECT_EQ(m_context->AddObject(L"probe", first->GetUnknown()), S_OK);
+  EXPECT_EQ(m_context->AddObject(L"probe", second->GetUnknown()), E_FAIL);
+  EXPECT_EQ(Eval(L"probe.value"), L"11");
+  for (IUnknown* owner : {static_cast<IUnknown*>(host.control()), static_cast<IUnknown*>(m_context.Get())}) {
+    ComPtr<IUnknown> loader = Interface(owner, IID_IDispatch);
+    test::CheckItemInfoRules(
+        owner,
+        [&](const wchar_t* name, IUnknown* object) {
+          return owner == m_context.Get() ? m_context->AddObject(name, object)
+                                          : host->AddObject(name, object);
+        },
+        owner == m_context.Get() ? loader.Get() : Interface(owner, IID_IUnknown).Get());
+  }
+}
+
+// Every engine runs the prelude and has its own g_UsedLibs: $uses loads a file once per engine,
+// $include every time, and a missing file stops neither.
+TEST(ScriptPrelude, EachEngineUsesOnceAndIncludesEveryTime) {
+  test::ChromeFolder chrome;
+  chrome.Write(L"counted.js",
+               test::Utf16Bytes(L"loads = (typeof loads == 'number' ? loads : 0) + 1;"));
+  std::wstring name;
+  for (wchar_t c : chrome.NameOf(L"counted.js"))
+    name += c == L'\\' ? std::wstring(L"\\\\") : std::wstring(1, c);
+  const std::wstring uses = L"$uses('" + name + L"');", include = L"$include('" + name + L"');";
+  ScriptHost host, includer;
+  ASSERT_EQ(host.created(), S_OK);
+  ASSERT_EQ(includer.created(), S_OK);
+  ComPtr<scIScriptContext> first, second;
+  ASSERT_EQ(CreateDocumentScriptContext(&first), S_OK);
+  ASSERT_EQ(CreateDocumentScriptContext(&second), S_OK);
+  EXPECT_EQ(host.EvalString(L"typeof $include + typeof $uses + typeof g_UsedLibs + typeof ScriptLoader"),
+            L"functionfunctionobjectobject");
+
+  ASSERT_EQ(host->AddCode((uses + uses + L"$uses('no-such-lib.js'); var after = 1;").c_str(), L""),
+            S_OK);
+  EXPECT_EQ(host.EvalString(L"loads + ',' + after + ',' + g_UsedLibs['no-such-lib.js']"),
+            L"1,1,true");
+  ASSERT_EQ(includer->AddCode((include + include + L"$include('no-such-file.js');").c_str(), L""),
+            S_OK);
+  EXPECT_EQ(includer.EvalLong(L"loads"), 2);
+  for (scIScriptContext* context : {first.Get(), second.Get()}) {
+    UniqueVariant listed, loads;
+    ASSERT_EQ(context->EvaluateString((L"g_UsedLibs['" + name + L"'] == true").c_str(), nullptr,
+                                      listed.Put()),
+              S_OK);
+    EXPECT_EQ(listed.boolVal, VARIANT_FALSE) << "used by another engine only";
+    ASSERT_EQ(context->ExecuteScript((uses + uses).c_str(), nullptr), S_OK);
+    ASSERT_EQ(context->EvaluateString(L"loads", nullptr, loads.Put()), S_OK);
+    EXPECT_EQ(loads.lVal, 1);
+  }
+  CloseScriptContext(first.Get());
+  CloseScriptContext(second.Get());
+}
+
+// A closed owner refuses everything with E_UNEXPECTED and lets go of its named items; a host
+// whose engine was never created answers the same.
+TEST_F(ContextTest, ClosedOwnersRefuseEverythingAndReleaseTheirItems) {
+  ComPtr<CProbe> probe = MakeProbe(7);
+  const long probes = LiveObjects<CProbe>::Count();
+  ASSERT_EQ(m_context->AddObject(L"probe", probe->GetUnknown()), S_OK);
+  ASSERT_EQ(m_context->ExecuteScript(L"var kept = probe;", nullptr), S_OK);
+  EXPECT_EQ(Impl()->NamedItemCount(), 1u);
+  CloseScriptContext(m_context.Get());
+  CloseScriptContext(m_context.Get());  // a second close finds nothing to close
+  EXPECT_FALSE(Impl()->HasEngine());
+  EXPECT_EQ(Impl()->NamedItemCount(), 0u);
+  probe->AddRef();
+  EXPECT_EQ(probe->Release(), 1u) << "only the test holds the probe after close";
+  UniqueVariant result;
+  ComPtr<IDispatch> dispatch;
+  IDispatch* handler = nullptr;
+  const HRESULT closed[] = {
+      m_context->AddObject(L"late", probe->GetUnknown()),
+      m_context->GetScriptDispatch(nullptr, dispatch.GetAddressOf()),
+      m_context->ExecuteScript(L"var x = 1;", nullptr),
+      m_context->EvaluateString(L"1", nullptr, result.Put()),
+      m_context->CompileFunction(L"f", 1, nullptr, L"return 1;", dispatch.GetAddressOf()),
+      m_context->CompileEventHandler(L"probe", &handler, 1, nullptr, L"x"),
+      m_context->Connect(),
+  };
+  for (HRESULT hr : closed) EXPECT_EQ(hr, E_UNEXPECTED);
+  EXPECT_EQ(m_context->GetScriptTypeId(), 2);
+  EXPECT_EQ(m_context->Reserved(nullptr), E_NOTIMPL);
+
+  const long hosts = LiveObjects<CJScript>::Count();
+  {
+    ScriptHost host;
+    ASSERT_EQ(host->AddCode(L"function MainStartup() { return 1; }", L""), S_OK);
+    ComPtr<IAppScriptHost> app;
+    ASSERT_EQ(host->QueryInterface(IID_PPV_ARGS(&app)), S_OK);
+    EXPECT_EQ(app->CloseEngine(), S_OK);
+    EXPECT_EQ(app->CloseEngine(), S_OK);
+    CJScript* bare = nullptr;
+    ASSERT_EQ(CJScript::CreateObject(&bare), S_OK);
+    ComPtr<IScriptControl> never = AdoptRef<IScriptControl>(bare);
+    for (IScriptControl* control : {host.control(), never.Get()}) {
+      EXPECT_EQ(control->AddObject(L"late", probe->GetUnknown()), E_UNEXPECTED);
+      EXPECT_EQ(control->AddCode(L"var x = 1;", L""), E_UNEXPECTED);
+      EXPECT_EQ(control->Evaluate(L"1 + 1", L"", result.Put()), E_UNEXPECTED);
+      EXPECT_EQ(control->Run(L"MainStartup", nullptr, 0, result.Put()), E_UNEXPECTED);
+    }
+  }
+  EXPECT_EQ(LiveObjects<CJScript>::Count(), hosts) << "closing breaks the engine's hold on its site";
+  EXPECT_EQ(LiveObjects<CProbe>::Count(), probes);
+}
+
+TEST(ScriptHost, ParsingEvaluatingAndItemNames) {
+  ScriptHost host;
+  ASSERT_EQ(host.created(), S_OK);
+  ComPtr<CProbe> probe = MakeProbe(1);
+  EXPECT_EQ(host.EvalLong(L"6 * 7"), 42);
+  ASSERT_EQ(host->AddCode(L"var counter = 0;", L""), S_OK);
+  EXPECT_EQ(host->Evaluate(L"counter = counter + 5", L"", nullptr), S_OK) << "runs without a result";
+  EXPECT_EQ(host.EvalLong(L"counter"), 5);
+  EXPECT_FAILED(host->AddCode(L"var z = 1;", L"noSuchItem"));
+  EXPECT_FAILED(host->AddCode(L"noSuchFunction();", L""));
+}
+
+// Start-up hands "MainStartup"'s value to its caller; arguments come last first.
+TEST(ScriptHost, RunCallsGlobalFunctionsWithArgumentsAndResults) {
+  struct Case {
+    const wchar_t* body;
+    VARTYPE vt;
+    long value;
+  };
+  const Case cases[] = {{L"", VT_EMPTY, 0},
+                        {L"return true;", VT_BOOL, VARIANT_TRUE},
+                        {L"return false;", VT_BOOL, VARIANT_FALSE},
+                        {L"return 7;", VT_I4, 7}};
+  for (const Case& c : cases) {
+    ScriptHost host;
+    ASSERT_EQ(host->AddCode((L"function MainStartup() { " + std::wstring(c.body) + L" }").c_str(), L""),
+              S_OK);
+    UniqueVariant result;
+    ASSERT_EQ(host->Run(L"MainStartup", nullptr, 0, result.Put()), S_OK);
+    EXPECT_EQ(result.vt, c.vt) << c.body;
+    EXPECT_EQ(c.vt == VT_BOOL ? result.boolVal : c.vt == VT_I4 ? result.lVal : 0, c.value) << c.body;
+  }
+  ScriptHost host;
+  ASSERT_EQ(host->AddCode(L"var calls = 0; function Minus(a, b) { calls++; return a - b; }", L""),
+            S_OK);
+  VARIANT args[2];
+  args[0].vt = VT_I4;
+  args[0].lVal = 3;  // b
+  args[1].vt = VT_I4;
+  args[1].lVal = 10;  // a
+  UniqueVariant result;
+  ASSERT_EQ(host->Run(L"Minus", args, 2, result.Put()), S_OK);
+  EXPECT_EQ(result.lVal, 7);
+  EXPECT_EQ(host->Run(L"Minus", args, 2, nullptr), S_OK);
+  EXPECT_EQ(host.EvalLong(L"calls"), 2);
+  EXPECT_EQ(host->Run(L"Minus", args, -1, nullptr), E_INVALIDARG);
+}
+
+// Names that are not declared functions fail with E_FAIL and call nothing; both ways of
+// resolving a name agree (the type-information walk is what Windows uses), also while a global
+// holds a host object (which crashes the walk under Wine).
+TEST(ScriptHost, OnlyExactlyNamedFunctionsRun) {
+  for (FunctionLookup lookup :
+       {FunctionLookup::kAuto, FunctionLookup::kTypeInfo, FunctionLookup::kDispatch}) {
+    SCOPED_TRACE(testing::Message() << "lookup " << static_cast<int>(lookup));
+    ScriptHost host;
+    ASSERT_EQ(host->AddCode(L"var calls = 0;\n"
+                            L"function MainStartup() { calls++; return 1; }\n"
+                            L"var notAFunction = 5;\n"
+                            L"var looksCallable = { call: function () {}, apply: 1 };\n",
+                            L""),
+              S_OK);
+    UniqueVariant result;
+    EXPECT_EQ(host.impl()->RunWith(lookup, L"MainStartup", nullptr, 0, result.Put()), S_OK);
+    for (const wchar_t* name :
+         {L"mainstartup", L"MAINSTARTUP", L"notAFunction", L"looksCallable", L"NoSuchName", L""})
+      EXPECT_EQ(host.impl()->RunWith(lookup, name, nullptr, 0, result.Put()), E_FAIL) << name;
+    EXPECT_EQ(host.EvalLong(L"calls"), 1);
+  }
+  ScriptHost host;
+  ComPtr<CProbe> probe = MakeProbe(9);
+  ASSERT_EQ(host->AddObject(L"probe", probe->GetUnknown()), S_OK);
+  ASSERT_EQ(host->AddCode(L"var held = probe;\nfunction MainStartup() { return held.value; }", L""),
+            S_OK);
+  UniqueVariant result;
+  ASSERT_EQ(host->Run(L"MainStartup", nullptr, 0, result.Put()), S_OK);
+  EXPECT_EQ(result.lVal, 9);
+}
+
+TEST_F(ContextTest, StartsWithThePreludeAndConnectsFromStartedOnly) {
+  EXPECT_EQ(State(), SCRIPTSTATE_STARTED);
+  EXPECT_EQ(Eval(L"typeof $include + typeof $uses + typeof g_UsedLibs"), L"functionfunctionobject");
+  EXPECT_EQ(m_context->GetScriptTypeId(), 2);
+  EXPECT_EQ(m_context->Connect(), S_OK);
+  EXPECT_EQ(State(), SCRIPTSTATE_CONNECTED);
+  EXPECT_EQ(m_context->Connect(), S_OK) << "a connected engine is left alone";
+  EXPECT_EQ(State(), SCRIPTSTATE_CONNECTED);
+  ComPtr<IDispatch> global;
+  ASSERT_EQ(m_context->GetScriptDispatch(nullptr, &global), S_OK);
+  EXPECT_TRUE(global);
+}
+
+TEST_F(ContextTest, OperationsPassErrorsOn) {
+  ComPtr<CProbe> probe = MakeProbe(5);
+  UniqueVariant result;
+  IDispatch* handler = nullptr;
+  const wchar_t* names[] = {nullptr};
+  ASSERT_EQ(m_context->AddObject(L"probe", probe->GetUnknown()), S_OK);
+  EXPECT_EQ(m_context->CompileEventHandler(L"probe", &handler, 1, names, L"seen = 1;"), E_NOTIMPL);
+  EXPECT_EQ(handler, nullptr) << "the scriptlet path never gives a handler";
+  // A statement block's item name may be empty (the global scope); an expression's goes to the
+  // engine as it is.
+  EXPECT_EQ(m_context->ExecuteScript(L"var n = probe.value; function bump() { return ++n; }", L""),
+            S_OK);
+  EXPECT_FAILED(m_context->EvaluateString(L"n", L"", result.Put()));
+  EXPECT_EQ(m_context->EvaluateString(L"bump()", nullptr, nullptr), S_OK);
+  EXPECT_EQ(Eval(L"n"), L"6");
+  EXPECT_FAILED(m_context->ExecuteScript(L"throw new Error('no');", nullptr));
+  EXPECT_FAILED(m_context->ExecuteScript(L"function (", nullptr));
+  EXPECT_FAILED(m_context->EvaluateString(L"noSuchName.member", nullptr, result.Put()));
+  // Only a context is closed.
+  CloseScriptContext(probe->GetUnknown());
+  CloseScriptContext(nullptr);
+  EXPECT_EQ(scScriptContext::FromUnknown(probe->GetUnknown()), nullptr);
+}
+
+// Compiled functions: the parameter list built from the count and the names (an "on"
+// attribute's handler gets one parameter, `event`), the body seeing the window's globals.
+TEST_F(ContextTest, CompiledFunctionsTakeTheirParametersInOrder) {
+  const wchar_t* nullFirst[] = {nullptr, L"x"};
+  const wchar_t* named[] = {L"left", L"right"};
+  const wchar_t* nullSecond[] = {L"a", nullptr};
+  struct Case {
+    ULONG count;
+    const wchar_t* const* names;
+    const wchar_t* body;
+    std::vector<std::wstring> args;
+    const wchar_t* expected;  // null: E_INVALIDARG
+  };
+  const Case cases[] = {
+      {1, nullptr, L"return 'got ' + event;", {L"click"}, L"got click"},
+      {3, nullptr, L"return arguments.length + event;", {L"e"}, L"1e"},
+      {2, nullFirst, L"return event + '|' + x;", {L"e", L"second"}, L"e|second"},
+      {2, named, L"return right + left;", {L"1", L"2"}, L"21"},
+      {1, named, L"return typeof right + left;", {L"1"}, L"undefined1"},
+      {0, named, L"return typeof event;", {L"ignored"}, L"undefined"},
+      {1, nullptr, L"return shared + event;", {L"!"}, L"global!"},
+      {2, nullSecond, L"return 1;", {}, nullptr},
+  };
+  ASSERT_EQ(m_context->ExecuteScript(L"var shared = 'global';", nullptr), S_OK);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "case " << (&c - cases));
+    ComPtr<IDispatch> function;
+    const HRESULT hr = m_context->CompileFunction(L"onclick", c.count, c.names, c.body, &function);
+    if (c.expected == nullptr) {
+      EXPECT_EQ(hr, E_INVALIDARG);
+      continue;
+    }
+    ASSERT_EQ(hr, S_OK);
+    std::vector<VARIANT> raw(c.args.size());
+    for (size_t i = 0; i < c.args.size(); ++i) {
+      VARIANT& v = raw[c.args.size() - 1 - i];  // dispatch order: last argument first
+      v.vt = VT_BSTR;
+      v.bstrVal = ::SysAllocString(c.args[i].c_str());
+    }
+    DISPPARAMS params = {raw.data(), nullptr, static_cast<UINT>(raw.size()), 0};
+    UniqueVariant result;
+    EXPECT_EQ(function->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_METHOD, &params, result.Put(),
+                               nullptr, nullptr),
+              S_OK);
+    for (VARIANT& v : raw) ::VariantClear(&v);
+    ASSERT_EQ(::VariantChangeType(&result, &result, 0, VT_BSTR), S_OK);
+    EXPECT_STREQ(result.bstrVal, c.expected);
+  }
+  ComPtr<IDispatch> broken;
+  EXPECT_FAILED(m_context->CompileFunction(L"bad", 1, nullptr, L"return (;", &broken));
+  EXPECT_EQ(broken, nullptr);
+}
+
+TEST_F(ContextTest, TheLoaderRunsFilesInThisContext) {
+  test::ChromeFolder chrome;
+  chrome.Write(L"ctx.js", test::Utf16Bytes(L"var fromFile = (fromFile || 0) + 1;"));
+  ComPtr<IJSSubScriptLoader> loader;
+  ASSERT_EQ(m_context->QueryInterface(IID_PPV_ARGS(&loader)), S_OK);
+  UniqueBstr path(chrome.PathOf(L"ctx.js")), item(L"");
+  EXPECT_EQ(loader->LoadSubScriptFromFile(path.Get(), nullptr), S_OK);
+  EXPECT_EQ(loader->LoadSubScriptFromFile(path.Get(), item.Get()), S_OK);
+  // Scripts reach the loader both as `ScriptLoader` and through its global members.
+  std::wstring name, file;
+  for (wchar_t c : chrome.NameOf(L"ctx.js")) name += c == L'\\' ? std::wstring(L"\\\\") : std::wstring(1, c);
+  for (wchar_t c : chrome.PathOf(L"ctx.js")) file += c == L'\\' ? std::wstring(L"\\\\") : std::wstring(1, c);
+  EXPECT_EQ(m_context->ExecuteScript((L"ScriptLoader.LoadSubScript('" + name +
+                                      L"'); LoadSubScriptFromFile('" + file + L"');")
+                                         .c_str(),
+                                     nullptr),
+            S_OK);
+  EXPECT_EQ(Eval(L"fromFile"), L"4");
+}
+
+}  // namespace
+}  // namespace velmor
