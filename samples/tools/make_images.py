@@ -82,6 +82,21 @@ def close_glyph(x, y):
     return (255, 255, 255, 255 * max(0.0, min(1.0, 1.6 - d)))
 
 
+def check_glyph(x, y):
+    """A 16x16 white check mark, drawn on a dialog's confirming button."""
+    d = min(segment_distance(x, y, 3, 8.5, 6.5, 12), segment_distance(x, y, 6.5, 12, 12.5, 4))
+    return (255, 255, 255, 255 * max(0.0, min(1.0, 1.6 - d)))
+
+
+def info_glyph(x, y):
+    """A 16x16 white "i" in a ring, drawn on the title bar's About button."""
+    ring = abs(math.hypot(x - 7.5, y - 7.5) - 6.5)
+    dot = math.hypot(x - 7.5, y - 4.5) - 0.6
+    stem = segment_distance(x, y, 7.5, 7, 7.5, 11)
+    d = min(ring, dot, stem)
+    return (255, 255, 255, 255 * max(0.0, min(1.0, 1.4 - d)))
+
+
 def main():
     os.makedirs(OUT, exist_ok=True)
     write_png(os.path.join(OUT, "logo.png"), 24, 24, logo)
@@ -89,6 +104,8 @@ def main():
     write_png(os.path.join(OUT, "dots.png"), 8, 8, dots)
     write_png(os.path.join(OUT, "grip.png"), 16, 16, grip)
     write_png(os.path.join(OUT, "close.png"), 16, 16, close_glyph)
+    write_png(os.path.join(OUT, "check.png"), 16, 16, check_glyph)
+    write_png(os.path.join(OUT, "info.png"), 16, 16, info_glyph)
 
 
 if __name__ == "__main__":
