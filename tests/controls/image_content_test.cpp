@@ -5,10 +5,13 @@
 #include "controls/image_content.h"
 #include "image_box_cases.h"
 #include "images/image_manager.h"
-#include "paint_test_support.h"
+#include "support/document_fixture.h"
 
 namespace velmor::paint_test {
 namespace {
+
+using test::Picture;
+using PaintTest = test::DocumentTest;
 
 constexpr DWORD kGrey = 0x808080;
 
@@ -48,13 +51,13 @@ TEST_P(ImageBoxModeTest, DrawsTheBoxAsTheModeSays) {
                                   : "<image" + geometry + " src=\"" + picture + "\"" +
                                         Attr("stretchMode", c.mode) +
                                         Attr("nineGridMargins", c.margins) + "/>";
-  ASSERT_EQ(Load(kGreyPanel + element, 40, 30), S_OK);
+  ASSERT_EQ(LoadBody(kGreyPanel + element, 40, 30), S_OK);
   const Picture p = PrintClient();
   int wrong = 0;
   for (int y = 0; y < c.height; ++y) {
     for (int x = 0; x < c.width; ++x) {
       int sx = 0, sy = 0;
-      const DWORD expected = c.source(x, y, sx, sy) ? Rgb(PositionColour(sx, sy)) : kGrey;
+      const DWORD expected = c.source(x, y, sx, sy) ? (PositionColour(sx, sy) & 0x00FFFFFFu) : kGrey;
       if (p.At(3 + x, 2 + y) != expected && ++wrong <= 3)
         ADD_FAILURE() << "pixel " << x << "," << y << ": " << std::hex << p.At(3 + x, 2 + y)
                       << " instead of " << expected;
@@ -83,11 +86,11 @@ INSTANTIATE_TEST_SUITE_P(Modes, ImageBoxModeTest, ::testing::ValuesIn(AllModeCas
 class ImageElementTest : public PaintTest {
  protected:
   scImageContent* Image(const wchar_t* id = L"img") {
-    return static_cast<scImageContent*>(scITextBaseContent::FromContent(ById(id)));
+    return static_cast<scImageContent*>(scITextBaseContent::FromContent(Element(id)));
   }
   ComPtr<IDOMImage> Script(const wchar_t* id = L"img") {
     ComPtr<IDOMImage> image;
-    EXPECT_EQ(ById(id)->QueryInterface(IID_PPV_ARGS(&image)), S_OK);
+    EXPECT_EQ(Element(id)->QueryInterface(IID_PPV_ARGS(&image)), S_OK);
     return image;
   }
   // The container's observer count for a path (the container is shared per path).
@@ -103,7 +106,7 @@ class ImageElementTest : public PaintTest {
 
 TEST_F(ImageElementTest, SrcIsTheScriptsViewOfTheSource) {
   const std::string a = WritePng("a.png", 2, 2, [](int, int) { return 0xFF00FF00u; });
-  ASSERT_EQ(Load(std::string(kGreyPanel) + "<image id=\"img\" width=\"4\" height=\"4\" src=\"" + a +
+  ASSERT_EQ(LoadBody(std::string(kGreyPanel) + "<image id=\"img\" width=\"4\" height=\"4\" src=\"" + a +
                      "\"/><image id=\"empty\" left=\"10\" width=\"4\" height=\"4\"/>",
                  40, 30),
             S_OK);
@@ -123,7 +126,7 @@ TEST_F(ImageElementTest, SrcIsTheScriptsViewOfTheSource) {
   // Script reaches src by name through the element's dispatch: IDOMImage is first in the image's
   // interface table.
   ComPtr<IDispatch> dispatch;
-  ASSERT_EQ(ById(L"img")->QueryInterface(IID_PPV_ARGS(&dispatch)), S_OK);
+  ASSERT_EQ(Element(L"img")->QueryInterface(IID_PPV_ARGS(&dispatch)), S_OK);
   UniqueBstr member(L"src");
   BSTR names[] = {member.Get()};
   DISPID id = 0;
@@ -144,7 +147,7 @@ TEST_F(ImageElementTest, MissingOrUndecodableFilesDrawNothing) {
   // Overwrite the picture with text: the file exists but is no image.
   ASSERT_TRUE(test::WriteFileBytes(Wide(broken), "not an image"));
   ASSERT_EQ(
-      Load(std::string(kGreyPanel) +
+      LoadBody(std::string(kGreyPanel) +
                "<image left=\"0\" top=\"0\" width=\"10\" height=\"10\" stretchMode=\"stretch\" "
                "src=\"Z:\\nowhere\\missing.png\"/>"
                "<image left=\"10\" top=\"0\" width=\"10\" height=\"10\" src=\"" +
@@ -158,7 +161,7 @@ TEST_F(ImageElementTest, MissingOrUndecodableFilesDrawNothing) {
 TEST_F(ImageElementTest, AnimatedSourcesAreWatchedOncePerSourceWhileShown) {
   const std::string gif = FixtureImage("loop2.gif");
   const std::string still = WritePng("still.png", 2, 2, [](int, int) { return 0xFF00FF00u; });
-  ASSERT_EQ(Load(std::string(kGreyPanel) +
+  ASSERT_EQ(LoadBody(std::string(kGreyPanel) +
                      "<image id=\"img\" left=\"5\" top=\"6\" width=\"4\" "
                      "height=\"4\" src=\"" +
                      gif + "\"/>",
@@ -193,7 +196,7 @@ TEST_F(ImageElementTest, AnimatedSourcesAreWatchedOncePerSourceWhileShown) {
 }
 
 TEST_F(ImageElementTest, AFrameChangeRepaintsTheElementsBox) {
-  ASSERT_EQ(Load(std::string(kGreyPanel) +
+  ASSERT_EQ(LoadBody(std::string(kGreyPanel) +
                      "<subwindow left=\"10\" top=\"4\" width=\"20\" "
                      "height=\"20\"><image id=\"img\" left=\"5\" top=\"6\" width=\"4\" "
                      "height=\"3\" src=\"" +
@@ -203,7 +206,7 @@ TEST_F(ImageElementTest, AFrameChangeRepaintsTheElementsBox) {
   ::SetWindowPos(Window(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
   ::UpdateWindow(Window());
   ComPtr<imgIContainerObserver> observer;
-  ASSERT_EQ(ById(L"img")->QueryInterface(IID_PPV_ARGS(&observer)), S_OK);
+  ASSERT_EQ(Element(L"img")->QueryInterface(IID_PPV_ARGS(&observer)), S_OK);
   EXPECT_EQ(observer->FrameChanged(nullptr), S_OK);
   RECT update{};
   ASSERT_TRUE(::GetUpdateRect(Window(), &update, FALSE));

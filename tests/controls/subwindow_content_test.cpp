@@ -3,22 +3,25 @@
 #include <gtest/gtest.h>
 
 #include "controls/subwindow_content.h"
-#include "paint_test_support.h"
+#include "support/document_fixture.h"
 
 namespace velmor::paint_test {
 namespace {
 
+using test::Picture;
+using PaintTest = test::DocumentTest;
+
 class SubwindowTest : public PaintTest {
  protected:
   scSubWindowContent* Panel(const wchar_t* id) {
-    return static_cast<scSubWindowContent*>(scITextBaseContent::FromContent(ById(id)));
+    return static_cast<scSubWindowContent*>(scITextBaseContent::FromContent(Element(id)));
   }
 };
 
 TEST_F(SubwindowTest, FillsItsBoxUnderItsImageAndItsChildren) {
   const std::string corner = WritePng("corner.png", 3, 2, [](int, int) { return 0xFF0000FFu; });
   ASSERT_EQ(
-      Load("<subwindow id=\"p\" left=\"2\" top=\"3\" width=\"10\" height=\"8\" "
+      LoadBody("<subwindow id=\"p\" left=\"2\" top=\"3\" width=\"10\" height=\"8\" "
            "backgroundColor=\"#FF0000\" backgroundImage=\"" +
                corner +
                "\">"
@@ -52,7 +55,7 @@ TEST_F(SubwindowTest, ReadsItsAttributes) {
        false, 0, false, 0, L"", L"", 4},
   };
   for (const Case& c : cases) {
-    ASSERT_EQ(Load(std::string("<subwindow id=\"p\" ") + c.attributes + "/>", 10, 10), S_OK);
+    ASSERT_EQ(LoadBody(std::string("<subwindow id=\"p\" ") + c.attributes + "/>", 10, 10), S_OK);
     scSubWindowContent* p = Panel(L"p");
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p->HasBackgroundColor(), c.background) << c.attributes;

@@ -1,10 +1,14 @@
 // The events other parts of the engine fire: "load" and "sizemode" from the document, "size"
 // from every move/size (a prevented "size" keeps the children where they are), "unload" when
 // the window goes.
-#include "events_fixture.h"
+#include "events/dom_event.h"
+#include "support/document_fixture.h"
 
 namespace velmor::events_test {
 namespace {
+
+using test::CallbackListener;
+using EventsTest = test::DocumentTest;
 
 const char kSkin[] =
     "<window id='W' onload='log(\"load\")' onunload='log(\"unload\")'"
@@ -18,7 +22,7 @@ const char kSkin[] =
     "</window>";
 
 TEST_F(EventsTest, LoadFiresOnceWhenTheContentIsReady) {
-  ASSERT_EQ(LoadSkin(kSkin), S_OK);
+  ASSERT_EQ(Load(kSkin, 320, 240), S_OK);
   const std::wstring trace = TakeTrace();
   // "load" comes before the first layout of the loaded document (whose "size" events follow).
   EXPECT_EQ(trace.rfind(L"load", 0), 0u) << trace;
@@ -26,7 +30,7 @@ TEST_F(EventsTest, LoadFiresOnceWhenTheContentIsReady) {
 }
 
 TEST_F(EventsTest, SizeModeFiresOnAChangeOfSizeType) {
-  ASSERT_EQ(LoadSkin(kSkin), S_OK);
+  ASSERT_EQ(Load(kSkin, 320, 240), S_OK);
   TakeTrace();
   ::SendMessageW(Window(), WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(320, 240));
   std::wstring trace = TakeTrace();
@@ -38,7 +42,7 @@ TEST_F(EventsTest, SizeModeFiresOnAChangeOfSizeType) {
 }
 
 TEST_F(EventsTest, SizeFiresOnMoveSizeAndReturningFalseKeepsTheChildren) {
-  ASSERT_EQ(LoadSkin(kSkin), S_OK);
+  ASSERT_EQ(Load(kSkin, 320, 240), S_OK);
   scITextBaseContent* s = scITextBaseContent::FromContent(Element(L"S"));
   scITextBaseContent* k = scITextBaseContent::FromContent(Element(L"K"));
   ASSERT_NE(s, nullptr);
@@ -55,7 +59,7 @@ TEST_F(EventsTest, SizeFiresOnMoveSizeAndReturningFalseKeepsTheChildren) {
 }
 
 TEST_F(EventsTest, UnloadFiresWhenTheWindowIsDestroyed) {
-  ASSERT_EQ(LoadSkin(kSkin), S_OK);
+  ASSERT_EQ(Load(kSkin, 320, 240), S_OK);
   TakeTrace();
   // A native listener after the attribute handler reads what the handler recorded while the
   // window's scripts still run.

@@ -1,10 +1,15 @@
 // Listener tables and dispatch to one element: entries and their order, attribute handlers and
 // native listeners together, what a handler's return value means, cancelable and custom records,
 // the event object during and after its dispatch, and changes to a table while it is walked.
-#include "events_fixture.h"
+#include "events/dom_event.h"
+#include "support/document_fixture.h"
 
 namespace velmor::events_test {
 namespace {
+
+using test::CallbackListener;
+using test::kRecorderScript;
+using EventsTest = test::DocumentTest;
 
 // X carries attribute handlers; Y has none.
 std::string Skin() {
@@ -41,7 +46,7 @@ class ListenerTest : public EventsTest {
  protected:
   void SetUp() override {
     EventsTest::SetUp();
-    ASSERT_EQ(LoadSkin(Skin()), S_OK);
+    ASSERT_EQ(Load(Skin(), 320, 240), S_OK);
   }
 };
 
@@ -348,11 +353,6 @@ TEST_F(ListenerTest, FireScriptEventCallsMatchingScriptEntriesWithArguments) {
   EXPECT_EQ(none.vt, VT_EMPTY);
 }
 
-}  // namespace
-}  // namespace velmor::events_test
-
-namespace velmor::events_test {
-namespace {
 
 // An element whose default action notes the status it is given.
 class DefaultActionContent final : public scContentClass<DefaultActionContent> {

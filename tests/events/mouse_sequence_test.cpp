@@ -2,10 +2,15 @@
 // skin's handlers record: clicks, drags off an element, hover changes, pass-through, disabled
 // and invisible elements, leaving the window, the right button and double clicks; and the
 // element cursors that moves set.
-#include "events_fixture.h"
+#include "events/dom_event.h"
+#include "support/document_fixture.h"
 
 namespace velmor::events_test {
 namespace {
+
+using test::CallbackListener;
+using test::kRecorderScript;
+using EventsTest = test::DocumentTest;
 
 #define RECORD_ALL                                                                           \
   " onmousedown='rec(event)' onmouseup='rec(event)' onclick='rec(event)'"                   \
@@ -100,13 +105,13 @@ class MouseSequenceTest : public EventsTest,
                           public ::testing::WithParamInterface<SequenceCase> {};
 
 TEST_P(MouseSequenceTest, RecordsTheExactEvents) {
-  ASSERT_EQ(LoadSkin(SkinWithRecorder()), S_OK);
+  ASSERT_EQ(Load(SkinWithRecorder(), 320, 240), S_OK);
   for (const Step& step : GetParam().steps) Send(step.message, step.x, step.y);
   EXPECT_EQ(TakeTrace(), GetParam().expected);
 }
 
 TEST_F(EventsTest, KeySetsAndKeysAreNeverHit) {
-  ASSERT_EQ(LoadSkin(SkinWithRecorder(kKeySetSkin)), S_OK);
+  ASSERT_EQ(Load(SkinWithRecorder(kKeySetSkin), 320, 240), S_OK);
   Send(kMove, 130, 30);
   Send(kDown, 130, 30);
   Send(kUp, 130, 30);
@@ -122,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(Scenarios, MouseSequenceTest, ::testing::ValuesIn(kCase
 // The hover and active bits as the state manager answers them, observed from inside the
 // handlers: B is the hover element during its own "mouseover", A still is during its "mouseout".
 TEST_F(EventsTest, HoverBitMovesWithMouseover) {
-  ASSERT_EQ(LoadSkin(SkinWithRecorder()), S_OK);
+  ASSERT_EQ(Load(SkinWithRecorder(), 320, 240), S_OK);
   std::vector<std::wstring> seen;
   auto watch = [&](const wchar_t* id, const wchar_t* name) {
     ComPtr<CallbackListener> listener;
@@ -145,7 +150,7 @@ TEST_F(EventsTest, HoverBitMovesWithMouseover) {
 }
 
 TEST_F(EventsTest, ActiveBitFromLeftPressUntilRelease) {
-  ASSERT_EQ(LoadSkin(SkinWithRecorder()), S_OK);
+  ASSERT_EQ(Load(SkinWithRecorder(), 320, 240), S_OK);
   Send(kMove, 40, 30);
   Send(kDown, 40, 30);
   EXPECT_EQ(State(L"A"), 0x05u);  // active and hover
@@ -174,7 +179,7 @@ TEST_F(EventsTest, ActiveBitFromLeftPressUntilRelease) {
 }
 
 TEST_F(EventsTest, LeavingStartsANewLeaveRequestOnTheNextMove) {
-  ASSERT_EQ(LoadSkin(SkinWithRecorder()), S_OK);
+  ASSERT_EQ(Load(SkinWithRecorder(), 320, 240), S_OK);
   scMouseInput& mouse = m_document->MouseInput();
   EXPECT_FALSE(mouse.TrackingLeave());
   Send(kMove, 40, 30);
@@ -188,13 +193,13 @@ TEST_F(EventsTest, LeavingStartsANewLeaveRequestOnTheNextMove) {
 
 // Mouse members of the event object: client, offset and screen positions, modifier keys.
 TEST_F(EventsTest, MouseEventMembers) {
-  ASSERT_EQ(LoadSkin("<window id='W'><script>var pos = '';</script>"
+  ASSERT_EQ(Load("<window id='W'><script>var pos = '';</script>"
                      "<subwindow id='S' left='90' top='5' width='100' height='60'>"
                      "<button id='M' left='10' top='5' width='60' height='40' onmousedown='pos ="
                      " [event.clientX, event.clientY, event.offsetX, event.offsetY,"
                      " event.screenX - event.clientX, event.screenY - event.clientY,"
                      " event.ctrlKey, event.shiftKey, event.altKey, event.button].join(\",\")'/>"
-                     "</subwindow></window>"),
+                     "</subwindow></window>", 320, 240),
             S_OK);
   BYTE keys[256] = {};
   ::GetKeyboardState(keys);
@@ -211,11 +216,6 @@ TEST_F(EventsTest, MouseEventMembers) {
   EXPECT_EQ(Eval(L"pos"), expected);
 }
 
-}  // namespace
-}  // namespace velmor::events_test
-
-namespace velmor::events_test {
-namespace {
 
 // An element that notes when the state manager tells it its state changed.
 class NotedContent final : public scContentClass<NotedContent> {
@@ -249,7 +249,7 @@ const NotifyCase kNotifySteps[] = {
 };
 
 TEST_F(EventsTest, SetContentStateTellsElementsInOrder) {
-  ASSERT_EQ(LoadSkin("<window/>"), S_OK);
+  ASSERT_EQ(Load("<window/>", 320, 240), S_OK);
   std::wstring log;
   NotedContent* a = nullptr;
   NotedContent* b = nullptr;
@@ -282,11 +282,12 @@ const CursorReplacement kCursorReplacements[] = {
 };
 
 TEST_F(EventsTest, MovesSetTheElementCursorWhenItChangesOrMayHaveBeenReplaced) {
-  ASSERT_EQ(LoadSkin("<window width='320' height='240'>"
-                     "<button id='H' left='0' top='0' width='50' height='50' cursor='hand'/>"
-                     "<button id='N' left='50' top='0' width='50' height='50'/>"
-                     "<button id='A' left='100' top='0' width='50' height='50' cursor='system'/>"
-                     "</window>"),
+  ASSERT_EQ(Load("<window width='320' height='240'>"
+                 "<button id='H' left='0' top='0' width='50' height='50' cursor='hand'/>"
+                 "<button id='N' left='50' top='0' width='50' height='50'/>"
+                 "<button id='A' left='100' top='0' width='50' height='50' cursor='system'/>"
+                 "</window>",
+                 320, 240),
             S_OK);
   const HCURSOR hand = ::LoadCursorW(nullptr, IDC_HAND);
   const HCURSOR arrow = ::LoadCursorW(nullptr, IDC_ARROW);

@@ -1,10 +1,14 @@
 // Real input on a shown window: the pointer moved with SetCursorPos and the button pressed with
 // SendInput reach the window through the platform's own queue, and leaving the window is
 // reported by the leave tracking the first move asked for.
-#include "events_fixture.h"
+#include "events/dom_event.h"
+#include "support/document_fixture.h"
 
 namespace velmor::events_test {
 namespace {
+
+using test::kRecorderScript;
+using EventsTest = test::DocumentTest;
 
 std::string Skin() {
   return std::string("<window id='W' onmouseout='rec(event)'><script>") + kRecorderScript +
@@ -24,20 +28,20 @@ void SendButton(DWORD flags) {
 }
 
 TEST_F(EventsTest, RealPointerAndButtonGiveTheSameSequence) {
-  ASSERT_EQ(LoadSkin(Skin()), S_OK);
+  ASSERT_EQ(Load(Skin(), 320, 240), S_OK);
   ::SetWindowPos(Window(), HWND_TOP, 200, 150, 320, 240, SWP_SHOWWINDOW);
   ::SetForegroundWindow(Window());
-  Pump(300);
+  test::PumpFor(300);
   TakeTrace();
 
   POINT over{60, 50};
   ::ClientToScreen(Window(), &over);
   ::SetCursorPos(over.x, over.y);
-  Pump(300);
+  test::PumpFor(300);
   SendButton(MOUSEEVENTF_LEFTDOWN);
-  Pump(200);
+  test::PumpFor(200);
   SendButton(MOUSEEVENTF_LEFTUP);
-  Pump(300);
+  test::PumpFor(300);
   EXPECT_EQ(TakeTrace(), L"A.mouseover A.mousedown A.mouseup A.click");
   EXPECT_NE(::GetCapture(), Window()) << "the release gave the capture back";
 
@@ -45,7 +49,7 @@ TEST_F(EventsTest, RealPointerAndButtonGiveTheSameSequence) {
   RECT window{};
   ::GetWindowRect(Window(), &window);
   ::SetCursorPos(window.right + 100, window.bottom + 100);
-  Pump(800);
+  test::PumpFor(800);
   EXPECT_EQ(TakeTrace(), L"A.mouseout");
   EXPECT_FALSE(m_document->MouseInput().TrackingLeave());
   EXPECT_EQ(State(L"A"), 0u);

@@ -5,10 +5,13 @@
 // windows.h first: the common controls header needs its types.
 #include <commctrl.h>
 
-#include "events_fixture.h"
+#include "events/dom_event.h"
+#include "support/document_fixture.h"
 
 namespace velmor::events_test {
 namespace {
+
+using EventsTest = test::DocumentTest;
 
 // The background panel gives the shown window its shape (a window without one has an empty
 // shape and gets no mouse input).
@@ -19,36 +22,6 @@ const char kSkin[] =
     "<button id='N' left='140' top='20' width='80' height='60'/>"
     "</subwindow></window>";
 
-// Counts TTN_SHOW notifications sent to one window by any tooltip control of this thread.
-class ShowWatcher {
- public:
-  explicit ShowWatcher(HWND window) : m_window(window) {
-    s_current = this;
-    m_hook = ::SetWindowsHookExW(WH_CALLWNDPROC, &Hook, nullptr, ::GetCurrentThreadId());
-  }
-  ~ShowWatcher() {
-    if (m_hook != nullptr) ::UnhookWindowsHookEx(m_hook);
-    s_current = nullptr;
-  }
-  int Shows() const { return m_shows; }
-  void Reset() { m_shows = 0; }
-
- private:
-  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HC_ACTION && s_current != nullptr) {
-      const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
-      if (m->hwnd == s_current->m_window && m->message == WM_NOTIFY &&
-          reinterpret_cast<const NMHDR*>(m->lParam)->code == TTN_SHOW)
-        ++s_current->m_shows;
-    }
-    return ::CallNextHookEx(nullptr, code, wParam, lParam);
-  }
-  static inline ShowWatcher* s_current = nullptr;
-  HWND m_window;
-  HHOOK m_hook = nullptr;
-  int m_shows = 0;
-};
-
 class TooltipTest : public EventsTest {
  protected:
   // Puts the pointer over a client point, sends the move, then pumps messages for 'ms'.
@@ -57,20 +30,22 @@ class TooltipTest : public EventsTest {
     ::ClientToScreen(Window(), &screen);
     ::SetCursorPos(screen.x, screen.y);
     Send(WM_MOUSEMOVE, x, y);
-    Pump(ms);
+    test::PumpFor(ms);
   }
 };
 
 TEST_F(TooltipTest, ShowsOverAnElementWithATooltipOnly) {
-  ASSERT_EQ(LoadSkin(kSkin), S_OK);
+  ASSERT_EQ(Load(kSkin, 320, 240), S_OK);
   ::SetWindowPos(Window(), HWND_TOP, 100, 100, 320, 240, SWP_SHOWWINDOW);
   ::SetForegroundWindow(Window());
-  ShowWatcher watcher(Window());
+  test::MessageCounter watcher(Window(), WM_NOTIFY, [](WPARAM, LPARAM lParam) {
+    return reinterpret_cast<const NMHDR*>(lParam)->code == static_cast<UINT>(TTN_SHOW);
+  });
   const UINT delay = 2 * ::GetDoubleClickTime();  // well past the initial delay
 
   // Over the element without a tooltip: nothing shows.
   HoverAt(170, 40, delay);
-  EXPECT_EQ(watcher.Shows(), 0);
+  EXPECT_EQ(watcher.Count(), 0);
   HWND tooltip = m_document->MouseInput().TooltipWindow();
   ASSERT_NE(tooltip, nullptr);
   wchar_t className[64] = L"";
@@ -80,7 +55,7 @@ TEST_F(TooltipTest, ShowsOverAnElementWithATooltipOnly) {
 
   // Over the element with one: the tool is registered with its text and shown.
   HoverAt(60, 50, delay);
-  EXPECT_GE(watcher.Shows(), 1);
+  EXPECT_GE(watcher.Count(), 1);
   TTTOOLINFOW info{};
   info.cbSize = TTTOOLINFOW_V2_SIZE;
   info.hwnd = Window();
@@ -98,10 +73,10 @@ TEST_F(TooltipTest, ShowsOverAnElementWithATooltipOnly) {
   // registered, and returning to the same element only relays to the inactive tooltip.
   watcher.Reset();
   HoverAt(170, 40, delay);
-  EXPECT_EQ(watcher.Shows(), 0);
+  EXPECT_EQ(watcher.Count(), 0);
   EXPECT_EQ(::SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 1);
   HoverAt(60, 50, delay);
-  EXPECT_EQ(watcher.Shows(), 0);
+  EXPECT_EQ(watcher.Count(), 0);
   EXPECT_EQ(::SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 1);
 }
 

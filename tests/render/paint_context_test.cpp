@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include "base/platform.h"
-#include "paint_test_support.h"
+#include "support/document_fixture.h"
 #include "render/paint.h"
+#include "render/paint_context.h"
 #include "skin/text_base_content.h"
 
 namespace velmor::paint_test {
 namespace {
+
+using PaintTest = test::DocumentTest;
 
 class RecorderContent : public scContentClass<RecorderContent> {
  public:
@@ -53,7 +56,7 @@ class PaintContextTest : public PaintTest {
   RecorderContent* AddRecorder(const wchar_t* parentId, int x, int y, int width, int height) {
     RecorderContent* recorder = nullptr;
     if (FAILED(RecorderContent::CreateObject(&recorder))) return nullptr;
-    scITextBaseContent* parent = scITextBaseContent::FromContent(ById(parentId));
+    scITextBaseContent* parent = scITextBaseContent::FromContent(Element(parentId));
     recorder->Place(parent->OwnerDocument(), x, y, width, height);
     EXPECT_EQ(parent->AppendChildTo(recorder, FALSE), S_OK);
     recorder->Release();  // the tree holds it now
@@ -63,7 +66,7 @@ class PaintContextTest : public PaintTest {
 
 TEST_F(PaintContextTest, ElementsGetTheirClipTransformAndTheMessagesMousePosition) {
   ASSERT_EQ(
-      Load("<subwindow id=\"outer\" left=\"10\" top=\"20\" width=\"100\" height=\"80\" "
+      LoadBody("<subwindow id=\"outer\" left=\"10\" top=\"20\" width=\"100\" height=\"80\" "
            "backgroundColor=\"red\"><subwindow id=\"inner\" left=\"5\" top=\"6\" width=\"50\" "
            "height=\"40\"/></subwindow>",
            200, 150),

@@ -6,14 +6,18 @@
 #include <functional>
 #include <string>
 
-#include "paint_test_support.h"
 #include "base/handles.h"
-#include "events/event_listener_manager.h"
+#include "support/document_fixture.h"
 #include "render/paint.h"
+#include "render/paint_context.h"
 #include "skin/text_base_content.h"
 
 namespace velmor::paint_test {
 namespace {
+
+using test::Picture;
+using PaintTest = test::DocumentTest;
+using test::Hex;
 
 constexpr DWORD kGrey = 0x808080, kRed = 0xFF0000, kBlue = 0x0000FF, kGreen = 0x00FF00,
                 kBlack = 0x000000, kWhite = 0xFFFFFF;
@@ -27,45 +31,12 @@ std::string Panel(const char* id, int x, int y, int w, int h, DWORD rgb,
   return children.empty() ? xml + "/>" : xml + ">" + children + "</subwindow>";
 }
 
-scITextBaseContent* Element(scIContent* content) {
-  return scITextBaseContent::FromContent(content);
-}
-
-// Counts WM_ERASEBKGND sent to one window.
-class EraseCounter {
- public:
-  explicit EraseCounter(HWND window) {
-    s_window = window;
-    s_count = 0;
-    m_hook = ::SetWindowsHookExW(WH_CALLWNDPROC, &Hook, nullptr, ::GetCurrentThreadId());
-  }
-  ~EraseCounter() { ::UnhookWindowsHookEx(m_hook); }
-  int Count() const { return s_count; }
-
- private:
-  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
-    const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (code == HC_ACTION && m->hwnd == s_window && m->message == WM_ERASEBKGND) ++s_count;
-    return ::CallNextHookEx(nullptr, code, wParam, lParam);
-  }
-  static inline HWND s_window = nullptr;
-  static inline int s_count = 0;
-  HHOOK m_hook = nullptr;
-};
-
 class WindowPaintTest : public PaintTest {
  protected:
-  // Shows the window at a fixed place without activating it and lets it paint.
-  void ShowAndPaint() {
-    ::SetWindowPos(Window(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-    ::UpdateWindow(Window());
-    Settle();
-  }
-  // Wine copies a window's surface to the X server from its message loop, a little later than
-  // the paint: let that happen before the screen is read.
-  static void Settle() {
-    test::PumpUntil([] { return false; }, 150);
-  }
+  void ShowAndPaint() { ShowAt(40, 40); }
+  // Wine copies a window's surface to the X server from its message loop, a little after the
+  // paint: let that happen before the screen is read.
+  static void Settle() { test::PumpFor(150); }
   std::string m_a, m_b;
   void MakeTwoImages() {
     m_a = WritePng("a.png", 6, 6, [](int, int) { return 0xFF00FF00u; });
@@ -74,7 +45,7 @@ class WindowPaintTest : public PaintTest {
 };
 
 TEST_F(WindowPaintTest, PrintClientPaintsEveryElementWithLaterSiblingsOnTop) {
-  ASSERT_EQ(Load(Panel("bg", 0, 0, 40, 30, kGrey) + Panel("a", 5, 5, 20, 10, kRed) +
+  ASSERT_EQ(LoadBody(Panel("bg", 0, 0, 40, 30, kGrey) + Panel("a", 5, 5, 20, 10, kRed) +
                      Panel("b", 15, 5, 20, 10, kBlue),
                  40, 30),
             S_OK);
@@ -90,7 +61,7 @@ TEST_F(WindowPaintTest, PrintClientPaintsEveryElementWithLaterSiblingsOnTop) {
 
 TEST_F(WindowPaintTest, ChildrenAreDrawnInTheirParentsCoordinatesAndHiddenWithIt) {
   const std::string child = Panel("c", 2, 3, 4, 4, kBlue);
-  ASSERT_EQ(Load(Panel("bg", 0, 0, 60, 30, kGrey) + Panel("shown", 10, 10, 10, 10, kRed, child) +
+  ASSERT_EQ(LoadBody(Panel("bg", 0, 0, 60, 30, kGrey) + Panel("shown", 10, 10, 10, 10, kRed, child) +
                      Panel("hidden", 30, 10, 10, 10, kRed, child, "visible=\"false\""),
                  60, 30),
             S_OK);
@@ -104,11 +75,11 @@ TEST_F(WindowPaintTest, ChildrenAreDrawnInTheirParentsCoordinatesAndHiddenWithIt
 }
 
 TEST_F(WindowPaintTest, APaintLockedElementLeavesOutItsWholeSubtree) {
-  ASSERT_EQ(Load(Panel("bg", 0, 0, 30, 30, kGrey) +
+  ASSERT_EQ(LoadBody(Panel("bg", 0, 0, 30, 30, kGrey) +
                      Panel("p", 5, 5, 20, 20, kRed, Panel("c", 5, 5, 5, 5, kBlue)),
                  30, 30),
             S_OK);
-  scITextBaseContent* locked = Element(ById(L"p"));
+  scITextBaseContent* locked = Impl(L"p");
   ASSERT_NE(locked, nullptr);
   locked->PaintLock(true);
   Picture p = PrintClient();
@@ -120,8 +91,8 @@ TEST_F(WindowPaintTest, APaintLockedElementLeavesOutItsWholeSubtree) {
   scPaintContext context;
   context.graphics = &graphics;
   context.clip = &clip;
-  EXPECT_EQ(PaintElement(&context, ById(L"p")), E_FAIL);
-  EXPECT_EQ(PaintElement(nullptr, ById(L"p")), E_FAIL);
+  EXPECT_EQ(PaintElement(&context, Element(L"p")), E_FAIL);
+  EXPECT_EQ(PaintElement(nullptr, Element(L"p")), E_FAIL);
   EXPECT_EQ(PaintElement(&context, nullptr), E_FAIL);
 
   locked->PaintLock(false);
@@ -131,7 +102,7 @@ TEST_F(WindowPaintTest, APaintLockedElementLeavesOutItsWholeSubtree) {
 }
 
 TEST_F(WindowPaintTest, ChildrenMeetingTheClipAreDrawnWholeAndOthersSkipped) {
-  ASSERT_EQ(Load(Panel("a", 0, 0, 20, 20, kRed) + Panel("b", 30, 0, 20, 20, kBlue) +
+  ASSERT_EQ(LoadBody(Panel("a", 0, 0, 20, 20, kRed) + Panel("b", 30, 0, 20, 20, kBlue) +
                      Panel("n", 12, 30, 10, 10, kGreen, Panel("m", 2, 5, 4, 4, kWhite)),
                  50, 40),
             S_OK);
@@ -148,7 +119,7 @@ TEST_F(WindowPaintTest, StretchedImagesKeepHardPixelEdges) {
   const std::string quad = WritePng("quad.png", 2, 2, [](int x, int y) {
     return x == 0 ? (y == 0 ? 0xFFFF0000u : 0xFF00FF00u) : (y == 0 ? 0xFF0000FFu : 0xFFFFFFFFu);
   });
-  ASSERT_EQ(Load("<image left=\"3\" top=\"2\" width=\"8\" height=\"8\" stretchMode=\"stretch\" "
+  ASSERT_EQ(LoadBody("<image left=\"3\" top=\"2\" width=\"8\" height=\"8\" stretchMode=\"stretch\" "
                  "src=\"" +
                      quad + "\"/>",
                  14, 12),
@@ -161,7 +132,7 @@ TEST_F(WindowPaintTest, StretchedImagesKeepHardPixelEdges) {
 }
 
 TEST_F(WindowPaintTest, EraseBackgroundIsHandledWithoutErasing) {
-  ASSERT_EQ(Load(Panel("bg", 0, 0, 10, 10, kGrey), 10, 10), S_OK);
+  ASSERT_EQ(LoadBody(Panel("bg", 0, 0, 10, 10, kGrey), 10, 10), S_OK);
   HDC screen = ::GetDC(nullptr);
   HDC dc = ::CreateCompatibleDC(screen);
   HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 4, 4);
@@ -179,7 +150,7 @@ TEST_F(WindowPaintTest, PrintClientGivesTheScreensPicture) {
   const std::string tile = WritePng("tile.png", 3, 2, [](int x, int y) {
     return 0xFF000000u | static_cast<DWORD>(x * 80) << 16 | static_cast<DWORD>(y * 120) << 8;
   });
-  ASSERT_EQ(Load(Panel("bg", 0, 0, 80, 50, kGrey) +
+  ASSERT_EQ(LoadBody(Panel("bg", 0, 0, 80, 50, kGrey) +
                      "<image left=\"7\" top=\"5\" width=\"31\" height=\"17\" stretchMode=\"tile\" "
                      "src=\"" +
                      tile + "\"/>" +
@@ -201,7 +172,7 @@ TEST_F(WindowPaintTest, PrintClientGivesTheScreensPicture) {
 
 TEST_F(WindowPaintTest, APartialUpdateLandsWhereItBelongs) {
   MakeTwoImages();
-  ASSERT_EQ(Load(Panel("bg", 0, 0, 60, 40, kGrey) + Panel("other", 2, 2, 10, 10, kRed) +
+  ASSERT_EQ(LoadBody(Panel("bg", 0, 0, 60, 40, kGrey) + Panel("other", 2, 2, 10, 10, kRed) +
                      "<image id=\"img\" left=\"30\" top=\"20\" width=\"6\" height=\"6\" src=\"" +
                      m_a + "\"/>",
                  60, 40),
@@ -209,7 +180,7 @@ TEST_F(WindowPaintTest, APartialUpdateLandsWhereItBelongs) {
   ShowAndPaint();
   ASSERT_EQ(Screen().At(32, 22), kGreen);
   ComPtr<IDOMImage> image;
-  ASSERT_EQ(ById(L"img")->QueryInterface(IID_PPV_ARGS(&image)), S_OK);
+  ASSERT_EQ(Element(L"img")->QueryInterface(IID_PPV_ARGS(&image)), S_OK);
   UniqueBstr b(std::wstring(m_b.begin(), m_b.end()).c_str());
   ASSERT_EQ(image->put_src(b.Get()), S_OK);
   RECT update{};
@@ -229,7 +200,7 @@ TEST_F(WindowPaintTest, APartialUpdateLandsWhereItBelongs) {
 
 TEST_F(WindowPaintTest, ThePaintLockKeepsOldPixelsAndItsReleaseRepaintsWithoutErasing) {
   MakeTwoImages();
-  ASSERT_EQ(Load(Panel("bg", 0, 0, 40, 30, kGrey) +
+  ASSERT_EQ(LoadBody(Panel("bg", 0, 0, 40, 30, kGrey) +
                      "<image id=\"img\" left=\"10\" top=\"10\" width=\"6\" height=\"6\" src=\"" +
                      m_a + "\"/>",
                  40, 30),
@@ -237,7 +208,7 @@ TEST_F(WindowPaintTest, ThePaintLockKeepsOldPixelsAndItsReleaseRepaintsWithoutEr
   ShowAndPaint();
   ASSERT_EQ(Document()->lock(1), S_OK);
   ComPtr<IDOMImage> image;
-  ASSERT_EQ(ById(L"img")->QueryInterface(IID_PPV_ARGS(&image)), S_OK);
+  ASSERT_EQ(Element(L"img")->QueryInterface(IID_PPV_ARGS(&image)), S_OK);
   UniqueBstr b(std::wstring(m_b.begin(), m_b.end()).c_str());
   ASSERT_EQ(image->put_src(b.Get()), S_OK);
   RECT update{};
@@ -249,7 +220,7 @@ TEST_F(WindowPaintTest, ThePaintLockKeepsOldPixelsAndItsReleaseRepaintsWithoutEr
   EXPECT_FALSE(::GetUpdateRect(Window(), &update, FALSE)) << "the locked paint validates";
   EXPECT_EQ(Screen().At(12, 12), kGreen) << "nothing is drawn while locked";
 
-  EraseCounter erases(Window());
+  test::MessageCounter erases(Window(), WM_ERASEBKGND);
   ASSERT_EQ(Document()->unlock(1), S_OK);
   ASSERT_TRUE(::GetUpdateRect(Window(), &update, FALSE));
   RECT client{};
@@ -261,19 +232,6 @@ TEST_F(WindowPaintTest, ThePaintLockKeepsOldPixelsAndItsReleaseRepaintsWithoutEr
   EXPECT_EQ(Screen().At(12, 12), kWhite);
 }
 
-// A "mousedown" listener that moves elements through their script interface, as a handler does.
-class Mover final : public ComObject<Mover, scIDOMEventListener> {
- public:
-  explicit Mover(std::function<void()> move) : m_move(std::move(move)) {}
-  HRESULT STDMETHODCALLTYPE HandleEvent(IDOMEvent*) override {
-    m_move();
-    return S_OK;
-  }
-
- private:
-  std::function<void()> m_move;
-};
-
 TEST_F(WindowPaintTest, MovesInOneMessageRepaintExactlyTheUnionOfTheirOldAndNewRectangles) {
   // Eight squares in a row move down when the trigger is pressed; each moves by a different
   // amount, so no two requests coincide.
@@ -283,27 +241,18 @@ TEST_F(WindowPaintTest, MovesInOneMessageRepaintExactlyTheUnionOfTheirOldAndNewR
     squares += Panel(("s" + std::to_string(i)).c_str(), 4 + 12 * i, 4, 8, 8,
                      i % 2 ? kRed : kBlue);
   }
-  ASSERT_EQ(Load(Panel("bg", 0, 0, 110, 50, kGrey, "", "passThrough='true'") + squares +
-                     Panel("trigger", 100, 40, 6, 6, kGreen),
-                 110, 50),
+  // The trigger's handler moves them all, as a skin script does.
+  const char* move =
+      "onmousedown='for (var i = 0; i < 8; ++i) "
+      "document.getElementById(\"s\" + i).moveBy(0, 20 + i, 0);'";
+  ASSERT_EQ(LoadBody(Panel("bg", 0, 0, 110, 50, kGrey, "", "passThrough='true'") + squares +
+                         Panel("trigger", 100, 40, 6, 6, kGreen, "", move),
+                     110, 50),
             S_OK);
-  ComPtr<Mover> mover;
-  ASSERT_EQ(Mover::CreateObject(&mover, [&] {
-              for (int i = 0; i < kSquares; ++i) {
-                ComPtr<IDOMAmbient> square;
-                const std::wstring id = L"s" + std::to_wstring(i);
-                if (SUCCEEDED(ById(id.c_str())->QueryInterface(IID_PPV_ARGS(&square))))
-                  square->moveBy(0, 20 + i, 0);
-              }
-            }),
-            S_OK);
-  ComPtr<scIEventListenerManager> listeners;
-  ASSERT_EQ(ById(L"trigger")->GetListenerManager(TRUE, &listeners), S_OK);
-  ASSERT_EQ(listeners->AddEventListener(mover->GetUnknown(), L"onmousedown", 0), S_OK);
   ShowAndPaint();
   ::SendMessageW(Window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(102, 42));
   ::ReleaseCapture();
-  ASSERT_EQ(Element(ById(L"s7"))->Rect().y, 31) << "the listener did not run";
+  ASSERT_EQ(Impl(L"s7")->Rect().y, 31) << "the handler did not run";
 
   // What the moves and the pressed trigger asked for: old and new squares and the trigger.
   UniqueHRgn expected(::CreateRectRgn(100, 40, 106, 46));

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "controls/subwindow_content.h"
-#include "paint_test_support.h"
+#include "support/document_fixture.h"
 #include "render/window_region.h"
 
 namespace velmor::paint_test {
 namespace {
+
+using test::Picture;
+using PaintTest = test::DocumentTest;
 
 constexpr Gdiplus::ARGB kMagenta = 0xFFFF00FF;
 constexpr Gdiplus::ARGB kBlueArgb = 0xFF0000FF;
@@ -52,7 +55,7 @@ std::string Replace(std::string text, const std::string& what, const std::string
 
 TEST_P(RegionCaseTest, ShapesTheWindow) {
   const RegionCase& c = GetParam();
-  ASSERT_EQ(Load(Replace(c.body, "$SHAPE", Shape()), 60, 40), S_OK);
+  ASSERT_EQ(LoadBody(Replace(c.body, "$SHAPE", Shape()), 60, 40), S_OK);
   HRGN region = WindowRegion(Window());
   ASSERT_NE(region, nullptr) << "the window always gets a region";
   for (const POINT& p : c.inside) EXPECT_TRUE(::PtInRegion(region, p.x, p.y)) << p.x << "," << p.y;
@@ -123,7 +126,7 @@ TEST_F(RegionTest, TwoClippingColoursOnOnePathKeepTheFirst) {
   // The first subwindow cuts magenta, the second asks for blue with the same image: it gets the
   // magenta shape too.
   ASSERT_EQ(
-      Load(
+      LoadBody(
           "<subwindow left=\"0\" top=\"0\" width=\"8\" height=\"6\" clippingColor=\"#FF00FF\" "
           "clippingImage=\"" +
               shape +
@@ -142,7 +145,7 @@ TEST_F(RegionTest, TwoClippingColoursOnOnePathKeepTheFirst) {
 
 TEST_F(RegionTest, CreateRegionTellsTheWalkWhatItDid) {
   const std::string shape = Shape();
-  ASSERT_EQ(Load("<subwindow id=\"colour\" width=\"5\" height=\"5\" backgroundColor=\"red\"/>"
+  ASSERT_EQ(LoadBody("<subwindow id=\"colour\" width=\"5\" height=\"5\" backgroundColor=\"red\"/>"
                  "<subwindow id=\"shape\" width=\"5\" height=\"5\" clippingColor=\"#FF00FF\" "
                  "clippingImage=\"" +
                      shape +
@@ -157,7 +160,7 @@ TEST_F(RegionTest, CreateRegionTellsTheWalkWhatItDid) {
   } const cases[] = {{L"colour", E_FAIL}, {L"shape", S_OK}, {L"none", S_FALSE}};
   for (const auto& c : cases) {
     ComPtr<scIRegionCreator> creator;
-    ASSERT_EQ(ById(c.id)->QueryInterface(IID_PPV_ARGS(&creator)), S_OK);
+    ASSERT_EQ(Element(c.id)->QueryInterface(IID_PPV_ARGS(&creator)), S_OK);
     scRegionBuilder region;
     EXPECT_EQ(creator->CreateRegion(&region, 100, 50), c.expected) << c.id;
     EXPECT_EQ(creator->CreateRegion(nullptr, 0, 0), E_POINTER);
@@ -168,7 +171,7 @@ TEST_F(RegionTest, CreateRegionTellsTheWalkWhatItDid) {
 
 TEST_F(RegionTest, TheRegionLockDefersTheShapeToItsRelease) {
   ASSERT_EQ(
-      Load("<subwindow left=\"0\" top=\"0\" width=\"20\" height=\"20\" backgroundColor=\"red\" "
+      LoadBody("<subwindow left=\"0\" top=\"0\" width=\"20\" height=\"20\" backgroundColor=\"red\" "
            "horizontalAlignment=\"stretch\" verticalAlignment=\"stretch\"/>",
            20, 20),
       S_OK);
@@ -191,7 +194,7 @@ TEST_F(RegionTest, TheRegionLockDefersTheShapeToItsRelease) {
 // Another window behind shows through the notch of a shaped one.
 TEST_F(RegionTest, TheScreenShowsWhatLiesBehindTheShapesNotch) {
   scDocument* behind = nullptr;
-  ASSERT_EQ(Load("<subwindow left=\"0\" top=\"0\" width=\"40\" height=\"40\" "
+  ASSERT_EQ(LoadBody("<subwindow left=\"0\" top=\"0\" width=\"40\" height=\"40\" "
                  "backgroundColor=\"#00FF00\"/>",
                  40, 40),
             S_OK);
@@ -199,7 +202,7 @@ TEST_F(RegionTest, TheScreenShowsWhatLiesBehindTheShapesNotch) {
   const std::string shape = WritePng("notch.png", 20, 20, [](int x, int y) -> Gdiplus::ARGB {
     return x >= 5 && x < 10 && y < 8 ? kMagenta : kBlueArgb;
   });
-  ASSERT_EQ(Load("<subwindow left=\"0\" top=\"0\" width=\"20\" height=\"20\" "
+  ASSERT_EQ(LoadBody("<subwindow left=\"0\" top=\"0\" width=\"20\" height=\"20\" "
                  "clippingColor=\"#FF00FF\" backgroundImage=\"" +
                      shape + "\"/>",
                  20, 20),
@@ -212,7 +215,7 @@ TEST_F(RegionTest, TheScreenShowsWhatLiesBehindTheShapesNotch) {
     ::UpdateWindow(Window());
     test::PumpUntil([] { return false; }, 100);
   }
-  const Picture p = ReadScreen(RECT{110, 110, 130, 130});
+  const Picture p = test::ReadScreen(RECT{110, 110, 130, 130});
   EXPECT_EQ(p.Count(RECT{5, 0, 10, 8}, 0x00FF00), 40) << "the notch shows the window behind";
   EXPECT_EQ(p.Count(RECT{0, 0, 5, 20}, 0x0000FF), 100);
   EXPECT_EQ(p.Count(RECT{5, 8, 10, 20}, 0x0000FF), 60);
@@ -246,7 +249,7 @@ TEST_P(SiblingShapeTest, ShapeCoversTheRepaint) {
     body += "<subwindow left=\"" + std::to_string(x) + "\" top=\"" + std::to_string(row) +
             "\" width=\"1\" height=\"1\" backgroundColor=\"#FF0000\"/>";
   }
-  ASSERT_EQ(Load(body, c.width, height), S_OK);
+  ASSERT_EQ(LoadBody(body, c.width, height), S_OK);
   HRGN region = WindowRegion(Window());
   ASSERT_NE(region, nullptr);
   EXPECT_LE(NativeRegionRects(region).size(), kMaxWindowShapeRects);

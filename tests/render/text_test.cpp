@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "paint_test_support.h"
+#include "support/document_fixture.h"
 #include "render/paint.h"
 
 namespace velmor::paint_test {

@@ -7,10 +7,13 @@
 #include <vector>
 
 #include "events/element_cursor.h"
-#include "window_fixture.h"
+#include "support/document_fixture.h"
 
 namespace velmor::window_test {
 namespace {
+
+using test::DocumentTest;
+using test::MessageCounter;
 
 const char kSkin[] =
     "<window id=\"main\" title=\"Behaviour\">\n"
@@ -23,7 +26,7 @@ const char kSkin[] =
     "</window>\n";
 
 TEST_F(DocumentTest, RootFollowsClientSizeOnEverySizeMessageExceptMinimised) {
-  ASSERT_EQ(LoadNew(kSkin), S_OK);
+  ASSERT_EQ(Load(kSkin), S_OK);
   struct Step {
     WPARAM type;
     int width, height;
@@ -51,7 +54,7 @@ TEST_F(DocumentTest, RootFollowsClientSizeOnEverySizeMessageExceptMinimised) {
 }
 
 TEST_F(DocumentTest, LayoutLockDefersLayoutToOneRelayoutAtUnlock) {
-  ASSERT_EQ(LoadNew(kSkin), S_OK);
+  ASSERT_EQ(Load(kSkin), S_OK);
   SendSize(SIZE_RESTORED, 200, 100);
   ASSERT_EQ(RootRect(), (RECT{0, 0, 200, 100}));
 
@@ -82,7 +85,7 @@ TEST_F(DocumentTest, LayoutLockDefersLayoutToOneRelayoutAtUnlock) {
 }
 
 TEST_F(DocumentTest, PaintLockValidatesAndUnlockRepaintsOnce) {
-  ASSERT_EQ(LoadNew(kSkin), S_OK);
+  ASSERT_EQ(Load(kSkin), S_OK);
   ASSERT_EQ(m_document->put_visible(VARIANT_TRUE), S_OK);
   ::SetWindowPos(Window(), nullptr, 0, 0, 200, 150, SWP_NOMOVE | SWP_NOZORDER);
   test::PumpFor(50);
@@ -110,7 +113,7 @@ TEST_F(DocumentTest, PaintLockValidatesAndUnlockRepaintsOnce) {
 }
 
 TEST_F(DocumentTest, SizemodeSendsSystemCommandsOnlyForChanges) {
-  ASSERT_EQ(LoadNew(kSkin), S_OK);
+  ASSERT_EQ(Load(kSkin), S_OK);
   SendSize(SIZE_RESTORED, 200, 100);
   MessageCounter commands(Window(), WM_SYSCOMMAND);
   struct Case {
@@ -143,7 +146,7 @@ TEST_F(DocumentTest, SizemodeSendsSystemCommandsOnlyForChanges) {
 }
 
 TEST_F(DocumentTest, MinimisingThroughSizemodeKeepsTheLayout) {
-  ASSERT_EQ(LoadNew(kSkin), S_OK);
+  ASSERT_EQ(Load(kSkin), S_OK);
   ASSERT_EQ(m_document->put_visible(VARIANT_TRUE), S_OK);
   ::SetWindowPos(Window(), nullptr, 0, 0, 240, 180, SWP_NOMOVE | SWP_NOZORDER);
   const RECT before = RootRect();
@@ -162,7 +165,7 @@ TEST_F(DocumentTest, MinimisingThroughSizemodeKeepsTheLayout) {
 }
 
 TEST_F(DocumentTest, ActivatedOnlyBringsForward) {
-  ASSERT_EQ(LoadNew(kSkin), S_OK);
+  ASSERT_EQ(Load(kSkin), S_OK);
   ASSERT_EQ(m_document->put_visible(VARIANT_TRUE), S_OK);
   HWND other = ::CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 300, 300, 50,
                                  50, nullptr, nullptr, nullptr, nullptr);
@@ -197,7 +200,7 @@ int WINAPI RecordBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
 }
 
 TEST_F(DocumentTest, AlertIsOwnedAndFallsBackToTheProductCaption) {
-  ASSERT_EQ(LoadNew(kSkin), S_OK);
+  ASSERT_EQ(Load(kSkin), S_OK);
   scDocument::SetMessageBoxFunction(&RecordBox);
   g_boxes.clear();
   UniqueBstr message(L"Disk full"), empty(L""), title(L"\x6807\x9898");
@@ -218,7 +221,7 @@ TEST_F(DocumentTest, AlertIsOwnedAndFallsBackToTheProductCaption) {
 }
 
 TEST_F(DocumentTest, ClosePostsCloseAndTheWindowIsDestroyed) {
-  ASSERT_EQ(LoadNew(kSkin), S_OK);
+  ASSERT_EQ(Load(kSkin), S_OK);
   HWND window = Window();
   EXPECT_EQ(m_document->close(), S_OK);
   EXPECT_TRUE(::IsWindow(window)) << "close must post, not send";
@@ -235,7 +238,7 @@ TEST_F(DocumentTest, ClosePostsCloseAndTheWindowIsDestroyed) {
 }
 
 TEST_F(DocumentTest, TopMostFollowsTheExtendedStyle) {
-  ASSERT_EQ(LoadNew(kSkin), S_OK);
+  ASSERT_EQ(Load(kSkin), S_OK);
   VARIANT_BOOL top = VARIANT_TRUE;
   EXPECT_EQ(m_document->get_topMost(&top), S_OK);
   EXPECT_EQ(top, VARIANT_FALSE);
@@ -248,7 +251,7 @@ TEST_F(DocumentTest, TopMostFollowsTheExtendedStyle) {
 }
 
 TEST_F(DocumentTest, ScriptFacesReachWindowAndDocumentMembers) {
-  ASSERT_EQ(LoadNew(kSkin), S_OK);
+  ASSERT_EQ(Load(kSkin), S_OK);
   ComPtr<IDispatchEx> script;
   ASSERT_EQ(m_document->QueryInterface(IID_PPV_ARGS(&script)), S_OK);
 
@@ -293,7 +296,7 @@ TEST_F(DocumentTest, ScriptFacesReachWindowAndDocumentMembers) {
 }
 
 TEST_F(DocumentTest, MembersOfLaterWindowFeaturesAnswerNotImplemented) {
-  ASSERT_EQ(LoadNew(kSkin), S_OK);
+  ASSERT_EQ(Load(kSkin), S_OK);
   LONG value = 0;
   ComPtr<IDOMWindow> opened;
   UniqueBstr text(L"x");
@@ -306,7 +309,7 @@ TEST_F(DocumentTest, MembersOfLaterWindowFeaturesAnswerNotImplemented) {
 }
 
 TEST_F(DocumentTest, ElementCursorsComeFromTheCursorAttribute) {
-  ASSERT_EQ(LoadNew(kSkin), S_OK);
+  ASSERT_EQ(Load(kSkin), S_OK);
   struct Case {
     const wchar_t* id;
     LPCWSTR cursor;
@@ -326,7 +329,7 @@ TEST_F(DocumentTest, ElementCursorsComeFromTheCursorAttribute) {
 }
 
 TEST_F(DocumentTest, RelativeFilesResolveAgainstTheBaseFolder) {
-  ASSERT_EQ(LoadNew(kSkin), S_OK);
+  ASSERT_EQ(Load(kSkin), S_OK);
   std::wstring path;
   ASSERT_TRUE(m_document->ResolveFile(L"images\\bg.png", path));
   EXPECT_EQ(path, m_dir + L"\\images\\bg.png");

@@ -4,10 +4,12 @@
 
 #include "support/resources.h"
 #include "window/main_frame.h"
-#include "window_fixture.h"
+#include "support/document_fixture.h"
 
 namespace velmor::window_test {
 namespace {
+
+using test::DocumentTest;
 
 const char kSkin[] =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -17,7 +19,7 @@ const char kSkin[] =
     "</window>\n";
 
 TEST_F(DocumentTest, LoadCreatesHiddenWindowWithClassStylesTitleAndIcon) {
-  ASSERT_EQ(LoadNew(kSkin), S_OK);
+  ASSERT_EQ(Load(kSkin), S_OK);
   HWND window = Window();
   ASSERT_TRUE(::IsWindow(window));
   EXPECT_FALSE(::IsWindowVisible(window)) << "shown before a script asked";
@@ -73,7 +75,7 @@ TEST_F(DocumentTest, TitleComesFromAStringTitleAttributeOnly) {
       {"<window title=\"\"/>", L""},
   };
   for (const Case& c : kCases) {
-    ASSERT_EQ(LoadNew(c.root), S_OK) << c.root;
+    ASSERT_EQ(Load(c.root), S_OK) << c.root;
     UniqueBstr title;
     EXPECT_EQ(m_document->get_title(title.Put()), S_OK);
     EXPECT_STREQ(title.Get() ? title.Get() : L"", c.title) << c.root;
@@ -89,7 +91,7 @@ TEST_F(DocumentTest, MissingIconFileLeavesTheWindowWithoutIcon) {
   const std::wstring icon = test::TestBinDir() + L"\\skins\\default\\icon\\Velmor.ico";
   const std::wstring aside = icon + L".aside";
   ASSERT_TRUE(::MoveFileW(icon.c_str(), aside.c_str()));
-  const HRESULT loaded = LoadNew(kSkin);
+  const HRESULT loaded = Load(kSkin);
   ::MoveFileW(aside.c_str(), icon.c_str());
   ASSERT_EQ(loaded, S_OK);
   EXPECT_EQ(::SendMessageW(Window(), WM_GETICON, ICON_BIG, 0), 0);
@@ -109,7 +111,7 @@ TEST_F(DocumentTest, FailedLoadsAnswerEFailAndLeaveNoWindow) {
   };
   const int windowsBefore = test::ResourceSnapshot::Take().windows;
   for (const Case& c : kCases) {
-    EXPECT_EQ(LoadNew(c.xml), E_FAIL) << c.name;
+    EXPECT_EQ(Load(c.xml), E_FAIL) << c.name;
     EXPECT_EQ(Window(), nullptr) << c.name;
     EXPECT_EQ(m_document->RootElement(), nullptr) << c.name;
     EXPECT_EQ(test::ResourceSnapshot::Take().windows, windowsBefore) << c.name;
@@ -122,7 +124,7 @@ TEST_F(DocumentTest, FailedLoadsAnswerEFailAndLeaveNoWindow) {
 }
 
 TEST_F(DocumentTest, TwoHundredLoadDestroyCyclesLeakNothing) {
-  const std::wstring path = WriteSkin(kSkin);
+  const std::wstring path = WriteFile(L"skin.xml", kSkin);
   auto cycle = [&] {
     scDocument* document = nullptr;
     ASSERT_EQ(scDocument::CreateObject(&document), S_OK);
@@ -135,6 +137,7 @@ TEST_F(DocumentTest, TwoHundredLoadDestroyCyclesLeakNothing) {
     EXPECT_EQ(document->Destroy(), S_OK) << "second destroy";
     document->Release();
   };
+  const long documents = LiveObjects<scDocument>::Count();
   cycle();  // first use registers the class and loads what stays loaded
   test::PumpFor(50);
   const long elements = LiveObjects<scITextBaseContent>::Count();
@@ -146,23 +149,24 @@ TEST_F(DocumentTest, TwoHundredLoadDestroyCyclesLeakNothing) {
   test::PumpFor(50);
   EXPECT_EQ(test::ResourceSnapshot::Take(), before);
   EXPECT_EQ(LiveObjects<scITextBaseContent>::Count(), elements);
-  EXPECT_EQ(LiveObjects<scDocument>::Count(), m_baseline);
+  EXPECT_EQ(LiveObjects<scDocument>::Count(), documents);
 }
 
 TEST_F(DocumentTest, WindowKeepsDocumentAliveUntilItIsDestroyed) {
-  ASSERT_EQ(LoadNew(kSkin), S_OK);
+  const long documents = LiveObjects<scDocument>::Count();
+  ASSERT_EQ(Load(kSkin), S_OK);
   HWND window = Window();
   scDocument* document = std::exchange(m_document, nullptr);
   document->Release();  // the window's own reference remains
-  EXPECT_EQ(LiveObjects<scDocument>::Count(), m_baseline + 1);
+  EXPECT_EQ(LiveObjects<scDocument>::Count(), documents + 1);
   ::DestroyWindow(window);
-  EXPECT_EQ(LiveObjects<scDocument>::Count(), m_baseline);
+  EXPECT_EQ(LiveObjects<scDocument>::Count(), documents);
 }
 
 TEST_F(DocumentTest, MainFrameLoadsThroughItsStartUpInterface) {
   ComPtr<IAppMainWindow> frame;
   ASSERT_EQ(CMainFrame::CreateInstance(&frame), S_OK);
-  const std::wstring path = WriteSkin(kSkin);
+  const std::wstring path = WriteFile(L"skin.xml", kSkin);
   ASSERT_EQ(frame->Load(m_dir.c_str(), path.c_str()), S_OK);
   EXPECT_EQ(frame->Load(m_dir.c_str(), path.c_str()), E_UNEXPECTED) << "loaded twice";
   ComPtr<IDOMWindow> window;

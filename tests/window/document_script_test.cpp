@@ -8,7 +8,7 @@
 #include "base/platform_text.h"
 #include "components/component_manager.h"
 #include "script/script_context_object.h"
-#include "window_fixture.h"
+#include "support/document_fixture.h"
 
 namespace velmor::window_test {
 namespace {
@@ -28,25 +28,15 @@ ULONG RefCount(IUnknown* object) {
   return object->Release();
 }
 
-class DocumentScriptTest : public DocumentTest {
+class DocumentScriptTest : public test::DocumentTest {
  protected:
-  void SetUp() override {
-    DocumentTest::SetUp();
-    m_contexts = LiveObjects<scScriptContext>::Count();
-  }
-  void TearDown() override {
-    DocumentTest::TearDown();
-    EXPECT_EQ(LiveObjects<scScriptContext>::Count(), m_contexts) << "contexts leaked";
-  }
   scScriptContext* Context() const {
     return static_cast<scScriptContext*>(m_document->ScriptContext());
   }
-
-  long m_contexts = 0;
 };
 
 TEST_F(DocumentScriptTest, EachNativeWindowGetsAContextClosedWithIt) {
-  ASSERT_EQ(LoadNew("<window><script>var loaded = 'yes';</script></window>"), S_OK);
+  ASSERT_EQ(Load("<window><script>var loaded = 'yes';</script></window>"), S_OK);
   ComPtr<scIScriptContext> context(m_document->ScriptContext());
   ASSERT_NE(context, nullptr);
   EXPECT_EQ(Eval(L"loaded"), L"yes");
@@ -72,7 +62,7 @@ TEST_F(DocumentScriptTest, EachNativeWindowGetsAContextClosedWithIt) {
 
 TEST_F(DocumentScriptTest, ScriptsSeeTheElementsBeforeThemAndTheirAncestorsOnly) {
   // probe(at) records, for each id in order, whether getElementById finds it at that point.
-  ASSERT_EQ(LoadNew("<window id=\"main\">\n"
+  ASSERT_EQ(Load("<window id=\"main\">\n"
                     "  <script>var seen = [];\n"
                     "    function probe(at) {\n"
                     "      var ids = ['main', 'before', 'box', 'inner', 'after'], s = at + ':';\n"
@@ -105,14 +95,14 @@ TEST_F(DocumentScriptTest, ScriptsSeeTheElementsBeforeThemAndTheirAncestorsOnly)
     expected += (expected.empty() ? L"" : L";") + std::wstring(p.at) + L":" + p.found;
   EXPECT_EQ(Eval(L"seen.join(';')"), expected);
   // Once loaded, everything is there.
-  ASSERT_EQ(m_document->ScriptContext()->ExecuteScript(L"probe('later');", nullptr), S_OK);
+  ASSERT_EQ(Run(L"probe('later');"), S_OK);
   EXPECT_EQ(Eval(L"seen[seen.length - 1]"), L"later:+++++");
 }
 
 TEST_F(DocumentScriptTest, InlineTextRunsBeforeTheSourceFileAndErrorsDoNotStopTheLoad) {
-  ASSERT_TRUE(test::WriteFileBytes(m_dir + L"\\part.js", ScriptFileBytes(L"order += 'file;';")));
-  ASSERT_TRUE(test::WriteFileBytes(m_dir + L"\\utf8.js", "order += 'utf8;';"));
-  ASSERT_EQ(LoadNew("<window>\n"
+  WriteFile(L"part.js", ScriptFileBytes(L"order += 'file;';"));
+  WriteFile(L"utf8.js", "order += 'utf8;';");
+  ASSERT_EQ(Load("<window>\n"
                     "  <script>var order = '';</script>\n"
                     "  <script src=\"part.js\">order += 'inline;';</script>\n"
                     "  <script>throw new Error('a failing script element');</script>\n"
@@ -137,7 +127,7 @@ TEST_F(DocumentScriptTest, WindowAndDocumentAreOneObjectAndComponentsIsPublished
     if (c.componentManager) {
       ASSERT_EQ(components::Initialize(), S_OK);
     }
-    const HRESULT loaded = LoadNew(
+    const HRESULT loaded = Load(
         "<window title=\"Shared\">"
         "<script>window.fromWindow = 40; document.fromDocument = 2;</script>"
         "</window>");
@@ -157,7 +147,7 @@ TEST_F(DocumentScriptTest, WindowAndDocumentAreOneObjectAndComponentsIsPublished
 
 TEST_F(DocumentScriptTest, InstallingASecondContextClosesTheFirstAndReleasesItsItems) {
   ASSERT_TRUE(components::Initialize() == S_OK);
-  ASSERT_EQ(LoadNew("<window><script>var generation = 'first';</script></window>"), S_OK);
+  ASSERT_EQ(Load("<window><script>var generation = 'first';</script></window>"), S_OK);
   ComPtr<scIScriptContext> first(m_document->ScriptContext());
   ASSERT_NE(first, nullptr);
   auto* firstImpl = static_cast<scScriptContext*>(first.Get());
@@ -186,7 +176,7 @@ TEST_F(DocumentScriptTest, InstallingASecondContextClosesTheFirstAndReleasesItsI
 }
 
 TEST_F(DocumentScriptTest, SkinScriptsPlaceAndShowTheWindow) {
-  ASSERT_EQ(LoadNew("<window><script>window.moveSizeTo(30, 40, 320, 200, 0);\n"
+  ASSERT_EQ(Load("<window><script>window.moveSizeTo(30, 40, 320, 200, 0);\n"
                     "window.visible = true;</script></window>"),
             S_OK);
   EXPECT_TRUE(::IsWindowVisible(Window()));
@@ -209,20 +199,14 @@ TEST_F(DocumentScriptTest, SkinScriptsPlaceAndShowTheWindow) {
     EXPECT_EQ(outer, (RECT{m.x, m.y, m.x + m.width, m.y + m.height}));
     EXPECT_EQ(RootRect(), ClientRect()) << "after " << m.x << "," << m.y;
   }
-  ASSERT_EQ(m_document->ScriptContext()->ExecuteScript(L"window.visible = false;", nullptr), S_OK);
+  ASSERT_EQ(Run(L"window.visible = false;"), S_OK);
   EXPECT_FALSE(::IsWindowVisible(Window()));
 }
-
-}  // namespace
-}  // namespace velmor::window_test
-
-namespace velmor::window_test {
-namespace {
 
 // A title far longer than the platform takes: the window shows it cut, the engine keeps running,
 // and scripts read back what they set; a short title set afterwards is shown whole again.
 TEST_F(DocumentScriptTest, AHugeTitleIsCutForTheWindowAndReadsBackWhole) {
-  ASSERT_EQ(LoadNew("<window><script>"
+  ASSERT_EQ(Load("<window><script>"
                     "var huge = 'ab'; while (huge.length &lt; 16777216) huge += huge;"
                     "window.title = huge;"
                     "var same = window.title == huge, length = window.title.length;"
@@ -231,14 +215,12 @@ TEST_F(DocumentScriptTest, AHugeTitleIsCutForTheWindowAndReadsBackWhole) {
   EXPECT_EQ(Eval(L"same + ',' + length"), L"true,16777216");
   EXPECT_EQ(::GetWindowTextLengthW(Window()), static_cast<int>(kMaxPlatformText));
   // An emoji cut in half would leave a lone surrogate: the cut moves before it.
-  ASSERT_EQ(m_document->ScriptContext()->ExecuteScript(
-                L"var odd = 'x'; while (odd.length < 32766) odd += 'x';"
-                L"window.title = odd + '\\uD83D\\uDE00' + huge;",
-                nullptr),
+  ASSERT_EQ(Run(L"var odd = 'x'; while (odd.length < 32766) odd += 'x';"
+                L"window.title = odd + '\\uD83D\\uDE00' + huge;"),
             S_OK);
   EXPECT_EQ(::GetWindowTextLengthW(Window()), static_cast<int>(kMaxPlatformText) - 1);
   EXPECT_EQ(Eval(L"String(window.title.length == 32768 + huge.length)"), L"true");
-  ASSERT_EQ(m_document->ScriptContext()->ExecuteScript(L"window.title = 'short';", nullptr), S_OK);
+  ASSERT_EQ(Run(L"window.title = 'short';"), S_OK);
   EXPECT_EQ(Eval(L"window.title"), L"short");
   wchar_t shown[16] = {};
   ::GetWindowTextW(Window(), shown, 16);

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "script/dispatch_bridge.h"
-#include "window_fixture.h"
+#include "support/document_fixture.h"
 
 namespace velmor::window_test {
 namespace {
@@ -146,27 +146,11 @@ std::wstring Expand(std::wstring text, const ElementRow& row) {
   return text;
 }
 
-class ElementScriptTest : public DocumentTest {
+class ElementScriptTest : public test::DocumentTest {
  protected:
-  void SetUp() override {
-    DocumentTest::SetUp();
-    m_elements = LiveObjects<scITextBaseContent>::Count();
-  }
-  void TearDown() override {
-    DocumentTest::TearDown();
-    EXPECT_EQ(LiveObjects<scITextBaseContent>::Count(), m_elements) << "elements leaked";
-  }
-  HRESULT Load(const std::string& xml) {
-    RETURN_IF_FAILED(LoadNew(xml));
-    return m_document->ScriptContext()->ExecuteScript(kHelpers, nullptr);
-  }
-  std::wstring Eval(const std::wstring& expression) {
-    UniqueVariant result;
-    if (FAILED(
-            m_document->ScriptContext()->EvaluateString(expression.c_str(), nullptr, result.Put())))
-      return L"(script failed)";
-    if (FAILED(::VariantChangeType(&result, &result, 0, VT_BSTR))) return L"(not text)";
-    return result.bstrVal != nullptr ? result.bstrVal : L"";
+  HRESULT LoadWithHelpers(const std::string& xml) {
+    RETURN_IF_FAILED(Load(xml));
+    return Run(kHelpers);
   }
   // 'expression' evaluated with 'el' bound to the element with that id.
   std::wstring On(const wchar_t* id, const std::wstring& expression) {
@@ -175,16 +159,13 @@ class ElementScriptTest : public DocumentTest {
   }
   ComPtr<IDispatchEx> Dispatch(const wchar_t* id) {
     ComPtr<IDispatchEx> ex;
-    scIContent* element = m_document->FindElementById(id);
-    if (element != nullptr) element->QueryInterface(IID_PPV_ARGS(&ex));
+    if (scIContent* element = Element(id)) element->QueryInterface(IID_PPV_ARGS(&ex));
     return ex;
   }
-
-  long m_elements = 0;
 };
 
 TEST_F(ElementScriptTest, EveryClassAnswersItsMembersToTheWindowsScripts) {
-  ASSERT_EQ(Load(kEveryClassSkin), S_OK);
+  ASSERT_EQ(LoadWithHelpers(kEveryClassSkin), S_OK);
   for (const ElementRow& row : kRows) {
     SCOPED_TRACE(testing::Message() << row.id);
     for (const MemberCase& c : kMemberCases)
@@ -210,7 +191,7 @@ TEST_F(ElementScriptTest, EveryClassAnswersItsMembersToTheWindowsScripts) {
 }
 
 TEST_F(ElementScriptTest, ElementLayoutLockHoldsTheChildrenWhileTheWindowIsResized) {
-  ASSERT_EQ(Load("<window width='400' height='300'>"
+  ASSERT_EQ(LoadWithHelpers("<window width='400' height='300'>"
                  "<subwindow id='panel' width='400' height='300' horizontalAlignment='stretch'"
                  " verticalAlignment='stretch'>"
                  "<image id='corner' left='380' top='280' width='20' height='20'"
@@ -223,21 +204,17 @@ TEST_F(ElementScriptTest, ElementLayoutLockHoldsTheChildrenWhileTheWindowIsResiz
       L" box(document.getElementById('corner'))";
   resize(400, 300);
   EXPECT_EQ(Eval(both), L"0,0,400,300 380,280,20,20");
-  ASSERT_EQ(m_document->ScriptContext()->ExecuteScript(L"document.getElementById('panel').lock(2);",
-                                                       nullptr),
-            S_OK);
+  ASSERT_EQ(Run(L"document.getElementById('panel').lock(2);"), S_OK);
   resize(500, 350);
   EXPECT_EQ(Eval(both), L"0,0,500,350 380,280,20,20") << "the panel follows, its child waits";
-  ASSERT_EQ(m_document->ScriptContext()->ExecuteScript(
-                L"document.getElementById('panel').unlock(2);", nullptr),
-            S_OK);
+  ASSERT_EQ(Run(L"document.getElementById('panel').unlock(2);"), S_OK);
   EXPECT_EQ(Eval(both), L"0,0,500,350 480,330,20,20") << "the unlock lays the children out";
   resize(450, 320);
   EXPECT_EQ(Eval(both), L"0,0,450,320 430,300,20,20");
 }
 
 TEST_F(ElementScriptTest, HandlersSeeTheSameObjectAsThisTargetAndRelatedTarget) {
-  ASSERT_EQ(Load("<window id='root' width='300' height='200'>"
+  ASSERT_EQ(LoadWithHelpers("<window id='root' width='300' height='200'>"
                  "<button id='a' left='10' top='10' width='50' height='50' onclick=\""
                  "seen = [this === document.getElementById('a'), event.target === this,"
                  " this.tag, event.target.tag].join();\"/>"
@@ -247,24 +224,19 @@ TEST_F(ElementScriptTest, HandlersSeeTheSameObjectAsThisTargetAndRelatedTarget) 
                  "</window>"),
             S_OK);
   ::SetWindowPos(Window(), nullptr, 0, 0, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE);
-  ASSERT_EQ(
-      m_document->ScriptContext()->ExecuteScript(
-          L"var seen = '', from = ''; document.getElementById('a').tag = 'set by id';", nullptr),
-      S_OK);
-  auto send = [&](UINT message, int x, int y, WPARAM keys) {
-    ::SendMessageW(Window(), message, keys, MAKELPARAM(x, y));
-  };
-  send(WM_MOUSEMOVE, 20, 20, 0);
-  send(WM_LBUTTONDOWN, 20, 20, MK_LBUTTON);
-  send(WM_LBUTTONUP, 20, 20, 0);
-  send(WM_MOUSEMOVE, 110, 20, 0);
+  ASSERT_EQ(Run(L"var seen = '', from = ''; document.getElementById('a').tag = 'set by id';"),
+            S_OK);
+  Send(WM_MOUSEMOVE, 20, 20);
+  Send(WM_LBUTTONDOWN, 20, 20, MK_LBUTTON);
+  Send(WM_LBUTTONUP, 20, 20);
+  Send(WM_MOUSEMOVE, 110, 20);
   EXPECT_EQ(Eval(L"seen"), L"true,true,set by id,set by id");
   EXPECT_EQ(Eval(L"from"), L"set by id,true");
 }
 
 // The bridge's exact answers, as native callers see them on a real element.
 TEST_F(ElementScriptTest, BridgeAnswersNativeCallersExactly) {
-  ASSERT_EQ(Load(kEveryClassSkin), S_OK);
+  ASSERT_EQ(LoadWithHelpers(kEveryClassSkin), S_OK);
   ComPtr<IDispatchEx> ex = Dispatch(L"btn");
   ASSERT_TRUE(ex);
   UniqueBstr checked(L"CHECKED"), foo(L"foo");

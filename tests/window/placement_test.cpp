@@ -9,9 +9,13 @@
 
 #include "components/component_manager.h"
 #include "screens/dom_screen.h"
-#include "window_fixture.h"
+#include "support/document_fixture.h"
 
 namespace velmor::window_test {
+
+using test::DocumentTest;
+using test::RealMouse;
+using test::ScreenPixel;
 namespace {
 
 // A window element with a grey background filling it.
@@ -41,7 +45,7 @@ class PlacementTest : public DocumentTest {
   scDocument* Opener(RECT box) {
     if (m_opener == nullptr) {
       EXPECT_EQ(scDocument::CreateObject(&m_opener), S_OK);
-      EXPECT_EQ(m_opener->Load(m_dir.c_str(), WriteSkin(Skin("")).c_str()), S_OK);
+      EXPECT_EQ(m_opener->Load(m_dir.c_str(), WriteFile(L"opener.xml", Skin("")).c_str()), S_OK);
     }
     (void)m_opener->moveSizeTo(box.left, box.top, box.right, box.bottom, 0);
     return m_opener;
@@ -71,7 +75,7 @@ TEST_F(PlacementTest, InitialGeometryComesFromTheWindowElementRelativeToAnOwner)
   for (const Case& c : kCases) {
     SCOPED_TRACE(testing::Message() << c.attributes << (c.owned ? " owned" : ""));
     HWND owner = c.owned ? Opener({200, 150, 600, 400})->WindowHandle() : nullptr;
-    ASSERT_EQ(LoadNew(Skin(c.attributes), owner), S_OK);
+    ASSERT_EQ(LoadOwned(Skin(c.attributes), owner), S_OK);
     EXPECT_EQ(::GetWindow(Window(), GW_OWNER), owner);
     EXPECT_EQ(WindowRect(), c.expected);
     EXPECT_EQ(RootRect(), ClientRect());
@@ -79,7 +83,7 @@ TEST_F(PlacementTest, InitialGeometryComesFromTheWindowElementRelativeToAnOwner)
 }
 
 TEST_F(PlacementTest, GeometryMembersMoveAndSizeAtOnce) {
-  ASSERT_EQ(LoadNew(Skin("minWidth='220' minHeight='0x40'")), S_OK);
+  ASSERT_EQ(Load(Skin("minWidth='220' minHeight='0x40'")), S_OK);
   Show(100, 100, 300, 200);
   struct Step {
     const wchar_t* script;
@@ -127,7 +131,7 @@ TEST_F(PlacementTest, CentringOverAnOpenerAndKeepingWindowsOnTheScreen) {
   for (const Centre& c : centres) {
     SCOPED_TRACE(testing::Message() << "opener at " << c.opener.left << " screen " << c.useScreen);
     scDocument* opener = Opener(c.opener);
-    ASSERT_EQ(LoadNew(Skin("screenLeft='40' screenTop='30' width='300' height='200'")), S_OK);
+    ASSERT_EQ(Load(Skin("screenLeft='40' screenTop='30' width='300' height='200'")), S_OK);
     EXPECT_EQ(m_document->CenterOnOpener(c.opener.right != 0 ? opener : nullptr, c.useScreen),
               c.result);
     EXPECT_EQ(WindowRect(), (RECT{c.expected.x, c.expected.y, c.expected.x + 300,
@@ -161,7 +165,7 @@ TEST_F(PlacementTest, CentringOverAnOpenerAndKeepingWindowsOnTheScreen) {
 }
 
 TEST_F(PlacementTest, WindowScreenDescribesTheMonitor) {
-  ASSERT_EQ(LoadNew(Skin("width='300' height='200'")), S_OK);
+  ASSERT_EQ(Load(Skin("width='300' height='200'")), S_OK);
   const RECT work = Work();
   HDC screen = ::GetDC(nullptr);
   wchar_t expected[96];

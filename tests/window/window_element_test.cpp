@@ -6,9 +6,13 @@
 #include <string>
 
 #include "base/handles.h"
-#include "window_fixture.h"
+#include "support/document_fixture.h"
 
 namespace velmor::window_test {
+
+using test::DocumentTest;
+using test::RealMouse;
+using test::ScreenPixel;
 namespace {
 
 // A 300 x 200 skin: a stretching pass-through background (empty skin: it claims the window's
@@ -33,7 +37,7 @@ TEST_F(DocumentTest, WithoutTitleBarTheSkinFillsTheWindowToThePixel) {
   constexpr COLORREF kBackground = RGB(0x20, 0x40, 0x60), kOrange = RGB(0xF0, 0xA0, 0x00);
   for (bool titleBar : {false, true}) {
     // An orange box anchored to the right edge; the window is widened by 60 pixels.
-    ASSERT_EQ(LoadNew(SkinWith(titleBar ? "titleBar='true'" : "", "",
+    ASSERT_EQ(Load(SkinWith(titleBar ? "titleBar='true'" : "", "",
                                "<subwindow left='250' top='20' width='50' height='30'"
                                " horizontalAlignment='right' backgroundColor='#F0A000'/>")),
               S_OK);
@@ -53,7 +57,7 @@ TEST_F(DocumentTest, WithoutTitleBarTheSkinFillsTheWindowToThePixel) {
   // with one half-transparent magenta pixel that the colour does not cut out.
   std::string fixture = "Z:" VELMOR_FIXTURES "/images/shape.png";
   for (char& ch : fixture) ch = ch == '/' ? '\\' : ch;
-  ASSERT_EQ(LoadNew("<window><subwindow left='10' top='8' width='6' height='3' backgroundImage='" +
+  ASSERT_EQ(Load("<window><subwindow left='10' top='8' width='6' height='3' backgroundImage='" +
                     fixture + "' clippingColor='#FF00FF'/></window>"),
             S_OK);
   Show(200, 150, 40, 30);
@@ -88,7 +92,7 @@ class RealDragTest : public DocumentTest, public testing::WithParamInterface<Dra
 
 TEST_P(RealDragTest, MovesOrSizesTheWindow) {
   const DragCase& c = GetParam();
-  ASSERT_EQ(LoadNew(SkinWith(c.attributes, c.panel)), S_OK);
+  ASSERT_EQ(Load(SkinWith(c.attributes, c.panel)), S_OK);
   Show(200, 150, 300, 200);
   const POINT from = ScreenPoint(Window(), c.from.x, c.from.y);
   RealMouse(from, {from.x + c.by.x, from.y + c.by.y});
@@ -133,7 +137,7 @@ TEST_F(DocumentTest, MaximizableFalseRefusesEveryWayOfMaximizing) {
   RECT work{};
   ASSERT_TRUE(::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
   for (How how : {kSystemMenu, kDoubleClick, kSizemode}) {
-    ASSERT_EQ(LoadNew(SkinWith("maximizable='false'")), S_OK);
+    ASSERT_EQ(Load(SkinWith("maximizable='false'")), S_OK);
     Show(200, 150, 300, 200);
     const POINT empty = ScreenPoint(Window(), 20, 20);
     if (how == kSystemMenu) ::PostMessageW(Window(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
@@ -144,7 +148,7 @@ TEST_F(DocumentTest, MaximizableFalseRefusesEveryWayOfMaximizing) {
     EXPECT_EQ(WindowRect(), (RECT{200, 150, 500, 350})) << "way " << how;
   }
   // Maximizable, and with size limits: the skin fills the work area, its margins outside it.
-  ASSERT_EQ(LoadNew(SkinWith("minWidth='200' resizeMargins='3,4,5,6'")), S_OK);
+  ASSERT_EQ(Load(SkinWith("minWidth='200' resizeMargins='3,4,5,6'")), S_OK);
   Show(200, 150, 300, 200);
   const POINT empty = ScreenPoint(Window(), 20, 20);
   RealMouse(empty, empty, true);
@@ -156,7 +160,7 @@ TEST_F(DocumentTest, CloseActivateOkAndCancelReachTheSkin) {
   const std::string log = "<script>var log = '';</script>";
   // A "close" listener that prevents the default keeps the window, and no "unload" follows.
   for (bool prevent : {true, false}) {
-    ASSERT_EQ(LoadNew(SkinWith(std::string("onclose=\"log += 'close;';") +
+    ASSERT_EQ(Load(SkinWith(std::string("onclose=\"log += 'close;';") +
                                    (prevent ? " event.preventDefault();" : "") +
                                    "\" onunload=\"log += 'unload;';\"",
                                "", log)),
@@ -171,7 +175,7 @@ TEST_F(DocumentTest, CloseActivateOkAndCancelReachTheSkin) {
     }
   }
 
-  ASSERT_EQ(LoadNew(SkinWith("onactivate=\"log += event.type + ':' + event.activated + ';';\""
+  ASSERT_EQ(Load(SkinWith("onactivate=\"log += event.type + ':' + event.activated + ';';\""
                              " onok=\"log += 'ok;';\" oncancel=\"log += 'cancel;';\"",
                              "", log)),
             S_OK);

@@ -1,0 +1,422 @@
+#include "support/document_fixture.h"
+
+#include <atomic>
+#include <cstdio>
+#include <thread>
+
+#include "events/dom_event.h"
+#include "render/paint.h"
+#include "render/paint_context.h"
+#include "script/script_context_object.h"
+#include "support/gdiplus_environment.h"
+#include "support/resources.h"
+
+namespace velmor::test {
+namespace {
+
+::testing::Environment* const g_gdiplus = AddGdiplusEnvironment();
+
+bool PngEncoder(CLSID* clsid) {
+  UINT count = 0, size = 0;
+  if (Gdiplus::GetImageEncodersSize(&count, &size) != Gdiplus::Ok || size == 0) return false;
+  std::vector<BYTE> buffer(size);
+  auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+  if (Gdiplus::GetImageEncoders(count, size, codecs) != Gdiplus::Ok) return false;
+  for (UINT i = 0; i < count; ++i) {
+    if (wcscmp(codecs[i].MimeType, L"image/png") == 0) {
+      *clsid = codecs[i].Clsid;
+      return true;
+    }
+  }
+  return false;
+}
+
+// A top-down 32-bit DIB section selected into a memory DC.
+class DibCanvas {
+ public:
+  DibCanvas(int width, int height) : m_width(width), m_height(height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = ::GetDC(nullptr);
+    m_dc = ::CreateCompatibleDC(screen);
+    ::ReleaseDC(nullptr, screen);
+    m_bitmap = ::CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &m_bits, nullptr, 0);
+    m_old = ::SelectObject(m_dc, m_bitmap);
+  }
+  ~DibCanvas() {
+    ::SelectObject(m_dc, m_old);
+    ::DeleteObject(m_bitmap);
+    ::DeleteDC(m_dc);
+  }
+  DibCanvas(const DibCanvas&) = delete;
+  DibCanvas& operator=(const DibCanvas&) = delete;
+  HDC DC() const { return m_dc; }
+  void Fill(DWORD rgb) {
+    auto* p = static_cast<DWORD*>(m_bits);
+    for (int i = 0; i < m_width * m_height; ++i) p[i] = rgb;
+  }
+  Picture Take() {
+    ::GdiFlush();
+    Picture picture{m_width, m_height, {}};
+    const auto* p = static_cast<const DWORD*>(m_bits);
+    picture.pixels.reserve(static_cast<size_t>(m_width) * m_height);
+    for (int i = 0; i < m_width * m_height; ++i) picture.pixels.push_back(p[i] & 0x00FFFFFFu);
+    return picture;
+  }
+
+ private:
+  int m_width, m_height;
+  HDC m_dc = nullptr;
+  HBITMAP m_bitmap = nullptr;
+  HGDIOBJ m_old = nullptr;
+  void* m_bits = nullptr;
+};
+
+}  // namespace
+
+const char kRecorderScript[] =
+    "var trace = [];"
+    "function log(s) { trace.push(s); }"
+    "function nameOf(el) {"
+    "  if (el == null) return '?';"
+    "  var id = el.id;"
+    "  return id ? id : '?';"
+    "}"
+    "function rec(e) {"
+    "  var s = nameOf(e.target) + '.' + e.type;"
+    "  if (e.relatedTarget) s += '&lt;' + nameOf(e.relatedTarget);"
+    "  if (e.button) s += '/b' + e.button;"
+    "  trace.push(s);"
+    "}";
+
+int Picture::Count(const RECT& r, DWORD rgb) const {
+  int n = 0;
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x) n += At(x, y) == rgb ? 1 : 0;
+  return n;
+}
+
+std::string Hex(DWORD rgb) {
+  char text[16];
+  std::snprintf(text, sizeof text, "#%06lX", static_cast<unsigned long>(rgb & 0xFFFFFFu));
+  return text;
+}
+
+Picture ReadScreen(const RECT& r) {
+  DibCanvas canvas(r.right - r.left, r.bottom - r.top);
+  HDC screen = ::GetDC(nullptr);
+  ::BitBlt(canvas.DC(), 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top, SRCCOPY);
+  ::ReleaseDC(nullptr, screen);
+  return canvas.Take();
+}
+
+COLORREF ScreenPixel(int x, int y) {
+  HDC screen = ::GetDC(nullptr);
+  const COLORREF color = ::GetPixel(screen, x, y);
+  ::ReleaseDC(nullptr, screen);
+  return color;
+}
+
+void RealMouse(POINT from, POINT to, bool doubleClick) {
+  std::atomic<bool> done{false};
+  std::thread input([&] {
+    MouseWithRealInput(from, to, doubleClick);
+    done = true;
+  });
+  PumpUntil([&] { return done.load(); }, 15000);
+  input.join();
+  PumpFor(150);
+}
+
+MessageCounter* MessageCounter::s_current = nullptr;
+
+MessageCounter::MessageCounter(HWND window, UINT message, Match match)
+    : m_window(window), m_message(message), m_match(std::move(match)) {
+  s_current = this;
+  m_sent = ::SetWindowsHookExW(WH_CALLWNDPROC, &SentHook, nullptr, ::GetCurrentThreadId());
+  m_queue = ::SetWindowsHookExW(WH_GETMESSAGE, &QueueHook, nullptr, ::GetCurrentThreadId());
+}
+
+MessageCounter::~MessageCounter() {
+  if (m_sent != nullptr) ::UnhookWindowsHookEx(m_sent);
+  if (m_queue != nullptr) ::UnhookWindowsHookEx(m_queue);
+  s_current = nullptr;
+}
+
+void MessageCounter::Seen(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (window != m_window || message != m_message) return;
+  if (m_match && !m_match(wParam, lParam)) return;
+  ++m_count;
+  m_lastWParam = wParam;
+}
+
+LRESULT CALLBACK MessageCounter::SentHook(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION && s_current != nullptr) {
+    const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    s_current->Seen(m->hwnd, m->message, m->wParam, m->lParam);
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK MessageCounter::QueueHook(int code, WPARAM wParam, LPARAM lParam) {
+  // A message peeked without removal would be seen twice.
+  if (code == HC_ACTION && wParam == PM_REMOVE && s_current != nullptr) {
+    const auto* m = reinterpret_cast<const MSG*>(lParam);
+    s_current->Seen(m->hwnd, m->message, m->wParam, m->lParam);
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+ComPtr<CallbackListener> MakeListener(std::function<void(IDOMEvent*)> callback) {
+  CallbackListener* listener = nullptr;
+  EXPECT_EQ(CallbackListener::CreateObject(&listener, std::move(callback)), S_OK);
+  return AdoptRef(listener);
+}
+
+void DocumentTest::SetUpTestSuite() {
+  // The window icon is looked up beside the module that carries the engine: here, the test
+  // executable. Give it the product icon from the built distribution.
+  const std::wstring icon = TestBinDir() + L"\\skins\\default\\icon";
+  ::CreateDirectoryW((TestBinDir() + L"\\skins").c_str(), nullptr);
+  ::CreateDirectoryW((TestBinDir() + L"\\skins\\default").c_str(), nullptr);
+  ::CreateDirectoryW(icon.c_str(), nullptr);
+  ::CopyFileW((DistDir() + L"\\skins\\default\\icon\\Velmor.ico").c_str(),
+              (icon + L"\\Velmor.ico").c_str(), TRUE);
+  // What the first document of a process creates for good (window classes, the platform's own
+  // helper windows) is not counted against the first test.
+  static const bool s_warm = [] {
+    const std::wstring dir = MakeTempDir(L"warm");
+    const std::wstring path = dir + L"\\warm.xml";
+    scDocument* document = nullptr;
+    if (WriteFileBytes(path, "<window><script>var w = 1;</script></window>") &&
+        SUCCEEDED(scDocument::CreateObject(&document))) {
+      if (SUCCEEDED(document->Load(dir.c_str(), path.c_str()))) {
+        ::ShowWindow(document->WindowHandle(), SW_SHOWNOACTIVATE);
+        PumpFor(20);
+      }
+      document->Destroy();
+      document->Release();
+    }
+    PumpFor(20);
+    return true;
+  }();
+}
+
+void DocumentTest::SetUp() {
+  m_documents = LiveObjects<scDocument>::Count();
+  m_elements = LiveObjects<scITextBaseContent>::Count();
+  m_tables = LiveObjects<scEventListenerManagerImp>::Count();
+  m_events = LiveObjects<scDOMEventInst>::Count();
+  m_mouseEvents = LiveObjects<scDOMMouseEventInst>::Count();
+  m_contexts = LiveObjects<scScriptContext>::Count();
+  m_windows = ResourceSnapshot::Take().windows;
+  m_dir = MakeTempDir(L"doc");
+}
+
+void DocumentTest::DestroyDocument() {
+  if (m_document == nullptr) return;
+  m_document->Destroy();
+  m_document->Release();
+  m_document = nullptr;
+}
+
+void DocumentTest::TearDown() {
+  DestroyDocument();
+  PumpFor(10);
+  EXPECT_EQ(LiveObjects<scDocument>::Count(), m_documents) << "documents leaked";
+  EXPECT_EQ(LiveObjects<scITextBaseContent>::Count(), m_elements) << "elements leaked";
+  EXPECT_EQ(LiveObjects<scEventListenerManagerImp>::Count(), m_tables) << "listener tables leaked";
+  EXPECT_EQ(LiveObjects<scDOMEventInst>::Count(), m_events) << "event objects leaked";
+  EXPECT_EQ(LiveObjects<scDOMMouseEventInst>::Count(), m_mouseEvents) << "mouse events leaked";
+  EXPECT_EQ(LiveObjects<scScriptContext>::Count(), m_contexts) << "script contexts leaked";
+  EXPECT_EQ(ResourceSnapshot::Take().windows, m_windows) << "windows left behind";
+}
+
+std::wstring DocumentTest::WriteFile(const std::wstring& name, std::string_view bytes) {
+  const std::wstring path = m_dir + L"\\" + name;
+  EXPECT_TRUE(WriteFileBytes(path, bytes)) << "cannot write a test file";
+  return path;
+}
+
+std::string DocumentTest::WritePng(const char* name, int width, int height,
+                                   const std::function<Gdiplus::ARGB(int, int)>& pixel) {
+  std::wstring path = m_dir + L"\\";
+  for (const char* c = name; *c; ++c) path += static_cast<wchar_t>(*c);
+  Gdiplus::Bitmap bitmap(width, height, PixelFormat32bppARGB);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) bitmap.SetPixel(x, y, Gdiplus::Color(pixel(x, y)));
+  CLSID png{};
+  EXPECT_TRUE(PngEncoder(&png));
+  EXPECT_EQ(bitmap.Save(path.c_str(), &png, nullptr), Gdiplus::Ok);
+  std::string narrow;
+  for (wchar_t c : path) narrow += static_cast<char>(c);
+  return narrow;
+}
+
+HRESULT DocumentTest::LoadFile(const std::string& xml, HWND owner) {
+  DestroyDocument();
+  const std::wstring path = WriteFile(L"skin" + std::to_wstring(++m_files) + L".xml", xml);
+  RETURN_IF_FAILED(scDocument::CreateObject(&m_document));
+  if (owner != nullptr) RETURN_IF_FAILED(m_document->CreateOwnedWindow(owner));
+  return m_document->Load(m_dir.c_str(), path.c_str());
+}
+
+HRESULT DocumentTest::LoadOwned(const std::string& xml, HWND owner) {
+  return LoadFile(xml, owner);
+}
+
+HRESULT DocumentTest::Load(const std::string& xml, int width, int height) {
+  RETURN_IF_FAILED(LoadFile(xml, nullptr));
+  if (width > 0 && height > 0) {
+    // Without a frame the window region (window coordinates) and the element tree (client
+    // coordinates) share their origin, as in the product.
+    ::SetWindowLongPtrW(Window(), GWL_STYLE,
+                        ::GetWindowLongPtrW(Window(), GWL_STYLE) & ~LONG_PTR{WS_THICKFRAME});
+    ::SetWindowLongPtrW(Window(), GWL_EXSTYLE,
+                        ::GetWindowLongPtrW(Window(), GWL_EXSTYLE) &
+                            ~LONG_PTR{WS_EX_CLIENTEDGE | WS_EX_WINDOWEDGE});
+    ::SetWindowPos(Window(), nullptr, 0, 0, 0, 0,
+                   SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    SetClientSize(width, height);
+  }
+  return S_OK;
+}
+
+HRESULT DocumentTest::LoadBody(const std::string& body, int width, int height) {
+  return Load("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<window id=\"root\" width=\"" +
+                  std::to_string(width) + "\" height=\"" + std::to_string(height) + "\">" + body +
+                  "</window>",
+              width, height);
+}
+
+RECT DocumentTest::RootRect() const {
+  ComPtr<IDOMAmbient> ambient;
+  if (Root() == nullptr || FAILED(Root()->QueryInterface(IID_PPV_ARGS(&ambient))))
+    return {-1, -1, -1, -1};
+  LONG l = 0, t = 0, w = 0, h = 0;
+  ambient->get_left(&l);
+  ambient->get_top(&t);
+  ambient->get_width(&w);
+  ambient->get_height(&h);
+  return {l, t, l + w, t + h};
+}
+
+RECT DocumentTest::WindowRect() const {
+  RECT r{};
+  ::GetWindowRect(Window(), &r);
+  return r;
+}
+
+void DocumentTest::Show(int x, int y, int width, int height) {
+  (void)m_document->moveSizeTo(x, y, width, height, 0);
+  (void)m_document->put_visible(VARIANT_TRUE);
+  ::SetForegroundWindow(Window());
+  PumpFor(150);
+}
+
+RECT DocumentTest::ClientRect() const {
+  RECT r{};
+  ::GetClientRect(Window(), &r);
+  return r;
+}
+
+void DocumentTest::SetClientSize(int width, int height) {
+  RECT window{}, client{};
+  ::GetWindowRect(Window(), &window);
+  ::GetClientRect(Window(), &client);
+  const int extraW = (window.right - window.left) - client.right;
+  const int extraH = (window.bottom - window.top) - client.bottom;
+  ::SetWindowPos(Window(), nullptr, 0, 0, width + extraW, height + extraH,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::GetClientRect(Window(), &client);
+  // The root follows the client area through WM_SIZE; say it again in case no size changed.
+  SendSize(SIZE_RESTORED, client.right, client.bottom);
+}
+
+void DocumentTest::ShowAt(int x, int y) {
+  ::SetWindowPos(Window(), HWND_TOP, x, y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  ::UpdateWindow(Window());
+  // Wine copies a window's surface to the X server from its message loop, a little after the
+  // paint: let that happen before the screen is read.
+  PumpFor(150);
+}
+
+ULONG DocumentTest::State(const wchar_t* id) {
+  ULONG state = 0xFFFFFFFF;
+  EXPECT_EQ(m_document->GetContentState(Element(id), &state), S_OK);
+  return state;
+}
+
+ComPtr<scIEventListenerManager> DocumentTest::Listeners(const wchar_t* id) {
+  ComPtr<scIEventListenerManager> manager;
+  if (scIContent* element = Element(id)) element->GetListenerManager(TRUE, &manager);
+  return manager;
+}
+
+HRESULT DocumentTest::Run(const std::wstring& code) {
+  scIScriptContext* context = m_document != nullptr ? m_document->ScriptContext() : nullptr;
+  if (context == nullptr) return E_UNEXPECTED;
+  return context->ExecuteScript(code.c_str(), nullptr);
+}
+
+std::wstring DocumentTest::Eval(const std::wstring& expression) {
+  scIScriptContext* context = m_document != nullptr ? m_document->ScriptContext() : nullptr;
+  if (context == nullptr) return L"<no context>";
+  UniqueVariant result;
+  if (FAILED(context->EvaluateString(expression.c_str(), nullptr, result.Put()))) return L"<failed>";
+  if (FAILED(::VariantChangeType(&result, &result, 0, VT_BSTR))) return L"<not text>";
+  return result.bstrVal != nullptr ? result.bstrVal : L"";
+}
+
+std::wstring DocumentTest::TakeTrace() {
+  std::wstring trace = Eval(L"trace.join(' ')");
+  Run(L"trace = [];");
+  return trace;
+}
+
+Picture DocumentTest::PrintClient() {
+  const RECT client = ClientRect();
+  DibCanvas canvas(client.right, client.bottom);
+  canvas.Fill(0x123456);
+  ::SendMessageW(Window(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.DC()), PRF_CLIENT);
+  return canvas.Take();
+}
+
+Picture DocumentTest::Screen() {
+  const RECT client = ClientRect();
+  POINT origin{0, 0};
+  ::ClientToScreen(Window(), &origin);
+  return ReadScreen(RECT{origin.x, origin.y, origin.x + client.right, origin.y + client.bottom});
+}
+
+Picture DocumentTest::PaintTree(const RECT& clip, Gdiplus::ARGB background) {
+  const RECT client = ClientRect();
+  Gdiplus::Bitmap bitmap(client.right, client.bottom, PixelFormat32bppARGB);
+  {
+    Gdiplus::Graphics graphics(&bitmap);
+    graphics.Clear(Gdiplus::Color(background));
+    graphics.SetInterpolationMode(Gdiplus::InterpolationModeNearestNeighbor);
+    graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+    scPaintContext context;
+    RECT area = clip;
+    context.graphics = &graphics;
+    context.clip = &area;
+    EXPECT_EQ(PaintElement(&context, Root()), S_OK);
+  }
+  Picture picture{client.right, client.bottom, {}};
+  for (int y = 0; y < client.bottom; ++y) {
+    for (int x = 0; x < client.right; ++x) {
+      Gdiplus::Color c;
+      bitmap.GetPixel(x, y, &c);
+      picture.pixels.push_back(c.GetValue() & 0x00FFFFFFu);
+    }
+  }
+  return picture;
+}
+
+}  // namespace velmor::test
