@@ -295,19 +295,6 @@ TEST_F(DocumentTest, ScriptFacesReachWindowAndDocumentMembers) {
   EXPECT_EQ(parent, nullptr);
 }
 
-TEST_F(DocumentTest, MembersOfLaterWindowFeaturesAnswerNotImplemented) {
-  ASSERT_EQ(Load(kSkin), S_OK);
-  LONG value = 0;
-  ComPtr<IDOMWindow> opened;
-  UniqueBstr text(L"x");
-  const HRESULT results[] = {
-      m_document->setTimeout(text.Get(), 5, &value),
-      m_document->clearInterval(1),
-      m_document->open(text.Get(), text.Get(), text.Get(), &opened),
-  };
-  for (HRESULT hr : results) EXPECT_EQ(hr, E_NOTIMPL);
-}
-
 TEST_F(DocumentTest, ElementCursorsComeFromTheCursorAttribute) {
   ASSERT_EQ(Load(kSkin), S_OK);
   struct Case {
