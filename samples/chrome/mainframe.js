@@ -40,6 +40,7 @@ function UpdateClock() {
 function ShowMainFrame() {
   var place = MainFramePlacement();
   window.moveTo(place.left, place.top);
+  document.getElementById("smallIcons").checked = true;
   SetLabelText("version", g_AppName + " " + g_AppVersion);
   UpdateClock();
   window.setInterval("UpdateClock()", 1000);
@@ -79,4 +80,10 @@ function ToggleBanner(logo) {
   logo.folded = !logo.folded;
   document.getElementById("banner").visible = !logo.folded;
   document.getElementById("headline").visible = !logo.folded;
+}
+
+// The settings' click handlers: check boxes and radios have their new mark by the time "click"
+// fires. The radios start with one of them checked.
+function SettingChanged(control) {
+  SetLabelText("status", control.id + (control.checked ? " on" : " off"));
 }

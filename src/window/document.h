@@ -8,6 +8,7 @@
 
 #include "base/bstr.h"
 #include "base/com_object.h"
+#include "base/control_reflection.h"
 #include "base/weak_reference.h"
 #include "base/window_impl.h"
 #include "events/event_state_manager.h"
@@ -240,9 +241,11 @@ class scDocument
     MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseMessage)
     MESSAGE_HANDLER(WM_CAPTURECHANGED, OnMouseMessage)
     MESSAGE_HANDLER(WM_SETCURSOR, OnSetCursor)
-    MESSAGE_HANDLER(kTimerMessage, OnTimerMessage)
     // What the window does not handle itself goes to the root element's own message map.
     if (ForwardToRootElement(hWnd, uMsg, wParam, lParam, lResult)) return TRUE;
+    // Then notifications and colour requests go back to the native control that sent them.
+    REFLECT_NOTIFICATIONS()
+    MESSAGE_HANDLER(kTimerMessage, OnTimerMessage)
   END_MSG_MAP()
 
  protected:
