@@ -25,24 +25,6 @@ namespace {
 constexpr int kBatches = 5;
 constexpr int kCycles = 40;
 
-LRESULT CALLBACK PlainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_PAINT) {
-    velmor::bench::PaintPlainWindow(window);
-    return 0;
-  }
-  return ::DefWindowProcW(window, message, wParam, lParam);
-}
-
-bool WriteText(const std::wstring& path, const std::string& text) {
-  HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const BOOL ok = ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  ::CloseHandle(file);
-  return ok && written == text.size();
-}
-
 // A 300 x 200 dialog with the demo's images; 'onload' decides how it ends.
 std::string Dialog(const char* onload) {
   return std::string("<window width='300' height='200' onload=\"") + onload +
@@ -64,28 +46,28 @@ int main() {
     std::printf("cannot start the component runtime\n");
     return 1;
   }
-  wchar_t skins[MAX_PATH], temp[MAX_PATH];
+  wchar_t skins[MAX_PATH];
   if (!velmor::GetPathBesideModule(L"skins\\default", skins, MAX_PATH)) return 1;
-  ::GetTempPathW(MAX_PATH, temp);
-  const std::wstring folder = std::wstring(temp) + L"velmor_bench_dialogs";
-  ::CreateDirectoryW(folder.c_str(), nullptr);
-  const std::wstring opener = folder + L"\\opener.xml";
+  // The dialogs are found beside the opener's own file; their images under the skin folder.
   struct Row {
     const char* name;
     const wchar_t* file;
     const char* onload;
   } const kRows[] = {
-      {"dialog closed from its load handler     ", L"plain.xml", "window.close();"},
-      {"the same with an interval and a timeout ", L"timers.xml",
+      {"dialog closed from its load handler     ", L"velmor-bench-dialog-plain.xml",
+       "window.close();"},
+      {"the same with an interval and a timeout ", L"velmor-bench-dialog-timers.xml",
        "window.setInterval('ticks++', 10); window.setTimeout('ticks = -1', 60000);"
        " window.close();"},
-      {"closed from a 0 ms timeout (10 ms)      ", L"timeout.xml",
+      {"closed from a 0 ms timeout (10 ms)      ", L"velmor-bench-dialog-timeout.xml",
        "window.setTimeout('window.close()', 0);"},
   };
-  if (!WriteText(opener, "<window width='640' height='420'><script>var n = 0;</script></window>"))
-    return 1;
+  const std::wstring opener = velmor::bench::WriteTempFile(
+      L"velmor-bench-dialog-opener.xml",
+      "<window width='640' height='420'><script>var answers = 0;</script></window>");
+  if (opener.empty()) return 1;
   for (const Row& row : kRows)
-    if (!WriteText(folder + L"\\" + row.file, Dialog(row.onload))) return 1;
+    if (velmor::bench::WriteTempFile(row.file, Dialog(row.onload)).empty()) return 1;
 
   velmor::scDocument* document = nullptr;
   if (FAILED(velmor::scDocument::CreateObject(&document)) ||
@@ -97,7 +79,7 @@ int main() {
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 
   WNDCLASSW wc{};
-  wc.lpfnWndProc = PlainProcedure;
+  wc.lpfnWndProc = velmor::bench::PlainWindowProcedure;
   wc.hInstance = ::GetModuleHandleW(nullptr);
   wc.lpszClassName = L"VelmorBenchPlainDialog";
   ::RegisterClassW(&wc);
