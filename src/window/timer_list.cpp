@@ -21,7 +21,9 @@ class scTimer final : private LiveObjectCounter<scTimer> {
     AddRef();
     armed = true;
     const HRESULT hr = platformTimer->InitWithFuncCallback(&scTimer::OnDue, this, delay, 0);
-    if (FAILED(hr) && armed.exchange(false)) Release();
+    // Not armed after all: take that reference back. The caller holds one of its own, so the
+    // record never goes here.
+    if (FAILED(hr) && armed.exchange(false)) --m_refs;
     return hr;
   }
   // Cancels and lets go of the platform timer. The caller holds a reference of its own.
