@@ -18,4 +18,14 @@ inline void PaintPlainWindow(HWND window) {
   ::EndPaint(window, &ps);
 }
 
+// The window procedure of the plain baseline windows: paints with PaintPlainWindow.
+inline LRESULT CALLBACK PlainWindowProcedure(HWND window, UINT message, WPARAM wParam,
+                                             LPARAM lParam) {
+  if (message == WM_PAINT) {
+    PaintPlainWindow(window);
+    return 0;
+  }
+  return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
 }  // namespace velmor::bench

@@ -23,14 +23,6 @@ namespace {
 
 constexpr int kRuns = 5;
 
-LRESULT CALLBACK PlainProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_PAINT) {
-    velmor::bench::PaintPlainWindow(window);
-    return 0;
-  }
-  return ::DefWindowProcW(window, message, wParam, lParam);
-}
-
 }  // namespace
 
 int main() {
@@ -43,7 +35,7 @@ int main() {
   if (!velmor::GetPathBesideModule(L"skins\\default", folder, MAX_PATH)) return 1;
   const std::wstring path = std::wstring(folder) + L"\\mainframe.xml";
   WNDCLASSW wc{};
-  wc.lpfnWndProc = PlainProcedure;
+  wc.lpfnWndProc = velmor::bench::PlainWindowProcedure;
   wc.hInstance = ::GetModuleHandleW(nullptr);
   wc.lpszClassName = L"VelmorBenchPlain";
   ::RegisterClassW(&wc);

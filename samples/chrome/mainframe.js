@@ -1,8 +1,9 @@
 // The main window's own script. It runs in the window's script engine while the window loads
 // (after every element above its script element exists), with `window`, `document`, `Components`
 // and `ScriptLoader` published. Its functions, called from the skin's handlers, place and show
-// the window once it has loaded, fold the banner, answer the toolbar's buttons in the status bar,
-// ask before the window closes and end the application when it has gone.
+// the window once it has loaded, keep the status bar's clock, open the About window, fold the
+// banner, answer the toolbar's buttons in the status bar, ask with a dialog before the window
+// closes and end the application when it has gone.
 $uses("lib/version.js");
 
 // Where the main window goes: centred on the work area of the screen it is on, when the screen
@@ -19,24 +20,41 @@ function MainFramePlacement() {
   return place;
 }
 
+// The status bar's clock, "hh:mm:ss", set every second by an interval.
+function UpdateClock() {
+  var now = new Date();
+  var parts = [now.getHours(), now.getMinutes(), now.getSeconds()];
+  for (var i = 0; i < parts.length; i++) parts[i] = (parts[i] < 10 ? "0" : "") + parts[i];
+  document.getElementById("clock").value = parts.join(":");
+}
+
 // The window element's "load" handler: the window has its size from the skin by now.
 function ShowMainFrame() {
   var place = MainFramePlacement();
   window.moveTo(place.left, place.top);
   document.getElementById("smallIcons").checked = true;
   document.getElementById("version").value = g_AppName + " " + g_AppVersion;
+  UpdateClock();
+  window.setInterval("UpdateClock()", 1000);
   window.visible = true;
 }
 
-// The window element's "close" handler: the first request only asks; closing again within a
-// few seconds confirms it.
-var g_CloseAskedAt = 0;
+// The About button's click handler: one About window at a time, centred over this one.
+var g_AboutWindow = null;
+function ShowAbout() {
+  if (g_AboutWindow != null && g_AboutWindow.visible) {
+    g_AboutWindow.activated = true;
+    return;
+  }
+  g_AboutWindow = window.open("about.xml", "", "center");
+}
+
+// The window element's "close" handler: a modal dialog asks first, and only a confirmed answer
+// lets the window close.
 function MainFrameMayClose() {
-  var now = new Date().getTime();
-  if (now - g_CloseAskedAt < 5000) return true;
-  window.alert("Close " + g_AppName + "? Click the close button again within 5 seconds to close.",
-               g_AppName);
-  g_CloseAskedAt = new Date().getTime();
+  var answer = window.showModalDialog("confirm.xml", { question: "Close " + g_AppName + "?" });
+  if (answer === true) return true;
+  ShowStatus("Still here.");
   return false;
 }
 
@@ -81,10 +99,6 @@ function ToggleHelloLock(button) {
   button.checked = !button.checked;
   document.getElementById("helloButton").disabled = button.checked;
   ShowStatus(button.checked ? "The hello button is locked" : "The hello button is back");
-}
-
-function ShowAbout() {
-  ShowStatus(g_AppName + " " + g_AppVersion + ": a skinned window drawn by the engine");
 }
 
 // The settings' click handlers: check boxes and radios have their new mark by the time "click"

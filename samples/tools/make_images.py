@@ -122,6 +122,21 @@ def pin_glyph(x, y):
     return (r, g, b, 255 * a)
 
 
+def check_glyph(x, y):
+    """A 16x16 white check mark, drawn on a dialog's confirming button."""
+    d = min(segment_distance(x, y, 3, 8.5, 6.5, 12), segment_distance(x, y, 6.5, 12, 12.5, 4))
+    return (255, 255, 255, 255 * max(0.0, min(1.0, 1.6 - d)))
+
+
+def info_glyph(x, y):
+    """A 16x16 white "i" in a ring, drawn on the title bar's About button."""
+    ring = abs(math.hypot(x - 7.5, y - 7.5) - 6.5)
+    dot = math.hypot(x - 7.5, y - 4.5) - 0.6
+    stem = segment_distance(x, y, 7.5, 7, 7.5, 11)
+    d = min(ring, dot, stem)
+    return (255, 255, 255, 255 * max(0.0, min(1.0, 1.4 - d)))
+
+
 def main():
     os.makedirs(OUT, exist_ok=True)
     write_png(os.path.join(OUT, "logo.png"), 24, 24, logo)
@@ -133,6 +148,8 @@ def main():
         write_png(os.path.join(OUT, name), BUTTON_WIDTH, BUTTON_HEIGHT,
                   rounded_box(top, bottom, border))
     write_png(os.path.join(OUT, "pin.png"), 16, 16, pin_glyph)
+    write_png(os.path.join(OUT, "check.png"), 16, 16, check_glyph)
+    write_png(os.path.join(OUT, "info.png"), 16, 16, info_glyph)
 
 
 if __name__ == "__main__":

@@ -228,10 +228,27 @@ LRESULT scDocument::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
 LRESULT scDocument::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
   RemoveTermWindow(m_hWnd);
   if (scIContent* root = m_content.RootElement()) DispatchDocumentEvent(root, kEventUnload);
+  // After "unload", so that timers its handlers set never run either.
+  m_timers.CancelAll(m_hWnd);
   m_mouse.Reset();
   m_content.Clear();
+  EndModalLoop();
+  // The windows this one opened see no parent from now on.
+  m_weakSource.Revoke();
+  // Script values may hold this window: let go of them, except the value a dialog's caller is
+  // still to read.
+  m_dialogArguments.Clear();
+  if (!m_inModalLoop) m_returnValue.Clear();
   // Closing the context lets go of the objects its scripts published, this window among them.
   (void)SetScriptContext(nullptr);
+  return 0;
+}
+
+LRESULT scDocument::OnTimerMessage(UINT, WPARAM wParam, LPARAM, BOOL&) {
+  // The expression may destroy the window, which lets go of the context and this document.
+  ComPtr<scDocument> keep(this);
+  ComPtr<scIScriptContext> context = m_scriptContext;
+  m_timers.OnTimerMessage(wParam, context.Get());
   return 0;
 }
 
@@ -257,6 +274,8 @@ LRESULT scDocument::OnClose(UINT, WPARAM, LPARAM, BOOL&) {
   const bool handled = ForwardToRootElement(m_hWnd, WM_CLOSE, 0, 0, kept);
   m_closing = false;
   if (handled) return 0;
+  // The opener is enabled again before this window goes, so that it becomes the active one.
+  EndModalLoop();
   ::DestroyWindow(m_hWnd);
   return 0;
 }

@@ -7,8 +7,10 @@
 #include <optional>
 #include <string>
 
+#include "base/bstr.h"
 #include "base/com_object.h"
 #include "base/control_reflection.h"
+#include "base/weak_reference.h"
 #include "base/window_impl.h"
 #include "events/event_state_manager.h"
 #include "events/mouse_input.h"
@@ -20,6 +22,7 @@
 #include "skin/dom_document_impl.h"
 #include "typelib/dual_dispatch.h"
 #include "ui_h.h"
+#include "window/timer_list.h"
 
 namespace velmor {
 
@@ -178,10 +181,30 @@ class scDocument
   STDMETHODIMP put_activated(VARIANT_BOOL activated) override;
   STDMETHODIMP alert(BSTR message, BSTR title) override;
 
-  // IDOMModalWindow (dialog arguments and return values come with dialogs)
-  STDMETHODIMP get_dialogArguments(VARIANT*) override { return E_NOTIMPL; }
-  STDMETHODIMP get_returnValue(VARIANT*) override { return E_NOTIMPL; }
-  STDMETHODIMP put_returnValue(VARIANT*) override { return E_NOTIMPL; }
+  // IDOMModalWindow
+  STDMETHODIMP get_dialogArguments(VARIANT* arguments) override;
+  STDMETHODIMP get_returnValue(VARIANT* value) override;
+  STDMETHODIMP put_returnValue(VARIANT* value) override;
+
+  // Child windows and modal dialogs (child_windows.cpp, modal_loop.cpp).
+  // Opens the description 'url' (resolved against this window's folders) in a new window whose
+  // opener is this one, with the features of open ("modal", "center", "hidden", "owner",
+  // "notdisableparent") and, when given, the dialog arguments its scripts read.
+  [[nodiscard]] HRESULT OpenWindow(BSTR url, const wchar_t* features, const VARIANT* arguments,
+                                   ComPtr<scDocument>& opened);
+  // Runs messages until the dialog ends (closed or destroyed) or the application quits; with
+  // 'disableOwner' the opener's top-level window takes no input meanwhile.
+  HRESULT RunModalLoop(bool disableOwner);
+  // Ends a running modal loop after the message being handled, enabling and activating the
+  // opener's top-level window again.
+  void EndModalLoop();
+  // Enables or disables the opener's top-level window; enabling also activates it.
+  void EnableOwner(bool enable);
+  // The arguments a dialog's scripts read as dialogArguments; null clears them.
+  HRESULT SetDialogArguments(const VARIANT* arguments);
+  bool InModalLoop() const { return m_inModalLoop; }
+  // Waiting and running script timers.
+  const scTimerList& Timers() const { return m_timers; }
   // IDOMWindowMisc (the shell and game-list services come with the main-frame services)
   STDMETHODIMP shellExecute(BSTR, BSTR) override { return E_NOTIMPL; }
   STDMETHODIMP showGameList(IUnknown*, IUnknown*) override { return E_NOTIMPL; }
@@ -228,6 +251,7 @@ class scDocument
     if (ForwardToRootElement(hWnd, uMsg, wParam, lParam, lResult)) return TRUE;
     // Then notifications and colour requests go back to the native control that sent them.
     REFLECT_NOTIFICATIONS()
+    MESSAGE_HANDLER(kTimerMessage, OnTimerMessage)
   END_MSG_MAP()
 
  protected:
@@ -239,6 +263,7 @@ class scDocument
   LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL& handled);
   LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL& handled);
   LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
+  LRESULT OnTimerMessage(UINT, WPARAM wParam, LPARAM, BOOL&);
   LRESULT OnMouseMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
     handled = m_mouse.HandleMessage(m_hWnd, m_content.RootElement(), message, wParam, lParam);
     return 0;
@@ -295,6 +320,16 @@ class scDocument
   // run an alert, whose message loop would otherwise take the next request and nest another).
   bool m_closePosted = false;
   bool m_closing = false;
+
+  scTimerList m_timers;
+  // The window that opened this one (null once it has closed), and this window's own weak
+  // references handed to the windows it opens.
+  WeakReference m_opener;
+  WeakReferenceSource m_weakSource;
+  bool m_modal = false;         // a modal loop runs until this is cleared
+  bool m_inModalLoop = false;   // RunModalLoop is on the stack
+  UniqueVariant m_dialogArguments;
+  UniqueVariant m_returnValue;
 };
 
 }  // namespace velmor

@@ -11,21 +11,6 @@ namespace {
 
 scDocument::MessageBoxFunction s_messageBox = &::MessageBoxW;
 
-template <class T>
-[[nodiscard]] HRESULT Clear(T* out) {
-  if (out == nullptr) return E_POINTER;
-  *out = T{};
-  return S_OK;
-}
-
-// A getter whose member belongs to a later part of the window: clears the out value, then
-// answers E_NOTIMPL (E_POINTER for a null out pointer).
-template <class T>
-[[nodiscard]] HRESULT NotYet(T* out) {
-  RETURN_IF_FAILED(Clear(out));
-  return E_NOTIMPL;
-}
-
 }  // namespace
 
 void scDocument::SetMessageBoxFunction(MessageBoxFunction function) {
@@ -37,12 +22,6 @@ STDMETHODIMP scDocument::get_document(IDOMDocument** document) {
   *document = static_cast<IDOMDocument*>(static_cast<scDocumentNodeFace<scDocument>*>(this));
   (*document)->AddRef();
   return S_OK;
-}
-
-STDMETHODIMP scDocument::get_parent(IDOMWindow** parent) {
-  RETURN_IF_FAILED(Clear(parent));
-  // Only windows opened by another window have an opener.
-  return E_UNEXPECTED;
 }
 
 STDMETHODIMP scDocument::close() {
@@ -189,16 +168,21 @@ STDMETHODIMP scDocument::alert(BSTR message, BSTR title) {
   return S_OK;
 }
 
-// Members that belong to later parts of the window: timers, child windows and dialogs.
+// Script timers.
 
-STDMETHODIMP scDocument::setTimeout(BSTR, LONG, LONG* timerId) { return NotYet(timerId); }
-STDMETHODIMP scDocument::clearTimeout(LONG) { return E_NOTIMPL; }
-STDMETHODIMP scDocument::setInterval(BSTR, LONG, LONG* timerId) { return NotYet(timerId); }
-STDMETHODIMP scDocument::clearInterval(LONG) { return E_NOTIMPL; }
-STDMETHODIMP scDocument::open(BSTR, BSTR, BSTR, IDOMWindow** window) { return NotYet(window); }
-STDMETHODIMP scDocument::showModalDialog(BSTR, VARIANT*, VARIANT*, VARIANT* result) {
-  if (result != nullptr) ::VariantInit(result);
-  return E_NOTIMPL;
+STDMETHODIMP scDocument::setTimeout(BSTR expression, LONG msec, LONG* timerId) {
+  return m_timers.Add(m_hWnd, expression, msec, false, timerId);
 }
+
+STDMETHODIMP scDocument::setInterval(BSTR expression, LONG msec, LONG* timerId) {
+  return m_timers.Add(m_hWnd, expression, msec, true, timerId);
+}
+
+STDMETHODIMP scDocument::clearTimeout(LONG timerId) {
+  m_timers.Clear(timerId);
+  return S_OK;
+}
+
+STDMETHODIMP scDocument::clearInterval(LONG timerId) { return clearTimeout(timerId); }
 
 }  // namespace velmor

@@ -19,12 +19,23 @@ int CountWindows() {
   return count;
 }
 
+// GDI objects alive in the process, found by asking the type of every handle slot. Wine accepts
+// a slot number without its generation bits; elsewhere this counts nothing and
+// GetGuiResources answers instead.
+DWORD CountGdiObjects() {
+  DWORD count = 0;
+  for (ULONG_PTR slot = 1; slot <= 0xFFFF; ++slot)
+    if (::GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0) ++count;
+  return count;
+}
+
 }  // namespace
 
 ResourceSnapshot ResourceSnapshot::Take() {
   ResourceSnapshot s;
   s.userObjects = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS);
   s.gdiObjects = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+  if (s.gdiObjects == 0) s.gdiObjects = CountGdiObjects();
   ::GetProcessHandleCount(::GetCurrentProcess(), &s.handleCount);
   HANDLE probe = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
   s.nextHandle = reinterpret_cast<ULONG_PTR>(probe);

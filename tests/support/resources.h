@@ -1,7 +1,7 @@
 // A snapshot of the process's countable resources, for leak tests. GetGuiResources and
 // GetProcessHandleCount answer 0 under Wine, so the snapshot also counts this process's windows
-// (top-level and message-only) and probes the kernel handle table: Wine hands out the lowest
-// free slot, so a leaked handle moves the next handle value up.
+// (top-level and message-only), counts GDI objects slot by slot and probes the kernel handle
+// table: Wine hands out the lowest free slot, so a leaked handle moves the next handle value up.
 #pragma once
 #include <windows.h>
 
