@@ -1,5 +1,5 @@
 // The class interfaces of the controls whose behaviour is not built yet (buttons, labels,
-// splitters, widgets, menus and shortcuts). Each is in its class's interface table already, so
+// widgets, menus and shortcuts). Each is in its class's interface table already, so
 // scripts find its names; until the control exists every member answers E_NOTIMPL, which a
 // script sees as an exception. A control replaces its face with the real members when it is
 // built.
@@ -26,21 +26,6 @@ class scLabelFace : public IDOMNodeImpl<Derived, IDOMLabel> {
   STDMETHODIMP put_value(BSTR) override { return E_NOTIMPL; }
   STDMETHODIMP get_foregroundColor(VARIANT*) override { return E_NOTIMPL; }
   STDMETHODIMP put_foregroundColor(VARIANT) override { return E_NOTIMPL; }
-};
-
-template <class Derived>
-class scSplitterFace : public IDOMNodeImpl<Derived, IDOMSplitter> {
- public:
-  STDMETHODIMP get_horizontal(VARIANT_BOOL*) override { return E_NOTIMPL; }
-  STDMETHODIMP get_splitterPos(long*) override { return E_NOTIMPL; }
-  STDMETHODIMP put_splitterPos(long) override { return E_NOTIMPL; }
-  STDMETHODIMP get_singlePaneMode(long*) override { return E_NOTIMPL; }
-  STDMETHODIMP put_singlePaneMode(long) override { return E_NOTIMPL; }
-  STDMETHODIMP setPaneMinSize(long, long, VARIANT_BOOL) override { return E_NOTIMPL; }
-  STDMETHODIMP getPaneMinSize(long, long*) override { return E_NOTIMPL; }
-  STDMETHODIMP get_panePlace(VARIANT_BOOL*) override { return E_NOTIMPL; }
-  STDMETHODIMP put_panePlace(VARIANT_BOOL) override { return E_NOTIMPL; }
-  STDMETHODIMP get_bar(IDOMNode**) override { return E_NOTIMPL; }
 };
 
 template <class Derived>

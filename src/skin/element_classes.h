@@ -14,8 +14,8 @@
 namespace velmor {
 
 // An element whose class lives in a layer above the content tree (the window element, images,
-// subwindows, native controls): the content tree alone builds it as a plain script node of its
-// tag.
+// subwindows, native controls, splitters): the content tree alone builds it as a plain script
+// node of its tag.
 class scPlainNodeContent
     : public scScriptContentClass<scPlainNodeContent, element_interfaces::kWindow> {
  public:
@@ -54,18 +54,6 @@ class scMenuItem : public scScriptContentClass<scMenuItem, element_interfaces::k
                                                scMenuItemFace<scMenuItem>> {
  public:
   const wchar_t* NodeName() const override { return L"menuitem"; }
-};
-
-class scSplitter : public scScriptContentClass<scSplitter, element_interfaces::kSplitter,
-                                               scSplitterFace<scSplitter>> {
- public:
-  const wchar_t* NodeName() const override { return L"splitter"; }
-};
-
-// A splitter's bar is not a script node.
-class scSplitterBar : public scContentClass<scSplitterBar> {
- public:
-  const wchar_t* NodeName() const override { return L"splitterbar"; }
 };
 
 class scLabelContent : public scScriptContentClass<scLabelContent, element_interfaces::kLabel,

@@ -3,6 +3,7 @@
 #include "controls/check_box_content.h"
 #include "controls/date_time_picker_content.h"
 #include "controls/image_content.h"
+#include "controls/splitter.h"
 #include "controls/subwindow_content.h"
 #include "controls/text_box_content.h"
 #include "window/window_content.h"

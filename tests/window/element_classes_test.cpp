@@ -7,6 +7,7 @@
 #include "controls/check_box_content.h"
 #include "controls/date_time_picker_content.h"
 #include "controls/image_content.h"
+#include "controls/splitter.h"
 #include "controls/subwindow_content.h"
 #include "controls/text_box_content.h"
 #include "window/element_class_table.h"

@@ -61,7 +61,7 @@ const ElementRow kRows[] = {
     {L"sep", L"menuitem", L"IDOMMenuItem", 2, L"el.previousSibling.ID + ',' + el.parentNode.ID",
      L"item,popup"},
     {L"split", L"splitter", L"IDOMAmbient", 1, L"run(function () { return el.getPaneMinSize(0); })",
-     NOTIMPL},
+     L"0"},
     {L"lbl", L"label", L"IDOMLabel", 2, L"run(function () { el.value = 'x'; })", NOTIMPL},
     {L"wid", L"widget", L"IDOMWidgetWrapper", 2, L"run(function () { return el.contractId; })",
      NOTIMPL},
