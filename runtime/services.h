@@ -12,6 +12,8 @@ HRESULT CreatePreferencesService(REFIID iid, void** object);
 HRESULT CreateFrameService(REFIID iid, void** object);
 HRESULT CreateTimer(REFIID iid, void** object);
 HRESULT CreateDispatchConnector(REFIID iid, void** object);
+// A list of text lines in a window of its own, for skins to host (list_widget.cpp).
+HRESULT CreateListWidget(REFIID iid, void** object);
 
 // Cancels every armed timer of the calling thread (the runtime is shutting down).
 void CancelAllTimers();

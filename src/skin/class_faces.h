@@ -1,5 +1,5 @@
 // The class interfaces of the controls whose behaviour is not built yet (buttons, labels,
-// widgets, menus and shortcuts). Each is in its class's interface table already, so
+// menus and shortcuts). Each is in its class's interface table already, so
 // scripts find its names; until the control exists every member answers E_NOTIMPL, which a
 // script sees as an exception. A control replaces its face with the real members when it is
 // built.
@@ -26,14 +26,6 @@ class scLabelFace : public IDOMNodeImpl<Derived, IDOMLabel> {
   STDMETHODIMP put_value(BSTR) override { return E_NOTIMPL; }
   STDMETHODIMP get_foregroundColor(VARIANT*) override { return E_NOTIMPL; }
   STDMETHODIMP put_foregroundColor(VARIANT) override { return E_NOTIMPL; }
-};
-
-template <class Derived>
-class scWidgetWrapperFace : public IDOMNodeImpl<Derived, IDOMWidgetWrapper> {
- public:
-  STDMETHODIMP get_contractId(BSTR*) override { return E_NOTIMPL; }
-  STDMETHODIMP setContractId(BSTR, BOOL) override { return E_NOTIMPL; }
-  STDMETHODIMP get_wrappedObject(IUnknown**) override { return E_NOTIMPL; }
 };
 
 template <class Derived>

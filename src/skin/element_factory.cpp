@@ -29,7 +29,7 @@ const ElementClass kPlainClasses[] = {
     {L"splitter", NewPlainNode},
     {L"splitterbar", NewPlainNode},
     {L"label", NewElement<scLabelContent>},
-    {L"widget", NewElement<scWidgetWrapper>},
+    {L"widget", NewPlainNode},
     {L"textbox", NewPlainNode},
     {L"datepicker", NewPlainNode},
     {L"timepicker", NewPlainNode},

@@ -6,6 +6,7 @@
 #include "controls/splitter.h"
 #include "controls/subwindow_content.h"
 #include "controls/text_box_content.h"
+#include "controls/widget_wrapper.h"
 #include "window/window_content.h"
 
 namespace velmor {

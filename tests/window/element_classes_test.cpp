@@ -10,6 +10,7 @@
 #include "controls/splitter.h"
 #include "controls/subwindow_content.h"
 #include "controls/text_box_content.h"
+#include "controls/widget_wrapper.h"
 #include "window/element_class_table.h"
 #include "window/window_content.h"
 

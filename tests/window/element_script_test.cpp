@@ -64,7 +64,7 @@ const ElementRow kRows[] = {
      L"0"},
     {L"lbl", L"label", L"IDOMLabel", 2, L"run(function () { el.value = 'x'; })", NOTIMPL},
     {L"wid", L"widget", L"IDOMWidgetWrapper", 2, L"run(function () { return el.contractId; })",
-     NOTIMPL},
+     L""},
     {L"txt", L"textbox", L"IDOMAmbient", 1,
      L"(el.EmptyText = 'hint', el.emptyText) + ',' + (el.value = 'v', el.VALUE) + ',' +"
      L" run(function () { el.focus(); })",
