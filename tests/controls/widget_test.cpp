@@ -1,11 +1,12 @@
 // Widgets end to end with the component runtime's list widget: its window kept over the
 // element's box, instance and service components, the component's events reaching the element's
-// handler from a real click, its members called from script through the element; and a
-// thousand windows with a splitter and a widget opened and
+// handler from a real click, its members called from script through the element; an animated
+// subwindow background on screen; and a thousand windows with a splitter and a widget opened and
 // closed.
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "components/component_manager.h"
@@ -127,6 +128,29 @@ TEST_F(WidgetTest, AServiceWindowIsAdoptedAndOutlivesTheHost) {
   EXPECT_EQ(Eval(L"$('w').count"), L"0");
   m_document->Destroy();
   EXPECT_EQ(service->Destroy(), S_OK);
+}
+
+TEST_F(RuntimeDocumentTest, AnAnimatedSubwindowBackgroundChangesFramesOnScreen) {
+  std::string gif = "Z:";
+  for (const char* c = VELMOR_FIXTURES "/images/endless.gif"; *c; ++c) gif += *c == '/' ? '\\' : *c;
+  ASSERT_EQ(LoadBody("<subwindow left='0' top='0' width='40' height='40' backgroundColor='#808080' "
+                     "backgroundImageStretchMode='stretch' backgroundImage='" + gif + "'/>",
+                     40, 40),
+            S_OK);
+  ShowAt(60, 60);
+  POINT centre{20, 20};
+  ::ClientToScreen(Window(), &centre);
+  // The three frames are red, green and blue.
+  const std::set<COLORREF> frames{RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)};
+  std::set<COLORREF> seen;
+  test::PumpUntil(
+      [&] {
+        const COLORREF shown = test::ScreenPixel(centre.x, centre.y);
+        if (frames.count(shown) != 0) seen.insert(shown);
+        return seen.size() == frames.size();
+      },
+      5000);
+  EXPECT_EQ(seen, frames);
 }
 
 TEST_F(RuntimeDocumentTest, AThousandWindowsWithASplitterAndAWidgetLeaveNothingBehind) {
