@@ -12,6 +12,8 @@ namespace vmrt {
 [[nodiscard]] HRESULT CreateFrameService(REFIID iid, void** object);
 [[nodiscard]] HRESULT CreateTimer(REFIID iid, void** object);
 [[nodiscard]] HRESULT CreateDispatchConnector(REFIID iid, void** object);
+// A list of text lines in a window of its own, for skins to host (list_widget.cpp).
+[[nodiscard]] HRESULT CreateListWidget(REFIID iid, void** object);
 
 // Cancels every armed timer of the calling thread (the runtime is shutting down).
 void CancelAllTimers();

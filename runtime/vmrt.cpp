@@ -21,6 +21,7 @@ long g_initCount = 0;
       {VMRT_VENDOR_PREFIX L"/dispconnect;1", &CreateDispatchConnector},
       {VMRT_VENDOR_PREFIX L"/QxFrame;1", &CreateFrameService},
       {VMRT_PLATFORM_PREFIX L"/timer;1", &CreateTimer},
+      {VMRT_VENDOR_PREFIX L"/widgets/list;1", &CreateListWidget},
   };
   for (const BuiltIn& b : kBuiltIns) RETURN_IF_FAILED(manager->AddBuiltIn(b.contract, b.constructor));
   return S_OK;

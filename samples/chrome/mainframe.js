@@ -106,3 +106,27 @@ function ToggleHelloLock(button) {
 function SettingChanged(control) {
   ShowStatus(control.id + (control.checked ? " on" : " off"));
 }
+
+// The recent list is a widget: a list from the component runtime in a native window of its own.
+// Its methods are called on the element; choosing a line raises "select" (index, text).
+function FillRecent() {
+  var recent = document.getElementById("recent");
+  try {
+    var lines = ["Splitters divide a window into panes",
+                 "Widgets host components in native windows",
+                 "Drag the bar to resize the panes"];
+    for (var i = 0; i < lines.length; ++i) recent.addItem(lines[i]);
+  } catch (e) {
+    // No component runtime list: the widget stays empty.
+  }
+}
+FillRecent();
+
+function RecentChosen(index, text) {
+  var status = document.getElementById("status");
+  try {
+    status.value = "Line " + (index + 1) + ": " + text;
+  } catch (e) {
+    // Labels do not take text from scripts yet.
+  }
+}

@@ -137,6 +137,15 @@ def info_glyph(x, y):
     return (255, 255, 255, 255 * max(0.0, min(1.0, 1.4 - d)))
 
 
+def splitter(x, y):
+    """A 6x64 splitter bar: a shaded ridge with a grip of three dots in its middle."""
+    shade = mix((200, 208, 222), (236, 240, 246), 1.0 - abs(x - 2.5) / 3.0)
+    a = 0.0
+    for cy in (26, 32, 38):
+        a = max(a, max(0.0, min(1.0, 1.8 - math.hypot(x - 2.5, y - cy))))
+    return mix(shade, (90, 110, 140), a) + (255,)
+
+
 def main():
     os.makedirs(OUT, exist_ok=True)
     write_png(os.path.join(OUT, "logo.png"), 24, 24, logo)
@@ -150,6 +159,7 @@ def main():
     write_png(os.path.join(OUT, "pin.png"), 16, 16, pin_glyph)
     write_png(os.path.join(OUT, "check.png"), 16, 16, check_glyph)
     write_png(os.path.join(OUT, "info.png"), 16, 16, info_glyph)
+    write_png(os.path.join(OUT, "splitter.png"), 6, 64, splitter)
 
 
 if __name__ == "__main__":

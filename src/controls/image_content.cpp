@@ -1,6 +1,5 @@
 #include "controls/image_content.h"
 
-#include "images/image_manager.h"
 #include "render/paint_context.h"
 #include "skin/attribute_readers.h"
 
@@ -38,24 +37,10 @@ bool scImageContent::Paint(scPaintContext* context) {
 
 void scImageContent::Prepare() {
   m_prepared = true;  // tried once per source change, found or not
-  if (m_src.empty()) return;
-  CImageManager* manager = GetImageManager();
-  if (manager == nullptr) return;
-  ComPtr<imgIContainer> container = manager->GetImageContainer(m_src.c_str());
-  LONG frames = 0;
-  if (!container || FAILED(container->GetFrameCount(&frames)) || frames < 2) return;
-  if (m_observed.Get() == container.Get()) return;  // already watching this one
-  StopObserving();
-  if (FAILED(container->AddObserver(static_cast<imgIContainerObserver*>(this)))) return;
-  m_observed = container;
-  (void)container->StartAnimation();
+  m_watch.Watch(m_src.c_str(), static_cast<imgIContainerObserver*>(this));
 }
 
-void scImageContent::StopObserving() {
-  if (!m_observed) return;
-  ComPtr<imgIContainer> container = std::move(m_observed);
-  (void)container->RemoveObserver(static_cast<imgIContainerObserver*>(this));
-}
+void scImageContent::StopObserving() { m_watch.Stop(static_cast<imgIContainerObserver*>(this)); }
 
 void scImageContent::SetSource(const wchar_t* path) {
   // The old image's animation no longer concerns this element.

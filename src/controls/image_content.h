@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "controls/image_animation_watch.h"
 #include "controls/image_box.h"
 #include "images/img_container.h"
 #include "skin/element_classes.h"
@@ -49,9 +50,7 @@ class scImageContent
   std::wstring m_src;
   scImageBoxDrawing m_drawing;
   bool m_prepared = false;
-  // The animated container this element is registered with; the container keeps no reference
-  // to its observers, so the element must leave before it goes away.
-  ComPtr<imgIContainer> m_observed;
+  scImageAnimationWatch m_watch;
 };
 
 }  // namespace velmor

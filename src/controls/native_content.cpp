@@ -46,6 +46,22 @@ bool ControlText(scIContent* element, const wchar_t* name, std::wstring& text) {
   return true;
 }
 
+void PlaceOverElement(scITextBaseContent* element, HWND window, HWND host) {
+  if (window == nullptr || !element->IsShownInTree()) return;
+  HWND found = nullptr;
+  POINT at{};
+  if (!FindHostWindow(element, found, at) || found != host) return;
+  const scRect& r = element->Rect();
+  ::MoveWindow(window, at.x, at.y, r.width, r.height, TRUE);
+}
+
+void ShowWithElement(scITextBaseContent* element, HWND window, HWND host) {
+  if (window == nullptr) return;
+  const bool shown = element->IsShownInTree();
+  if (shown) PlaceOverElement(element, window, host);
+  if ((::IsWindowVisible(window) != FALSE) != shown) ::ShowWindow(window, shown ? SW_SHOW : SW_HIDE);
+}
+
 HBRUSH CreateBrush(uint32_t argb) { return ::CreateSolidBrush(ToColorRef(argb)); }
 
 void InitControlClasses() {

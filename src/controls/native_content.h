@@ -41,6 +41,12 @@ HBRUSH CreateBrush(uint32_t argb);
 constexpr COLORREF ToColorRef(uint32_t argb) {
   return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
 }
+// Moves 'window' over the element's box while the element is shown and 'window' still lies in
+// 'host' (the window it was placed in).
+void PlaceOverElement(scITextBaseContent* element, HWND window, HWND host);
+// Shows 'window' (placed first: the element's ancestors may have moved while it was hidden) when
+// the element and all its ancestors are visible, hides it otherwise.
+void ShowWithElement(scITextBaseContent* element, HWND window, HWND host);
 // Registers the common-control classes the native elements use, once per process.
 void InitControlClasses();
 
@@ -145,24 +151,11 @@ class scINativeContent : public scScriptContentClass<Derived, Interfaces, ClassF
 
   // Moves the control to the element's place while it is shown and still in the window it was
   // created in.
-  void PositionControl() {
-    if (this->m_hWnd == nullptr || !this->IsShownInTree()) return;
-    HWND host = nullptr;
-    POINT at{};
-    if (!native::FindHostWindow(this, host, at) || host != m_host) return;
-    const scRect& r = this->Rect();
-    ::MoveWindow(this->m_hWnd, at.x, at.y, r.width, r.height, TRUE);
-  }
+  void PositionControl() { native::PlaceOverElement(this, this->m_hWnd, m_host); }
 
   // Shows the control when the element and all its ancestors are visible (placed first: its
   // ancestors may have moved while it was hidden), hides it otherwise.
-  void ShowControl() {
-    if (this->m_hWnd == nullptr) return;
-    const bool shown = this->IsShownInTree();
-    if (shown) PositionControl();
-    if ((::IsWindowVisible(this->m_hWnd) != FALSE) != shown)
-      ::ShowWindow(this->m_hWnd, shown ? SW_SHOW : SW_HIDE);
-  }
+  void ShowControl() { native::ShowWithElement(this, this->m_hWnd, m_host); }
 
   void DestroyControl() {
     if (this->m_hWnd == nullptr) return;

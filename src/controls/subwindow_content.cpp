@@ -11,9 +11,14 @@ HRESULT scSubWindowContent::InitFromPrototype(scPrototypeElement* prototype) {
   m_hasClippingColor = GetColorAttr(this, L"clippingColor", m_clippingColor);
   m_hasBackgroundColor = GetColorAttr(this, L"backgroundColor", m_backgroundColor);
   m_clippingImage.clear();
-  m_backgroundImage.clear();
   (void)GetStringAttr(this, L"clippingImage", m_clippingImage);
-  (void)GetStringAttr(this, L"backgroundImage", m_backgroundImage);
+  std::wstring background;
+  (void)GetStringAttr(this, L"backgroundImage", background);
+  if (background != m_backgroundImage) {
+    StopWatching();
+    m_backgroundImage = std::move(background);
+    m_backgroundChecked = false;
+  }
   ReadImageBoxDrawing(this, L"backgroundImageStretchMode", m_drawing);
   return S_OK;
 }
@@ -24,9 +29,23 @@ bool scSubWindowContent::Paint(scPaintContext* context) {
   if (m_hasBackgroundColor) {
     FillBackground(context->graphics, m_backgroundColor, m_rect.width, m_rect.height);
   }
+  if (!m_backgroundChecked) {
+    m_backgroundChecked = true;
+    m_watch.Watch(m_backgroundImage.c_str(), static_cast<imgIContainerObserver*>(this));
+  }
   (void)DrawImageInBox(context->graphics, m_backgroundImage.c_str(), m_rect.width, m_rect.height,
                        m_drawing);
   return true;
+}
+
+void scSubWindowContent::Destroy() {
+  StopWatching();
+  scITextBaseContent::Destroy();
+}
+
+HRESULT scSubWindowContent::OnImageFrameChanged(imgIContainer*) {
+  InvalidateRect(0, 0, m_rect.width, m_rect.height);
+  return S_OK;
 }
 
 HRESULT scSubWindowContent::CreateRegion(scRegionBuilder* region, int dx, int dy) {

@@ -14,8 +14,8 @@
 namespace velmor {
 
 // An element whose class lives in a layer above the content tree (the window element, images,
-// subwindows, buttons, labels, native controls): the content tree alone builds it as a plain
-// script node of its tag.
+// subwindows, buttons, labels, native controls, splitters, widgets): the content tree alone
+// builds it as a plain script node of its tag.
 class scPlainNodeContent
     : public scScriptContentClass<scPlainNodeContent, element_interfaces::kWindow> {
  public:
@@ -48,36 +48,6 @@ class scMenuItem : public scScriptContentClass<scMenuItem, element_interfaces::k
                                                scMenuItemFace<scMenuItem>> {
  public:
   const wchar_t* NodeName() const override { return L"menuitem"; }
-};
-
-class scSplitter : public scScriptContentClass<scSplitter, element_interfaces::kSplitter,
-                                               scSplitterFace<scSplitter>> {
- public:
-  const wchar_t* NodeName() const override { return L"splitter"; }
-};
-
-// A splitter's bar is not a script node.
-class scSplitterBar : public scContentClass<scSplitterBar> {
- public:
-  const wchar_t* NodeName() const override { return L"splitterbar"; }
-};
-
-// A widget hosts a component from outside the engine; scripts reach the component's own members
-// after the wrapper's.
-class scWidgetWrapper
-    : public scScriptContentClass<scWidgetWrapper, element_interfaces::kWidgetWrapper,
-                                  scWidgetWrapperFace<scWidgetWrapper>> {
- public:
-  const wchar_t* NodeName() const override { return L"widget"; }
-  // The wrapped component's IDispatch; S_FALSE and null while the widget wraps nothing.
-  [[nodiscard]] HRESULT GetWrappedDispatch(IDispatch** out) {
-    *out = nullptr;
-    if (!m_wrapped) return S_FALSE;
-    return m_wrapped->QueryInterface(IID_PPV_ARGS(out));
-  }
-
- protected:
-  ComPtr<IUnknown> m_wrapped;  // the hosted component, once one has been created
 };
 
 // Key sets and keys are invisible to the mouse: neither they nor anything inside them is hit.

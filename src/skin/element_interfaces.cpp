@@ -9,7 +9,8 @@ namespace {
 // The component a widget wraps, reached after the wrapper's own interfaces.
 [[nodiscard]] HRESULT WrappedComponent(IUnknown* identity, IDispatch** out) {
   // The identity of every element is its shared content implementation.
-  auto* wrapper = dynamic_cast<scWidgetWrapper*>(static_cast<scITextBaseContent*>(identity));
+  auto* wrapper =
+      dynamic_cast<scIWrappedComponentSource*>(static_cast<scITextBaseContent*>(identity));
   if (wrapper == nullptr) {
     *out = nullptr;
     return E_NOINTERFACE;

@@ -6,6 +6,21 @@
 
 #include "script/dispatch_bridge.h"
 
+namespace velmor {
+
+// The widget element: the component it hosts, whose own members scripts reach after the
+// wrapper's (the last entry of the widget's table).
+class scIWrappedComponentSource {
+ public:
+  // The component's IDispatch; S_FALSE and null while the widget wraps nothing.
+  virtual HRESULT GetWrappedDispatch(IDispatch** out) = 0;
+
+ protected:
+  ~scIWrappedComponentSource() = default;
+};
+
+}  // namespace velmor
+
 namespace velmor::element_interfaces {
 
 extern const DispInterfaceTable kWindow;  // the root "window" element

@@ -5,8 +5,10 @@
 #include "controls/date_time_picker_content.h"
 #include "controls/image_content.h"
 #include "controls/label_content.h"
+#include "controls/splitter.h"
 #include "controls/subwindow_content.h"
 #include "controls/text_box_content.h"
+#include "controls/widget_wrapper.h"
 #include "window/window_content.h"
 
 namespace velmor {
