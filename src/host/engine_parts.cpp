@@ -6,7 +6,7 @@
 #include "images/image_manager.h"
 #include "screens/screen_manager.h"
 #include "script/js_script.h"
-#include "window/main_frame.h"
+#include "mainframe/main_frame.h"
 
 namespace velmor {
 namespace {

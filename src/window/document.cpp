@@ -11,6 +11,7 @@
 #include "base/module_instance.h"
 #include "render/double_buffer.h"
 #include "render/window_region.h"
+#include "skin/attribute_readers.h"
 #include "script/script_context_object.h"
 #include "window/element_class_table.h"
 
@@ -46,7 +47,22 @@ const WindowClassInfo& scDocument::GetWndClassInfo() {
   return s_info;
 }
 
-HRESULT scDocument::QueryInterfaceExtra(REFIID, void**) noexcept { return E_NOINTERFACE; }
+HRESULT scDocument::QueryInterfaceExtra(REFIID riid, void** ppv) noexcept {
+  // Windows sticking to this one find its server through the document.
+  if (IsEqualIID(riid, __uuidof(scIStickySupports))) return m_sticky.QueryServer(ppv);
+  return E_NOINTERFACE;
+}
+
+scDocument* scDocument::FromWindow(HWND window) {
+  wchar_t name[16] = L"";
+  if (window == nullptr || ::GetClassNameW(window, name, 16) == 0 ||
+      ::lstrcmpW(name, GetWndClassInfo().name) != 0 ||
+      ::GetWindowThreadProcessId(window, nullptr) != ::GetCurrentThreadId())
+    return nullptr;
+  // Every window of the class on this thread is a document's (its object in the user data).
+  auto* impl = reinterpret_cast<CWindowImpl<scDocument>*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  return static_cast<scDocument*>(impl);
+}
 
 HRESULT scDocument::CreateNativeWindow(HWND owner, DWORD exStyle) {
   RECT rect{0, 0, 100, 100};
@@ -141,8 +157,16 @@ void scDocument::ApplyIcon() {
   ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }
 
-void scDocument::ApplyStickyBorder(scIContent*) {
-  // Magnetic windows ("stickyBorderWidth") come with the sticky-window server.
+void scDocument::ApplyStickyBorder(scIContent* root) {
+  int32_t width = 0;
+  if (!GetIntAttr(root, L"stickyBorderWidth", width) || width <= 0) return;
+  (void)m_sticky.Attach(width, StickyParent());
+}
+
+IUnknown* scDocument::StickyParent() const {
+  // A window sticks to the window that opened it, which owns its native window.
+  scDocument* parent = FromWindow(::GetWindow(m_hWnd, GW_OWNER));
+  return parent != nullptr ? parent->GetUnknown() : nullptr;
 }
 
 void scDocument::DispatchDocumentEvent(scIContent* target, int eventType) {
@@ -201,7 +225,7 @@ void scDocument::ApplySize(int sizeType, int width, int height) {
     if (root != nullptr) DispatchDocumentEvent(root, kEventSizeMode);
   }
   if (m_hWnd != nullptr) ::InvalidateRect(m_hWnd, nullptr, TRUE);
-  // Docked windows follow this one once the sticky-window client exists.
+  if (sizeType != SIZE_MINIMIZED) m_sticky.OnResized();
 }
 
 void scDocument::Relayout() {
@@ -218,6 +242,7 @@ LRESULT scDocument::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
   AddRef();
   m_windowReference = true;
   AddTermWindow(m_hWnd);
+  m_sticky.SetWindow(m_hWnd);
   // Every native window runs its scripts in an engine of its own. Without one (no script engine
   // on the machine) the window still works; its script elements are skipped.
   ComPtr<scIScriptContext> context;
@@ -231,6 +256,8 @@ LRESULT scDocument::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
   // After "unload", so that timers its handlers set never run either.
   m_timers.CancelAll(m_hWnd);
   m_mouse.Reset();
+  m_sticky.Detach();
+  m_sticky.SetWindow(nullptr);
   m_content.Clear();
   EndModalLoop();
   // The windows this one opened see no parent from now on.
@@ -262,6 +289,19 @@ LRESULT scDocument::OnSize(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
   OnSizeChanged(static_cast<int>(wParam), static_cast<short>(LOWORD(lParam)),
                 static_cast<short>(HIWORD(lParam)));
   return 0;
+}
+
+LRESULT scDocument::OnStickyMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
+  switch (message) {
+    case WM_ENTERSIZEMOVE: m_sticky.OnEnterSizeMove(); return 0;
+    case WM_EXITSIZEMOVE: m_sticky.OnExitSizeMove(); return 0;
+    case WM_MOVE: m_sticky.OnMoved(); return 0;
+    case WM_MOVING: return m_sticky.OnMoving(reinterpret_cast<RECT*>(lParam)) ? TRUE : FALSE;
+    case WM_SIZING:
+      return m_sticky.OnSizing(static_cast<UINT>(wParam), reinterpret_cast<RECT*>(lParam)) ? TRUE
+                                                                                           : FALSE;
+    default: return 0;
+  }
 }
 
 LRESULT scDocument::OnClose(UINT, WPARAM, LPARAM, BOOL&) {

@@ -20,6 +20,7 @@
 #include "skin/content.h"
 #include "skin/document_content.h"
 #include "skin/dom_document_impl.h"
+#include "sticky/sticky_supports.h"
 #include "typelib/dual_dispatch.h"
 #include "ui_h.h"
 #include "window/timer_list.h"
@@ -205,9 +206,9 @@ class scDocument
   bool InModalLoop() const { return m_inModalLoop; }
   // Waiting and running script timers.
   const scTimerList& Timers() const { return m_timers; }
-  // IDOMWindowMisc (the shell and game-list services come with the main-frame services)
-  STDMETHODIMP shellExecute(BSTR, BSTR) override { return E_NOTIMPL; }
-  STDMETHODIMP showGameList(IUnknown*, IUnknown*) override { return E_NOTIMPL; }
+  // IDOMWindowMisc
+  STDMETHODIMP shellExecute(BSTR verb, BSTR file) override;
+  STDMETHODIMP showGameList(IUnknown* game, IUnknown* element) override;
 
   // scIContentDocument
   HRESULT STDMETHODCALLTYPE GetScriptContext(IUnknown** context) override;
@@ -232,12 +233,22 @@ class scDocument
     return m_mouse.SetContentState(element, state);
   }
   scMouseInput& MouseInput() { return m_mouse; }
+  // The magnetic-window core: the server of the windows sticking to this one and the client of
+  // the window this one sticks to.
+  scStickyCore& Sticky() { return m_sticky; }
+  // The document whose native window is 'window', or null for any other window.
+  static scDocument* FromWindow(HWND window);
   // scIWindowPaintLock (a count below 0, from unbalanced unlocks, also keeps painting off)
   bool STDMETHODCALLTYPE IsPaintLocked() override { return m_paintLock != 0; }
 
   BEGIN_MSG_MAP(scDocument)
     MESSAGE_HANDLER(WM_CREATE, OnCreate)
     MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+    MESSAGE_HANDLER(WM_ENTERSIZEMOVE, OnStickyMessage)
+    MESSAGE_HANDLER(WM_EXITSIZEMOVE, OnStickyMessage)
+    MESSAGE_HANDLER(WM_MOVING, OnStickyMessage)
+    MESSAGE_HANDLER(WM_SIZING, OnStickyMessage)
+    MESSAGE_HANDLER(WM_MOVE, OnStickyMessage)
     MESSAGE_HANDLER(WM_SIZE, OnSize)
     MESSAGE_HANDLER(WM_CLOSE, OnClose)
     MESSAGE_HANDLER(WM_PAINT, OnPaint)
@@ -260,6 +271,8 @@ class scDocument
   LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL& handled);
   LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled);
   LRESULT OnSize(UINT, WPARAM, LPARAM, BOOL& handled);
+  // The system's move-size loop and position changes, for the sticky core.
+  LRESULT OnStickyMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
   LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL& handled);
   LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL& handled);
   LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
@@ -292,6 +305,8 @@ class scDocument
   bool NativeTitleIs(const std::wstring& text) const;
   void ApplyIcon();
   void ApplyStickyBorder(scIContent* root);
+  // The document this window sticks to: the one owning its native window (an opener's), or null.
+  IUnknown* StickyParent() const;
   void DispatchDocumentEvent(scIContent* target, int eventType);
   // The size handler's work for one size change.
   void ApplySize(int sizeType, int width, int height);
@@ -302,6 +317,7 @@ class scDocument
   IDispatchExImplBase m_bridge;
   scDocumentContent m_content{this};
   scMouseInput m_mouse{this};
+  scStickyCore m_sticky;
   ComPtr<scIScriptContext> m_scriptContext;
   UniqueHIcon m_icon;
   std::wstring m_title;  // the last title set, whole

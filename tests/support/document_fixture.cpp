@@ -261,7 +261,7 @@ std::string DocumentTest::WritePng(const char* name, int width, int height,
 HRESULT DocumentTest::LoadFile(const std::string& xml, HWND owner) {
   DestroyDocument();
   const std::wstring path = WriteFile(L"skin" + std::to_wstring(++m_files) + L".xml", xml);
-  RETURN_IF_FAILED(scDocument::CreateObject(&m_document));
+  RETURN_IF_FAILED(CreateDocument(&m_document));
   if (owner != nullptr) RETURN_IF_FAILED(m_document->CreateOwnedWindow(owner));
   return m_document->Load(m_dir.c_str(), path.c_str());
 }

@@ -134,6 +134,11 @@ class DocumentTest : public ::testing::Test {
   std::string WritePng(const char* name, int width, int height,
                        const std::function<Gdiplus::ARGB(int, int)>& pixel);
 
+  // Makes the document that Load fills; tests of a document subclass make theirs.
+  virtual HRESULT CreateDocument(scDocument** document) {
+    return scDocument::CreateObject(document);
+  }
+
   scDocument* Document() const { return m_document; }
   HWND Window() const { return m_document->WindowHandle(); }
   scIContent* Root() const { return m_document->RootElement(); }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "support/resources.h"
-#include "window/main_frame.h"
 #include "support/document_fixture.h"
 
 namespace velmor::window_test {
@@ -161,25 +160,6 @@ TEST_F(DocumentTest, WindowKeepsDocumentAliveUntilItIsDestroyed) {
   EXPECT_EQ(LiveObjects<scDocument>::Count(), documents + 1);
   ::DestroyWindow(window);
   EXPECT_EQ(LiveObjects<scDocument>::Count(), documents);
-}
-
-TEST_F(DocumentTest, MainFrameLoadsThroughItsStartUpInterface) {
-  ComPtr<IAppMainWindow> frame;
-  ASSERT_EQ(CMainFrame::CreateInstance(&frame), S_OK);
-  const std::wstring path = WriteFile(L"skin.xml", kSkin);
-  ASSERT_EQ(frame->Load(m_dir.c_str(), path.c_str()), S_OK);
-  EXPECT_EQ(frame->Load(m_dir.c_str(), path.c_str()), E_UNEXPECTED) << "loaded twice";
-  ComPtr<IDOMWindow> window;
-  ASSERT_EQ(frame.As(&window), S_OK);
-  EXPECT_TRUE(IsSameObject(frame.Get(), window.Get()));
-  UniqueBstr title;
-  EXPECT_EQ(window->get_title(title.Put()), S_OK);
-  EXPECT_STREQ(title.Get(), L"Fixture \x7A97\x53E3");
-  EXPECT_EQ(frame->Destroy(), S_OK);
-  EXPECT_EQ(frame->Destroy(), S_OK);
-  // Once its window is gone the frame can be loaded again.
-  ASSERT_EQ(frame->Load(m_dir.c_str(), path.c_str()), S_OK);
-  EXPECT_EQ(frame->Destroy(), S_OK);
 }
 
 }  // namespace

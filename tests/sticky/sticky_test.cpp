@@ -1,0 +1,185 @@
+// Magnetic windows between two real document windows: a target at (200, 150), 300 x 200, and the
+// test's window owned by it (as an opener's child window is) or standing alone (sticking to the
+// desktop). Snapping is driven by real drags through the system's move-size loop, following by
+// real drags of the target and by script moves.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/document_fixture.h"
+
+namespace velmor::sticky_test {
+
+using test::DocumentTest;
+using test::RealMouse;
+namespace {
+
+constexpr RECT kTarget{200, 150, 500, 350};
+
+// A pass-through background: the whole window is empty skin, which drags it.
+std::string Skin(const char* attributes) {
+  return std::string("<window ") + attributes +
+         "><subwindow left='0' top='0' width='100' height='100' horizontalAlignment='stretch'"
+         " verticalAlignment='stretch' passThrough='true' backgroundColor='#406080'/></window>";
+}
+
+POINT Offset(const RECT& r, LONG dx, LONG dy) { return {r.left + dx, r.top + dy}; }
+RECT Moved(const RECT& r, LONG dx, LONG dy) {
+  return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+}
+
+class StickyTest : public DocumentTest {
+ protected:
+  void TearDown() override {
+    if (m_target != nullptr) {
+      m_target->Destroy();
+      m_target->Release();
+    }
+    DocumentTest::TearDown();
+  }
+  // The target window, shown at kTarget.
+  scDocument* Target() {
+    if (m_target == nullptr) {
+      EXPECT_EQ(scDocument::CreateObject(&m_target), S_OK);
+      EXPECT_EQ(m_target->Load(m_dir.c_str(), WriteFile(L"target.xml", Skin("")).c_str()), S_OK);
+      (void)m_target->moveSizeTo(kTarget.left, kTarget.top, kTarget.right - kTarget.left,
+                                 kTarget.bottom - kTarget.top, 0);
+      (void)m_target->put_visible(VARIANT_TRUE);
+    }
+    return m_target;
+  }
+  RECT TargetRect() {
+    RECT r{};
+    ::GetWindowRect(Target()->WindowHandle(), &r);
+    return r;
+  }
+  // The test's window with 'attributes', owned by the target, shown at 'box'.
+  void LoadClient(const char* attributes, const RECT& box) {
+    ASSERT_EQ(LoadOwned(Skin(attributes), Target()->WindowHandle()), S_OK);
+    Show(box.left, box.top, box.right - box.left, box.bottom - box.top);
+  }
+  // A real drag from a point of the window (window coordinates) by an offset.
+  static void Drag(HWND window, POINT from, POINT by) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    const POINT start = Offset(r, from.x, from.y);
+    RealMouse(start, {start.x + by.x, start.y + by.y});
+  }
+
+  scDocument* m_target = nullptr;
+};
+
+struct DragCase {
+  const char* name;
+  const char* attributes;
+  RECT start;
+  POINT from;  // window coordinates
+  POINT by;
+  RECT expected;
+};
+void PrintTo(const DragCase& c, std::ostream* out) { *out << c.name; }
+
+class StickyDragTest : public StickyTest, public testing::WithParamInterface<DragCase> {};
+
+// Moving within the snapping distance of an edge puts the window flush on it; sizing snaps the
+// moving edges.
+TEST_P(StickyDragTest, SnapsOntoTheTargetsEdges) {
+  const DragCase& c = GetParam();
+  LoadClient(c.attributes, c.start);
+  ASSERT_EQ(WindowRect(), c.start) << "nothing snapped before the drag";
+  Drag(Window(), c.from, c.by);
+  EXPECT_EQ(WindowRect(), c.expected);
+  EXPECT_EQ(TargetRect(), kTarget);
+}
+
+const char kSticky[] = "stickyBorderWidth='10'";
+const DragCase kDrags[] = {
+    // The left edge 7 pixels right of the target's right edge snaps; 10 pixels do not.
+    {"RightEdgeSnaps", kSticky, {530, 200, 680, 300}, {50, 50}, {-23, 0}, {500, 200, 650, 300}},
+    {"AtTheDistanceNoSnap", kSticky, {530, 200, 680, 300}, {50, 50}, {-20, 0},
+     {510, 200, 660, 300}},
+    {"WithoutBorderWidthNoSnap", "", {530, 200, 680, 300}, {50, 50}, {-23, 0},
+     {507, 200, 657, 300}},
+    {"BelowSnaps", kSticky, {250, 380, 400, 480}, {50, 50}, {10, -25}, {260, 350, 410, 450}},
+    {"LeftSideSnaps", kSticky, {20, 200, 170, 300}, {50, 50}, {24, 30}, {50, 230, 200, 330}},
+    {"AboveSnaps", kSticky, {250, 20, 400, 120}, {50, 50}, {0, 26}, {250, 50, 400, 150}},
+    // Sizing from the top-right corner puts the right edge onto the target's left edge.
+    {"TopRightSizeSnaps", kSticky, {40, 200, 190, 300}, {149, 0}, {4, 10}, {40, 210, 200, 300}},
+    {"BottomSizeSnaps", kSticky, {250, 20, 400, 120}, {75, 99}, {0, 25}, {250, 20, 400, 150}},
+};
+INSTANTIATE_TEST_SUITE_P(Drags, StickyDragTest, testing::ValuesIn(kDrags),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Once docked, the window follows its target's real moves and sizes with its side and offset,
+// until it is dragged away.
+TEST_F(StickyTest, DockedWindowFollowsItsTargetUntilDraggedAway) {
+  LoadClient(kSticky, {530, 180, 680, 280});
+  Drag(Window(), {50, 50}, {-25, 0});
+  ASSERT_EQ(WindowRect(), (RECT{500, 180, 650, 280}));
+  EXPECT_EQ(Document()->Sticky().DockedSide(), kDockedRight);
+
+  HWND target = Target()->WindowHandle();
+  Drag(target, {20, 20}, {100, 50});  // the target moves
+  ASSERT_EQ(TargetRect(), Moved(kTarget, 100, 50));
+  EXPECT_EQ(WindowRect(), (RECT{600, 230, 750, 330})) << "30 below the target's top, on its right";
+
+  Drag(target, {150, 199}, {0, 40});  // the target grows down: the window stays
+  EXPECT_EQ(WindowRect(), (RECT{600, 230, 750, 330}));
+  Target()->sizeBy(-60, 0, 0);  // a narrower target: the window keeps to its right edge
+  EXPECT_EQ(WindowRect(), (RECT{540, 230, 690, 330}));
+
+  Drag(Window(), {50, 50}, {60, 0});  // dragged away: undocked
+  EXPECT_EQ(Document()->Sticky().DockedSide(), kNotDocked);
+  EXPECT_EQ(WindowRect(), (RECT{600, 230, 750, 330}));
+  Target()->moveBy(-50, 0, 0);
+  EXPECT_EQ(WindowRect(), (RECT{600, 230, 750, 330}));
+}
+
+// Script moves dock too; a window without an owner sticks to the desktop.
+TEST_F(StickyTest, ScriptMovesDockAgainstTheOpenerOrTheDesktop) {
+  struct Case {
+    const char* attributes;
+    bool owned;
+    LONG gap;      // from the target's right edge to the window's left edge
+    LONG snapped;  // the gap afterwards
+  };
+  static const Case kCases[] = {
+      {kSticky, true, 6, 0}, {kSticky, true, 10, 10}, {"", true, 6, 6},
+      {kSticky, false, 9, 0}, {"", false, 9, 9},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(testing::Message() << c.attributes << (c.owned ? " owned" : " alone") << " gap "
+                                    << c.gap);
+    HWND owner = c.owned ? Target()->WindowHandle() : nullptr;
+    ASSERT_EQ(LoadOwned(Skin(c.attributes), owner), S_OK);
+    RECT target{};
+    ::GetWindowRect(c.owned ? owner : ::GetDesktopWindow(), &target);
+    const std::wstring left = std::to_wstring(target.right + c.gap);
+    ASSERT_EQ(Run(L"window.moveSizeTo(" + left + L", 200, 120, 90)"), S_OK);
+    EXPECT_EQ(WindowRect().left, target.right + c.snapped);
+    EXPECT_EQ(WindowRect().top, 200);
+    HWND expected = c.owned ? owner : ::GetDesktopWindow();
+    EXPECT_EQ(Document()->Sticky().Target(), c.attributes[0] != '\0' ? expected : nullptr);
+  }
+}
+
+// A window registers with its target's server while it lives, and the role objects of both go
+// with their windows.
+TEST_F(StickyTest, RegistrationEndsWithEitherWindow) {
+  const long servers = LiveObjects<CStickySupportsServer>::Count();
+  LoadClient(kSticky, {600, 200, 700, 300});
+  EXPECT_EQ(Target()->Sticky().ClientCount(), 1u);
+  Document()->Destroy();
+  EXPECT_EQ(Target()->Sticky().ClientCount(), 0u);
+
+  LoadClient(kSticky, {600, 200, 700, 300});
+  Target()->Destroy();  // the target goes first: the window no longer follows a closed window
+  EXPECT_EQ(Target()->Sticky().ClientCount(), 0u);
+  m_target->Release();
+  m_target = nullptr;
+  Document()->Destroy();
+  EXPECT_EQ(LiveObjects<CStickySupportsServer>::Count(), servers);
+}
+
+}  // namespace
+}  // namespace velmor::sticky_test
