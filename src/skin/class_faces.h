@@ -1,5 +1,5 @@
 // The class interfaces of the controls whose behaviour is not built yet (buttons and check boxes,
-// labels, native edit and date controls, splitters, widgets, menus and shortcuts). Each is in its
+// labels, native edit and date controls, splitters, widgets). Each is in its
 // class's interface table already, so scripts find its names; until the control exists every
 // member answers E_NOTIMPL, which a script sees as an exception. A control replaces its face
 // with the real members when it is built.
@@ -77,31 +77,6 @@ class scWidgetWrapperFace : public IDOMNodeImpl<Derived, IDOMWidgetWrapper> {
   STDMETHODIMP get_contractId(BSTR*) override { return E_NOTIMPL; }
   STDMETHODIMP setContractId(BSTR, BOOL) override { return E_NOTIMPL; }
   STDMETHODIMP get_wrappedObject(IUnknown**) override { return E_NOTIMPL; }
-};
-
-template <class Derived>
-class scMenuPopupFace : public IDOMNodeImpl<Derived, IDOMMenuPopup> {
- public:
-  STDMETHODIMP openPopup(VARIANT*, BSTR, long, long, BOOL) override { return E_NOTIMPL; }
-  STDMETHODIMP openPopupAtScreen(long, long) override { return E_NOTIMPL; }
-};
-
-template <class Derived>
-class scMenuItemFace : public IDOMNodeImpl<Derived, IDOMMenuItem> {
- public:
-  STDMETHODIMP get_checked(VARIANT_BOOL*) override { return E_NOTIMPL; }
-  STDMETHODIMP put_checked(VARIANT_BOOL) override { return E_NOTIMPL; }
-  STDMETHODIMP get_defaultItem(VARIANT_BOOL*) override { return E_NOTIMPL; }
-  STDMETHODIMP put_defaultItem(VARIANT_BOOL) override { return E_NOTIMPL; }
-};
-
-template <class Derived>
-class scKeyShortcutFace : public IDOMNodeImpl<Derived, IDOMKeyShortcut> {
- public:
-  STDMETHODIMP get_modifiers(BSTR*) override { return E_NOTIMPL; }
-  STDMETHODIMP put_modifiers(BSTR) override { return E_NOTIMPL; }
-  STDMETHODIMP get_keycode(BSTR*) override { return E_NOTIMPL; }
-  STDMETHODIMP put_keycode(BSTR) override { return E_NOTIMPL; }
 };
 
 }  // namespace velmor

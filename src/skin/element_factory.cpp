@@ -16,16 +16,21 @@ HRESULT NewPlainNode(const wchar_t* tag, scIContent** element) {
   return S_OK;
 }
 
+// Separators are menu items to scripts.
+HRESULT NewPlainSeparator(const wchar_t*, scIContent** element) {
+  return NewPlainNode(L"menuitem", element);
+}
+
 const ElementClass kPlainClasses[] = {
     {L"window", NewPlainNode},
     {L"image", NewPlainNode},
     {L"subwindow", NewPlainNode},
     {L"button", NewElement<scButtonContent>},
-    {L"menubar", NewElement<scMenuBar>},
-    {L"menu", NewElement<scMenu>},
-    {L"menupopup", NewElement<scMenuPopup>},
-    {L"menuitem", NewElement<scMenuItem>},
-    {L"menuseparator", NewElement<scMenuItem>},
+    {L"menubar", NewPlainNode},
+    {L"menu", NewPlainNode},
+    {L"menupopup", NewPlainNode},
+    {L"menuitem", NewPlainNode},
+    {L"menuseparator", NewPlainSeparator},
     {L"splitter", NewElement<scSplitter>},
     {L"splitterbar", NewElement<scSplitterBar>},
     {L"label", NewElement<scLabelContent>},
@@ -35,8 +40,8 @@ const ElementClass kPlainClasses[] = {
     {L"timepicker", NewElement<scTimePickerContent>},
     {L"checkbox", NewElement<scCheckBoxContent>},
     {L"radio", NewElement<scRadioContent>},
-    {L"keyset", NewElement<scKeySetContent>},
-    {L"key", NewElement<scKeyContent>},
+    {L"keyset", NewPlainNode},
+    {L"key", NewPlainNode},
 };
 constexpr int kTagCount = static_cast<int>(sizeof(kPlainClasses) / sizeof(kPlainClasses[0]));
 const ElementClassTable kPlainTable{kPlainClasses, kTagCount};

@@ -8,8 +8,11 @@
 
 #include "base/com_object.h"
 #include "base/window_impl.h"
+#include "controls/menu_host.h"
 #include "events/event_state_manager.h"
 #include "events/mouse_input.h"
+#include "menus/key_shortcuts_mgr.h"
+#include "menus/menu_manager.h"
 #include "render/paint.h"
 #include "script/dispatch_bridge.h"
 #include "script/script_context.h"
@@ -73,7 +76,8 @@ class scDocument
                        DualDispatchImpl<IDOMWindow>, DualDispatchImpl<IDOMModalWindow>,
                        DualDispatchImpl<IDOMWindowMisc>, scDocumentNodeFace<scDocument>,
                        Also<IDOMNode, scDocumentNodeFace<scDocument>>, scIContentDocument,
-                       scIWidget, scIEventStateManager, scIWindowPaintLock> {
+                       scIWidget, scIEventStateManager, scIWindowPaintLock, scIMenuHost,
+                       scIMenuManagerHost> {
  public:
   // The native style of every document window and its extended style.
   static constexpr DWORD kWindowStyle = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU |
@@ -205,6 +209,12 @@ class scDocument
   // scIWindowPaintLock (a count below 0, from unbalanced unlocks, also keeps painting off)
   bool STDMETHODCALLTYPE IsPaintLocked() override { return m_paintLock != 0; }
 
+  // scIMenuHost, scIMenuManagerHost
+  HRESULT STDMETHODCALLTYPE RunMenu(scIContent* opener) override { return m_menus.RunMenu(opener); }
+  scMenuManager* STDMETHODCALLTYPE MenuManager() override { return &m_menus; }
+  // The window's keyboard shortcuts; null while it has no native window.
+  scKeyShortcutsMgr* KeyShortcuts() const { return m_shortcuts.Get(); }
+
   BEGIN_MSG_MAP(scDocument)
     MESSAGE_HANDLER(WM_CREATE, OnCreate)
     MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
@@ -217,6 +227,7 @@ class scDocument
     MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseMessage)
     MESSAGE_HANDLER(WM_CAPTURECHANGED, OnMouseMessage)
     MESSAGE_HANDLER(WM_SETCURSOR, OnSetCursor)
+    CHAIN_MSG_MAP_MEMBER(m_menus)
     // What the window does not handle itself goes to the root element's own message map.
     if (ForwardToRootElement(hWnd, uMsg, wParam, lParam, lResult)) return TRUE;
   END_MSG_MAP()
@@ -266,6 +277,8 @@ class scDocument
   IDispatchExImplBase m_bridge;
   scDocumentContent m_content{this};
   scMouseInput m_mouse{this};
+  scMenuManager m_menus;
+  ComPtr<scKeyShortcutsMgr> m_shortcuts;
   ComPtr<scIScriptContext> m_scriptContext;
   UniqueHIcon m_icon;
   std::wstring m_title;  // the last title set, whole

@@ -2,6 +2,8 @@
 
 #include "controls/image_content.h"
 #include "controls/subwindow_content.h"
+#include "menus/key_content.h"
+#include "menus/menu_content.h"
 #include "window/window_content.h"
 
 namespace velmor {

@@ -6,6 +6,8 @@
 #include "content_fixture.h"
 #include "controls/image_content.h"
 #include "controls/subwindow_content.h"
+#include "menus/key_content.h"
+#include "menus/menu_content.h"
 #include "window/element_class_table.h"
 #include "window/window_content.h"
 

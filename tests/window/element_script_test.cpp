@@ -52,11 +52,8 @@ const ElementRow kRows[] = {
      NOTIMPL L"," NOTIMPL},
     {L"chk", L"checkbox", L"IDOMAmbient", 1, L"run(function () { return el.checked; })", NOTIMPL},
     {L"rad", L"radio", L"IDOMAmbient", 1, L"run(function () { return el.checked; })", NOTIMPL},
-    {L"popup", L"menupopup", L"IDOMAmbient", 1,
-     L"run(function () { el.openPopupAtScreen(1, 1); }) + ',' + el.firstChild.ID",
-     NOTIMPL L",item"},
-    {L"item", L"menuitem", L"IDOMMenuItem", 2, L"run(function () { return el.defaultItem; })",
-     NOTIMPL},
+    {L"popup", L"menupopup", L"IDOMAmbient", 1, L"el.firstChild.ID", L"item"},
+    {L"item", L"menuitem", L"IDOMMenuItem", 2, L"(el.defaultItem = 1, el.DefaultItem)", L"true"},
     {L"sep", L"menuitem", L"IDOMMenuItem", 2, L"el.previousSibling.ID + ',' + el.parentNode.ID",
      L"item,popup"},
     {L"split", L"splitter", L"IDOMAmbient", 1, L"run(function () { return el.getPaneMinSize(0); })",
@@ -72,7 +69,7 @@ const ElementRow kRows[] = {
     {L"time", L"timepicker", L"IDOMAmbient", 1, L"run(function () { return el.dateValue; })",
      NOTIMPL},
     {L"keys", L"keyset", L"IDOMNode", 2, L"el.firstChild.ID", L"key"},
-    {L"key", L"key", L"IDOMKeyShortcut", 2, L"run(function () { return el.keycode; })", NOTIMPL},
+    {L"key", L"key", L"IDOMKeyShortcut", 2, L"(el.keycode = 'VK_F5', el.KeyCode)", L"VK_F5"},
 };
 
 // What every element answers, in this order (later cases build on the expandos and the
