@@ -2,9 +2,10 @@
 // buttons per row): the hit test, the hover step (with "mouseout" and "mouseover" when the
 // pointer changes element), the tooltip step, the cursor and the "mousemove" dispatch, sent
 // with SendMessage to a hidden window. Baselines in the same run: an empty SendMessage to the
-// same window, the bare hit-test walk at the same points, and two platform calls: the key-state
-// snapshot every mouse record needs and SetCursor, which a move makes only when the cursor
-// changes (under Wine each is a round trip to the window server). The pointed-at buttons are the
+// same window, the bare hit-test walk at the same points, and two platform calls a move avoids:
+// the key-state snapshot (Shift, Ctrl and the buttons come from the message's MK_ flags, Alt only
+// when a listener reads it) and SetCursor, made only when the cursor changes (under Wine each is
+// a round trip to the window server). The pointed-at buttons are the
 // last ones in tree order, so the hit test walks the whole tree. Each element carries a native
 // "mousemove" listener, so every dispatch runs a listener walk. Prints medians of several runs
 // (microseconds per message) and their ratios to the baselines.

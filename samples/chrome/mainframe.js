@@ -23,6 +23,7 @@ function MainFramePlacement() {
 function ShowMainFrame() {
   var place = MainFramePlacement();
   window.moveTo(place.left, place.top);
+  document.getElementById("smallIcons").checked = true;
   var version = document.getElementById("version");
   try {
     version.value = g_AppName + " " + g_AppVersion;
@@ -59,6 +60,17 @@ function ToggleBanner(logo) {
   document.getElementById("bannerItem").checked = !logo.folded;
   document.getElementById("banner").visible = !logo.folded;
   document.getElementById("headline").visible = !logo.folded;
+}
+
+// The settings' click handlers: check boxes and radios have their new mark by the time "click"
+// fires. The radios start with one of them checked.
+function SettingChanged(control) {
+  var status = document.getElementById("status");
+  try {
+    status.value = control.id + (control.checked ? " on" : " off");
+  } catch (e) {
+    // Labels do not take text from scripts yet.
+  }
 }
 
 // What the menus and shortcuts did, shown in the status bar (or in the window title while labels

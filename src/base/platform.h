@@ -12,4 +12,8 @@ bool RunningOnWine();
 // client coordinates of a window; unconverted when the window is null.
 POINT MessagePointInClient(HWND window);
 
+// A window's text as a new string (empty for a window without text); E_OUTOFMEMORY when it
+// cannot be allocated.
+HRESULT WindowTextBstr(HWND window, BSTR* text);
+
 }  // namespace velmor

@@ -63,13 +63,23 @@ class CMessageMap {
     return FALSE;                                                                            \
   }
 
-// What a window class is registered with.
+// What a window class is registered with. A class that names a 'superclass' (a system or
+// common-control class such as "BUTTON") is registered as a copy of it under 'name': the copy
+// keeps the original's style, extra bytes, cursor and brush, its own message map sees every
+// message first and what it leaves goes to the original class's procedure.
 struct WindowClassInfo {
   const wchar_t* name;
   UINT style;
   HBRUSH background;     // a brush, or (HBRUSH)(COLOR_xxx + 1), or null
   const wchar_t* cursor; // a system cursor id such as IDC_ARROW, or null
+  const wchar_t* superclass = nullptr;
 };
+
+// Looks up 'superclass' (in the engine's common-controls context, so control classes come in
+// the version the engine's manifest names) and fills 'wc' with a copy of it registered under
+// 'name' with 'procedure'. Answers the original procedure, or null when the class is unknown.
+WNDPROC PrepareSuperclass(const wchar_t* superclass, const wchar_t* name, WNDPROC procedure,
+                          WNDCLASSEXW& wc);
 
 // Base of windows implemented in C++. Derived classes provide
 //   static const WindowClassInfo& GetWndClassInfo();
@@ -110,12 +120,17 @@ class CWindowImpl : public CMessageMap {
     const WindowClassInfo& info = T::GetWndClassInfo();
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
-    wc.style = info.style;
-    wc.lpfnWndProc = &CWindowImpl::StartWindowProc;
-    wc.hInstance = GetModuleInstance();
-    wc.hbrBackground = info.background;
-    wc.hCursor = info.cursor ? ::LoadCursorW(nullptr, info.cursor) : nullptr;
-    wc.lpszClassName = info.name;
+    if (info.superclass != nullptr) {
+      s_superProc = PrepareSuperclass(info.superclass, info.name, &CWindowImpl::StartWindowProc, wc);
+      if (s_superProc == nullptr) return 0;
+    } else {
+      wc.style = info.style;
+      wc.lpfnWndProc = &CWindowImpl::StartWindowProc;
+      wc.hInstance = GetModuleInstance();
+      wc.hbrBackground = info.background;
+      wc.hCursor = info.cursor ? ::LoadCursorW(nullptr, info.cursor) : nullptr;
+      wc.lpszClassName = info.name;
+    }
     s_atom = ::RegisterClassExW(&wc);
     if (s_atom == 0 && ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS) {
       WNDCLASSEXW existing{sizeof(existing)};
@@ -127,11 +142,19 @@ class CWindowImpl : public CMessageMap {
  protected:
   virtual void OnFinalMessage(HWND) {}
 
+  // The default processing: the original class's procedure for a superclass.
   LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    return ::DefWindowProcW(m_hWnd, msg, wParam, lParam);
+    return CallDefault(m_hWnd, msg, wParam, lParam);
   }
 
  private:
+  static inline WNDPROC s_superProc = nullptr;
+
+  static LRESULT CallDefault(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (s_superProc != nullptr) return ::CallWindowProcW(s_superProc, hwnd, msg, wParam, lParam);
+    return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+
   static LRESULT CALLBACK StartWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
       auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
@@ -141,8 +164,10 @@ class CWindowImpl : public CMessageMap {
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
       }
     }
+    // A window whose object has gone (or that was never given one) still ends as its class
+    // would: a control frees its own data on its last messages.
     auto* self = reinterpret_cast<CWindowImpl*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self == nullptr) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    if (self == nullptr) return CallDefault(hwnd, msg, wParam, lParam);
     return self->WindowProc(hwnd, msg, wParam, lParam);
   }
 
@@ -157,7 +182,7 @@ class CWindowImpl : public CMessageMap {
       handled = TRUE;  // no exception may leave a window procedure
       result = 0;
     }
-    if (!handled) result = ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    if (!handled) result = CallDefault(hwnd, msg, wParam, lParam);
     if (msg == WM_NCDESTROY) {
       ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       m_hWnd = nullptr;

@@ -209,7 +209,7 @@ template <class Derived>
 STDMETHODIMP scDOMMouseEvent<Derived>::get_altKey(VARIANT_BOOL* value) {
   if (value == nullptr) return E_POINTER;
   scMouseEventRecord* record = MouseRecord();
-  *value = record != nullptr && record->alt ? VARIANT_TRUE : VARIANT_FALSE;
+  *value = record != nullptr && record->Alt() ? VARIANT_TRUE : VARIANT_FALSE;
   return S_OK;
 }
 
@@ -241,7 +241,7 @@ STDMETHODIMP scDOMMouseEvent<Derived>::initMouseEvent(BSTR typeArg, LONG aScreen
   if (record == nullptr) return S_OK;
   record->point = {aScreenX, aScreenY};
   record->ctrl = aCtrlKey != VARIANT_FALSE;
-  record->alt = aAltKey != VARIANT_FALSE;
+  record->SetAlt(aAltKey != VARIANT_FALSE);
   record->shift = aShiftKey != VARIANT_FALSE;
   record->button = aButton;
   ComPtr<scIContent> related;

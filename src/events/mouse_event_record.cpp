@@ -5,18 +5,20 @@
 #include "skin/content.h"
 
 void scMouseEventRecord::Fill(scIEventStateManager* stateManager, UINT windowMessage,
-                              const POINT* given, const BYTE* keys) {
+                              const POINT* given, const WPARAM* mouseKeys) {
   window = stateManager;
   message = windowMessage;
   time = ::GetMessageTime();
-  // The snapshot's high bits are what GetKeyState answers while the same message is handled.
-  auto down = [keys](int key) {
-    return keys != nullptr ? (keys[key] & 0x80) != 0 : ::GetKeyState(key) < 0;
-  };
-  shift = down(VK_SHIFT);
-  ctrl = down(VK_CONTROL);
-  alt = down(VK_MENU);
+  // A mouse message's MK_ flags are what GetKeyState answers while it is handled.
+  shift = mouseKeys != nullptr ? (*mouseKeys & MK_SHIFT) != 0 : ::GetKeyState(VK_SHIFT) < 0;
+  ctrl = mouseKeys != nullptr ? (*mouseKeys & MK_CONTROL) != 0 : ::GetKeyState(VK_CONTROL) < 0;
+  m_alt = -1;
   point = given != nullptr ? *given : velmor::MessagePointInClient(WindowHandle());
+}
+
+bool scMouseEventRecord::Alt() const {
+  if (m_alt < 0) m_alt = ::GetKeyState(VK_MENU) < 0 ? 1 : 0;
+  return m_alt != 0;
 }
 
 HWND scMouseEventRecord::WindowHandle() const {

@@ -14,11 +14,15 @@ struct scMouseEventRecord : public scEventRecord {
       : scEventRecord(createdTrue, velmor::kEventClassMouse, eventType) {}
 
   // Fills the time, the modifier keys and the message, and the point unless one is given
-  // (then from GetMessagePos, converted to the window's client coordinates). The keys come from
-  // 'keys' (a GetKeyboardState snapshot taken for the message being handled) when given, else
-  // from GetKeyState.
+  // (then from GetMessagePos, converted to the window's client coordinates). Shift and Ctrl
+  // come from 'mouseKeys' (the MK_ flags a mouse message carries) when given, else from
+  // GetKeyState; Alt, which mouse messages do not carry, is asked of GetKeyState only when
+  // someone reads it (a round trip to the window server under Wine, on every mouse move).
   void Fill(scIEventStateManager* stateManager, UINT message, const POINT* given,
-            const BYTE* keys = nullptr);
+            const WPARAM* mouseKeys = nullptr);
+  // Alt as GetKeyState answers it for the message being handled, asked once.
+  bool Alt() const;
+  void SetAlt(bool down) { m_alt = down ? 1 : 0; }
   // The document window behind the record's state manager, or null.
   HWND WindowHandle() const;
 
@@ -28,7 +32,9 @@ struct scMouseEventRecord : public scEventRecord {
   UINT message = 0;
   bool shift = false;
   bool ctrl = false;
-  bool alt = false;
   LONG button = 0;  // 0 left, 2 right
   Microsoft::WRL::ComPtr<scIContent> relatedTarget;
+
+ private:
+  mutable int8_t m_alt = -1;  // -1 until asked
 };

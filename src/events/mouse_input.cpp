@@ -4,7 +4,6 @@
 
 #include <commctrl.h>
 
-#include <cstring>
 
 #include "base/bstr.h"
 #include "events/dom_event.h"
@@ -61,9 +60,8 @@ bool scMouseInput::HandleMessage(HWND window, scIContent* root, UINT message, WP
   m_message = message;
   m_wParam = wParam;
   m_lParam = lParam;
-  BYTE savedKeys[256];
-  memcpy(savedKeys, m_keys, sizeof(m_keys));
-  if (!::GetKeyboardState(m_keys)) memset(m_keys, 0, sizeof(m_keys));
+  const bool savedMouseKeys = m_mouseKeys;
+  m_mouseKeys = message != WM_MOUSELEAVE && message != WM_CAPTURECHANGED;
   bool handled = true;
   switch (message) {
     case WM_MOUSEMOVE:
@@ -84,7 +82,7 @@ bool scMouseInput::HandleMessage(HWND window, scIContent* root, UINT message, WP
     case WM_RBUTTONUP:
       SetContentState(nullptr, kStateActive);
       // The capture a right press took goes with its release unless the left button holds it.
-      if (!m_active && (m_keys[VK_LBUTTON] & 0x80) == 0 && ::GetCapture() == window)
+      if (!m_active && (wParam & MK_LBUTTON) == 0 && ::GetCapture() == window)
         ::ReleaseCapture();
       break;
     case WM_MOUSELEAVE:
@@ -102,12 +100,12 @@ bool scMouseInput::HandleMessage(HWND window, scIContent* root, UINT message, WP
   m_message = savedMessage;
   m_wParam = savedWParam;
   m_lParam = savedLParam;
-  memcpy(m_keys, savedKeys, sizeof(m_keys));
+  m_mouseKeys = savedMouseKeys;
   return handled;
 }
 
 void scMouseInput::FillRecord(scMouseEventRecord& record, LONG button, POINT point) {
-  record.Fill(m_stateManager, m_message, &point, m_keys);
+  record.Fill(m_stateManager, m_message, &point, m_mouseKeys ? &m_wParam : nullptr);
   record.button = button;
 }
 
@@ -222,7 +220,9 @@ void scMouseInput::HoverStep(const scMouseEventRecord& record, scIContent* eleme
 }
 
 bool scMouseInput::AnyButtonDown() const {
-  return ((m_keys[VK_LBUTTON] | m_keys[VK_RBUTTON] | m_keys[VK_MBUTTON]) & 0x80) != 0;
+  if (m_mouseKeys) return (m_wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) != 0;
+  return ::GetKeyState(VK_LBUTTON) < 0 || ::GetKeyState(VK_RBUTTON) < 0 ||
+         ::GetKeyState(VK_MBUTTON) < 0;
 }
 
 void scMouseInput::UpdateCursor(scIContent* element) {

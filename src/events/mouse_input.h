@@ -72,9 +72,10 @@ class scMouseInput {
   UINT m_message = 0;
   WPARAM m_wParam = 0;
   LPARAM m_lParam = 0;
-  // The thread's key state while the message is handled: one call instead of one per key (each
-  // key query is a round trip to the window server on some platforms).
-  BYTE m_keys[256] = {};
+  // Whether m_wParam holds the MK_ flags of a client mouse message: then the buttons, Shift and
+  // Ctrl are read from it instead of asking the key state (a round trip to the window server
+  // under Wine).
+  bool m_mouseKeys = false;
   // The last system cursor loaded and its handle (system cursors are shared, loaded once).
   LPCWSTR m_cursorId = nullptr;
   HCURSOR m_cursor = nullptr;

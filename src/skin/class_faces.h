@@ -1,8 +1,7 @@
-// The class interfaces of the controls whose behaviour is not built yet (buttons and check boxes,
-// labels, native edit and date controls, splitters, widgets). Each is in its
-// class's interface table already, so scripts find its names; until the control exists every
-// member answers E_NOTIMPL, which a script sees as an exception. A control replaces its face
-// with the real members when it is built.
+// The class interfaces of the controls whose behaviour is not built yet (buttons, labels,
+// splitters, widgets). Each is in its class's interface table already, so scripts find its names;
+// until the control exists every member answers E_NOTIMPL, which a script sees as an exception.
+// A control replaces its face with the real members when it is built.
 #pragma once
 #include <windows.h>
 
@@ -26,34 +25,6 @@ class scLabelFace : public IDOMNodeImpl<Derived, IDOMLabel> {
   STDMETHODIMP put_value(BSTR) override { return E_NOTIMPL; }
   STDMETHODIMP get_foregroundColor(VARIANT*) override { return E_NOTIMPL; }
   STDMETHODIMP put_foregroundColor(VARIANT) override { return E_NOTIMPL; }
-};
-
-template <class Derived>
-class scTextBoxFace : public IDOMNodeImpl<Derived, IDOMTextBox> {
- public:
-  STDMETHODIMP get_value(BSTR*) override { return E_NOTIMPL; }
-  STDMETHODIMP put_value(BSTR) override { return E_NOTIMPL; }
-  STDMETHODIMP get_clickSelectsAll(VARIANT_BOOL*) override { return E_NOTIMPL; }
-  STDMETHODIMP put_clickSelectsAll(VARIANT_BOOL) override { return E_NOTIMPL; }
-  STDMETHODIMP get_emptyText(BSTR*) override { return E_NOTIMPL; }
-  STDMETHODIMP put_emptyText(BSTR) override { return E_NOTIMPL; }
-  STDMETHODIMP get_readOnly(VARIANT_BOOL*) override { return E_NOTIMPL; }
-  STDMETHODIMP put_readOnly(VARIANT_BOOL) override { return E_NOTIMPL; }
-  STDMETHODIMP select() override { return E_NOTIMPL; }
-};
-
-// Keyboard focus of the elements that can take it (IDOMFocusableNode is not a node interface).
-class scFocusableFace : public DualDispatchImpl<IDOMFocusableNode> {
- public:
-  STDMETHODIMP focus() override { return E_NOTIMPL; }
-  STDMETHODIMP blur() override { return E_NOTIMPL; }
-};
-
-template <class Derived>
-class scDateTimePickerFace : public IDOMNodeImpl<Derived, IDOMDateTimePicker> {
- public:
-  STDMETHODIMP get_dateValue(DATE*) override { return E_NOTIMPL; }
-  STDMETHODIMP put_dateValue(DATE) override { return E_NOTIMPL; }
 };
 
 template <class Derived>

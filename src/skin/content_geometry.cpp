@@ -126,12 +126,38 @@ ULONG scITextBaseContent::IntrinsicState() {
 }
 
 void scITextBaseContent::SetVisible(bool visible) {
-  if (visible != m_visible) {
+  const bool changed = visible != m_visible;
+  if (changed) {
     // An element being shown places its children before it is repainted.
     if (visible) LayoutChildren();
     InvalidateRect(0, 0, m_rect.width, m_rect.height);
   }
   m_visible = visible;
+  // Native windows inside follow the element (they are not painted with it).
+  if (changed && (m_flags & kNativeWindowPath) != 0) {
+    for (scITextBaseContent* child = m_firstChild; child != nullptr; child = child->m_nextSibling)
+      if ((child->m_flags & kNativeWindowPath) != 0) child->TreeVisibilityChanged();
+  }
+}
+
+void scITextBaseContent::TreeVisibilityChanged() {
+  for (scITextBaseContent* child = m_firstChild; child != nullptr; child = child->m_nextSibling)
+    if ((child->m_flags & kNativeWindowPath) != 0) child->TreeVisibilityChanged();
+}
+
+void scITextBaseContent::MarkNativeWindowPath() {
+  // Stops at the first element already on a path: everything above it is too.
+  for (scITextBaseContent* element = this;
+       element != nullptr && (element->m_flags & kNativeWindowPath) == 0;
+       element = element->ParentElement())
+    element->m_flags |= kNativeWindowPath;
+}
+
+bool scITextBaseContent::IsShownInTree() const {
+  for (const scITextBaseContent* element = this; element != nullptr;
+       element = element->ParentElement())
+    if (!element->m_visible) return false;
+  return true;
 }
 
 int32_t scITextBaseContent::PaintLock(bool increment) {

@@ -14,7 +14,8 @@
 namespace velmor {
 
 // An element whose class lives in a layer above the content tree (the window element, images,
-// subwindows, menus, keyboard shortcuts): the content tree alone builds it as a plain script node of its tag.
+// subwindows, native controls, menus, keyboard shortcuts): the content tree alone builds it as a
+// plain script node of its tag.
 class scPlainNodeContent
     : public scScriptContentClass<scPlainNodeContent, element_interfaces::kWindow> {
  public:
@@ -49,19 +50,6 @@ class scLabelContent : public scScriptContentClass<scLabelContent, element_inter
   const wchar_t* NodeName() const override { return L"label"; }
 };
 
-class scCheckBoxContent
-    : public scScriptContentClass<scCheckBoxContent, element_interfaces::kCheckBox,
-                                  scButtonFace<scCheckBoxContent>> {
- public:
-  const wchar_t* NodeName() const override { return L"checkbox"; }
-};
-
-// A radio is a check box with its own name.
-class scRadioContent : public scCheckBoxContent {
- public:
-  const wchar_t* NodeName() const override { return L"radio"; }
-};
-
 // A widget hosts a component from outside the engine; scripts reach the component's own members
 // after the wrapper's.
 class scWidgetWrapper
@@ -78,27 +66,6 @@ class scWidgetWrapper
 
  protected:
   ComPtr<IUnknown> m_wrapped;  // the hosted component, once one has been created
-};
-
-class scTextBoxContent
-    : public scScriptContentClass<scTextBoxContent, element_interfaces::kTextBox,
-                                  scTextBoxFace<scTextBoxContent>, scFocusableFace> {
- public:
-  const wchar_t* NodeName() const override { return L"textbox"; }
-};
-
-class scDatePickerContent
-    : public scScriptContentClass<scDatePickerContent, element_interfaces::kDateTimePicker,
-                                  scDateTimePickerFace<scDatePickerContent>> {
- public:
-  const wchar_t* NodeName() const override { return L"datepicker"; }
-};
-
-class scTimePickerContent
-    : public scScriptContentClass<scTimePickerContent, element_interfaces::kDateTimePicker,
-                                  scDateTimePickerFace<scTimePickerContent>> {
- public:
-  const wchar_t* NodeName() const override { return L"timepicker"; }
 };
 
 }  // namespace velmor

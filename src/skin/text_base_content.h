@@ -72,6 +72,9 @@ class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextB
   // The hit-testing flags word (FlagsWord).
   static constexpr uint32_t kPassThrough = 1;
   static constexpr uint32_t kChildrenNeverHit = 4;  // the mouse never reaches the children
+  // The element is, or lies above, an element with a native child window: visibility changes
+  // must reach it (MarkNativeWindowPath).
+  static constexpr uint32_t kNativeWindowPath = 0x100;
   uint32_t FlagsWord() const { return m_flags; }
   void SetPassThrough(bool passThrough);
   // The lock counters: true increments, false decrements; the new count is returned. When a
@@ -96,6 +99,16 @@ class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextB
   scPrototypeElement* Prototype() const { return m_prototype; }
   // The raw parent/document link word.
   uintptr_t LinkWord() const { return m_link; }
+
+  // Flags this element and its ancestors as the path to an element with a native window, so
+  // that a change of visibility anywhere above it reaches it (TreeVisibilityChanged).
+  void MarkNativeWindowPath();
+  // Whether this element and every ancestor are visible.
+  bool IsShownInTree() const;
+  // Called on the flagged elements below one whose visibility changed (after the change is
+  // stored); passes the news on to the flagged children. Elements with native windows show or
+  // hide them.
+  virtual void TreeVisibilityChanged();
 
   // The shared implementation behind an element reached through its content interface, or null
   // for foreign implementations.

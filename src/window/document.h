@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/com_object.h"
+#include "base/control_reflection.h"
 #include "base/window_impl.h"
 #include "controls/menu_host.h"
 #include "events/event_state_manager.h"
@@ -230,6 +231,8 @@ class scDocument
     CHAIN_MSG_MAP_MEMBER(m_menus)
     // What the window does not handle itself goes to the root element's own message map.
     if (ForwardToRootElement(hWnd, uMsg, wParam, lParam, lResult)) return TRUE;
+    // Then notifications and colour requests go back to the native control that sent them.
+    REFLECT_NOTIFICATIONS()
   END_MSG_MAP()
 
  protected:

@@ -2,6 +2,7 @@
 #include <utility>
 
 #include "base/bstr.h"
+#include "base/platform.h"
 #include "base/platform_text.h"
 #include "window/document.h"
 
@@ -91,15 +92,7 @@ STDMETHODIMP scDocument::get_title(BSTR* title) {
     RETURN_IF_NULL_ALLOC(*title);
     return S_OK;
   }
-  const int length = ::GetWindowTextLengthW(m_hWnd);
-  UniqueBstr text;
-  *text.Put() = ::SysAllocStringLen(nullptr, static_cast<UINT>(length));
-  RETURN_IF_NULL_ALLOC(text.Get());
-  const int copied = ::GetWindowTextW(m_hWnd, text.Get(), length + 1);
-  text.Get()[copied] = L'\0';
-  *title = ::SysAllocString(text.Get());  // trims to what was copied
-  RETURN_IF_NULL_ALLOC(*title);
-  return S_OK;
+  return WindowTextBstr(m_hWnd, title);
 }
 
 STDMETHODIMP scDocument::put_title(BSTR title) {

@@ -205,14 +205,15 @@ TEST_F(EventsTest, MouseEventMembers) {
   ::GetKeyboardState(keys);
   BYTE saved[256];
   memcpy(saved, keys, sizeof(keys));
-  keys[VK_SHIFT] = 0x80;
+  // Shift and Ctrl travel in the message's MK_ flags, Alt only in the key state.
+  keys[VK_MENU] = 0x80;
   ::SetKeyboardState(keys);
-  Send(kDown, 130, 35);
+  Send(kDown, 130, 35, MK_LBUTTON | MK_SHIFT);
   ::SetKeyboardState(saved);
   POINT origin{0, 0};
   ::ClientToScreen(Window(), &origin);
   const std::wstring expected = L"130,35,30,25," + std::to_wstring(origin.x) + L"," +
-                                std::to_wstring(origin.y) + L",false,true,false,0";
+                                std::to_wstring(origin.y) + L",false,true,true,0";
   EXPECT_EQ(Eval(L"pos"), expected);
 }
 

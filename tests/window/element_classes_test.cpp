@@ -4,8 +4,11 @@
 #include <windows.h>
 
 #include "content_fixture.h"
+#include "controls/check_box_content.h"
+#include "controls/date_time_picker_content.h"
 #include "controls/image_content.h"
 #include "controls/subwindow_content.h"
+#include "controls/text_box_content.h"
 #include "menus/key_content.h"
 #include "menus/menu_content.h"
 #include "window/element_class_table.h"

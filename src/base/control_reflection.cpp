@@ -1,0 +1,84 @@
+#include "base/control_reflection.h"
+
+namespace velmor {
+namespace {
+
+// The window property that marks a control taking reflected messages.
+constexpr wchar_t kReflectionProperty[] = L"Velmor.Reflect";
+
+HWND ItemOf(HWND parent, UINT id) { return ::GetDlgItem(parent, static_cast<int>(id)); }
+
+}  // namespace
+
+bool IsReflectableMessage(UINT message) {
+  switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_PARENTNOTIFY:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_COMPAREITEM:
+    case WM_DELETEITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      return true;
+    default:
+      return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
+  }
+}
+
+HWND ReflectionTarget(HWND parent, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      // Menus and accelerators send no window.
+      return reinterpret_cast<HWND>(lParam);
+    case WM_NOTIFY:
+      return lParam != 0 ? reinterpret_cast<const NMHDR*>(lParam)->hwndFrom : nullptr;
+    case WM_PARENTNOTIFY:
+      if (LOWORD(wParam) == WM_CREATE || LOWORD(wParam) == WM_DESTROY)
+        return reinterpret_cast<HWND>(lParam);
+      return ItemOf(parent, HIWORD(wParam));
+    // Owner-draw messages with a control id of 0 come from menus.
+    case WM_DRAWITEM:
+      return wParam != 0 ? reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->hwndItem : nullptr;
+    case WM_MEASUREITEM:
+      return wParam != 0 ? ItemOf(parent, reinterpret_cast<const MEASUREITEMSTRUCT*>(lParam)->CtlID)
+                         : nullptr;
+    case WM_COMPAREITEM:
+      return wParam != 0 ? reinterpret_cast<const COMPAREITEMSTRUCT*>(lParam)->hwndItem : nullptr;
+    case WM_DELETEITEM:
+      return wParam != 0 ? reinterpret_cast<const DELETEITEMSTRUCT*>(lParam)->hwndItem : nullptr;
+    default:
+      return IsReflectableMessage(message) ? reinterpret_cast<HWND>(lParam) : nullptr;
+  }
+}
+
+void AcceptReflectedMessages(HWND control) {
+  if (control != nullptr) ::SetPropW(control, kReflectionProperty, reinterpret_cast<HANDLE>(1));
+}
+
+void RefuseReflectedMessages(HWND control) {
+  if (control != nullptr) ::RemovePropW(control, kReflectionProperty);
+}
+
+bool ReflectNotification(HWND parent, UINT message, WPARAM wParam, LPARAM lParam,
+                         LRESULT& result) {
+  if (!IsReflectableMessage(message)) return false;
+  HWND control = ReflectionTarget(parent, message, wParam, lParam);
+  if (control == nullptr || control == parent || ::GetParent(control) != parent ||
+      ::GetPropW(control, kReflectionProperty) == nullptr)
+    return false;
+  result = ::SendMessageW(control, message + kReflectedBase, wParam, lParam);
+  return true;
+}
+
+bool DefaultReflectionHandler(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                              LRESULT& result) {
+  if (message < kReflectedBase || !IsReflectableMessage(message - kReflectedBase)) return false;
+  result = ::DefWindowProcW(control, message - kReflectedBase, wParam, lParam);
+  return true;
+}
+
+}  // namespace velmor

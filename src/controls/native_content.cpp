@@ -1,0 +1,59 @@
+#include "controls/native_content.h"
+
+#include <commctrl.h>
+
+#include "base/platform_text.h"
+#include "skin/anchor_layout.h"
+#include "skin/attribute_readers.h"
+
+namespace velmor::native {
+
+bool FindHostWindow(scITextBaseContent* element, HWND& host, POINT& at) {
+  if (element == nullptr) return false;
+  int32_t x = element->Rect().x;
+  int32_t y = element->Rect().y;
+  for (scITextBaseContent* ancestor = element->ParentElement(); ancestor != nullptr;
+       ancestor = ancestor->ParentElement()) {
+    ComPtr<scIWidget> widget;
+    HWND window = nullptr;
+    if (SUCCEEDED(ancestor->QueryInterface(IID_PPV_ARGS(&widget))) &&
+        SUCCEEDED(widget->GetWindow(&window)) && window != nullptr) {
+      host = window;
+      at = POINT{x, y};
+      return true;
+    }
+    x = anchor::Add(x, ancestor->Rect().x);
+    y = anchor::Add(y, ancestor->Rect().y);
+  }
+  return false;
+}
+
+bool IsDisabled(scIContent* element) {
+  bool disabled = false;
+  return GetBoolAttr(element, L"disabled", disabled) && disabled;
+}
+
+DWORD BaseStyle(scITextBaseContent* element) {
+  DWORD style = kBaseStyle;
+  if (element->IsShownInTree()) style |= WS_VISIBLE;
+  if (IsDisabled(element)) style |= WS_DISABLED;
+  return style;
+}
+
+bool ControlText(scIContent* element, const wchar_t* name, std::wstring& text) {
+  if (!GetStringAttr(element, name, text)) return false;
+  if (text.size() > kMaxPlatformText) text = BoundedText(text);
+  return true;
+}
+
+HBRUSH CreateBrush(uint32_t argb) { return ::CreateSolidBrush(ToColorRef(argb)); }
+
+void InitControlClasses() {
+  static const bool s_done = [] {
+    INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_STANDARD_CLASSES | ICC_DATE_CLASSES};
+    return ::InitCommonControlsEx(&classes) != FALSE;
+  }();
+  (void)s_done;
+}
+
+}  // namespace velmor::native

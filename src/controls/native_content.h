@@ -1,0 +1,180 @@
+// scINativeContent: the elements that are real Windows child controls placed over the painted
+// document (check boxes and radios, text boxes, date and time pickers). Each is at once an
+// element and a window object: binding the element into a document creates its control as a
+// child of the nearest ancestor window, moves follow the element, visibility follows the element
+// and its ancestors, "disabled" enables or disables the control, and the control goes with the
+// element. The control's class is the framework's superclass of the system class, so its
+// message map sees every message first, the notifications and colour requests its parent
+// reflects back (message + kReflectedBase) among them. The element paints nothing: the control
+// paints itself.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "base/control_reflection.h"
+#include "base/window_impl.h"
+#include "skin/element_classes.h"
+
+namespace velmor {
+
+// What every native element shares, apart from its class (native_content.cpp).
+namespace native {
+
+// The window style of every native control before its class adds its own: a child that clips
+// its siblings and children and is a tab stop (0x46010000).
+constexpr DWORD kBaseStyle = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP;
+
+// The nearest ancestor of 'element' that owns a window, and the element's top-left corner in
+// that window's client coordinates. False when no ancestor has a window.
+bool FindHostWindow(scITextBaseContent* element, HWND& host, POINT& at);
+// kBaseStyle plus WS_VISIBLE when the element and its ancestors are visible and WS_DISABLED when
+// its "disabled" attribute is true.
+DWORD BaseStyle(scITextBaseContent* element);
+bool IsDisabled(scIContent* element);
+// A text attribute as handed to a control (cut to what the platform takes); false when absent.
+bool ControlText(scIContent* element, const wchar_t* name, std::wstring& text);
+// A GDI solid brush of an 0xAARRGGBB colour (the alpha byte dropped), or null.
+HBRUSH CreateBrush(uint32_t argb);
+// 0xAARRGGBB as a GDI colour.
+constexpr COLORREF ToColorRef(uint32_t argb) {
+  return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
+}
+// Registers the common-control classes the native elements use, once per process.
+void InitControlClasses();
+
+}  // namespace native
+
+// class scFooContent : public scINativeContent<scFooContent, element_interfaces::kFoo, Face> {
+//   static const WindowClassInfo& GetWndClassInfo();  // with the system class as superclass
+//   DWORD ControlStyle() const;                         // the class's own style bits
+//   BEGIN_MSG_MAP(scFooContent) ... CHAIN_MSG_MAP(scINativeContent<...>) END_MSG_MAP()
+// };
+// A class with its own creation replaces CreateControl.
+template <class Derived, const DispInterfaceTable& Interfaces, class ClassFace, class... More>
+class scINativeContent : public scScriptContentClass<Derived, Interfaces, ClassFace, More...>,
+                         public CWindowImpl<Derived> {
+  using Content = scScriptContentClass<Derived, Interfaces, ClassFace, More...>;
+  using Window = CWindowImpl<Derived>;
+
+ public:
+  HRESULT STDMETHODCALLTYPE BindToTree(scIContentDocument* document,
+                                       scIContent* parent) override {
+    RETURN_IF_FAILED(Content::BindToTree(document, parent));
+    if (document == nullptr || this->m_hWnd != nullptr) return S_OK;
+    this->MarkNativeWindowPath();
+    // A control that cannot be made leaves the element unbound in all but name: its script
+    // members fall back to the attributes.
+    (void)Self()->CreateControl();
+    return S_OK;
+  }
+  void STDMETHODCALLTYPE UnbindFromTree(BOOL deep, BOOL nullParent) override {
+    Content::UnbindFromTree(deep, nullParent);
+    DestroyControl();
+  }
+  void STDMETHODCALLTYPE Destroy() override {
+    Content::Destroy();
+    DestroyControl();
+  }
+  void STDMETHODCALLTYPE MoveSize(int x, int y, int width, int height) override {
+    Content::MoveSize(x, y, width, height);
+    PositionControl();
+  }
+  // The control paints its own box: nothing of the element's is drawn there.
+  void STDMETHODCALLTYPE InvalidateRect(int, int, int, int) override {}
+  void STDMETHODCALLTYPE SetVisible(bool visible) override {
+    const bool changed = visible != this->IsVisible();
+    Content::SetVisible(visible);
+    if (!changed) return;
+    ShowControl();
+    // The document repaints what the control covered or will cover.
+    if (scITextBaseContent* parent = this->ParentElement()) {
+      const scRect& r = this->Rect();
+      parent->InvalidateRect(r.x, r.y, r.width, r.height);
+    }
+  }
+  void TreeVisibilityChanged() override { ShowControl(); }
+
+  // IDOMAmbient: the control is enabled or disabled with the attribute.
+  STDMETHODIMP put_disabled(VARIANT_BOOL value) override {
+    RETURN_IF_FAILED(this->PutDisabledAttribute(value != VARIANT_FALSE));
+    if (this->m_hWnd != nullptr) ::EnableWindow(this->m_hWnd, value == VARIANT_FALSE);
+    return S_OK;
+  }
+
+  // The control, null while the element is not bound into a document.
+  HWND Control() const { return this->m_hWnd; }
+  // The window the control was created in.
+  HWND HostWindow() const { return m_host; }
+
+  BEGIN_MSG_MAP(scINativeContent)
+    DEFAULT_REFLECTION_HANDLER()
+  END_MSG_MAP()
+
+ protected:
+  // The template's creation: the class's style over the base style, the "value" attribute (or
+  // "label") as the text, the default GUI font.
+  HRESULT CreateControl() {
+    std::wstring text;
+    if (!native::ControlText(this, L"value", text)) (void)native::ControlText(this, L"label", text);
+    RETURN_IF_FAILED(
+        CreateControlWindow(native::BaseStyle(this) | Self()->ControlStyle(), 0, text.c_str()));
+    SetDefaultFont();
+    return S_OK;
+  }
+
+  // Creates the control in the host window at the element's place.
+  HRESULT CreateControlWindow(DWORD style, DWORD exStyle, const wchar_t* text) {
+    HWND host = nullptr;
+    POINT at{};
+    RETURN_HR_IF(E_FAIL, !native::FindHostWindow(this, host, at));
+    native::InitControlClasses();
+    const scRect& r = this->Rect();
+    const RECT box{at.x, at.y, at.x + r.width, at.y + r.height};
+    if (Window::Create(host, &box, text, style, exStyle) == nullptr) return E_FAIL;
+    m_host = host;
+    AcceptReflectedMessages(this->m_hWnd);
+    return S_OK;
+  }
+
+  void SetDefaultFont() {
+    ::SendMessageW(this->m_hWnd, WM_SETFONT,
+                   reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+  }
+
+  // Moves the control to the element's place while it is shown and still in the window it was
+  // created in.
+  void PositionControl() {
+    if (this->m_hWnd == nullptr || !this->IsShownInTree()) return;
+    HWND host = nullptr;
+    POINT at{};
+    if (!native::FindHostWindow(this, host, at) || host != m_host) return;
+    const scRect& r = this->Rect();
+    ::MoveWindow(this->m_hWnd, at.x, at.y, r.width, r.height, TRUE);
+  }
+
+  // Shows the control when the element and all its ancestors are visible (placed first: its
+  // ancestors may have moved while it was hidden), hides it otherwise.
+  void ShowControl() {
+    if (this->m_hWnd == nullptr) return;
+    const bool shown = this->IsShownInTree();
+    if (shown) PositionControl();
+    if ((::IsWindowVisible(this->m_hWnd) != FALSE) != shown)
+      ::ShowWindow(this->m_hWnd, shown ? SW_SHOW : SW_HIDE);
+  }
+
+  void DestroyControl() {
+    if (this->m_hWnd == nullptr) return;
+    RefuseReflectedMessages(this->m_hWnd);
+    ::DestroyWindow(this->m_hWnd);  // its last message forgets the handle
+    m_host = nullptr;
+  }
+
+  HWND m_host = nullptr;
+
+ private:
+  Derived* Self() { return static_cast<Derived*>(this); }
+};
+
+}  // namespace velmor
