@@ -16,6 +16,24 @@ HRESULT NewPlainNode(const wchar_t* tag, scIContent** element) {
   return S_OK;
 }
 
+// Menu bars and menus are not script nodes, whichever layer builds them.
+class scPlainElementContent : public scContentClass<scPlainElementContent> {
+ public:
+  explicit scPlainElementContent(const wchar_t* tag) : m_tag(tag) {}
+  const wchar_t* NodeName() const override { return m_tag; }
+
+ private:
+  const wchar_t* m_tag;  // one of the factory's constant tag names
+};
+
+HRESULT NewPlainElement(const wchar_t* tag, scIContent** element) {
+  auto* object = new (std::nothrow) scPlainElementContent(tag);
+  if (object == nullptr) return E_OUTOFMEMORY;
+  object->AddRef();
+  *element = static_cast<scIContent*>(object);
+  return S_OK;
+}
+
 // Separators are menu items to scripts.
 HRESULT NewPlainSeparator(const wchar_t*, scIContent** element) {
   return NewPlainNode(L"menuitem", element);
@@ -26,8 +44,8 @@ const ElementClass kPlainClasses[] = {
     {L"image", NewPlainNode},
     {L"subwindow", NewPlainNode},
     {L"button", NewElement<scButtonContent>},
-    {L"menubar", NewPlainNode},
-    {L"menu", NewPlainNode},
+    {L"menubar", NewPlainElement},
+    {L"menu", NewPlainElement},
     {L"menupopup", NewPlainNode},
     {L"menuitem", NewPlainNode},
     {L"menuseparator", NewPlainSeparator},

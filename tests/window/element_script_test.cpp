@@ -54,7 +54,7 @@ const ElementRow kRows[] = {
      L"-1,-1"},
     {L"rad", L"radio", L"IDOMAmbient", 1, L"(el.checked = 1, el.checked)", L"0"},
     {L"popup", L"menupopup", L"IDOMAmbient", 1, L"el.firstChild.ID", L"item"},
-    {L"item", L"menuitem", L"IDOMMenuItem", 2, L"(el.defaultItem = 1, el.DefaultItem)", L"true"},
+    {L"item", L"menuitem", L"IDOMMenuItem", 2, L"(el.defaultItem = 1, el.DefaultItem)", L"-1"},
     {L"sep", L"menuitem", L"IDOMMenuItem", 2, L"el.previousSibling.ID + ',' + el.parentNode.ID",
      L"item,popup"},
     {L"split", L"splitter", L"IDOMAmbient", 1, L"run(function () { return el.getPaneMinSize(0); })",
