@@ -70,6 +70,7 @@ function MainFrameClosed() {
 // logo remembers its state in a property of its own.
 function ToggleBanner(logo) {
   logo.folded = !logo.folded;
+  document.getElementById("bannerItem").checked = !logo.folded;
   document.getElementById("banner").visible = !logo.folded;
   document.getElementById("headline").visible = !logo.folded;
 }
@@ -129,4 +130,36 @@ function RecentChosen(index, text) {
   } catch (e) {
     // Labels do not take text from scripts yet.
   }
+}
+
+// What the menus and shortcuts did, shown in the status bar (or in the window title while labels
+// take no text from scripts).
+var g_StatusMode = "quiet";
+function SetStatus(text) {
+  if (g_StatusMode == "chatty") text += " (" + new Date().toLocaleTimeString() + ")";
+  try {
+    document.getElementById("status").value = text;
+  } catch (e) {
+    window.title = g_AppName + " - " + text;
+  }
+}
+
+function NewDocument() { SetStatus("New document"); }
+function Reload() { SetStatus("Reloaded"); }
+function SaveAll() { SetStatus("Saved everything"); }
+function ShowAbout() { window.alert(g_AppName + " " + g_AppVersion, g_AppName); }
+
+// The radio items of Edit > Status: the chosen one is checked, the other not.
+function SetStatusMode(item) {
+  var quiet = document.getElementById("quietItem");
+  var chatty = document.getElementById("chattyItem");
+  quiet.checked = item === quiet;
+  chatty.checked = item === chatty;
+  g_StatusMode = item === quiet ? "quiet" : "chatty";
+  SetStatus("Status mode: " + g_StatusMode);
+}
+
+// The panel's right press: its context menu at the pointer.
+function ShowContextMenu() {
+  document.getElementById("contextPopup").openPopupAtScreen(-1, -1);
 }

@@ -3,9 +3,8 @@
 // (scScriptContentClass) with the interface table of their class. Classes with behaviour of their
 // own (painting, input, native controls, menus, shortcuts) live in the layers that own that
 // behaviour, which build them on the templates here and hand the document their own table of
-// classes.
+// classes; the content tree alone builds those as plain script nodes of their tag.
 #pragma once
-#include "skin/class_faces.h"
 #include "skin/content.h"
 #include "skin/element_interfaces.h"
 #include "skin/script_content.h"
@@ -14,8 +13,8 @@
 namespace velmor {
 
 // An element whose class lives in a layer above the content tree (the window element, images,
-// subwindows, buttons, labels, native controls, splitters, widgets): the content tree alone
-// builds it as a plain script node of its tag.
+// subwindows, buttons, labels, native controls, splitters, widgets, menus, keyboard shortcuts):
+// the content tree alone builds it as a plain script node of its tag.
 class scPlainNodeContent
     : public scScriptContentClass<scPlainNodeContent, element_interfaces::kWindow> {
  public:
@@ -24,52 +23,6 @@ class scPlainNodeContent
 
  private:
   const wchar_t* m_tag;  // one of the factory's constant tag names
-};
-
-// Menu bars and menus are not script nodes.
-class scMenuBar : public scContentClass<scMenuBar> {
- public:
-  const wchar_t* NodeName() const override { return L"menubar"; }
-};
-
-class scMenu : public scContentClass<scMenu> {
- public:
-  const wchar_t* NodeName() const override { return L"menu"; }
-};
-
-class scMenuPopup : public scScriptContentClass<scMenuPopup, element_interfaces::kMenuPopup,
-                                                scMenuPopupFace<scMenuPopup>> {
- public:
-  const wchar_t* NodeName() const override { return L"menupopup"; }
-};
-
-// Both "menuitem" and "menuseparator" elements.
-class scMenuItem : public scScriptContentClass<scMenuItem, element_interfaces::kMenuItem,
-                                               scMenuItemFace<scMenuItem>> {
- public:
-  const wchar_t* NodeName() const override { return L"menuitem"; }
-};
-
-// Key sets and keys are invisible to the mouse: neither they nor anything inside them is hit.
-class scKeySetContent : public scScriptContentClass<scKeySetContent, element_interfaces::kKeySet> {
- public:
-  const wchar_t* NodeName() const override { return L"keyset"; }
-  HRESULT STDMETHODCALLTYPE InitFromPrototype(scPrototypeElement* prototype) override {
-    RETURN_IF_FAILED(scITextBaseContent::InitFromPrototype(prototype));
-    m_flags |= kPassThrough | kChildrenNeverHit;
-    return S_OK;
-  }
-};
-
-class scKeyContent : public scScriptContentClass<scKeyContent, element_interfaces::kKey,
-                                                 scKeyShortcutFace<scKeyContent>> {
- public:
-  const wchar_t* NodeName() const override { return L"key"; }
-  HRESULT STDMETHODCALLTYPE InitFromPrototype(scPrototypeElement* prototype) override {
-    RETURN_IF_FAILED(scITextBaseContent::InitFromPrototype(prototype));
-    m_flags |= kPassThrough | kChildrenNeverHit;
-    return S_OK;
-  }
 };
 
 }  // namespace velmor

@@ -16,16 +16,39 @@ namespace {
   return S_OK;
 }
 
+// Menu bars and menus are not script nodes, whichever layer builds them.
+class scPlainElementContent : public scContentClass<scPlainElementContent> {
+ public:
+  explicit scPlainElementContent(const wchar_t* tag) : m_tag(tag) {}
+  const wchar_t* NodeName() const override { return m_tag; }
+
+ private:
+  const wchar_t* m_tag;  // one of the factory's constant tag names
+};
+
+HRESULT NewPlainElement(const wchar_t* tag, scIContent** element) {
+  auto* object = new (std::nothrow) scPlainElementContent(tag);
+  if (object == nullptr) return E_OUTOFMEMORY;
+  object->AddRef();
+  *element = static_cast<scIContent*>(object);
+  return S_OK;
+}
+
+// Separators are menu items to scripts.
+HRESULT NewPlainSeparator(const wchar_t*, scIContent** element) {
+  return NewPlainNode(L"menuitem", element);
+}
+
 const ElementClass kPlainClasses[] = {
     {L"window", NewPlainNode},
     {L"image", NewPlainNode},
     {L"subwindow", NewPlainNode},
     {L"button", NewPlainNode},
-    {L"menubar", NewElement<scMenuBar>},
-    {L"menu", NewElement<scMenu>},
-    {L"menupopup", NewElement<scMenuPopup>},
-    {L"menuitem", NewElement<scMenuItem>},
-    {L"menuseparator", NewElement<scMenuItem>},
+    {L"menubar", NewPlainElement},
+    {L"menu", NewPlainElement},
+    {L"menupopup", NewPlainNode},
+    {L"menuitem", NewPlainNode},
+    {L"menuseparator", NewPlainSeparator},
     {L"splitter", NewPlainNode},
     {L"splitterbar", NewPlainNode},
     {L"label", NewPlainNode},
@@ -35,8 +58,8 @@ const ElementClass kPlainClasses[] = {
     {L"timepicker", NewPlainNode},
     {L"checkbox", NewPlainNode},
     {L"radio", NewPlainNode},
-    {L"keyset", NewElement<scKeySetContent>},
-    {L"key", NewElement<scKeyContent>},
+    {L"keyset", NewPlainNode},
+    {L"key", NewPlainNode},
 };
 constexpr int kTagCount = static_cast<int>(sizeof(kPlainClasses) / sizeof(kPlainClasses[0]));
 const ElementClassTable kPlainTable{kPlainClasses, kTagCount};

@@ -243,6 +243,10 @@ LRESULT scDocument::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
   m_windowReference = true;
   AddTermWindow(m_hWnd);
   m_sticky.SetWindow(m_hWnd);
+  m_menus.Attach(m_hWnd);
+  // The window's shortcuts filter the application's loop while the window lives.
+  if (SUCCEEDED(scKeyShortcutsMgr::CreateObject(m_shortcuts.ReleaseAndGetAddressOf())))
+    (void)m_shortcuts->Register(m_hWnd);
   // Every native window runs its scripts in an engine of its own. Without one (no script engine
   // on the machine) the window still works; its script elements are skipped.
   ComPtr<scIScriptContext> context;
@@ -252,6 +256,8 @@ LRESULT scDocument::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
 
 LRESULT scDocument::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
   RemoveTermWindow(m_hWnd);
+  if (ComPtr<scKeyShortcutsMgr> shortcuts = std::move(m_shortcuts)) shortcuts->Unregister();
+  m_menus.Detach();
   if (scIContent* root = m_content.RootElement()) DispatchDocumentEvent(root, kEventUnload);
   // After "unload", so that timers its handlers set never run either.
   m_timers.CancelAll(m_hWnd);
@@ -371,9 +377,9 @@ HRESULT scDocument::CreateListenerManager(scIEventListenerManager** manager) {
   return scEventListenerManager::Create(manager);
 }
 
-HRESULT scDocument::AddKeySet(scIContent*) {
-  // Key sets go to the keyboard-shortcut manager, which comes with shortcuts.
-  return E_NOTIMPL;
+HRESULT scDocument::AddKeySet(scIContent* keySet) {
+  RETURN_HR_IF(E_UNEXPECTED, !m_shortcuts);
+  return m_shortcuts->AddKeySet(keySet);
 }
 
 // scIWidget

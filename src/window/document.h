@@ -12,8 +12,11 @@
 #include "base/control_reflection.h"
 #include "base/weak_reference.h"
 #include "base/window_impl.h"
+#include "controls/menu_host.h"
 #include "events/event_state_manager.h"
 #include "events/mouse_input.h"
+#include "menus/key_shortcuts_mgr.h"
+#include "menus/menu_manager.h"
 #include "render/paint.h"
 #include "script/dispatch_bridge.h"
 #include "script/script_context.h"
@@ -79,7 +82,8 @@ class scDocument
                        DualDispatchImpl<IDOMWindow>, DualDispatchImpl<IDOMModalWindow>,
                        DualDispatchImpl<IDOMWindowMisc>, scDocumentNodeFace<scDocument>,
                        Also<IDOMNode, scDocumentNodeFace<scDocument>>, scIContentDocument,
-                       scIWidget, scIEventStateManager, scIWindowPaintLock> {
+                       scIWidget, scIEventStateManager, scIWindowPaintLock, scIMenuHost,
+                       scIMenuManagerHost> {
  public:
   // The native style of every document window and its extended style.
   static constexpr DWORD kWindowStyle = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU |
@@ -241,6 +245,12 @@ class scDocument
   // scIWindowPaintLock (a count below 0, from unbalanced unlocks, also keeps painting off)
   bool STDMETHODCALLTYPE IsPaintLocked() override { return m_paintLock != 0; }
 
+  // scIMenuHost, scIMenuManagerHost
+  HRESULT STDMETHODCALLTYPE RunMenu(scIContent* opener) override { return m_menus.RunMenu(opener); }
+  scMenuManager* STDMETHODCALLTYPE MenuManager() override { return &m_menus; }
+  // The window's keyboard shortcuts; null while it has no native window.
+  scKeyShortcutsMgr* KeyShortcuts() const { return m_shortcuts.Get(); }
+
   BEGIN_MSG_MAP(scDocument)
     MESSAGE_HANDLER(WM_CREATE, OnCreate)
     MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
@@ -258,6 +268,7 @@ class scDocument
     MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseMessage)
     MESSAGE_HANDLER(WM_CAPTURECHANGED, OnMouseMessage)
     MESSAGE_HANDLER(WM_SETCURSOR, OnSetCursor)
+    CHAIN_MSG_MAP_MEMBER(m_menus)
     // What the window does not handle itself goes to the root element's own message map.
     if (ForwardToRootElement(hWnd, uMsg, wParam, lParam, lResult)) return TRUE;
     // Then notifications and colour requests go back to the native control that sent them.
@@ -318,6 +329,8 @@ class scDocument
   scDocumentContent m_content{this};
   scMouseInput m_mouse{this};
   scStickyCore m_sticky;
+  scMenuManager m_menus;
+  ComPtr<scKeyShortcutsMgr> m_shortcuts;
   ComPtr<scIScriptContext> m_scriptContext;
   UniqueHIcon m_icon;
   std::wstring m_title;  // the last title set, whole

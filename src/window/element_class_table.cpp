@@ -9,6 +9,8 @@
 #include "controls/subwindow_content.h"
 #include "controls/text_box_content.h"
 #include "controls/widget_wrapper.h"
+#include "menus/key_content.h"
+#include "menus/menu_content.h"
 #include "window/window_content.h"
 
 namespace velmor {

@@ -11,6 +11,8 @@
 #include "controls/subwindow_content.h"
 #include "controls/text_box_content.h"
 #include "controls/widget_wrapper.h"
+#include "menus/key_content.h"
+#include "menus/menu_content.h"
 #include "skin/element_classes.h"
 #include "skin/element_factory.h"
 #include "support/document_fixture.h"

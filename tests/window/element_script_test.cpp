@@ -55,7 +55,7 @@ const ElementRow kRows[] = {
      L"-1,-1"},
     {L"rad", L"radio", L"IDOMAmbient", 1, L"(el.checked = 1, el.checked)", L"0"},
     {L"popup", L"menupopup", L"IDOMAmbient", 1, L"el.firstChild.ID", L"item"},
-    {L"item", L"menuitem", L"IDOMMenuItem", 2, nullptr, nullptr},
+    {L"item", L"menuitem", L"IDOMMenuItem", 2, L"(el.defaultItem = 1, el.DefaultItem)", L"-1"},
     {L"sep", L"menuitem", L"IDOMMenuItem", 2, L"el.previousSibling.ID + ',' + el.parentNode.ID",
      L"item,popup"},
     {L"split", L"splitter", L"IDOMAmbient", 1, L"run(function () { return el.getPaneMinSize(0); })",
@@ -75,7 +75,7 @@ const ElementRow kRows[] = {
      L"(el.dateValue = 43864.1702083, new Date(el.dateValue).getMinutes())",
      L"5"},
     {L"keys", L"keyset", L"IDOMNode", 2, L"el.firstChild.ID", L"key"},
-    {L"key", L"key", L"IDOMKeyShortcut", 2, nullptr, nullptr},
+    {L"key", L"key", L"IDOMKeyShortcut", 2, L"(el.keycode = 'VK_F5', el.KeyCode)", L"VK_F5"},
 };
 
 #define NOTIMPL L"error 80004001"

@@ -1,0 +1,225 @@
+// Popup menus end to end: native menus built from a skin's menu elements, opened from menubar
+// titles by real mouse presses, from script at every placement, and at the pointer; items chosen
+// with real keys reach script as one "command" event after the menu has closed.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "menu_fixture.h"
+#include "menus/menu_content.h"
+
+namespace velmor::test {
+namespace {
+
+const std::string kMenus =
+    std::string("<window id='root' width='300' height='200'><script>") + kRecorderScript +
+    "</script>"
+    // The backdrop gives the window its shape (an element without one leaves a hole).
+    "<subwindow width='300' height='200' backgroundColor='#203040' passThrough='true'/>"
+    "<menubar id='bar' width='300' height='20'>"
+    "<menu id='file' label='File' width='50' height='20'><menupopup id='filePopup'>"
+    "<menuitem id='new' label='New' key='ctrlN' oncommand='rec(event)'/>"
+    "<menuitem id='open' label='Open' oncommand='rec(event)'/>"
+    "</menupopup></menu>"
+    "<menu id='edit' label='Edit' left='50' width='50' height='20'><menupopup>"
+    "<menuitem id='undo' label='Undo' oncommand='rec(event)'/></menupopup></menu>"
+    "</menubar>"
+    "<image id='anchor' left='100' top='80' width='80' height='20'/>"
+    "<image id='chooser' left='20' top='120' width='40' height='10' popupanchor='bottomright'"
+    " popupalign='bottomleft'/>"
+    "<menupopup id='items'>"
+    "<menuitem id='save' label='Save' key='ctrlShiftS' oncommand='rec(event)'/>"
+    "<menuitem id='reload' label='Reload' key='f5'/>"
+    "<menuitem label=''/><menuseparator/>"
+    "<menuitem id='check' label='Check' checked='true'/>"
+    "<menuitem id='radio' label='Radio' type='radio' checked='true'/>"
+    "<menuitem id='off' label='Off' disabled='true'/>"
+    "<menuitem id='bold' label='Bold' defaultItem='true'/>"
+    "<menu label='More'><menupopup><menuitem id='deep' label='Deep' oncommand='rec(event)'/>"
+    "</menupopup></menu>"
+    "<menu><menupopup><menuitem label='Unseen'/></menupopup></menu>"
+    "</menupopup>"
+    "<keyset><key id='ctrlN' key='n' modifiers='control'/>"
+    "<key id='ctrlShiftS' key='s' modifiers='control,shift'/>"
+    "<key id='f5' keycode='VK_F5' modifiers='Ctrl ctrl'/></keyset>"
+    "</window>";
+
+class PopupMenuTest : public MenusTest {
+ protected:
+  void SetUp() override {
+    MenusTest::SetUp();
+    ASSERT_EQ(Load(kMenus), S_OK);
+    Show(200, 150, 300, 200);
+  }
+  static RECT WindowBox(HWND window) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    return r;
+  }
+  static POINT Centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+};
+
+TEST_F(PopupMenuTest, ItemsBecomeNativeMenuEntriesThatFollowScript) {
+  HMENU menu = nullptr;
+  auto* popup = dynamic_cast<scMenuPopup*>(Impl(L"items"));
+  ASSERT_EQ(popup->GetNativeMenu(false, &menu), E_FAIL);  // built on first use only
+  ASSERT_EQ(popup->GetNativeMenu(true, &menu), S_OK);
+  struct Row {
+    const wchar_t* text;
+    UINT state;  // MFS_CHECKED, MF_GRAYED, MFS_DEFAULT
+    UINT type;   // MFT_* bits
+  };
+  const Row kRows[] = {
+      {L"Save\tCtrl+Shift+S", 0, 0}, {L"Reload\tCtrl++F5", 0, 0}, {L"", 0, MFT_SEPARATOR},
+      {L"Check", MFS_CHECKED, 0},    {L"Radio", MFS_CHECKED, MFT_RADIOCHECK},
+      {L"Off", MF_GRAYED, 0},       {L"Bold", MFS_DEFAULT, 0},  {L"More", 0, 0},
+  };
+  auto check = [&](const char* when) {
+    ASSERT_EQ(::GetMenuItemCount(menu), 8) << when;  // the empty item and the unnamed menu are out
+    for (int i = 0; i < 8; ++i) {
+      wchar_t text[64] = L"";
+      MENUITEMINFOW info{sizeof(info)};
+      info.fMask = MIIM_STATE | MIIM_FTYPE | MIIM_STRING;
+      info.dwTypeData = text;
+      info.cch = 64;
+      ASSERT_TRUE(::GetMenuItemInfoW(menu, i, TRUE, &info));
+      EXPECT_STREQ(text, kRows[i].text) << when;
+      if ((info.fType & MFT_SEPARATOR) == 0)
+        EXPECT_EQ(info.fState & (MFS_CHECKED | MF_GRAYED | MFS_DEFAULT), kRows[i].state)
+            << when << " " << i;
+      EXPECT_EQ(info.fType & (MFT_SEPARATOR | MFT_RADIOCHECK), kRows[i].type) << when << " " << i;
+    }
+  };
+  check("built");
+  EXPECT_NE(::GetSubMenu(menu, 7), nullptr);
+  // Marks follow script into the built menu both ways; labels stay as built.
+  Run(L"function el(id) { return document.getElementById(id); }"
+      L"el('check').checked = false; el('radio').checked = 0; el('off').disabled = false;"
+      L"el('bold').defaultItem = false; el('save').label = 'Changed';");
+  EXPECT_EQ(Eval(L"[el('check').checked, el('radio').checked, el('bold').defaultItem].join()"),
+            L"false,false,false");
+  for (const wchar_t* id : {L"check", L"radio", L"off", L"bold"}) {
+    MENUITEMINFOW info{sizeof(info)};
+    info.fMask = MIIM_STATE | MIIM_FTYPE;
+    ::GetMenuItemInfoW(menu, dynamic_cast<scMenuItem*>(Impl(id))->CommandId(), FALSE, &info);
+    EXPECT_EQ(info.fState & (MFS_CHECKED | MF_GRAYED | MFS_DEFAULT), 0u) << id;
+    EXPECT_EQ(info.fType & MFT_RADIOCHECK, 0u) << id;
+  }
+  Run(L"el('check').checked = true; el('radio').checked = true; el('off').disabled = true;"
+      L"el('bold').defaultItem = true;");
+  check("set again");
+}
+
+TEST_F(PopupMenuTest, OpenPopupPlacesTheMenuAtEveryPosition) {
+  const RECT a = ScreenBox(L"anchor");
+  const RECT c = ScreenBox(L"chooser");
+  POINT origin{0, 0};
+  ::ClientToScreen(Window(), &origin);
+  struct Row {
+    const wchar_t* call;  // arguments of openPopup
+    POINT point;          // where the menu's corner must lie
+    bool right, bottom;   // which corner of the menu
+  };
+  const Row kRows[] = {
+      {L"el('anchor'), 'before_start', 0, 0, false", {a.left, a.top}, false, true},
+      {L"el('anchor'), 'before_end', 0, 0, false", {a.right, a.top}, true, true},
+      {L"el('anchor'), 'after_start', 0, 0, false", {a.left, a.bottom}, false, false},
+      {L"el('anchor'), 'after_end', 0, 0, false", {a.right, a.bottom}, true, false},
+      {L"el('anchor'), 'start_before', 0, 0, false", {a.left, a.top}, true, false},
+      {L"el('anchor'), 'start_after', 0, 0, false", {a.left, a.bottom}, true, true},
+      {L"el('anchor'), 'end_before', 0, 0, false", {a.right, a.top}, false, false},
+      {L"el('anchor'), 'end_after', 0, 0, false", {a.right, a.bottom}, false, true},
+      {L"el('anchor'), 'overlap', 5, 6, false", {a.left + 5, a.top + 6}, false, false},
+      {L"el('anchor'), 'after_pointer', 0, 0, true", {a.left, a.top}, false, false},
+      // The anchor's own attributes: corner from popupanchor, menu corner from popupalign; with
+      // attributes overriding, the offsets are ignored too.
+      {L"el('chooser'), 'nowhere', 0, 0, false", {c.right, c.bottom}, false, true},
+      {L"el('chooser'), 'after_start', 7, 7, true", {c.right, c.bottom}, false, true},
+      {L"null, 'after_end', 10, 10, false", {origin.x + 10, origin.y + 10}, false, false},
+  };
+  Run(L"function el(id) { return document.getElementById(id); }");
+  ::SetCursorPos(5, 5);  // away from the menus: a submenu under the pointer would open
+  for (const Row& row : kRows) {
+    RECT shown{};
+    Steps steps({[&] {
+      if (OpenMenu() == nullptr) return false;
+      shown = WindowBox(OpenMenu());
+      ::EndMenu();
+      return true;
+    }});
+    ASSERT_EQ(Run(std::wstring(L"el('items').openPopup(") + row.call + L");"), S_OK);
+    ASSERT_TRUE(steps.Done()) << row.call;
+    EXPECT_EQ(row.right ? shown.right : shown.left, row.point.x) << row.call;
+    EXPECT_EQ(row.bottom ? shown.bottom : shown.top, row.point.y) << row.call;
+  }
+}
+
+TEST_F(PopupMenuTest, MenubarTitlesOpenSlideAndDeliverOneCommand) {
+  const RECT file = ScreenBox(L"file");
+  const RECT edit = ScreenBox(L"edit");
+  RECT first{}, second{};
+  DWORD titleWhileOpen = 0;
+  {
+    Steps steps({[&] {
+                   if (OpenMenu() == nullptr) return false;
+                   first = WindowBox(OpenMenu());
+                   titleWhileOpen = PrintClient().At(2, 2);
+                   Press({}, VK_DOWN);
+                   Press({}, VK_DOWN);
+                   Press({}, VK_RETURN);
+                   return true;
+                 }});
+    Mouse(Centre(file), true);
+    EXPECT_EQ(TraceUntil(L"open.command"), L"open.command");
+    Loop([] { return false; }, 200);
+    EXPECT_EQ(Eval(L"trace.length"), L"0");  // exactly one command
+    EXPECT_TRUE(steps.Done());
+  }
+  EXPECT_EQ(first.left, file.left);
+  EXPECT_EQ(first.top, file.bottom);
+  EXPECT_EQ(titleWhileOpen, 0x316AC5u);
+  Mouse({file.left + 100, file.bottom + 100}, false);
+  Loop([] { return false; }, 200);
+  EXPECT_NE(PrintClient().At(2, 2), 0x316AC5u);  // neither pressed nor under the mouse
+
+  // Sliding onto the next title while a menu is open switches menus; Escape fires nothing.
+  Steps steps({[&] {
+                 if (OpenMenu() == nullptr) return false;
+                 Mouse(Centre(edit), false);
+                 return true;
+               },
+               [&] {
+                 if (OpenMenu() == nullptr || WindowBox(OpenMenu()).left != edit.left) return false;
+                 second = WindowBox(OpenMenu());
+                 Press({}, VK_ESCAPE);
+                 return true;
+               }});
+  Mouse(Centre(file), true);
+  Loop([&] { return steps.Done() && !Document()->MenuManager()->IsTracking(); }, 4000);
+  Loop([] { return false; }, 200);
+  EXPECT_TRUE(steps.Done());
+  EXPECT_EQ(second.top, edit.bottom);
+  EXPECT_EQ(Eval(L"trace.length"), L"0");
+}
+
+TEST_F(PopupMenuTest, ContextMenuAtThePointerReportsTheChosenItem) {
+  const POINT pointer{380, 260};
+  ::SetCursorPos(pointer.x, pointer.y);
+  RECT shown{};
+  Steps steps({[&] {
+    if (OpenMenu() == nullptr) return false;
+    shown = WindowBox(OpenMenu());
+    Press({}, VK_DOWN);
+    Press({}, VK_RETURN);
+    return true;
+  }});
+  ASSERT_EQ(Run(L"document.getElementById('items').openPopupAtScreen(-1, -1);"), S_OK);
+  // The command comes from the message loop once the menu has gone.
+  EXPECT_EQ(Eval(L"trace.length"), L"0");
+  EXPECT_EQ(TraceUntil(L"save.command"), L"save.command");
+  EXPECT_EQ(shown.left, pointer.x);
+  EXPECT_EQ(shown.top, pointer.y);
+}
+
+}  // namespace
+}  // namespace velmor::test
