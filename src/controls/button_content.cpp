@@ -152,9 +152,8 @@ HRESULT scButtonContent::PostHandleEvent(scEventRecord* record, LONG* status) {
   const bool wasChecked = (m_state & kStateChecked) != 0;
   // Pressed and checked while the menu is open.
   if (!wasChecked) SetChecked(true);
-  ComPtr<scIButtonMenuHost> menus;
-  if (SUCCEEDED(m_ownerDocument->QueryInterface(IID_PPV_ARGS(&menus))))
-    (void)menus->RunButtonMenu(this);
+  ComPtr<scIMenuHost> menus;
+  if (SUCCEEDED(m_ownerDocument->QueryInterface(IID_PPV_ARGS(&menus)))) (void)menus->RunMenu(this);
   if (!wasChecked) SetChecked(false);
   return S_OK;
 }

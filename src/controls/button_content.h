@@ -8,15 +8,8 @@
 
 #include "controls/image_content.h"
 #include "controls/label_content.h"
+#include "controls/menu_host.h"
 #include "skin/element_classes.h"
-
-// Answered by a document that owns a menu manager: runs the popup menu of a "menu" button (its
-// first child) below the button and returns when the menu has closed.
-struct scIButtonMenuHost : public IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE RunButtonMenu(scIContent* button) = 0;
-};
-__CRT_UUID_DECL(scIButtonMenuHost, 0x6e1d0c4a, 0x93b7, 0x4f52, 0xa8, 0x0e, 0x31, 0xc5, 0x7d, 0x26,
-                0x9b, 0x44)
 
 namespace velmor {
 

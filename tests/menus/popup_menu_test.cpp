@@ -27,6 +27,8 @@ const std::string kMenus =
     "<image id='anchor' left='100' top='80' width='80' height='20'/>"
     "<image id='chooser' left='20' top='120' width='40' height='10' popupanchor='bottomright'"
     " popupalign='bottomleft'/>"
+    "<button id='mb' type='menu' left='200' top='120' width='60' height='20'><menupopup>"
+    "<menuitem id='pick' label='Pick' oncommand='rec(event)'/></menupopup></button>"
     "<menupopup id='items'>"
     "<menuitem id='save' label='Save' key='ctrlShiftS' oncommand='rec(event)'/>"
     "<menuitem id='reload' label='Reload' key='f5'/>"
@@ -200,6 +202,29 @@ TEST_F(PopupMenuTest, MenubarTitlesOpenSlideAndDeliverOneCommand) {
   EXPECT_TRUE(steps.Done());
   EXPECT_EQ(second.top, edit.bottom);
   EXPECT_EQ(Eval(L"trace.length"), L"0");
+}
+
+// A button of type "menu" opens its popup below itself on a real press and shows its checked
+// pictures while the menu is open.
+TEST_F(PopupMenuTest, MenuButtonOpensItsPopupBelowIt) {
+  const RECT button = ScreenBox(L"mb");
+  RECT shown{};
+  bool checkedWhileOpen = false;
+  Steps steps({[&] {
+    if (OpenMenu() == nullptr) return false;
+    shown = WindowBox(OpenMenu());
+    checkedWhileOpen = (State(L"mb") & kStateChecked) != 0;
+    Press({}, VK_DOWN);
+    Press({}, VK_RETURN);
+    return true;
+  }});
+  Mouse(Centre(button), true);
+  EXPECT_EQ(TraceUntil(L"pick.command"), L"pick.command");
+  EXPECT_TRUE(steps.Done());
+  EXPECT_EQ(shown.left, button.left);
+  EXPECT_EQ(shown.top, button.bottom);
+  EXPECT_TRUE(checkedWhileOpen);
+  EXPECT_EQ(Eval(L"document.getElementById('mb').checked"), L"0");
 }
 
 TEST_F(PopupMenuTest, ContextMenuAtThePointerReportsTheChosenItem) {
