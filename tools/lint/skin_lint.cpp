@@ -253,9 +253,17 @@ class FileLinter {
     Value(*row, name, value, a);
   }
 
+  // name="value" is not read: why.
+  void Unread(const TiXmlAttribute* a, const std::wstring& name, const std::wstring& value,
+              const std::wstring& why) {
+    Report(a, Severity::kWarning, name + L"=\"" + value + L"\" is not read: " + why);
+  }
+
+  // Keywords, and booleans as the two keywords "true" and "false".
   void Keyword(const scAttributeRow& row, const std::wstring& name, const std::wstring& value,
                const TiXmlAttribute* a) {
-    const std::vector<std::wstring> words = Words(row.keywords);
+    const std::vector<std::wstring> words =
+        Words(row.grammar == scAttrGrammar::kBoolean ? L"true false" : row.keywords);
     const bool anyCase = row.grammar == scAttrGrammar::kKeywordNoCase;
     const auto check = [&](const std::wstring& word) {
       for (const std::wstring& known : words) {
@@ -263,14 +271,11 @@ class FileLinter {
       }
       for (const std::wstring& known : words) {
         if (SameIgnoringCase(known, word)) {
-          Report(a, Severity::kWarning,
-                 name + L"=\"" + value + L"\" is not read: keywords are case-sensitive; did you mean " +
-                     known + L"?");
+          Unread(a, name, value, L"keywords are case-sensitive; did you mean " + known + L"?");
           return;
         }
       }
-      Report(a, Severity::kWarning,
-             name + L"=\"" + value + L"\" is not read: expected " + Expected(row));
+      Unread(a, name, value, L"expected " + Expected(row));
     };
     if (row.grammar == scAttrGrammar::kKeywordList) {
       for (const std::wstring& word : Words(value.c_str())) check(word);
@@ -320,38 +325,19 @@ class FileLinter {
 
   void Value(const scAttributeRow& row, const std::wstring& name, const std::wstring& value,
              const TiXmlAttribute* a) {
-    const auto unread = [&] {
-      Report(a, Severity::kWarning,
-             name + L"=\"" + value + L"\" is not read: expected " + Expected(row));
-    };
+    const auto unread = [&] { Unread(a, name, value, L"expected " + Expected(row)); };
     switch (row.grammar) {
       case scAttrGrammar::kDecimal:
       case scAttrGrammar::kInteger:
         if (!WholeInteger(value, row.grammar == scAttrGrammar::kInteger)) unread();
         break;
-      case scAttrGrammar::kBoolean: {
-        bool flag = false;
-        if (ParseBool(value.c_str(), flag)) break;
-        if (SameIgnoringCase(value, L"true") || SameIgnoringCase(value, L"false")) {
-          std::wstring lower = value;
-          for (wchar_t& c : lower) c = towlower(c);
-          Report(a, Severity::kWarning,
-                 name + L"=\"" + value + L"\" is not read: keywords are case-sensitive; did you mean " +
-                     lower + L"?");
-        } else {
-          unread();
-        }
-        break;
-      }
       case scAttrGrammar::kColor: {
         uint32_t color = 0;
         if (ParseColor(value.c_str(), color)) break;
         std::wstring lower = value;
         for (wchar_t& c : lower) c = towlower(c);
         if (ParseColor(lower.c_str(), color)) {
-          Report(a, Severity::kWarning,
-                 name + L"=\"" + value + L"\" is not read: colour names are lower case; did you mean " +
-                     lower + L"?");
+          Unread(a, name, value, L"colour names are lower case; did you mean " + lower + L"?");
         } else {
           unread();
         }
@@ -367,6 +353,7 @@ class FileLinter {
         if (!ParseCornerSize(value.c_str(), x, y)) unread();
         break;
       }
+      case scAttrGrammar::kBoolean:
       case scAttrGrammar::kKeyword:
       case scAttrGrammar::kKeywordNoCase:
       case scAttrGrammar::kKeywordList:

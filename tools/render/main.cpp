@@ -12,10 +12,12 @@
 
 #include "base/com_object.h"
 #include "events/event_state_manager.h"
+#include "images/png_encoder.h"
 #include "window/document.h"
 
 namespace {
 
+using velmor::FindPngEncoder;
 using velmor::scDocument;
 
 int Fail(const wchar_t* what, HRESULT hr = S_OK) {
@@ -91,21 +93,6 @@ HRESULT ApplyState(scDocument& document, const StateRequest& request) {
   return E_INVALIDARG;
 }
 
-bool PngEncoder(CLSID* clsid) {
-  UINT count = 0, size = 0;
-  if (Gdiplus::GetImageEncodersSize(&count, &size) != Gdiplus::Ok || size == 0) return false;
-  std::vector<BYTE> buffer(size);
-  auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-  if (Gdiplus::GetImageEncoders(count, size, codecs) != Gdiplus::Ok) return false;
-  for (UINT i = 0; i < count; ++i) {
-    if (wcscmp(codecs[i].MimeType, L"image/png") == 0) {
-      *clsid = codecs[i].Clsid;
-      return true;
-    }
-  }
-  return false;
-}
-
 // The native controls are child windows the document does not paint: each visible one paints
 // itself at its place, the bottom of the z-order first.
 void PrintControls(HWND window, HDC dc) {
@@ -148,7 +135,7 @@ int WritePicture(HWND window, const RECT& box, const std::wstring& out) {
     Gdiplus::Bitmap picture(part.right - part.left, part.bottom - part.top, width * 4,
                             PixelFormat32bppRGB, first);
     CLSID png{};
-    if (!PngEncoder(&png) || picture.Save(out.c_str(), &png, nullptr) != Gdiplus::Ok)
+    if (!FindPngEncoder(&png) || picture.Save(out.c_str(), &png, nullptr) != Gdiplus::Ok)
       status = Fail(L"cannot write the PNG file");
   }
   ::SelectObject(dc, old);
