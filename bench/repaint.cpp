@@ -1,6 +1,7 @@
 // Full repaint of a 1280 × 800 document window holding 1,000 elements: 40 subwindow panels with a
-// background colour and a nine-grid background image, each holding 24 images drawn at natural
-// size, stretched, tiled and as nine-grids. The engine's repaint (WM_PAINT of the whole client
+// background colour and a nine-grid background image, each holding 16 images drawn at natural
+// size, stretched, tiled and as nine-grids, 4 labels (some filled, aligned in different ways) and
+// 4 drawn buttons (a nine-grid picture under a centred caption). The engine's repaint (WM_PAINT of the whole client
 // area: double buffer, tree walk, element painting, one BitBlt) against the same drawing calls
 // issued directly with GDI+ at absolute coordinates into the same kind of buffer. Prints medians
 // of several interleaved runs and their ratio.
@@ -23,7 +24,12 @@ namespace {
 
 constexpr int kWidth = 1280, kHeight = 800;
 constexpr int kPanelsAcross = 8, kPanelsDown = 5;  // 40 panels of 160 × 160
-constexpr int kImagesPerPanel = 24;                // 6 × 4 cells of 26 × 38
+constexpr int kChildrenPerPanel = 24;              // 6 × 4 cells of 26 × 38
+constexpr int kCellsAcross = 6;
+// Of each panel's children: the first 16 are images, then 4 labels and 4 buttons.
+constexpr int kImagesPerPanel = 16, kLabelsPerPanel = 4;
+constexpr wchar_t kFace[] = L"Tahoma";
+constexpr float kFontSize = 11;
 
 bool PngEncoder(CLSID* clsid) {
   UINT count = 0, size = 0;
@@ -57,13 +63,53 @@ std::wstring WriteImage(const std::wstring& folder, const wchar_t* name, int w, 
 
 std::string Utf8(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
-enum class Kind { kPanel, kNatural, kStretched, kTiled, kNineGrid };
+enum class Kind { kPanel, kNatural, kStretched, kTiled, kNineGrid, kLabel, kButton };
+
+// A label's (or a button caption's) text and how it is drawn.
+struct Text {
+  const wchar_t* text;
+  Gdiplus::StringAlignment horizontal, vertical;
+  Gdiplus::ARGB foreground, background;  // a background with alpha 0 is not filled
+  INT style;
+};
+
+// The labels and captions used, in turn; the skin writes the same in attributes.
+const Text kTexts[] = {
+    {L"&Open", Gdiplus::StringAlignmentCenter, Gdiplus::StringAlignmentCenter, 0xFF1F2A36, 0, 0},
+    {L"Status", Gdiplus::StringAlignmentNear, Gdiplus::StringAlignmentNear, 0xFFFFFFFF, 0xFF2D6CDF,
+     Gdiplus::FontStyleBold},
+    {L"42 items", Gdiplus::StringAlignmentFar, Gdiplus::StringAlignmentCenter, 0xFF9FB3C8, 0, 0},
+    {L"Long text cut at the edge", Gdiplus::StringAlignmentNear, Gdiplus::StringAlignmentFar,
+     0xFF203040, 0xFFF4F6FA, Gdiplus::FontStyleItalic},
+};
+constexpr int kTextCount = sizeof(kTexts) / sizeof(kTexts[0]);
+
+std::string TextAttributes(const Text& t) {
+  static const char* const across[] = {"left", "center", "right"};
+  static const char* const down[] = {"top", "vcenter", "bottom"};
+  static const char* const styles[] = {"Normal", "Bold", "Italic"};
+  char colours[80];
+  std::snprintf(colours, sizeof(colours), " foregroundColor=\"#%06lx\"",
+                static_cast<unsigned long>(t.foreground & 0xFFFFFF));
+  std::string xml = colours;
+  if ((t.background >> 24) != 0) {
+    std::snprintf(colours, sizeof(colours), " backgroundColor=\"#%06lx\"",
+                  static_cast<unsigned long>(t.background & 0xFFFFFF));
+    xml += colours;
+  }
+  std::string value;
+  for (const wchar_t* c = t.text; *c; ++c) value += *c == L'&' ? std::string("&amp;") : std::string(1, static_cast<char>(*c));
+  return xml + " fontFace=\"Tahoma\" fontSize=\"11\" fontStyle=\"" + styles[t.style] +
+         "\" textAlignment=\"" + across[t.horizontal] + " " + down[t.vertical] + "\" value=\"" +
+         value + "\"";
+}
 
 // One element's drawing at absolute client coordinates, as the baseline issues it.
 struct Draw {
   Kind kind;
   RECT box;
   Gdiplus::Bitmap* image;
+  const Text* text;
 };
 
 struct Images {
@@ -85,13 +131,26 @@ std::string MakeSkin(const Images& im, std::vector<Draw>& draws, velmor::CImageM
              Utf8(im.panel) +
              "\" backgroundImageStretchMode=\"ninegrid\" nineGridMargins=\"6,6,6,6\">\n";
       draws.push_back({Kind::kPanel, RECT{left, top, left + 160, top + 160},
-                       cache->GetImage(im.panel.c_str())});
-      for (int i = 0; i < kImagesPerPanel; ++i) {
-        const int x = 2 + (i % 6) * 26, y = 2 + (i / 6) * 38, k = (i + px + py) % 4;
-        xml += "  <image left=\"" + std::to_string(x) + "\" top=\"" + std::to_string(y) +
-               "\" width=\"24\" height=\"36\" src=\"" + Utf8(*paths[k]) + "\"" + modes[k] + "/>\n";
-        draws.push_back({kinds[k], RECT{left + x, top + y, left + x + 24, top + y + 36},
-                         cache->GetImage(paths[k]->c_str())});
+                       cache->GetImage(im.panel.c_str()), nullptr});
+      for (int i = 0; i < kChildrenPerPanel; ++i) {
+        const int x = 2 + (i % kCellsAcross) * 26, y = 2 + (i / kCellsAcross) * 38;
+        const std::string box = " left=\"" + std::to_string(x) + "\" top=\"" + std::to_string(y) +
+                                "\" width=\"24\" height=\"36\"";
+        const RECT absolute{left + x, top + y, left + x + 24, top + y + 36};
+        const Text& text = kTexts[(i + px + py) % kTextCount];
+        if (i < kImagesPerPanel) {
+          const int k = (i + px + py) % 4;
+          xml += "  <image" + box + " src=\"" + Utf8(*paths[k]) + "\"" + modes[k] + "/>\n";
+          draws.push_back({kinds[k], absolute, cache->GetImage(paths[k]->c_str()), nullptr});
+        } else if (i < kImagesPerPanel + kLabelsPerPanel) {
+          xml += "  <label" + box + TextAttributes(text) + "/>\n";
+          draws.push_back({Kind::kLabel, absolute, nullptr, &text});
+        } else {
+          xml += "  <button" + box + " image=\"" + Utf8(im.grid) + "\" hoverImage=\"" +
+                 Utf8(im.panel) + "\" stretchMode=\"ninegrid\" nineGridMargins=\"4,4,4,4\"" +
+                 TextAttributes(text) + "/>\n";
+          draws.push_back({Kind::kButton, absolute, cache->GetImage(im.grid.c_str()), &text});
+        }
       }
       xml += "</subwindow>\n";
     }
@@ -121,6 +180,48 @@ void DrawGrid(Gdiplus::Graphics& g, Gdiplus::Bitmap* image, const RECT& d, int m
   part(d.left + m, d.top + m, d.right - m, d.bottom - m, m, m, w - m, h - m);
 }
 
+// A label's drawing with bare GDI+ calls: the fill, then the text clipped to its box in a format
+// made for it with a font made from its family; a vertically centred text has its em box centred
+// (the font's height scaled by em height over line spacing), drawn top-aligned below that offset.
+void DrawLabel(Gdiplus::Graphics& g, const Text& t, const RECT& box) {
+  const float w = static_cast<float>(box.right - box.left), h = static_cast<float>(box.bottom - box.top);
+  if ((t.background >> 24) != 0) {
+    Gdiplus::SolidBrush fill{Gdiplus::Color(t.background)};
+    g.FillRectangle(&fill, static_cast<INT>(box.left), static_cast<INT>(box.top),
+                    static_cast<INT>(box.right - box.left), static_cast<INT>(box.bottom - box.top));
+  }
+  Gdiplus::StringFormat format(0, LANG_NEUTRAL);
+  format.SetAlignment(t.horizontal);
+  format.SetLineAlignment(t.vertical);
+  format.SetFormatFlags(Gdiplus::StringFormatFlagsNoWrap);
+  format.SetHotkeyPrefix(Gdiplus::HotkeyPrefixShow);
+  format.SetTrimming(Gdiplus::StringTrimmingNone);
+  Gdiplus::SolidBrush brush{Gdiplus::Color(t.foreground)};
+  Gdiplus::FontFamily family(kFace);
+  Gdiplus::Font font(&family, kFontSize, t.style, Gdiplus::UnitPixel);
+  const INT length = static_cast<INT>(wcslen(t.text));
+  const Gdiplus::RectF layout(static_cast<float>(box.left), static_cast<float>(box.top), w, h);
+  // The text stays inside its box, as a label keeps it.
+  const Gdiplus::GraphicsState saved = g.Save();
+  g.IntersectClip(layout);
+  if (t.vertical != Gdiplus::StringAlignmentCenter) {
+    g.DrawString(t.text, length, &font, layout, &format, &brush);
+    g.Restore(saved);
+    return;
+  }
+  Gdiplus::REAL block = font.GetHeight(&g);
+  Gdiplus::FontFamily fontFamily;
+  font.GetFamily(&fontFamily);
+  block = block * fontFamily.GetEmHeight(t.style) / fontFamily.GetLineSpacing(t.style);
+  const float offset = (h - block) / 2;
+  Gdiplus::StringFormat nearFormat(&format);
+  nearFormat.SetLineAlignment(Gdiplus::StringAlignmentNear);
+  g.DrawString(t.text, length, &font,
+               Gdiplus::RectF(static_cast<float>(box.left), box.top + offset, w, h - offset),
+               &nearFormat, &brush);
+  g.Restore(saved);
+}
+
 // The same picture with bare GDI+ calls: one buffer, one Graphics, absolute coordinates.
 void PaintBare(HWND window, const std::vector<Draw>& draws, bool columns) {
   HDC target = ::GetDC(window);
@@ -134,8 +235,8 @@ void PaintBare(HWND window, const std::vector<Draw>& draws, bool columns) {
     Gdiplus::SolidBrush panel(Gdiplus::Color(0xFF203040));
     for (const Draw& d : draws) {
       const int w = d.box.right - d.box.left, h = d.box.bottom - d.box.top;
-      const int iw = static_cast<int>(d.image->GetWidth()),
-                ih = static_cast<int>(d.image->GetHeight());
+      const int iw = d.image != nullptr ? static_cast<int>(d.image->GetWidth()) : 0,
+                ih = d.image != nullptr ? static_cast<int>(d.image->GetHeight()) : 0;
       switch (d.kind) {
         case Kind::kPanel:
           g.FillRectangle(&panel, d.box.left, d.box.top, w, h);
@@ -161,6 +262,13 @@ void PaintBare(HWND window, const std::vector<Draw>& draws, bool columns) {
         }
         case Kind::kNineGrid:
           DrawGrid(g, d.image, d.box, 4, columns);
+          break;
+        case Kind::kLabel:
+          DrawLabel(g, *d.text, d.box);
+          break;
+        case Kind::kButton:
+          DrawGrid(g, d.image, d.box, 4, columns);
+          DrawLabel(g, *d.text, d.box);
           break;
       }
     }

@@ -1,8 +1,8 @@
 // The main window's own script. It runs in the window's script engine while the window loads
 // (after every element above its script element exists), with `window`, `document`, `Components`
 // and `ScriptLoader` published. Its functions, called from the skin's handlers, place and show
-// the window once it has loaded, fold the banner, ask before the window closes and end the
-// application when it has gone.
+// the window once it has loaded, fold the banner, answer the toolbar's buttons in the status bar,
+// ask before the window closes and end the application when it has gone.
 $uses("lib/version.js");
 
 // Where the main window goes: centred on the work area of the screen it is on, when the screen
@@ -24,12 +24,7 @@ function ShowMainFrame() {
   var place = MainFramePlacement();
   window.moveTo(place.left, place.top);
   document.getElementById("smallIcons").checked = true;
-  var version = document.getElementById("version");
-  try {
-    version.value = g_AppName + " " + g_AppVersion;
-  } catch (e) {
-    // Labels do not take text from scripts yet; the version stays blank until they do.
-  }
+  document.getElementById("version").value = g_AppName + " " + g_AppVersion;
   window.visible = true;
 }
 
@@ -61,13 +56,39 @@ function ToggleBanner(logo) {
   document.getElementById("headline").visible = !logo.folded;
 }
 
+// The status bar's text.
+function ShowStatus(text) {
+  document.getElementById("status").value = text;
+}
+
+// The hello button's click handler: counts its clicks in the status bar.
+var g_Hellos = 0;
+function SayHello() {
+  ++g_Hellos;
+  ShowStatus("Hello! (" + g_Hellos + (g_Hellos == 1 ? " click)" : " clicks)"));
+}
+
+// The pin button checks and unchecks itself, keeping the window above the others while checked.
+function TogglePin(button) {
+  button.checked = !button.checked;
+  window.topMost = button.checked;
+  ShowStatus(button.checked ? "Pinned above other windows" : "Unpinned");
+}
+
+// The lock button disables the hello button while it is checked: a disabled button shows its
+// disabled picture and caption colour and ignores the mouse.
+function ToggleHelloLock(button) {
+  button.checked = !button.checked;
+  document.getElementById("helloButton").disabled = button.checked;
+  ShowStatus(button.checked ? "The hello button is locked" : "The hello button is back");
+}
+
+function ShowAbout() {
+  ShowStatus(g_AppName + " " + g_AppVersion + ": a skinned window drawn by the engine");
+}
+
 // The settings' click handlers: check boxes and radios have their new mark by the time "click"
 // fires. The radios start with one of them checked.
 function SettingChanged(control) {
-  var status = document.getElementById("status");
-  try {
-    status.value = control.id + (control.checked ? " on" : " off");
-  } catch (e) {
-    // Labels do not take text from scripts yet.
-  }
+  ShowStatus(control.id + (control.checked ? " on" : " off"));
 }

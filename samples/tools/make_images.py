@@ -82,6 +82,46 @@ def close_glyph(x, y):
     return (255, 255, 255, 255 * max(0.0, min(1.0, 1.6 - d)))
 
 
+BUTTON_WIDTH, BUTTON_HEIGHT = 112, 32
+
+
+def rounded_box(fill_top, fill_bottom, border, width=BUTTON_WIDTH, height=BUTTON_HEIGHT,
+                radius=5.0):
+    """A rounded rectangle with a one-pixel border and a vertical gradient: a drawn button's
+    picture at the button's own size, behind its caption."""
+    def pixel(x, y):
+        # Distance outside the rounded rectangle inset by the radius (negative inside).
+        cx = min(max(x + 0.5, radius), width - radius)
+        cy = min(max(y + 0.5, radius), height - radius)
+        d = math.hypot(x + 0.5 - cx, y + 0.5 - cy) - radius
+        cover = max(0.0, min(1.0, 0.5 - d))
+        edge = max(0.0, min(1.0, d + 1.5))  # the outermost pixel ring is the border
+        fill = mix(fill_top, fill_bottom, y / (height - 1.0))
+        r, g, b = mix(fill, border, edge)
+        return (r, g, b, 255 * cover)
+    return pixel
+
+
+# Drawn button states: (file, gradient top, gradient bottom, border).
+BUTTON_STATES = (
+    ("button.png", (250, 251, 253), (222, 229, 239), (150, 170, 196)),
+    ("button-hover.png", (255, 255, 255), (228, 238, 255), (45, 108, 223)),
+    ("button-down.png", (196, 213, 240), (220, 231, 248), (31, 79, 168)),
+    ("button-disabled.png", (226, 230, 235), (226, 230, 235), (184, 192, 203)),
+    ("button-checked.png", (200, 220, 255), (176, 202, 247), (45, 108, 223)),
+    ("button-checked-hover.png", (214, 230, 255), (190, 213, 250), (31, 79, 168)),
+)
+
+
+def pin_glyph(x, y):
+    """A 16x16 pin: a round head on a short needle, drawn beside a button's caption."""
+    head = max(0.0, min(1.0, 4.6 - math.hypot(x - 8, y - 6)))
+    needle = max(0.0, min(1.0, 1.4 - segment_distance(x, y, 8, 8, 8, 15)))
+    a = max(head, needle * 0.9)
+    r, g, b = mix((45, 108, 223), (31, 42, 54), needle * (1 - head))
+    return (r, g, b, 255 * a)
+
+
 def main():
     os.makedirs(OUT, exist_ok=True)
     write_png(os.path.join(OUT, "logo.png"), 24, 24, logo)
@@ -89,6 +129,10 @@ def main():
     write_png(os.path.join(OUT, "dots.png"), 8, 8, dots)
     write_png(os.path.join(OUT, "grip.png"), 16, 16, grip)
     write_png(os.path.join(OUT, "close.png"), 16, 16, close_glyph)
+    for name, top, bottom, border in BUTTON_STATES:
+        write_png(os.path.join(OUT, name), BUTTON_WIDTH, BUTTON_HEIGHT,
+                  rounded_box(top, bottom, border))
+    write_png(os.path.join(OUT, "pin.png"), 16, 16, pin_glyph)
 
 
 if __name__ == "__main__":

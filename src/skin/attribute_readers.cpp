@@ -62,6 +62,12 @@ bool GetColorAttr(scIContent* element, const wchar_t* name, uint32_t& argb) {
       argb = static_cast<uint32_t>(V_I4(&v));
       return true;
     }
+    // Script numbers from 0x80000000 up (every opaque colour) arrive as doubles.
+    if (V_VT(&v) == VT_R8 && V_R8(&v) >= 0 && V_R8(&v) <= 4294967295.0 &&
+        V_R8(&v) == static_cast<double>(static_cast<uint32_t>(V_R8(&v)))) {
+      argb = static_cast<uint32_t>(V_R8(&v));
+      return true;
+    }
     uint32_t abgr = 0;
     if (V_VT(&v) == VT_BSTR && ParseColor(V_BSTR(&v) ? V_BSTR(&v) : L"", abgr)) {
       argb = SwapRedBlue(abgr);

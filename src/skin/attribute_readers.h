@@ -10,7 +10,8 @@ struct scIContent;
 namespace velmor {
 
 bool GetIntAttr(scIContent* element, const wchar_t* name, int32_t& value);
-// The colour in 0xAARRGGBB order (a number stored by a script is taken as it is).
+// The colour in 0xAARRGGBB order (a whole number a script stored, up to 0xFFFFFFFF, is taken as
+// it is).
 bool GetColorAttr(scIContent* element, const wchar_t* name, uint32_t& argb);
 bool GetStringAttr(scIContent* element, const wchar_t* name, std::wstring& value);
 bool GetBoolAttr(scIContent* element, const wchar_t* name, bool& value);

@@ -1,8 +1,7 @@
-// The class interfaces of the controls whose behaviour is not built yet (buttons, labels,
-// splitters, widgets, menus and shortcuts). Each is in its class's interface table already, so
-// scripts find its names; until the control exists every member answers E_NOTIMPL, which a
-// script sees as an exception. A control replaces its face with the real members when it is
-// built.
+// The class interfaces of the controls whose behaviour is not built yet (splitters, widgets,
+// menus and shortcuts). Each is in its class's interface table already, so scripts find its
+// names; until the control exists every member answers E_NOTIMPL, which a script sees as an
+// exception. A control replaces its face with the real members when it is built.
 #pragma once
 #include <windows.h>
 
@@ -11,22 +10,6 @@
 #include "ui_h.h"
 
 namespace velmor {
-
-template <class Derived>
-class scButtonFace : public IDOMNodeImpl<Derived, IDOMButton> {
- public:
-  STDMETHODIMP get_checked(BOOL*) override { return E_NOTIMPL; }
-  STDMETHODIMP put_checked(BOOL) override { return E_NOTIMPL; }
-};
-
-template <class Derived>
-class scLabelFace : public IDOMNodeImpl<Derived, IDOMLabel> {
- public:
-  STDMETHODIMP get_value(BSTR*) override { return E_NOTIMPL; }
-  STDMETHODIMP put_value(BSTR) override { return E_NOTIMPL; }
-  STDMETHODIMP get_foregroundColor(VARIANT*) override { return E_NOTIMPL; }
-  STDMETHODIMP put_foregroundColor(VARIANT) override { return E_NOTIMPL; }
-};
 
 template <class Derived>
 class scSplitterFace : public IDOMNodeImpl<Derived, IDOMSplitter> {

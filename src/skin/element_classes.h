@@ -14,8 +14,8 @@
 namespace velmor {
 
 // An element whose class lives in a layer above the content tree (the window element, images,
-// subwindows, native controls): the content tree alone builds it as a plain script node of its
-// tag.
+// subwindows, buttons, labels, native controls): the content tree alone builds it as a plain
+// script node of its tag.
 class scPlainNodeContent
     : public scScriptContentClass<scPlainNodeContent, element_interfaces::kWindow> {
  public:
@@ -24,12 +24,6 @@ class scPlainNodeContent
 
  private:
   const wchar_t* m_tag;  // one of the factory's constant tag names
-};
-
-class scButtonContent : public scScriptContentClass<scButtonContent, element_interfaces::kButton,
-                                                    scButtonFace<scButtonContent>> {
- public:
-  const wchar_t* NodeName() const override { return L"button"; }
 };
 
 // Menu bars and menus are not script nodes.
@@ -66,12 +60,6 @@ class scSplitter : public scScriptContentClass<scSplitter, element_interfaces::k
 class scSplitterBar : public scContentClass<scSplitterBar> {
  public:
   const wchar_t* NodeName() const override { return L"splitterbar"; }
-};
-
-class scLabelContent : public scScriptContentClass<scLabelContent, element_interfaces::kLabel,
-                                                   scLabelFace<scLabelContent>> {
- public:
-  const wchar_t* NodeName() const override { return L"label"; }
 };
 
 // A widget hosts a component from outside the engine; scripts reach the component's own members

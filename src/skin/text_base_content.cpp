@@ -222,8 +222,11 @@ bool scITextBaseContent::GetAttr(const wchar_t* name, VARIANT* value) {
   if (UniqueVariant* live = FindLive(name)) return SUCCEEDED(::VariantCopy(value, live));
   if (m_prototype == nullptr) return false;
   const std::wstring* text = m_prototype->FindAttr(name);
-  if (text == nullptr) return false;
-  BSTR copy = ::SysAllocStringLen(text->data(), static_cast<UINT>(text->size()));
+  return text != nullptr && TextToAttrValue(*text, value);
+}
+
+bool scITextBaseContent::TextToAttrValue(const std::wstring& text, VARIANT* value) {
+  BSTR copy = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
   if (copy == nullptr) return false;
   ::VariantClear(value);
   V_VT(value) = VT_BSTR;

@@ -131,6 +131,11 @@ class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextB
   // Lets go of what scripts stored on the element (its own properties and accessors) when it is
   // destroyed with its tree; script classes override it.
   virtual void ForgetScriptProperties() {}
+  // Whether a script set a value for 'name' (which then hides the prototype's).
+  bool HasLiveAttr(const wchar_t* name) const { return FindLive(name) != nullptr; }
+  // Answers a text attribute the way the store answers the skin's values: a BSTR copy in
+  // 'value' (cleared first); false when the copy cannot be made.
+  static bool TextToAttrValue(const std::wstring& text, VARIANT* value);
 
   uintptr_t m_link = 0;
   uint32_t m_flags = 0;  // bit 0: pass-through

@@ -4,9 +4,11 @@
 #include <windows.h>
 
 #include "content_fixture.h"
+#include "controls/button_content.h"
 #include "controls/check_box_content.h"
 #include "controls/date_time_picker_content.h"
 #include "controls/image_content.h"
+#include "controls/label_content.h"
 #include "controls/subwindow_content.h"
 #include "controls/text_box_content.h"
 #include "window/element_class_table.h"
