@@ -8,6 +8,7 @@ namespace {
 using G = scAttrGrammar;
 
 constexpr const wchar_t* kDrawingModes = L"stretch tile ninegrid";
+constexpr const wchar_t* kFontStyles = L"Normal Bold Italic Underline Strikeout";
 
 const scAttributeRow kCommon[] = {
     {L"id", G::kId, nullptr, L"none", L"the name scripts find the element by (`document.getElementById`)"},
@@ -109,6 +110,47 @@ const scAttributeRow kTextBox[] = {
     {L"disabledForegroundColor", G::kColor, nullptr, L"`foregroundColor`", L"the text colour while disabled"},
 };
 
+// label: text drawn in its box, with a look for each state.
+const scAttributeRow kLabel[] = {
+    {L"value", G::kText, nullptr, L"the element's text",
+     L"the text; `&` underlines the next character (`&&` for an ampersand)"},
+    {L"foregroundColor", G::kColor, nullptr, L"#000000", L"the text colour"},
+    {L"hoverForegroundColor", G::kColor, nullptr, L"`foregroundColor`", L"the text colour while hovered"},
+    {L"disabledForegroundColor", G::kColor, nullptr, L"`foregroundColor`", L"the text colour while disabled"},
+    {L"backgroundColor", G::kColor, nullptr, L"none", L"fills the box behind the text"},
+    {L"hoverBackgroundColor", G::kColor, nullptr, L"`backgroundColor`", L"the fill while hovered"},
+    {L"disabledBackgroundColor", G::kColor, nullptr, L"`backgroundColor`", L"the fill while disabled"},
+    {L"fontFace", G::kText, nullptr, L"the system's GUI font", L"the font family"},
+    {L"hoverFontFace", G::kText, nullptr, L"`fontFace`", L"the font family while hovered"},
+    {L"disabledFontFace", G::kText, nullptr, L"`fontFace`", L"the font family while disabled"},
+    {L"fontSize", G::kInteger, nullptr, L"the GUI font's", L"the font's size in pixels"},
+    {L"hoverFontSize", G::kInteger, nullptr, L"`fontSize`", L"the size while hovered"},
+    {L"disabledFontSize", G::kInteger, nullptr, L"`fontSize`", L"the size while disabled"},
+    {L"fontStyle", G::kKeywordList, kFontStyles, L"Normal", L"the font's style"},
+    {L"hoverFontStyle", G::kKeywordList, kFontStyles, L"`fontStyle`", L"the style while hovered"},
+    {L"disabledFontStyle", G::kKeywordList, kFontStyles, L"`fontStyle`", L"the style while disabled"},
+    {L"textAlignment", G::kKeywordList, L"left center right top vcenter bottom", L"left top",
+     L"where the text sits; the last word across and down wins"},
+    {L"wordWrap", G::kBoolean, nullptr, L"false", L"long text breaks into lines at the box's width"},
+};
+
+// button: a drawn button, a picture for each state and a caption read as a label's.
+const scAttributeRow kButton[] = {
+    {L"image", G::kImagePath, nullptr, L"none", L"the picture; also of every state without one"},
+    {L"hoverImage", G::kImagePath, nullptr, L"`image`", L"the picture while hovered"},
+    {L"downImage", G::kImagePath, nullptr, L"`image`", L"the picture while pressed"},
+    {L"disabledImage", G::kImagePath, nullptr, L"`image`", L"the picture while disabled"},
+    {L"checkImage", G::kImagePath, nullptr, L"`image`", L"the picture while checked"},
+    {L"checkHoverImage", G::kImagePath, nullptr, L"`hoverImage`", L"hovered and checked"},
+    {L"checkDownImage", G::kImagePath, nullptr, L"`downImage`", L"pressed and checked"},
+    {L"checkDisabledImage", G::kImagePath, nullptr, L"`disabledImage`", L"disabled and checked"},
+    {L"stretchMode", G::kKeyword, kDrawingModes, L"natural size", L"how the picture fills the button"},
+    {L"nineGridMargins", G::kMargins, nullptr, L"0,0,0,0",
+     L"the picture's fixed borders with `stretchMode=\"ninegrid\"`"},
+    {L"checkTooltip", G::kText, nullptr, L"none", L"the tooltip while checked"},
+    {L"type", G::kKeyword, L"menu", L"none", L"`menu`: the button opens its popup menu"},
+};
+
 const scAttributeRow kScript[] = {
     {L"src", G::kScriptPath, nullptr, L"none", L"a script file run after the element's own text"},
 };
@@ -124,8 +166,9 @@ const scTagRow kTags[] = {
     {L"image", scChildRule::kAny, nullptr, VELMOR_ROWS(kImage), true, true, L"a picture"},
     {L"subwindow", scChildRule::kAny, nullptr, VELMOR_ROWS(kSubwindow), true, true,
      L"a panel: colour, picture, children; what shapes the window"},
-    {L"button", scChildRule::kAny, nullptr, VELMOR_NO_ROWS, false, true, L"a push button"},
-    {L"label", scChildRule::kAny, nullptr, VELMOR_NO_ROWS, false, true, L"text"},
+    {L"button", scChildRule::kAny, nullptr, VELMOR_ROWS(kButton), true, true,
+     L"a drawn button: a picture per state and a caption", L"label"},
+    {L"label", scChildRule::kAny, nullptr, VELMOR_ROWS(kLabel), true, true, L"text"},
     {L"checkbox", scChildRule::kAny, nullptr, VELMOR_ROWS(kCheckBox), true, true, L"a native check box"},
     {L"radio", scChildRule::kAny, nullptr, VELMOR_ROWS(kCheckBox), true, true, L"a native radio button"},
     {L"textbox", scChildRule::kAny, nullptr, VELMOR_ROWS(kTextBox), true, true, L"a native edit field"},
@@ -179,6 +222,9 @@ const scTagRow* FindSkinTag(const wchar_t* tag) {
 
 const scAttributeRow* FindAttribute(const scTagRow& tag, const wchar_t* name) {
   if (const scAttributeRow* row = FindRow(tag.rows, tag.rowCount, name)) return row;
+  if (const scTagRow* also = tag.also != nullptr ? FindSkinTag(tag.also) : nullptr) {
+    if (const scAttributeRow* row = FindRow(also->rows, also->rowCount, name)) return row;
+  }
   int count = 0;
   const scAttributeRow* common = CommonAttributes(&count);
   return tag.common ? FindRow(common, count, name) : nullptr;

@@ -54,6 +54,7 @@ struct scTagRow {
   bool described;
   bool common;  // whether the attributes of every element apply
   const wchar_t* summary;
+  const wchar_t* also = nullptr;  // a tag whose own attributes this one reads too
 };
 
 // Attributes every element reads ("id", geometry, alignment, state, cursor, tooltip, the mouse
@@ -62,7 +63,8 @@ const scAttributeRow* CommonAttributes(int* count);
 // Every tag the engine builds, in the order of the guide, then "script".
 const scTagRow* SkinTags(int* count);
 const scTagRow* FindSkinTag(const wchar_t* tag);
-// The row of 'name' on 'tag' (the tag's own rows first, then the common ones), or null.
+// The row of 'name' on 'tag' (the tag's own rows first, then those of the tag it reads 'also',
+// then the common ones), or null.
 const scAttributeRow* FindAttribute(const scTagRow& tag, const wchar_t* name);
 
 }  // namespace velmor

@@ -58,8 +58,8 @@ TEST_F(RenderTest, TheDemoRendersAsTheShownWindowLooksAwayFromTextAndControls) {
                 L"  return [x, y, x + e.width, y + e.height].join(','); }"),
             S_OK);
   std::vector<RECT> skipped;
-  for (const wchar_t* id : {L"caption", L"version", L"headline", L"welcome", L"settings",
-                            L"status"}) {
+  for (const wchar_t* id : {L"caption", L"version", L"headline", L"helloButton", L"pinButton",
+                            L"lockButton", L"aboutLink", L"welcome", L"settings", L"status"}) {
     RECT r{};
     const std::wstring text = Eval(L"box('" + std::wstring(id) + L"')");
     ASSERT_EQ(swscanf(text.c_str(), L"%ld,%ld,%ld,%ld", &r.left, &r.top, &r.right, &r.bottom), 4)
@@ -102,6 +102,8 @@ const char kOptionSkin[] =
     "               backgroundColor=\"#00ff00\"/>\n"
     "    <subwindow id=\"late\" left=\"50\" top=\"50\" width=\"10\" height=\"10\" visible=\"false\"\n"
     "               backgroundColor=\"#ff0000\"/>\n"
+    "    <button id=\"b\" left=\"60\" top=\"5\" width=\"20\" height=\"10\" image=\"@ff0000\"\n"
+    "            hoverImage=\"@00ff00\" downImage=\"@0000ff\" disabledImage=\"@ffff00\"/>\n"
     "  </subwindow>\n"
     "</window>\n";
 
@@ -110,10 +112,21 @@ const OptionCase kOptions[] = {
     {"no_scripts", L"--no-scripts", 100, 80, 55, 55, 0x102030},
     {"size_lays_out", L"--size 200x150", 200, 150, 190, 140, 0x102030},
     {"element_box", L"--element cell", 30, 15, 29, 14, 0x00ff00},
+    {"button_normal", L"", 100, 80, 65, 8, 0xff0000},
+    {"button_hover", L"--state b=hover", 100, 80, 65, 8, 0x00ff00},
+    {"button_pressed", L"--state b=active", 100, 80, 65, 8, 0x0000ff},
+    {"button_disabled", L"--state b=disabled", 100, 80, 65, 8, 0xffff00},
 };
 
 TEST_F(RenderTest, OptionsShapeThePicture) {
-  const std::wstring skin = WriteFile(L"options.xml", kOptionSkin);
+  // "@rrggbb" in the skin names a picture of that one colour.
+  std::string xml = kOptionSkin;
+  for (size_t at; (at = xml.find('@')) != std::string::npos;) {
+    const DWORD rgb = std::stoul(xml.substr(at + 1, 6), nullptr, 16);
+    xml.replace(at, 7, WritePng((xml.substr(at + 1, 6) + ".png").c_str(), 20, 10,
+                                [rgb](int, int) { return 0xFF000000 | rgb; }));
+  }
+  const std::wstring skin = WriteFile(L"options.xml", xml);
   for (const OptionCase& c : kOptions) {
     SCOPED_TRACE(c.name);
     const Picture picture =

@@ -79,6 +79,7 @@ std::string AttributeReference() {
     }
     out += "\n### `" + Utf8(tag.tag) + "`: " + Utf8(tag.summary) + "\n\n";
     if (!tag.common) out += "The attributes of every element do not apply.\n\n";
+    if (tag.also != nullptr) out += "Also every attribute of `" + Utf8(tag.also) + "`.\n\n";
     if (tag.rowCount == 0) {
       out += "No attributes of its own.\n";
     } else {

@@ -184,6 +184,9 @@ class FileLinter {
   static std::vector<std::wstring> AttributeNames(const scTagRow& tag) {
     std::vector<std::wstring> names;
     for (int i = 0; i < tag.rowCount; ++i) names.push_back(tag.rows[i].name);
+    if (const scTagRow* also = tag.also != nullptr ? FindSkinTag(tag.also) : nullptr) {
+      for (int i = 0; i < also->rowCount; ++i) names.push_back(also->rows[i].name);
+    }
     if (tag.common) {
       int count = 0;
       const scAttributeRow* common = CommonAttributes(&count);
