@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "events/dom_event.h"
+#include "images/png_encoder.h"
 #include "render/paint.h"
 #include "render/paint_context.h"
 #include "script/script_context_object.h"
@@ -15,21 +16,6 @@ namespace velmor::test {
 namespace {
 
 ::testing::Environment* const g_gdiplus = AddGdiplusEnvironment();
-
-bool PngEncoder(CLSID* clsid) {
-  UINT count = 0, size = 0;
-  if (Gdiplus::GetImageEncodersSize(&count, &size) != Gdiplus::Ok || size == 0) return false;
-  std::vector<BYTE> buffer(size);
-  auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-  if (Gdiplus::GetImageEncoders(count, size, codecs) != Gdiplus::Ok) return false;
-  for (UINT i = 0; i < count; ++i) {
-    if (wcscmp(codecs[i].MimeType, L"image/png") == 0) {
-      *clsid = codecs[i].Clsid;
-      return true;
-    }
-  }
-  return false;
-}
 
 // A top-down 32-bit DIB section selected into a memory DC.
 class DibCanvas {
@@ -251,7 +237,7 @@ std::string DocumentTest::WritePng(const char* name, int width, int height,
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) bitmap.SetPixel(x, y, Gdiplus::Color(pixel(x, y)));
   CLSID png{};
-  EXPECT_TRUE(PngEncoder(&png));
+  EXPECT_TRUE(FindPngEncoder(&png));
   EXPECT_EQ(bitmap.Save(path.c_str(), &png, nullptr), Gdiplus::Ok);
   std::string narrow;
   for (wchar_t c : path) narrow += static_cast<char>(c);
