@@ -36,6 +36,14 @@ const scAttributeRow kCommon[] = {
     {L"ondblclick", G::kHandler, nullptr, L"none", L"the second press of a double click"},
     {L"onmouseover", G::kHandler, nullptr, L"none", L"the pointer entered the element"},
     {L"onmouseout", G::kHandler, nullptr, L"none", L"the pointer left the element"},
+    {L"position", G::kKeyword,
+     L"before_start before_end after_start after_end start_before start_after end_before end_after "
+     L"overlap after_pointer",
+     L"none", L"where a menu opened against this element goes"},
+    {L"popupanchor", G::kKeyword, L"topleft topright bottomleft bottomright", L"topleft",
+     L"the point of this element a menu opened against it is placed on"},
+    {L"popupalign", G::kKeyword, L"topleft topright bottomleft bottomright", L"topleft",
+     L"the corner of a menu opened against this element put on that point"},
 };
 
 // window: the root of every skin file.
@@ -53,7 +61,8 @@ const scAttributeRow kWindow[] = {
     {L"maxWidth", G::kInteger, nullptr, L"the system's", L"largest width when resizing"},
     {L"maxHeight", G::kInteger, nullptr, L"the system's", L"largest height when resizing"},
     {L"maximizable", G::kBoolean, nullptr, L"true", L"`false` refuses maximizing (read each time)"},
-    {L"stickyBorderWidth", G::kInteger, nullptr, L"none", L"magnetic docking distance (not built yet)"},
+    {L"stickyBorderWidth", G::kInteger, nullptr, L"none",
+     L"magnetic distance: the window snaps to and docks on its owner's (or the desktop's) edges"},
     {L"onload", G::kHandler, nullptr, L"none", L"the window's content is built and placed"},
     {L"onunload", G::kHandler, nullptr, L"none", L"the window is being destroyed"},
     {L"onsizemode", G::kHandler, nullptr, L"none", L"the window became normal, minimised or maximised"},
@@ -151,6 +160,58 @@ const scAttributeRow kButton[] = {
     {L"type", G::kKeyword, L"menu", L"none", L"`menu`: the button opens its popup menu"},
 };
 
+// splitter: two panes and a bar between them.
+const scAttributeRow kSplitter[] = {
+    {L"horizontal", G::kBoolean, nullptr, L"false", L"`true`: one pane above the other"},
+    {L"leftPaneMinSize", G::kInteger, nullptr, L"0", L"the smallest width a drag leaves the first pane"},
+    {L"rightPaneMinSize", G::kInteger, nullptr, L"0", L"the smallest width a drag leaves the second pane"},
+    {L"topPaneMinSize", G::kInteger, nullptr, L"0", L"the first pane's smallest height (horizontal)"},
+    {L"bottomPaneMinSize", G::kInteger, nullptr, L"0", L"the second pane's smallest height (horizontal)"},
+    {L"rightAligned", G::kBoolean, nullptr, L"false",
+     L"`true`: the second pane keeps its width when the splitter resizes"},
+    {L"bottomAligned", G::kBoolean, nullptr, L"false",
+     L"`true`: the second pane keeps its height (horizontal)"},
+    {L"proportional", G::kBoolean, nullptr, L"false", L"`true`: both panes keep their proportion"},
+};
+
+// splitterbar: the bar, drawn like a subwindow.
+const scAttributeRow kSplitterBar[] = {
+    {L"backgroundImage", G::kImagePath, nullptr, L"none", L"the bar's picture"},
+    {L"backgroundImageStretchMode", G::kKeyword, kDrawingModes, L"natural size",
+     L"how the picture fills the bar"},
+};
+
+// widget: a component from outside the engine in the element's box.
+const scAttributeRow kWidget[] = {
+    {L"contractId", G::kText, nullptr, L"none", L"the contract ID of the component to host"},
+    {L"useService", G::kBoolean, nullptr, L"false",
+     L"`true`: host the component's shared service instead of a new instance"},
+};
+
+// menu (a title or a submenu) and menuitem.
+const scAttributeRow kMenu[] = {
+    {L"label", G::kText, nullptr, L"none", L"the title's or submenu's text"},
+};
+
+const scAttributeRow kMenuItem[] = {
+    {L"label", G::kText, nullptr, L"none", L"the item's text; an item without one is left out"},
+    {L"key", G::kText, nullptr, L"none", L"the id of a `key` whose shortcut text the item shows"},
+    {L"checked", G::kBoolean, nullptr, L"false", L"`true` shows a check mark"},
+    {L"type", G::kKeyword, L"radio", L"none", L"`radio`: the check mark is round"},
+    {L"defaultItem", G::kBoolean, nullptr, L"false", L"`true` shows the item bold"},
+    {L"oncommand", G::kHandler, nullptr, L"none", L"the item was chosen (after the menu closed)"},
+};
+
+// key: a keyboard shortcut of the window.
+const scAttributeRow kKey[] = {
+    {L"key", G::kText, nullptr, L"none", L"one character: its upper-case form is the key"},
+    {L"keycode", G::kText, nullptr, L"none", L"a key name, exact case (\"VK_F5\"); used without `key`"},
+    {L"modifiers", G::kKeywordList, L"shift alt control Ctrl any", L"none",
+     L"keys that must be held; `any` makes those named before it optional"},
+    {L"keytext", G::kText, nullptr, L"the key's name", L"what a menu item shows for the key"},
+    {L"oncommand", G::kHandler, nullptr, L"none", L"the shortcut was pressed"},
+};
+
 const scAttributeRow kScript[] = {
     {L"src", G::kScriptPath, nullptr, L"none", L"a script file run after the element's own text"},
 };
@@ -174,19 +235,19 @@ const scTagRow kTags[] = {
     {L"textbox", scChildRule::kAny, nullptr, VELMOR_ROWS(kTextBox), true, true, L"a native edit field"},
     {L"datepicker", scChildRule::kAny, nullptr, VELMOR_NO_ROWS, true, true, L"a native date picker"},
     {L"timepicker", scChildRule::kAny, nullptr, VELMOR_NO_ROWS, true, true, L"a native time picker"},
-    {L"splitter", scChildRule::kThreePanes, L"splitterbar", VELMOR_NO_ROWS, false, true,
+    {L"splitter", scChildRule::kThreePanes, L"splitterbar", VELMOR_ROWS(kSplitter), true, true,
      L"two panes and a bar between them"},
-    {L"splitterbar", scChildRule::kAny, nullptr, VELMOR_NO_ROWS, false, true, L"a splitter's bar"},
-    {L"widget", scChildRule::kAny, nullptr, VELMOR_NO_ROWS, false, true, L"an embedded component"},
-    {L"menubar", scChildRule::kAny, nullptr, VELMOR_NO_ROWS, false, true, L"a row of menus"},
-    {L"menu", scChildRule::kFirstIs, L"menupopup", VELMOR_NO_ROWS, false, true,
+    {L"splitterbar", scChildRule::kAny, nullptr, VELMOR_ROWS(kSplitterBar), true, true, L"a splitter's bar"},
+    {L"widget", scChildRule::kAny, nullptr, VELMOR_ROWS(kWidget), true, true, L"an embedded component"},
+    {L"menubar", scChildRule::kAny, nullptr, VELMOR_NO_ROWS, true, true, L"a row of menus"},
+    {L"menu", scChildRule::kFirstIs, L"menupopup", VELMOR_ROWS(kMenu), true, true,
      L"a menu title; its first child is its popup"},
-    {L"menupopup", scChildRule::kOnly, L"menuitem menuseparator menu", VELMOR_NO_ROWS, false, true,
+    {L"menupopup", scChildRule::kOnly, L"menuitem menuseparator menu", VELMOR_NO_ROWS, true, true,
      L"a popup menu"},
-    {L"menuitem", scChildRule::kAny, nullptr, VELMOR_NO_ROWS, false, true, L"a menu command"},
-    {L"menuseparator", scChildRule::kAny, nullptr, VELMOR_NO_ROWS, false, true, L"a line between menu items"},
-    {L"keyset", scChildRule::kOnly, L"key", VELMOR_NO_ROWS, false, true, L"keyboard shortcuts"},
-    {L"key", scChildRule::kAny, nullptr, VELMOR_NO_ROWS, false, true, L"a keyboard shortcut"},
+    {L"menuitem", scChildRule::kAny, nullptr, VELMOR_ROWS(kMenuItem), true, true, L"a menu command"},
+    {L"menuseparator", scChildRule::kAny, nullptr, VELMOR_NO_ROWS, true, true, L"a line between menu items"},
+    {L"keyset", scChildRule::kOnly, L"key", VELMOR_NO_ROWS, true, true, L"keyboard shortcuts"},
+    {L"key", scChildRule::kAny, nullptr, VELMOR_ROWS(kKey), true, true, L"a keyboard shortcut"},
     {L"script", scChildRule::kNone, nullptr, VELMOR_ROWS(kScript), true, false,
      L"script text and files, run where they stand"},
 };

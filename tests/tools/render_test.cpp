@@ -42,8 +42,8 @@ TEST_F(RenderTest, TheDemoRendersAsTheShownWindowLooksAwayFromTextAndControls) {
   std::string xml = ReadFileText(skin + L"\\mainframe.xml");
   std::string images;
   for (const wchar_t c : skin + L"\\images/") images += static_cast<char>(c);
-  for (size_t at = 0; (at = xml.find("src=\"images/", at)) != std::string::npos; at += 5)
-    xml.replace(at + 5, 7, images);
+  for (size_t at = 0; (at = xml.find("\"images/", at)) != std::string::npos; at += 1)
+    xml.replace(at + 1, 7, images);
   ASSERT_EQ(Load(xml, 640, 420), S_OK);
   ShowAt(0, 0);
   const Picture shown = Screen();
@@ -59,13 +59,19 @@ TEST_F(RenderTest, TheDemoRendersAsTheShownWindowLooksAwayFromTextAndControls) {
             S_OK);
   std::vector<RECT> skipped;
   for (const wchar_t* id : {L"caption", L"version", L"headline", L"helloButton", L"pinButton",
-                            L"lockButton", L"aboutLink", L"welcome", L"settings", L"status"}) {
+                            L"lockButton", L"aboutLink", L"troubleLink", L"welcome", L"settings",
+                            L"status", L"clock", L"recent"}) {
     RECT r{};
     const std::wstring text = Eval(L"box('" + std::wstring(id) + L"')");
     ASSERT_EQ(swscanf(text.c_str(), L"%ld,%ld,%ld,%ld", &r.left, &r.top, &r.right, &r.bottom), 4)
         << text;
     skipped.push_back(r);
   }
+  // The menubar's titles are text too; the menubar is no script object, so its box is read here.
+  const scITextBaseContent* bar = Impl(L"menuBar");
+  ASSERT_NE(bar, nullptr);
+  skipped.push_back(RECT{bar->Rect().x, bar->Rect().y, bar->Rect().x + bar->Rect().width,
+                         bar->Rect().y + bar->Rect().height});
   int compared = 0, different = 0;
   RECT where{shown.width, shown.height, 0, 0};  // the differences' bounds, for the message
   for (int y = 0; y < shown.height; ++y) {
@@ -80,7 +86,7 @@ TEST_F(RenderTest, TheDemoRendersAsTheShownWindowLooksAwayFromTextAndControls) {
                std::max<LONG>(where.right, x + 1), std::max<LONG>(where.bottom, y + 1)};
     }
   }
-  EXPECT_GT(compared, 640 * 420 / 4);
+  EXPECT_GT(compared, 640 * 420 / 6);  // the banner, panels, pictures and splitter bar
   EXPECT_EQ(different, 0) << "of " << compared << " pixels compared, within " << where;
 }
 

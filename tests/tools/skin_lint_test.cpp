@@ -84,7 +84,7 @@ const char kClean[] =
     "             cursor=\"HAND\" left=\"-4\" horizontalAlignment=\"stretch\">\n"
     "    <image src=\"images/present.png\" stretchMode=\"tile\" visible=\"true\"/>\n"
     "    <label fontStyle=\"Bold  Italic\" textAlignment=\"center vcenter\">text</label>\n"
-    "    <widget anything=\"goes\" until=\"widgets are described\"/>\n"
+    "    <widget contractId=\"@velmor.net/widgets/list;1\"/>\n"
     "  </subwindow>\n"
     "  <textbox type=\"number\" foregroundColor=\"#ABC\" disabledBackgroundColor=\"#a0b0c0\"/>\n"
     "  <menu><menupopup><menuitem/><menuseparator/></menupopup><image/></menu>\n"
