@@ -76,7 +76,7 @@ scITextBaseContent* FirstChildOf(scIContent* element) {
 
 // Menu bar
 
-void scMenuBar::Destroy() {
+void STDMETHODCALLTYPE scMenuBar::Destroy() {
   m_openTitle.Reset();
   scITextBaseContent::Destroy();
 }

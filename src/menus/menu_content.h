@@ -22,7 +22,7 @@ class scMenuBar : public scContentClass<scMenuBar> {
   const wchar_t* NodeName() const override { return L"menubar"; }
   scIContent* OpenTitle() const { return m_openTitle.Get(); }
   void SetOpenTitle(scIContent* title) { m_openTitle = title; }
-  void Destroy() override;
+  void STDMETHODCALLTYPE Destroy() override;
 
  private:
   ComPtr<scIContent> m_openTitle;
