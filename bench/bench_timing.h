@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 #include <shlwapi.h>
+#include <gdiplus.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -85,6 +86,17 @@ inline bool UseEngineModuleFromDist() {
   }
   SetModuleInstance(ui);
   return true;
+}
+
+// What every benchmark of whole windows starts with: the engine module from dist/, COM in this
+// apartment and GDI+. False, with a message, when one of them fails.
+inline bool StartWindowBenchmark(ULONG_PTR* gdiplusToken) {
+  if (!UseEngineModuleFromDist()) return false;
+  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  Gdiplus::GdiplusStartupInput input;
+  if (Gdiplus::GdiplusStartup(gdiplusToken, &input, nullptr) == Gdiplus::Ok) return true;
+  std::printf("cannot start GDI+\n");
+  return false;
 }
 
 }  // namespace velmor::bench

@@ -37,11 +37,8 @@ std::string Dialog(const char* onload) {
 }  // namespace
 
 int main() {
-  if (!velmor::bench::UseEngineModuleFromDist()) return 1;
-  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  Gdiplus::GdiplusStartupInput input;
   ULONG_PTR token = 0;
-  if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return 1;
+  if (!velmor::bench::StartWindowBenchmark(&token)) return 1;
   if (FAILED(velmor::components::Initialize())) {
     std::printf("cannot start the component runtime\n");
     return 1;

@@ -26,11 +26,8 @@ constexpr int kRuns = 5;
 }  // namespace
 
 int main() {
-  if (!velmor::bench::UseEngineModuleFromDist()) return 1;
-  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  Gdiplus::GdiplusStartupInput input;
   ULONG_PTR token = 0;
-  if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return 1;
+  if (!velmor::bench::StartWindowBenchmark(&token)) return 1;
   wchar_t folder[MAX_PATH];
   if (!velmor::GetPathBesideModule(L"skins\\default", folder, MAX_PATH)) return 1;
   const std::wstring path = std::wstring(folder) + L"\\mainframe.xml";
