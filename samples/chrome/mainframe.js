@@ -1,9 +1,9 @@
 // The main window's own script. It runs in the window's script engine while the window loads
 // (after every element above its script element exists), with `window`, `document`, `Components`
 // and `ScriptLoader` published. Its functions, called from the skin's handlers, place and show
-// the window once it has loaded, keep the status bar's clock, open the About window, fold the
-// banner, answer the toolbar's buttons in the status bar, ask with a dialog before the window
-// closes and end the application when it has gone.
+// the window once it has loaded, open the tool window docked on its right edge, keep the status
+// bar's clock, open the About window, fold the banner, answer the toolbar's buttons in the status
+// bar, ask with a dialog before the window closes and end the application when it has gone.
 $uses("lib/version.js");
 
 // Where the main window goes: centred on the work area of the screen it is on, when the screen
@@ -37,7 +37,27 @@ function ShowMainFrame() {
   UpdateClock();
   window.setInterval("UpdateClock()", 1000);
   window.visible = true;
+  OpenTools();
 }
+
+// The tool window (tools.xml) is owned by this window and docks itself on its right edge. Its
+// buttons call ToolCommand: a property of this window's object, because another window sees
+// this window's members and properties but not its script variables.
+var g_Tools = null;
+function OpenTools() {
+  try {
+    g_Tools = window.open("tools.xml", "", "owner");
+  } catch (e) {
+    // An install without the tool window runs without it.
+  }
+}
+
+window.ToolCommand = function (name) {
+  if (name == "pin") TogglePin(document.getElementById("pinButton"));
+  else if (name == "about") ShowAbout();
+  else if (name == "troubleshoot") window.showTroubleShooter();
+  else if (name == "hello") SayHello();
+};
 
 // The About button's click handler: one About window at a time, centred over this one.
 var g_AboutWindow = null;
@@ -91,6 +111,11 @@ function SayHello() {
 function TogglePin(button) {
   button.checked = !button.checked;
   window.topMost = button.checked;
+  // The tool window's pin shows the same state.
+  try {
+    g_Tools.document.getElementById("pinButton").checked = button.checked;
+  } catch (e) {
+  }
   ShowStatus(button.checked ? "Pinned above other windows" : "Unpinned");
 }
 
@@ -147,7 +172,6 @@ function SetStatus(text) {
 function NewDocument() { SetStatus("New document"); }
 function Reload() { SetStatus("Reloaded"); }
 function SaveAll() { SetStatus("Saved everything"); }
-function ShowAbout() { window.alert(g_AppName + " " + g_AppVersion, g_AppName); }
 
 // The radio items of Edit > Status: the chosen one is checked, the other not.
 function SetStatusMode(item) {

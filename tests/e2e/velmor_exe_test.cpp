@@ -156,12 +156,14 @@ TEST(VelmorExe, WithOneProcessZeroEveryStartRunsFully) {
   }
 }
 
-// The first visible document window ("VelmorGUI") of a process, or null.
-HWND VisibleDocumentWindowOf(DWORD processId) {
+// The first visible document window ("VelmorGUI") of a process owned by 'owner' (none: the main
+// window), or null.
+HWND VisibleDocumentWindowOf(DWORD processId, HWND owner = nullptr) {
   struct Search {
     DWORD processId;
+    HWND owner;
     HWND found;
-  } search{processId, nullptr};
+  } search{processId, owner, nullptr};
   ::EnumWindows(
       [](HWND window, LPARAM data) -> BOOL {
         auto* s = reinterpret_cast<Search*>(data);
@@ -170,7 +172,7 @@ HWND VisibleDocumentWindowOf(DWORD processId) {
         wchar_t name[32] = L"";
         ::GetClassNameW(window, name, 32);
         if (owner != s->processId || std::wstring(name) != L"VelmorGUI" ||
-            !::IsWindowVisible(window))
+            !::IsWindowVisible(window) || ::GetWindow(window, GW_OWNER) != s->owner)
           return TRUE;
         s->found = window;
         return FALSE;
@@ -205,6 +207,14 @@ TEST(VelmorExe, DemoShowsItsSkinnedMainWindow) {
     EXPECT_EQ(client.bottom, outer.bottom - outer.top);
     EXPECT_EQ(outer.left, work.left + (work.right - work.left - 640) / 2);
     EXPECT_EQ(outer.top, work.top + (work.bottom - work.top - 420) / 2);
+    // The tool window docks on the main window's right edge, 60 pixels down, and follows it.
+    HWND tools = nullptr;
+    EXPECT_TRUE(test::PumpUntil(
+        [&] { return (tools = VisibleDocumentWindowOf(id, shown)) != nullptr; }, 20000));
+    RECT tool{};
+    ::GetWindowRect(tools, &tool);
+    EXPECT_EQ(tool.left, outer.right);
+    EXPECT_EQ(tool.top, outer.top + 60);
     test::MouseWithRealInput({outer.left + 200, outer.top + 20},
                              {outer.left + 280, outer.top + 70});
     RECT moved{};
@@ -212,6 +222,13 @@ TEST(VelmorExe, DemoShowsItsSkinnedMainWindow) {
     EXPECT_EQ(moved.left, outer.left + 80);
     EXPECT_EQ(moved.top, outer.top + 50);
     EXPECT_EQ(moved.right - moved.left, 640);
+    EXPECT_TRUE(test::PumpUntil(
+        [&] {
+          ::GetWindowRect(tools, &tool);
+          return tool.left == moved.right && tool.top == moved.top + 60;
+        },
+        5000))
+        << "the tool window stayed at " << tool.left << "," << tool.top;
   }
   // The demo runs until it is told to quit: end it here.
   ::TerminateProcess(process, 0);
