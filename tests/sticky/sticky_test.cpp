@@ -32,7 +32,7 @@ class StickyTest : public DocumentTest {
  protected:
   void TearDown() override {
     if (m_target != nullptr) {
-      m_target->Destroy();
+      (void)m_target->Destroy();
       m_target->Release();
     }
     DocumentTest::TearDown();
@@ -163,22 +163,46 @@ TEST_F(StickyTest, ScriptMovesDockAgainstTheOpenerOrTheDesktop) {
   }
 }
 
-// A window registers with its target's server while it lives, and the role objects of both go
-// with their windows.
-TEST_F(StickyTest, RegistrationEndsWithEitherWindow) {
-  const long servers = LiveObjects<CStickySupportsServer>::Count();
-  LoadClient(kSticky, {600, 200, 700, 300});
-  EXPECT_EQ(Target()->Sticky().ClientCount(), 1u);
-  Document()->Destroy();
-  EXPECT_EQ(Target()->Sticky().ClientCount(), 0u);
+// A window a script opens with the "owner" feature sticks to its opener: a real drag snaps it
+// flush, the opener's moves and sizes take it along, and closing either window ends the
+// registration while the other keeps working.
+TEST_F(StickyTest, ScriptOpenedOwnedWindowSticksToItsOpener) {
+  WriteFile(L"tool.xml", Skin(kSticky));
+  for (const bool toolCloses : {true, false}) {
+    SCOPED_TRACE(toolCloses ? "the tool closes" : "the opener closes");
+    ASSERT_EQ(Load(Skin("")), S_OK);
+    Show(kTarget.left, kTarget.top, kTarget.right - kTarget.left, kTarget.bottom - kTarget.top);
+    ASSERT_EQ(Run(L"var tool = window.open('tool.xml', '', 'owner');"
+                  L"tool.moveSizeTo(530, 200, 150, 100);"),
+              S_OK);
+    HWND tool = nullptr;
+    while ((tool = ::FindWindowExW(nullptr, tool, L"VelmorGUI", nullptr)) != nullptr &&
+           ::GetWindow(tool, GW_OWNER) != Window()) {
+    }
+    ASSERT_NE(tool, nullptr);
+    EXPECT_EQ(Document()->Sticky().ClientCount(), 1u);
+    const std::wstring toolRect = L"[tool.screenLeft, tool.screenTop, tool.outerWidth].join()";
+    EXPECT_EQ(Eval(toolRect), L"530,200,150") << "30 pixels away: not docked";
 
-  LoadClient(kSticky, {600, 200, 700, 300});
-  Target()->Destroy();  // the target goes first: the window no longer follows a closed window
-  EXPECT_EQ(Target()->Sticky().ClientCount(), 0u);
-  m_target->Release();
-  m_target = nullptr;
-  Document()->Destroy();
-  EXPECT_EQ(LiveObjects<CStickySupportsServer>::Count(), servers);
+    Drag(tool, {50, 50}, {-23, 0});
+    EXPECT_EQ(Eval(toolRect), L"500,200,150") << "snapped onto the opener's right edge";
+    Drag(Window(), {20, 20}, {100, 50});
+    EXPECT_EQ(Eval(toolRect), L"600,250,150") << "followed with its side and offset";
+    ASSERT_EQ(Run(L"window.sizeBy(-60, 0);"), S_OK);
+    EXPECT_EQ(Eval(toolRect), L"540,250,150") << "kept to the narrower opener's right edge";
+
+    if (toolCloses) {
+      ASSERT_EQ(Run(L"tool.close();"), S_OK);
+      EXPECT_TRUE(test::PumpUntil([&] { return !::IsWindow(tool); }, 5000));
+      EXPECT_EQ(Document()->Sticky().ClientCount(), 0u);
+      Drag(Window(), {20, 20}, {-100, -50});  // the opener moves on alone
+      EXPECT_EQ(WindowRect(), (RECT{200, 150, 440, 350}));
+    } else {
+      (void)Document()->Destroy();  // its owned tool goes with it, leaving the opener's server
+      EXPECT_FALSE(::IsWindow(tool));
+      EXPECT_EQ(Document()->Sticky().ClientCount(), 0u);
+    }
+  }
 }
 
 }  // namespace
