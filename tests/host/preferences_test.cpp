@@ -89,19 +89,5 @@ TEST(GetPrefBool, WithoutAServiceGivesTheDefault) {
   EXPECT_EQ(components::Shutdown(), S_OK);
 }
 
-TEST(GetPrefBool, ReadsTheRuntimesStoredPreferences) {
-  ASSERT_EQ(components::Initialize(), S_OK);
-  ComPtr<IPreferencesService> prefs;
-  ASSERT_EQ(components::GetService(contracts::kPreferences, prefs), S_OK);
-  ASSERT_EQ(prefs->SetBoolPref(L"velmor.test.flag", VARIANT_TRUE), S_OK);
-  EXPECT_EQ(GetPrefBool(L"velmor.test.flag", 0), 1);
-  ASSERT_EQ(prefs->SetBoolPref(L"velmor.test.flag", VARIANT_FALSE), S_OK);
-  EXPECT_EQ(GetPrefBool(L"velmor.test.flag", 1), 0);
-  ASSERT_EQ(prefs->ClearPref(L"velmor.test.flag"), S_OK);
-  EXPECT_EQ(GetPrefBool(L"velmor.test.flag", 3), 3);  // never set: the default
-  prefs.Reset();
-  EXPECT_EQ(components::Shutdown(), S_OK);
-}
-
 }  // namespace
 }  // namespace velmor
