@@ -118,8 +118,9 @@ TEST(RunResultLine, IsLowerCaseHexWithoutLeadingZeros) {
   }
 }
 
-// With the one-process switch at 0 a start runs fully even beside a running instance.
-TEST(Entry, WritesTheRunResultAsADebugLine) {
+// With the one-process switch at 0 a start runs fully even beside a running instance, and the
+// run result ends up as a debug line.
+TEST(Entry, WithOneProcessZeroRunsBesideARunningInstanceAndWritesTheResultLine) {
   test::ScopedRegistryValue oneProcess(kConfigOther, L"OneProcess");
   oneProcess.SetDword(0);
   CMessageWindow running;
