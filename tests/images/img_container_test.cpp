@@ -183,34 +183,6 @@ TEST_F(ContainerTest, ReadsFramesDelaysAndLoopCount) {
   }
 }
 
-TEST_F(ContainerTest, OperationsCheckTheirArgumentsAndState) {
-  ComPtr<imgContainer> empty;
-  ASSERT_EQ(imgContainer::CreateObject(empty.ReleaseAndGetAddressOf()), S_OK);
-  UINT size = 0;
-  LONG frames = 0;
-  Gdiplus::Bitmap* image = nullptr;
-  EXPECT_EQ(empty->GetWidth(&size), E_UNEXPECTED);
-  EXPECT_EQ(empty->GetHeight(&size), E_UNEXPECTED);
-  EXPECT_EQ(empty->GetImage(&image), E_UNEXPECTED);
-  EXPECT_EQ(empty->GetFrameCount(&frames), E_UNEXPECTED);
-  EXPECT_EQ(empty->StartAnimation(), E_UNEXPECTED);
-
-  // An image whose format cannot be read is refused.
-  Gdiplus::Bitmap broken(test::ImageFixture(L"no-such.png").c_str());
-  EXPECT_EQ(empty->Init(&broken), E_INVALIDARG);
-  EXPECT_EQ(empty->GetFrameCount(&frames), E_UNEXPECTED);
-
-  // A bitmap made in memory is a still image.
-  auto memory = test::MakeBitmap(3, 2, test::PositionColour);
-  EXPECT_EQ(empty->Init(memory.get()), S_OK);
-  EXPECT_EQ(empty->GetFrameCount(&frames), S_OK);
-  EXPECT_EQ(frames, 1);
-  EXPECT_EQ(empty->GetWidth(&size), S_OK);
-  EXPECT_EQ(size, 3u);
-  EmptyImageCache();
-  empty.Reset();
-}
-
 TEST_F(ContainerTest, StartAnimationNeedsFramesAndObservers) {
   TimerFactory* timers = UseRecordingTimers();
   ComPtr<FrameRecorder> watcher = Recorder();
