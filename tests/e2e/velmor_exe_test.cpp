@@ -3,9 +3,7 @@
 // Scripting.FileSystemObject.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <fstream>
-#include <initializer_list>
 #include <string>
 
 #include "support/test_env.h"
@@ -28,11 +26,10 @@ std::wstring JsString(const std::wstring& text) {
   return out + L"'";
 }
 
-// A private install: the three modules, a main.js and the default skin's mainframe.xml, then the
-// files of dist/ named in 'fromDist' (relative paths, replacing what is there).
+// A private install: the three modules, a main.js and the default skin's mainframe.xml.
 class Install {
  public:
-  explicit Install(const std::wstring& mainJs, std::initializer_list<const wchar_t*> fromDist = {})
+  explicit Install(const std::wstring& mainJs)
       : m_dir(test::MakeTempDir(L"install")) {
     for (const wchar_t* file : {L"Velmor.exe", L"ui.dll", L"vmrt.dll"})
       ::CopyFileW((test::DistDir() + L"\\" + file).c_str(), (m_dir + L"\\" + file).c_str(), FALSE);
@@ -43,12 +40,8 @@ class Install {
     std::ofstream xml((m_dir + L"\\skins\\default\\mainframe.xml").c_str(), std::ios::binary);
     xml << "<window width=\"200\" height=\"100\"></window>\n";
     xml.close();
-    ::CreateDirectoryW((m_dir + L"\\chrome\\lib").c_str(), nullptr);
-    for (const wchar_t* file : fromDist)
-      ::CopyFileW((test::DistDir() + L"\\" + file).c_str(), (m_dir + L"\\" + file).c_str(), FALSE);
   }
   std::wstring Exe() const { return L"\"" + m_dir + L"\\Velmor.exe\""; }
-  std::wstring Path(const wchar_t* name) const { return m_dir + L"\\" + name; }
 
  private:
   static void WriteUtf16(const std::wstring& path, const std::wstring& text) {
@@ -127,35 +120,6 @@ TEST(VelmorExe, StartupRefusedEndsTheRunWithoutShutdown) {
   EXPECT_EQ(test::ReadFileText(reportPath), "startup\r\n");
 }
 
-// With the one-process switch at 0 there is no listener and a later start runs fully beside
-// the running one.
-TEST(VelmorExe, WithOneProcessZeroEveryStartRunsFully) {
-  test::ScopedRegistryValue oneProcess(kConfigOther, L"OneProcess");
-  oneProcess.SetDword(0);
-  const std::wstring dir = test::MakeTempDir(L"e2e");
-  const std::wstring reportPath = dir + L"\\report.txt";
-  Install install(ReportHelper(reportPath) +
-                  L"function MainStartup() { report('startup'); return true; }\n"
-                  L"function MainShutdown() {}\n");
-  auto lines = [&] {
-    const std::string report = test::ReadFileText(reportPath);
-    return static_cast<int>(std::count(report.begin(), report.end(), '\n'));
-  };
-  HANDLE first = test::StartProcess(install.Exe());
-  ASSERT_NE(first, nullptr);
-  EXPECT_TRUE(test::PumpUntil([&] { return lines() == 1; }, 20000));
-  EXPECT_EQ(FindListener(), nullptr);
-  HANDLE second = test::StartProcess(install.Exe());
-  ASSERT_NE(second, nullptr);
-  EXPECT_TRUE(test::PumpUntil([&] { return lines() == 2; }, 20000)) << "the later start ran";
-  EXPECT_EQ(::WaitForSingleObject(first, 0), static_cast<DWORD>(WAIT_TIMEOUT));
-  for (HANDLE process : {first, second}) {
-    ::TerminateProcess(process, 0);
-    test::WaitProcess(process, 10000);
-    ::CloseHandle(process);
-  }
-}
-
 // The first visible document window ("VelmorGUI") of a process owned by 'owner' (none: the main
 // window), or null.
 HWND VisibleDocumentWindowOf(DWORD processId, HWND owner = nullptr) {
@@ -228,33 +192,6 @@ TEST(VelmorExe, DemoShowsItsSkinnedMainWindow) {
         << "the tool window stayed at " << tool.left << "," << tool.top;
   }
   // The demo runs until it is told to quit: end it here.
-  ::TerminateProcess(process, 0);
-  test::WaitProcess(process, 10000);
-  ::CloseHandle(process);
-  EXPECT_TRUE(test::PumpUntil([] { return FindListener() == nullptr; }, 5000));
-}
-
-// The demo skin's own script places and shows the main window, with a main.js that does not.
-TEST(VelmorExe, DemoSkinScriptPlacesAndShowsTheMainWindow) {
-  ASSERT_EQ(FindListener(), nullptr);
-  test::ScopedRegistryValue oneProcess(kConfigOther, L"OneProcess");
-  oneProcess.SetDword(0);
-  Install install(L"function MainStartup() { return true; }\nfunction MainShutdown() {}\n",
-                  {L"skins\\default\\mainframe.xml", L"chrome\\mainframe.js",
-                   L"chrome\\lib\\version.js"});
-  HANDLE process = test::StartProcess(install.Exe());
-  ASSERT_NE(process, nullptr);
-  const DWORD id = ::GetProcessId(process);
-  HWND shown = nullptr;
-  EXPECT_TRUE(test::PumpUntil([&] { return (shown = VisibleDocumentWindowOf(id)) != nullptr; },
-                              20000))
-      << "the skin's script did not show the main window";
-  if (shown != nullptr) {
-    RECT outer{};
-    ::GetWindowRect(shown, &outer);
-    EXPECT_EQ(outer.right - outer.left, 640);
-    EXPECT_EQ(outer.bottom - outer.top, 420);
-  }
   ::TerminateProcess(process, 0);
   test::WaitProcess(process, 10000);
   ::CloseHandle(process);

@@ -1,5 +1,6 @@
-// The entry: single instance across real processes, the hand-off listener's robustness and the
-// debug line of the run result.
+// The entry: the hand-off listener's robustness, the debug line of the run result and whole runs.
+// Finding a running instance and handing it a command line across real processes is the
+// end-to-end tests' (tests/e2e).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -52,19 +53,6 @@ class InstanceListenerTest : public ::testing::Test {
   CMessageWindow m_listener;
 };
 
-TEST_F(InstanceListenerTest, IsAMessageOnlyWindowOfItsClass) {
-  EXPECT_EQ(FindListener(), m_listener.m_hWnd);
-  wchar_t name[64];
-  ::GetClassNameW(m_listener.m_hWnd, name, 64);
-  EXPECT_STREQ(name, L"VelmorMessageWindow");
-  EXPECT_EQ(static_cast<DWORD>(::GetWindowLongW(m_listener.m_hWnd, GWL_STYLE)) &
-                (WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN),
-            0x86000000u);
-  WNDCLASSEXW wc{sizeof(wc)};
-  ASSERT_TRUE(::GetClassInfoExW(GetModuleInstance(), L"VelmorMessageWindow", &wc));
-  EXPECT_EQ(wc.style, 0x000Bu);
-}
-
 struct PayloadCase {
   const char* what;
   ULONG_PTR kind;
@@ -113,22 +101,6 @@ TEST_F(InstanceListenerTest, ForwardedMessageWithoutBlockIsIgnored) {
   EXPECT_TRUE(m_log.empty());
 }
 
-TEST_F(InstanceListenerTest, SenderFindsTheListenerAndSendsItsOwnCommandLine) {
-  CMessageWindow sender;
-  ASSERT_EQ(sender.OtherInstance(), m_listener.m_hWnd);
-  EXPECT_EQ(sender.SendCommandLine(), S_OK);
-  test::PumpFor(50);
-  ASSERT_EQ(m_log.size(), 2u);
-  EXPECT_EQ(m_log[0], "cmdline.parse:" + test::Narrow(::GetCommandLineW()) + ":1");
-}
-
-TEST_F(InstanceListenerTest, DestroyedListenerIsNoLongerFound) {
-  m_listener.DestroyWindow();
-  CMessageWindow sender;
-  EXPECT_EQ(sender.OtherInstance(), nullptr);
-  EXPECT_EQ(sender.SendCommandLine(), E_FAIL);
-}
-
 struct ResultLineCase {
   HRESULT result;
   const wchar_t* line;
@@ -146,9 +118,13 @@ TEST(RunResultLine, IsLowerCaseHexWithoutLeadingZeros) {
   }
 }
 
-TEST(Entry, WritesTheRunResultAsADebugLine) {
+// With the one-process switch at 0 a start runs fully even beside a running instance, and the
+// run result ends up as a debug line.
+TEST(Entry, WithOneProcessZeroRunsBesideARunningInstanceAndWritesTheResultLine) {
   test::ScopedRegistryValue oneProcess(kConfigOther, L"OneProcess");
   oneProcess.SetDword(0);
+  CMessageWindow running;
+  ASSERT_NE(running.CreateListener(), nullptr);
   test::CallLog log;
   test::FakeParts parts(log);
   parts.messageManagerResult = E_FAIL;
@@ -160,6 +136,7 @@ TEST(Entry, WritesTheRunResultAsADebugLine) {
   for (const std::string& line : capture.Lines())
     found = found || line.find("Velmor Code = 0x80004005") != std::string::npos;
   EXPECT_TRUE(found);
+  running.DestroyWindow();
 }
 
 TEST(Entry, RunsTheWholeSequenceAndTearsDown) {

@@ -12,6 +12,16 @@ std::string Narrow(const wchar_t* text) {
   return out;
 }
 
+std::string Units(const wchar_t* text) {
+  std::string units;
+  for (; *text; ++text) {
+    char u[8];
+    std::snprintf(u, sizeof(u), "%04x", static_cast<unsigned>(*text));
+    units += u;
+  }
+  return units;
+}
+
 STDMETHODIMP FakeScriptHost::AddObject(LPCOLESTR name, IUnknown* object) {
   m_log.push_back("script.add:" + Narrow(name) + (object ? "" : ":null"));
   return S_OK;
@@ -117,14 +127,7 @@ HRESULT FakeParts::CreateMainWindow(IAppMainWindow** out) {
 void FakeParts::ShowMessage(const wchar_t* text, UINT icon) {
   char buf[16];
   std::snprintf(buf, sizeof(buf), "%u", icon);
-  // Chinese texts are compared through their UTF-16 code units in the tests.
-  std::string units;
-  for (const wchar_t* p = text; *p; ++p) {
-    char u[8];
-    std::snprintf(u, sizeof(u), "%04x", static_cast<unsigned>(*p));
-    units += u;
-  }
-  m_log.push_back("box:" + units + ":" + buf);
+  m_log.push_back("box:" + Units(text) + ":" + buf);
 }
 
 }  // namespace velmor::test

@@ -17,6 +17,8 @@ namespace velmor::test {
 using CallLog = std::vector<std::string>;
 
 std::string Narrow(const wchar_t* text);
+// The UTF-16 code units of a text as hexadecimal digits (how message texts are logged).
+std::string Units(const wchar_t* text);
 
 // A message loop that does not wait for messages: records its run and answers 'result'.
 class RecordingLoop : public CMessageLoop {

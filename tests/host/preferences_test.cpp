@@ -70,7 +70,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(PrefCase{"VARIANT_TRUE", S_OK, VARIANT_TRUE, 0, 1},
                       PrefCase{"VARIANT_FALSE", S_OK, VARIANT_FALSE, 1, 0},
                       PrefCase{"1 is not VARIANT_TRUE", S_OK, 1, 1, 0},
-                      PrefCase{"another non-zero value", S_OK, 2, 1, 0},
                       PrefCase{"a failing read", E_FAIL, VARIANT_TRUE, 0, 0},
                       PrefCase{"a failing read keeps any default", E_INVALIDARG, VARIANT_FALSE,
                                7, 7},
@@ -86,20 +85,6 @@ TEST(GetPrefBool, WithoutAServiceGivesTheDefault) {
   ASSERT_EQ(components::GetService(contracts::kCommandLine, IID_PPV_ARGS(&stranger)), S_OK);
   ASSERT_EQ(components::RegisterObject(contracts::kPreferences, stranger.Get()), S_OK);
   EXPECT_EQ(GetPrefBool(L"script.debug.enable", 5), 5);
-  EXPECT_EQ(components::Shutdown(), S_OK);
-}
-
-TEST(GetPrefBool, ReadsTheRuntimesStoredPreferences) {
-  ASSERT_EQ(components::Initialize(), S_OK);
-  ComPtr<IPreferencesService> prefs;
-  ASSERT_EQ(components::GetService(contracts::kPreferences, prefs), S_OK);
-  ASSERT_EQ(prefs->SetBoolPref(L"velmor.test.flag", VARIANT_TRUE), S_OK);
-  EXPECT_EQ(GetPrefBool(L"velmor.test.flag", 0), 1);
-  ASSERT_EQ(prefs->SetBoolPref(L"velmor.test.flag", VARIANT_FALSE), S_OK);
-  EXPECT_EQ(GetPrefBool(L"velmor.test.flag", 1), 0);
-  ASSERT_EQ(prefs->ClearPref(L"velmor.test.flag"), S_OK);
-  EXPECT_EQ(GetPrefBool(L"velmor.test.flag", 3), 3);  // never set: the default
-  prefs.Reset();
   EXPECT_EQ(components::Shutdown(), S_OK);
 }
 

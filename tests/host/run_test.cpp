@@ -17,19 +17,9 @@ namespace {
 
 using test::CallLog;
 
-std::string Units(const wchar_t* text) {
-  std::string units;
-  for (const wchar_t* p = text; *p; ++p) {
-    char u[8];
-    std::snprintf(u, sizeof(u), "%04x", static_cast<unsigned>(*p));
-    units += u;
-  }
-  return units;
-}
-
-const std::string kBoxLoop = "box:" + Units(L"创建消息循环失败！") + ":16";
-const std::string kBoxCmdline = "box:" + Units(L"命令行解析失败！") + ":16";
-const std::string kBoxSkin = "box:" + Units(L"载入皮肤失败！") + ":48";
+const std::string kBoxLoop = "box:" + test::Units(L"创建消息循环失败！") + ":16";
+const std::string kBoxCmdline = "box:" + test::Units(L"命令行解析失败！") + ":16";
+const std::string kBoxSkin = "box:" + test::Units(L"载入皮肤失败！") + ":48";
 
 enum class Prefs { kSucceeds, kAnswersSFalse, kMissing };
 
@@ -39,6 +29,7 @@ struct RunCase {
   Prefs prefs;
   HRESULT expected;
   std::vector<std::string> log;
+  bool commandLineService = true;  // false: what is registered under its name is not one
 };
 
 const std::vector<std::string> kHead = {
@@ -79,7 +70,10 @@ TEST_P(RunTest, FollowsTheStepsInOrder) {
   test::FakeCommandLine* rawCmd = nullptr;
   ASSERT_EQ(test::FakeCommandLine::CreateObject(&rawCmd, log), S_OK);
   const ComPtr<test::FakeCommandLine> cmdline = AdoptRef(rawCmd);
-  ASSERT_HRESULT_SUCCEEDED(components::RegisterObject(contracts::kCommandLine, cmdline->GetUnknown()));
+  ComPtr<IUnknown> notService;
+  ASSERT_EQ(NotPreferences::Create(notService), S_OK);
+  ASSERT_HRESULT_SUCCEEDED(components::RegisterObject(
+      contracts::kCommandLine, c.commandLineService ? cmdline->GetUnknown() : notService.Get()));
   ComPtr<IUnknown> prefs;
   if (c.prefs == Prefs::kMissing) {
     ASSERT_EQ(NotPreferences::Create(prefs), S_OK);
@@ -97,8 +91,10 @@ TEST_P(RunTest, FollowsTheStepsInOrder) {
 
   EXPECT_EQ(hr, c.expected) << c.what;
   EXPECT_EQ(log, c.log) << c.what;
-  // Nothing stays registered and no loop stays in the module's table.
+  // Nothing stays alive or registered and no loop stays in the module's table.
   EXPECT_EQ(Module().GetMessageLoop(), nullptr);
+  EXPECT_EQ(LiveObjects<test::FakeMessageManager>::Count(), 0);
+  EXPECT_EQ(LiveObjects<test::FakeScriptHost>::Count(), 0);
   for (const wchar_t* name : {contracts::kMainWindow, contracts::kMsgManagerName,
                               contracts::kScriptHostName}) {
     ComPtr<IUnknown> found;
@@ -145,6 +141,8 @@ const RunCase kCases[] = {
     {"the message manager cannot be created",
      [](test::FakeParts& p) { p.messageManagerResult = E_OUTOFMEMORY; }, Prefs::kSucceeds,
      E_OUTOFMEMORY, {"create.msgmgr", kBoxLoop}},
+    {"the command-line service is not one", nullptr, Prefs::kSucceeds, E_FAIL,
+     {"create.msgmgr", kBoxCmdline}, false},
     {"the skin cannot be loaded: message, MainShutdown, normal end",
      [](test::FakeParts& p) { p.mainWindowLoad = E_FAIL; }, Prefs::kSucceeds, S_OK,
      Join({kHead,
@@ -170,29 +168,6 @@ TEST_F(RunFailureTest, LoopAlreadyRegisteredForTheThread) {
   EXPECT_EQ(log, (std::vector<std::string>{"create.msgmgr", kBoxLoop}));
   EXPECT_EQ(Module().GetMessageLoop(), &other);
   Module().RemoveMessageLoop();
-}
-
-TEST_F(RunFailureTest, CommandLineServiceUnavailable) {
-  CallLog log;
-  test::FakeParts parts(log);
-  ComPtr<IUnknown> notService;
-  ASSERT_EQ(NotPreferences::Create(notService), S_OK);
-  ASSERT_HRESULT_SUCCEEDED(components::RegisterObject(contracts::kCommandLine, notService.Get()));
-  EXPECT_EQ(velmor::Run("", SW_SHOW, parts), E_FAIL);
-  EXPECT_EQ(log, (std::vector<std::string>{"create.msgmgr", kBoxCmdline}));
-  EXPECT_EQ(Module().GetMessageLoop(), nullptr);
-  EXPECT_EQ(LiveObjects<test::FakeMessageManager>::Count(), 0);
-}
-
-TEST_F(RunFailureTest, ReleasesEverythingItCreated) {
-  CallLog log;
-  {
-    test::FakeParts parts(log);
-    (void)velmor::Run("", SW_SHOW, parts);  // only what it leaves behind counts here
-  }
-  EXPECT_EQ(LiveObjects<test::FakeMessageManager>::Count(), 0);
-  EXPECT_EQ(LiveObjects<test::FakeScriptHost>::Count(), 0);
-  EXPECT_EQ(LiveObjects<test::FakeMainWindow>::Count(), 0);
 }
 
 // The skin folder: "skins" beside the module, then the registry's skin name or "default".

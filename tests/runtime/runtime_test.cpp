@@ -295,7 +295,8 @@ TEST_F(ConnectorTest, FilterAnswersAndTheMessageObject) {
     WPARAM wParam;
     BOOL before, after;
   } cases[] = {{0, FALSE, FALSE}, {0, TRUE, TRUE}, {1, FALSE, TRUE}, {2, TRUE, FALSE},
-               {3, FALSE, 5},     {4, FALSE, TRUE}, {5, FALSE, FALSE}};
+               {3, FALSE, 5},     {4, FALSE, TRUE}, {5, FALSE, FALSE},
+               {sizeof(WPARAM) == 8 ? static_cast<WPARAM>(0x123456789ull) : 0x80000000u, 0, 0}};
   for (const auto& c : cases) {
     MSG msg{reinterpret_cast<HWND>(static_cast<INT_PTR>(0x2a)), 0x100, c.wParam, -7, 99, {3, -4}};
     BOOL processed = c.before;
@@ -305,6 +306,9 @@ TEST_F(ConnectorTest, FilterAnswersAndTheMessageObject) {
   }
   EXPECT_EQ(Eval(L"calls[2]"), L"42,256,1,-7,99,3,-4,0");
   EXPECT_EQ(Eval(L"calls[1]"), L"42,256,0,-7,99,3,-4,1");
+  EXPECT_EQ(Eval(L"calls[7]"), sizeof(WPARAM) == 8 ? L"42,256,4886718345,-7,99,3,-4,0"
+                                                   : L"42,256,2147483648,-7,99,3,-4,0")
+      << "wide values reach the script whole";
   EXPECT_EQ(Eval(L"kept.message + ',' + kept.pt.y"), L"256,-4");
 }
 

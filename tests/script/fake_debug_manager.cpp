@@ -10,6 +10,10 @@ constexpr DWORD_PTR kBlockCookieBase = 0x7000;
 
 std::wstring Text(const wchar_t* s) { return s ? s : L"(null)"; }
 
+// Members the debug support never calls.
+#define NOT_CALLED(signature) \
+  STDMETHODIMP signature override { return E_NOTIMPL; }
+
 // Records a call; answers the injected failure when it is the one to fail.
 HRESULT Record(const std::wstring& name, const std::wstring& args = L"") {
   DebugManagerLog& log = FakeDebugLog();
@@ -21,59 +25,40 @@ class CFakeApplication : public ComObject<CFakeApplication, DebugApplication,
                                           Also<IRemoteDebugApplication, DebugApplication>> {
  public:
   // IRemoteDebugApplication
-  STDMETHODIMP ResumeFromBreakPoint(IRemoteDebugApplicationThread*, BREAKRESUMEACTION,
-                                    ERRORRESUMEACTION) override {
-    return E_NOTIMPL;
-  }
+  NOT_CALLED(ResumeFromBreakPoint(IRemoteDebugApplicationThread*, BREAKRESUMEACTION,
+                                  ERRORRESUMEACTION))
   STDMETHODIMP CauseBreak() override { return Record(L"CauseBreak"); }
-  STDMETHODIMP ConnectDebugger(IApplicationDebugger*) override { return E_NOTIMPL; }
-  STDMETHODIMP DisconnectDebugger() override { return E_NOTIMPL; }
-  STDMETHODIMP GetDebugger(IApplicationDebugger**) override { return E_NOTIMPL; }
-  STDMETHODIMP CreateInstanceAtApplication(REFCLSID, IUnknown*, DWORD, REFIID,
-                                           IUnknown**) override {
-    return E_NOTIMPL;
-  }
+  NOT_CALLED(ConnectDebugger(IApplicationDebugger*))
+  NOT_CALLED(DisconnectDebugger())
+  NOT_CALLED(GetDebugger(IApplicationDebugger**))
+  NOT_CALLED(CreateInstanceAtApplication(REFCLSID, IUnknown*, DWORD, REFIID, IUnknown**))
   STDMETHODIMP QueryAlive() override { return S_OK; }
-  STDMETHODIMP EnumThreads(IEnumRemoteDebugApplicationThreads**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetName(BSTR*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetRootNode(IDebugApplicationNode**) override { return E_NOTIMPL; }
-  STDMETHODIMP EnumGlobalExpressionContexts(IEnumDebugExpressionContexts**) override {
-    return E_NOTIMPL;
-  }
+  NOT_CALLED(EnumThreads(IEnumRemoteDebugApplicationThreads**))
+  NOT_CALLED(GetName(BSTR*))
+  NOT_CALLED(GetRootNode(IDebugApplicationNode**))
+  NOT_CALLED(EnumGlobalExpressionContexts(IEnumDebugExpressionContexts**))
   // IDebugApplication
   STDMETHODIMP SetName(LPCOLESTR name) override { return Record(L"SetName", Text(name)); }
-  STDMETHODIMP StepOutComplete() override { return E_NOTIMPL; }
-  STDMETHODIMP DebugOutput(LPCOLESTR) override { return E_NOTIMPL; }
-  STDMETHODIMP StartDebugSession() override { return E_NOTIMPL; }
-  STDMETHODIMP HandleBreakPoint(BREAKREASON, BREAKRESUMEACTION*) override { return E_NOTIMPL; }
-  STDMETHODIMP Close() override { return E_NOTIMPL; }
-  STDMETHODIMP GetBreakFlags(APPBREAKFLAGS*, IRemoteDebugApplicationThread**) override {
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP GetCurrentThread(IDebugApplicationThread**) override { return E_NOTIMPL; }
-  STDMETHODIMP CreateAsyncDebugOperation(IDebugSyncOperation*, IDebugAsyncOperation**) override {
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP AddStackFrameSniffer(IDebugStackFrameSniffer*, DWORD*) override { return E_NOTIMPL; }
-  STDMETHODIMP RemoveStackFrameSniffer(DWORD) override { return E_NOTIMPL; }
+  NOT_CALLED(StepOutComplete())
+  NOT_CALLED(DebugOutput(LPCOLESTR))
+  NOT_CALLED(StartDebugSession())
+  NOT_CALLED(HandleBreakPoint(BREAKREASON, BREAKRESUMEACTION*))
+  NOT_CALLED(Close())
+  NOT_CALLED(GetBreakFlags(APPBREAKFLAGS*, IRemoteDebugApplicationThread**))
+  NOT_CALLED(GetCurrentThread(IDebugApplicationThread**))
+  NOT_CALLED(CreateAsyncDebugOperation(IDebugSyncOperation*, IDebugAsyncOperation**))
+  NOT_CALLED(AddStackFrameSniffer(IDebugStackFrameSniffer*, DWORD*))
+  NOT_CALLED(RemoveStackFrameSniffer(DWORD))
   STDMETHODIMP QueryCurrentThreadIsDebuggerThread() override { return S_FALSE; }
-  STDMETHODIMP SynchronousCallInDebuggerThread(IDebugThreadCall*, DWORD_PTR, DWORD_PTR,
-                                               DWORD_PTR) override {
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP CreateApplicationNode(IDebugApplicationNode**) override { return E_NOTIMPL; }
-  STDMETHODIMP FireDebuggerEvent(REFGUID, IUnknown*) override { return E_NOTIMPL; }
-  STDMETHODIMP HandleRuntimeError(IActiveScriptErrorDebug*, IActiveScriptSite*, BREAKRESUMEACTION*,
-                                  ERRORRESUMEACTION*, BOOL*) override {
-    return E_NOTIMPL;
-  }
+  NOT_CALLED(SynchronousCallInDebuggerThread(IDebugThreadCall*, DWORD_PTR, DWORD_PTR, DWORD_PTR))
+  NOT_CALLED(CreateApplicationNode(IDebugApplicationNode**))
+  NOT_CALLED(FireDebuggerEvent(REFGUID, IUnknown*))
+  NOT_CALLED(HandleRuntimeError(IActiveScriptErrorDebug*, IActiveScriptSite*, BREAKRESUMEACTION*,
+                                ERRORRESUMEACTION*, BOOL*))
   STDMETHODIMP_(BOOL) FCanJitDebug() override { return FALSE; }
   STDMETHODIMP_(BOOL) FIsAutoJitDebugEnabled() override { return FALSE; }
-  STDMETHODIMP AddGlobalExpressionContextProvider(IProvideExpressionContexts*,
-                                                  DWORD_PTR*) override {
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP RemoveGlobalExpressionContextProvider(DWORD_PTR) override { return E_NOTIMPL; }
+  NOT_CALLED(AddGlobalExpressionContextProvider(IProvideExpressionContexts*, DWORD_PTR*))
+  NOT_CALLED(RemoveGlobalExpressionContextProvider(DWORD_PTR))
 };
 
 class CFakeHelper : public ComObject<CFakeHelper, DebugDocumentHelper> {
@@ -93,7 +78,7 @@ class CFakeHelper : public ComObject<CFakeHelper, DebugDocumentHelper> {
   STDMETHODIMP AddUnicodeText(LPCOLESTR text) override {
     return Record(L"AddUnicodeText", Text(text));
   }
-  STDMETHODIMP AddDBCSText(LPCSTR) override { return E_NOTIMPL; }
+  NOT_CALLED(AddDBCSText(LPCSTR))
   STDMETHODIMP SetDebugDocumentHost(IDebugDocumentHost* host) override {
     const HRESULT hr = Record(L"SetDebugDocumentHost", host ? L"host" : L"(null)");
     if (SUCCEEDED(hr)) {
@@ -102,7 +87,7 @@ class CFakeHelper : public ComObject<CFakeHelper, DebugDocumentHelper> {
     }
     return hr;
   }
-  STDMETHODIMP AddDeferredText(ULONG, DWORD) override { return E_NOTIMPL; }
+  NOT_CALLED(AddDeferredText(ULONG, DWORD))
   STDMETHODIMP DefineScriptBlock(ULONG offset, ULONG chars, IActiveScript* engine, BOOL scriptlet,
                                  DWORD_PTR* cookie) override {
     const HRESULT hr =
@@ -113,10 +98,10 @@ class CFakeHelper : public ComObject<CFakeHelper, DebugDocumentHelper> {
     if (SUCCEEDED(hr) && cookie != nullptr) *cookie = kBlockCookieBase + (++m_blocks);
     return hr;
   }
-  STDMETHODIMP SetDefaultTextAttr(SOURCE_TEXT_ATTR) override { return E_NOTIMPL; }
-  STDMETHODIMP SetTextAttributes(ULONG, ULONG, SOURCE_TEXT_ATTR*) override { return E_NOTIMPL; }
-  STDMETHODIMP SetLongName(LPCOLESTR) override { return E_NOTIMPL; }
-  STDMETHODIMP SetShortName(LPCOLESTR) override { return E_NOTIMPL; }
+  NOT_CALLED(SetDefaultTextAttr(SOURCE_TEXT_ATTR))
+  NOT_CALLED(SetTextAttributes(ULONG, ULONG, SOURCE_TEXT_ATTR*))
+  NOT_CALLED(SetLongName(LPCOLESTR))
+  NOT_CALLED(SetShortName(LPCOLESTR))
   STDMETHODIMP SetDocumentAttr(TEXT_DOC_ATTR attr) override {
     return Record(L"SetDocumentAttr", std::to_wstring(attr));
   }
@@ -126,14 +111,10 @@ class CFakeHelper : public ComObject<CFakeHelper, DebugDocumentHelper> {
     Record(L"GetDebugApplicationNode");
     return S_FALSE;
   }
-  STDMETHODIMP GetScriptBlockInfo(DWORD_PTR, IActiveScript**, ULONG*, ULONG*) override {
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP CreateDebugDocumentContext(ULONG, ULONG, IDebugDocumentContext**) override {
-    return E_NOTIMPL;
-  }
-  STDMETHODIMP BringDocumentToTop() override { return E_NOTIMPL; }
-  STDMETHODIMP BringDocumentContextToTop(IDebugDocumentContext*) override { return E_NOTIMPL; }
+  NOT_CALLED(GetScriptBlockInfo(DWORD_PTR, IActiveScript**, ULONG*, ULONG*))
+  NOT_CALLED(CreateDebugDocumentContext(ULONG, ULONG, IDebugDocumentContext**))
+  NOT_CALLED(BringDocumentToTop())
+  NOT_CALLED(BringDocumentContextToTop(IDebugDocumentContext*))
 
  private:
   ComPtr<IDebugDocumentHost> m_host;

