@@ -5,6 +5,7 @@
 #include "base/bstr.h"
 #include "events/dom_event.h"
 #include "script/script_context.h"
+#include "script/script_settings.h"
 #include "skin/text_base_content.h"
 
 namespace velmor {
@@ -53,6 +54,8 @@ HRESULT scEventListenerManagerImp::AddEventListener(IUnknown* listener, const wc
   ComPtr<IUnknown> resolved;
   bool isScript = false;
   RETURN_IF_FAILED(Resolve(listener, resolved, isScript));
+  // Whether a deferred handler takes part in the replacement below depends on whether it compiles.
+  if (flags & kListenerAttributeHandler) CompileNamed(name);
   const auto same = m_byName.find(name);
   if (same != m_byName.end()) {
     for (const auto& entry : same->second) {
@@ -72,18 +75,22 @@ HRESULT scEventListenerManagerImp::AddEventListener(IUnknown* listener, const wc
     entry->isScript = isScript;
     entry->name = name;
     entry->flags = flags;
-    EntryList& folded = m_byFoldedName[Folded(entry->name)];
-    EntryList& exact = m_byName[entry->name];
-    RoomForOneMore(m_entries);
-    RoomForOneMore(folded);
-    RoomForOneMore(exact);
-    // Nothing below throws: the three lists stay in step.
-    folded.push_back(entry);
-    exact.push_back(entry);
-    m_entries.push_back(std::move(entry));
+    Append(std::move(entry));
   }
   VELMOR_CATCH_RETURN()
   return S_OK;
+}
+
+void scEventListenerManagerImp::Append(std::shared_ptr<Entry> entry) {
+  EntryList& folded = m_byFoldedName[Folded(entry->name)];
+  EntryList& exact = m_byName[entry->name];
+  RoomForOneMore(m_entries);
+  RoomForOneMore(folded);
+  RoomForOneMore(exact);
+  // Nothing below throws: the three lists stay in step.
+  folded.push_back(entry);
+  exact.push_back(entry);
+  m_entries.push_back(std::move(entry));
 }
 
 HRESULT scEventListenerManagerImp::RemoveEventListener(IUnknown* listener, const wchar_t* name) {
@@ -95,19 +102,25 @@ HRESULT scEventListenerManagerImp::RemoveEventListener(IUnknown* listener, const
   if (same == m_byName.end()) return E_FAIL;
   for (const auto& candidate : same->second) {
     if (candidate->listener.Get() != resolved.Get()) continue;
-    std::shared_ptr<Entry> entry = candidate;  // the lists below hold the others
-    entry->removed = true;
-    Erase(same->second, entry.get());
-    if (same->second.empty()) m_byName.erase(same);
-    const auto folded = m_byFoldedName.find(Folded(entry->name));
-    if (folded != m_byFoldedName.end()) {
-      Erase(folded->second, entry.get());
-      if (folded->second.empty()) m_byFoldedName.erase(folded);
-    }
-    Erase(m_entries, entry.get());
+    RemoveEntry(std::shared_ptr<Entry>(candidate));  // a copy: the lists hold the others
     return S_OK;
   }
   return E_FAIL;
+}
+
+void scEventListenerManagerImp::RemoveEntry(const std::shared_ptr<Entry>& entry) {
+  entry->removed = true;
+  const auto same = m_byName.find(entry->name);
+  if (same != m_byName.end()) {
+    Erase(same->second, entry.get());
+    if (same->second.empty()) m_byName.erase(same);
+  }
+  const auto folded = m_byFoldedName.find(Folded(entry->name));
+  if (folded != m_byFoldedName.end()) {
+    Erase(folded->second, entry.get());
+    if (folded->second.empty()) m_byFoldedName.erase(folded);
+  }
+  Erase(m_entries, entry.get());
 }
 
 void scEventListenerManagerImp::Erase(EntryList& list, const Entry* entry) {
@@ -136,17 +149,21 @@ scEventListenerManagerImp::EntryList scEventListenerManagerImp::MatchingEntries(
   return matching;
 }
 
-HRESULT scEventListenerManagerImp::AddScriptEventListener(const wchar_t* name,
-                                                          const wchar_t* scriptText, ULONG) {
-  if (name == nullptr || scriptText == nullptr) return E_INVALIDARG;
-  if (m_owner == nullptr) return E_UNEXPECTED;
+HRESULT scEventListenerManagerImp::OwnerScriptContext(ComPtr<scIScriptContext>& context) const {
   scITextBaseContent* owner = scITextBaseContent::FromContent(m_owner);
   scIContentDocument* document = owner != nullptr ? owner->OwnerDocument() : nullptr;
   if (document == nullptr) return E_FAIL;
   ComPtr<IUnknown> unknown;
   if (FAILED(document->GetScriptContext(&unknown)) || !unknown) return E_FAIL;
+  return SUCCEEDED(unknown.As(&context)) ? S_OK : E_FAIL;
+}
+
+HRESULT scEventListenerManagerImp::AddScriptEventListener(const wchar_t* name,
+                                                          const wchar_t* scriptText, ULONG) {
+  if (name == nullptr || scriptText == nullptr) return E_INVALIDARG;
+  if (m_owner == nullptr) return E_UNEXPECTED;
   ComPtr<scIScriptContext> context;
-  if (FAILED(unknown.As(&context))) return E_FAIL;
+  RETURN_IF_FAILED(OwnerScriptContext(context));
   // One argument with the default name: the handler's parameter is `event`.
   ComPtr<IDispatch> function;
   RETURN_IF_FAILED(context->CompileFunction(name, 1, nullptr, scriptText, &function));
@@ -154,8 +171,56 @@ HRESULT scEventListenerManagerImp::AddScriptEventListener(const wchar_t* name,
   return AddEventListener(function.Get(), name, kListenerAttributeHandler);
 }
 
+HRESULT scEventListenerManagerImp::AddDeferredScriptEventListener(const wchar_t* name,
+                                                                  const wchar_t* scriptText) {
+  if (name == nullptr || scriptText == nullptr) return E_INVALIDARG;
+  if (m_owner == nullptr) return E_UNEXPECTED;
+  // With script debugging on, a handler's syntax error is reported while its skin loads, and a
+  // second handler of one name replaces the first only if it compiles: both compile now.
+  if (IsScriptDebuggingEnabled() || m_byName.count(name) != 0)
+    return AddScriptEventListener(name, scriptText, 1);
+  ComPtr<scIScriptContext> context;
+  RETURN_IF_FAILED(OwnerScriptContext(context));
+  try {
+    auto entry = std::make_shared<Entry>();
+    entry->isScript = true;
+    entry->name = name;
+    entry->flags = kListenerAttributeHandler;
+    entry->deferred = std::make_unique<Deferred>(Deferred{std::move(context), scriptText});
+    Append(std::move(entry));
+  }
+  VELMOR_CATCH_RETURN()
+  return S_OK;
+}
+
+bool scEventListenerManagerImp::Compile(const std::shared_ptr<Entry>& entry) {
+  if (entry->removed) return false;
+  if (!entry->deferred) return true;
+  const std::unique_ptr<Deferred> deferred = std::move(entry->deferred);
+  ComPtr<IDispatch> function;
+  if (SUCCEEDED(deferred->context->CompileFunction(entry->name.c_str(), 1, nullptr,
+                                                   deferred->text.c_str(), &function)) &&
+      function) {
+    entry->listener = function;
+    return true;
+  }
+  RemoveEntry(entry);
+  return false;
+}
+
+void scEventListenerManagerImp::CompileNamed(const wchar_t* name) {
+  const auto same = m_byName.find(name);
+  if (same == m_byName.end()) return;
+  EntryList named;
+  for (const auto& entry : same->second) {
+    if (entry->deferred) named.push_back(entry);
+  }
+  for (const auto& entry : named) (void)Compile(entry);
+}
+
 HRESULT scEventListenerManagerImp::HasAttributeListener(const wchar_t* name) {
   if (name == nullptr) return E_FAIL;
+  CompileNamed(name);
   const auto same = m_byName.find(name);
   if (same == m_byName.end()) return E_FAIL;
   for (const auto& entry : same->second) {
@@ -224,7 +289,7 @@ HRESULT scEventListenerManagerImp::HandleEvent(scEventRecord* record, IDOMEvent*
     walk.clear();
   }
   for (const auto& entry : walk) {
-    if (entry->removed) continue;
+    if (!Compile(entry)) continue;
     if (*event == nullptr && FAILED(CreateDOMEvent(record, event))) break;
     CallListener(*entry, *event, owner.Get());
   }
@@ -251,7 +316,7 @@ HRESULT scEventListenerManagerImp::FireScriptEvent(const wchar_t* name, DISPPARA
   VELMOR_CATCH_RETURN()
   HRESULT hr = S_OK;
   for (const auto& entry : walk) {
-    if (entry->removed || !entry->isScript) continue;
+    if (!entry->isScript || !Compile(entry)) continue;
     if (result != nullptr) ::VariantClear(result);
     ComPtr<IDispatch> function;
     if (FAILED(entry->listener.As(&function))) continue;

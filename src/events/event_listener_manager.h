@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "base/com_object.h"
+#include "script/script_context.h"
 #include "skin/content.h"
+#include "skin/deferred_handlers.h"
 
 // The native listener interface: native code that wants to hear an element's events.
 struct scIDOMEventListener : public IUnknown {
@@ -26,7 +28,8 @@ enum : ULONG {
 };
 
 class scEventListenerManagerImp
-    : public ComObject<scEventListenerManagerImp, scIEventListenerManager> {
+    : public ComObject<scEventListenerManagerImp, scIEventListenerManager,
+                       scIDeferredScriptListeners> {
  public:
   HRESULT STDMETHODCALLTYPE AddEventListener(IUnknown* listener, const wchar_t* name,
                                              ULONG flags) override;
@@ -40,6 +43,8 @@ class scEventListenerManagerImp
                                             VARIANT* result) override;
   HRESULT STDMETHODCALLTYPE Disconnect() override;
   HRESULT STDMETHODCALLTYPE SetOwner(scIContent* owner) override;
+  HRESULT STDMETHODCALLTYPE AddDeferredScriptEventListener(const wchar_t* name,
+                                                           const wchar_t* scriptText) override;
 
   // The number of entries (for tests and diagnostics).
   size_t EntryCount() const { return m_entries.size(); }
@@ -50,12 +55,18 @@ class scEventListenerManagerImp
   // Besides the list in the order of adding, entries are indexed by their exact name (for adding
   // and removing) and by their name without letter case (for dispatch), so neither a table of
   // many names nor an event costs a walk over every entry.
+  // A handler whose text is compiled when it is first needed, in the context it was added in.
+  struct Deferred {
+    ComPtr<scIScriptContext> context;
+    std::wstring text;
+  };
   struct Entry {
     ComPtr<IUnknown> listener;  // scIDOMEventListener, or IDispatch for a script function
     bool isScript = false;
     std::wstring name;
     ULONG flags = 0;
     bool removed = false;
+    std::unique_ptr<Deferred> deferred;  // set until the handler is compiled; listener is null
   };
   using EntryList = std::vector<std::shared_ptr<Entry>>;
 
@@ -67,6 +78,16 @@ class scEventListenerManagerImp
   // The entries whose name matches 'name' without regard to letter case, in the order added.
   EntryList MatchingEntries(const std::wstring& name) const;
   static void Erase(EntryList& list, const Entry* entry);
+  // Adds 'entry' at the end of every list; throws only before changing any.
+  void Append(std::shared_ptr<Entry> entry);
+  // Takes 'entry' out of every list (a running walk skips it).
+  void RemoveEntry(const std::shared_ptr<Entry>& entry);
+  // The document's script context for compiling handlers, or E_FAIL.
+  [[nodiscard]] HRESULT OwnerScriptContext(ComPtr<scIScriptContext>& context) const;
+  // Compiles a deferred entry; one that does not compile is removed. False when the entry is gone.
+  bool Compile(const std::shared_ptr<Entry>& entry);
+  // Compiles the deferred attribute handlers named exactly 'name'.
+  void CompileNamed(const wchar_t* name);
 
   scIContent* m_owner = nullptr;  // not owned; cleared by Disconnect
   EntryList m_entries;
