@@ -56,11 +56,10 @@ HRESULT scEventListenerManagerImp::AddEventListener(IUnknown* listener, const wc
   RETURN_IF_FAILED(Resolve(listener, resolved, isScript));
   // Whether a deferred handler takes part in the replacement below depends on whether it compiles.
   if (flags & kListenerAttributeHandler) CompileNamed(name);
-  const auto same = m_byName.find(name);
-  if (same != m_byName.end()) {
-    for (const auto& entry : same->second) {
+  try {
+    for (const auto& entry : ExactlyNamed(name)) {
       if (entry->listener.Get() == resolved.Get()) return S_OK;
-    // A second attribute handler for a name takes the first one's place.
+      // A second attribute handler for a name takes the first one's place.
       if ((entry->flags & kListenerAttributeHandler) && (flags & kListenerAttributeHandler)) {
         entry->flags = flags;
         entry->listener = resolved;
@@ -68,8 +67,6 @@ HRESULT scEventListenerManagerImp::AddEventListener(IUnknown* listener, const wc
         return S_OK;
       }
     }
-  }
-  try {
     auto entry = std::make_shared<Entry>();
     entry->listener = resolved;
     entry->isScript = isScript;
@@ -83,13 +80,10 @@ HRESULT scEventListenerManagerImp::AddEventListener(IUnknown* listener, const wc
 
 void scEventListenerManagerImp::Append(std::shared_ptr<Entry> entry) {
   EntryList& folded = m_byFoldedName[Folded(entry->name)];
-  EntryList& exact = m_byName[entry->name];
   RoomForOneMore(m_entries);
   RoomForOneMore(folded);
-  RoomForOneMore(exact);
-  // Nothing below throws: the three lists stay in step.
+  // Nothing below throws: the two lists stay in step.
   folded.push_back(entry);
-  exact.push_back(entry);
   m_entries.push_back(std::move(entry));
 }
 
@@ -98,23 +92,19 @@ HRESULT scEventListenerManagerImp::RemoveEventListener(IUnknown* listener, const
   ComPtr<IUnknown> resolved;
   bool isScript = false;
   RETURN_IF_FAILED(Resolve(listener, resolved, isScript));
-  const auto same = m_byName.find(name);
-  if (same == m_byName.end()) return E_FAIL;
-  for (const auto& candidate : same->second) {
-    if (candidate->listener.Get() != resolved.Get()) continue;
-    RemoveEntry(std::shared_ptr<Entry>(candidate));  // a copy: the lists hold the others
-    return S_OK;
+  try {
+    for (const auto& candidate : ExactlyNamed(name)) {
+      if (candidate->listener.Get() != resolved.Get()) continue;
+      RemoveEntry(candidate);
+      return S_OK;
+    }
   }
+  VELMOR_CATCH_RETURN()
   return E_FAIL;
 }
 
 void scEventListenerManagerImp::RemoveEntry(const std::shared_ptr<Entry>& entry) {
   entry->removed = true;
-  const auto same = m_byName.find(entry->name);
-  if (same != m_byName.end()) {
-    Erase(same->second, entry.get());
-    if (same->second.empty()) m_byName.erase(same);
-  }
   const auto folded = m_byFoldedName.find(Folded(entry->name));
   if (folded != m_byFoldedName.end()) {
     Erase(folded->second, entry.get());
@@ -143,10 +133,22 @@ scEventListenerManagerImp::EntryList scEventListenerManagerImp::MatchingEntries(
   const auto found = m_byFoldedName.find(Folded(name));
   if (found == m_byFoldedName.end()) return {};
   EntryList matching;
+  matching.reserve(found->second.size());
   for (const auto& entry : found->second) {
     if (_wcsicmp(entry->name.c_str(), name.c_str()) == 0) matching.push_back(entry);
   }
   return matching;
+}
+
+scEventListenerManagerImp::EntryList scEventListenerManagerImp::ExactlyNamed(
+    const wchar_t* name) const {
+  const auto found = m_byFoldedName.find(Folded(name));
+  if (found == m_byFoldedName.end()) return {};
+  EntryList named;
+  for (const auto& entry : found->second) {
+    if (entry->name == name) named.push_back(entry);
+  }
+  return named;
 }
 
 HRESULT scEventListenerManagerImp::OwnerScriptContext(ComPtr<scIScriptContext>& context) const {
@@ -177,17 +179,22 @@ HRESULT scEventListenerManagerImp::AddDeferredScriptEventListener(const wchar_t*
   if (m_owner == nullptr) return E_UNEXPECTED;
   // With script debugging on, a handler's syntax error is reported while its skin loads, and a
   // second handler of one name replaces the first only if it compiles: both compile now.
-  if (IsScriptDebuggingEnabled() || m_byName.count(name) != 0)
-    return AddScriptEventListener(name, scriptText, 1);
+  // Deferred handlers share the table's one context; should the document's context change, the
+  // new one's handlers compile at once.
   ComPtr<scIScriptContext> context;
   RETURN_IF_FAILED(OwnerScriptContext(context));
   try {
+    if (IsScriptDebuggingEnabled() || !ExactlyNamed(name).empty() ||
+        (m_deferredContext && m_deferredContext.Get() != context.Get()))
+      return AddScriptEventListener(name, scriptText, 1);
     auto entry = std::make_shared<Entry>();
     entry->isScript = true;
     entry->name = name;
     entry->flags = kListenerAttributeHandler;
-    entry->deferred = std::make_unique<Deferred>(Deferred{std::move(context), scriptText});
+    entry->deferredText = scriptText;
+    entry->deferred = true;
     Append(std::move(entry));
+    m_deferredContext = std::move(context);
   }
   VELMOR_CATCH_RETURN()
   return S_OK;
@@ -196,10 +203,13 @@ HRESULT scEventListenerManagerImp::AddDeferredScriptEventListener(const wchar_t*
 bool scEventListenerManagerImp::Compile(const std::shared_ptr<Entry>& entry) {
   if (entry->removed) return false;
   if (!entry->deferred) return true;
-  const std::unique_ptr<Deferred> deferred = std::move(entry->deferred);
+  entry->deferred = false;
+  const std::wstring text = std::move(entry->deferredText);
+  entry->deferredText = std::wstring();
   ComPtr<IDispatch> function;
-  if (SUCCEEDED(deferred->context->CompileFunction(entry->name.c_str(), 1, nullptr,
-                                                   deferred->text.c_str(), &function)) &&
+  if (m_deferredContext &&
+      SUCCEEDED(m_deferredContext->CompileFunction(entry->name.c_str(), 1, nullptr, text.c_str(),
+                                                   &function)) &&
       function) {
     entry->listener = function;
     return true;
@@ -209,22 +219,20 @@ bool scEventListenerManagerImp::Compile(const std::shared_ptr<Entry>& entry) {
 }
 
 void scEventListenerManagerImp::CompileNamed(const wchar_t* name) {
-  const auto same = m_byName.find(name);
-  if (same == m_byName.end()) return;
-  EntryList named;
-  for (const auto& entry : same->second) {
-    if (entry->deferred) named.push_back(entry);
+  try {
+    for (const auto& entry : ExactlyNamed(name)) (void)Compile(entry);
+  } catch (...) {
   }
-  for (const auto& entry : named) (void)Compile(entry);
 }
 
 HRESULT scEventListenerManagerImp::HasAttributeListener(const wchar_t* name) {
   if (name == nullptr) return E_FAIL;
   CompileNamed(name);
-  const auto same = m_byName.find(name);
-  if (same == m_byName.end()) return E_FAIL;
-  for (const auto& entry : same->second) {
-    if (entry->flags & kListenerAttributeHandler) return S_OK;
+  try {
+    for (const auto& entry : ExactlyNamed(name)) {
+      if (entry->flags & kListenerAttributeHandler) return S_OK;
+    }
+  } catch (...) {
   }
   return E_FAIL;
 }
@@ -332,8 +340,8 @@ HRESULT scEventListenerManagerImp::Disconnect() {
   for (const auto& entry : m_entries) entry->removed = true;
   EntryList gone;
   gone.swap(m_entries);  // listeners are released after the table is consistent again
-  m_byName.clear();
   m_byFoldedName.clear();
+  m_deferredContext.Reset();
   return S_OK;
 }
 

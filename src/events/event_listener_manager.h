@@ -52,21 +52,18 @@ class scEventListenerManagerImp
  private:
   // Entries are shared with a running walk: a walk holds its own list of them, so entries
   // removed under it are marked and skipped, and entries added under it wait for the next event.
-  // Besides the list in the order of adding, entries are indexed by their exact name (for adding
-  // and removing) and by their name without letter case (for dispatch), so neither a table of
-  // many names nor an event costs a walk over every entry.
-  // A handler whose text is compiled when it is first needed, in the context it was added in.
-  struct Deferred {
-    ComPtr<scIScriptContext> context;
-    std::wstring text;
-  };
+  // Besides the list in the order of adding, entries are indexed by their name without letter
+  // case (for dispatch, and narrowed to the exact name for adding and removing), so neither a
+  // table of many names nor an event costs a walk over every entry.
   struct Entry {
     ComPtr<IUnknown> listener;  // scIDOMEventListener, or IDispatch for a script function
     bool isScript = false;
+    bool removed = false;
+    // A skin's handler not compiled yet: its text waits here and listener is null.
+    bool deferred = false;
     std::wstring name;
     ULONG flags = 0;
-    bool removed = false;
-    std::unique_ptr<Deferred> deferred;  // set until the handler is compiled; listener is null
+    std::wstring deferredText;
   };
   using EntryList = std::vector<std::shared_ptr<Entry>>;
 
@@ -77,6 +74,8 @@ class scEventListenerManagerImp
   static std::wstring Folded(const std::wstring& name);
   // The entries whose name matches 'name' without regard to letter case, in the order added.
   EntryList MatchingEntries(const std::wstring& name) const;
+  // The entries named exactly 'name', in the order added.
+  EntryList ExactlyNamed(const wchar_t* name) const;
   static void Erase(EntryList& list, const Entry* entry);
   // Adds 'entry' at the end of every list; throws only before changing any.
   void Append(std::shared_ptr<Entry> entry);
@@ -91,8 +90,9 @@ class scEventListenerManagerImp
 
   scIContent* m_owner = nullptr;  // not owned; cleared by Disconnect
   EntryList m_entries;
-  std::unordered_map<std::wstring, EntryList> m_byName;
   std::unordered_map<std::wstring, EntryList> m_byFoldedName;
+  // The script context deferred handlers compile in (the owner's document's when they came).
+  ComPtr<scIScriptContext> m_deferredContext;
 };
 
 // The listener table a document hands to its elements.
