@@ -163,7 +163,8 @@ int RunBatch(const Options& options, const std::wstring& work, const std::vector
         } else if (std::sscanf(line.c_str(), "end %d %31s", &index, word) == 2) {
           const DWORD took = ::GetTickCount() - since;
           if (took > tally.slowestMs) tally.slowestMs = took, tally.slowest = index;
-          if (took > options.timeoutMs / 2) std::printf("fuzz: skin %d took %lu ms\n", index, took);
+          if (options.replay || took > options.timeoutMs / 2)
+            std::printf("fuzz: skin %d took %lu ms\n", index, took);
           (std::string(word) == "clean" ? tally.clean : tally.loadFailures)++;
           current = -1;
           lastEnded = index;
