@@ -76,6 +76,19 @@ struct Case {
   std::wstring path;
 };
 
+// Writes each case's skin to a temporary file named prefix + its number; answers the folder they
+// are in, empty when one could not be written.
+std::wstring WriteCases(std::vector<Case>& cases, const wchar_t* prefix) {
+  std::wstring folder;
+  for (size_t i = 0; i < cases.size(); ++i) {
+    cases[i].path = velmor::bench::WriteTempFile(
+        (prefix + std::to_wstring(i) + L".xml").c_str(), cases[i].xml);
+    if (cases[i].path.empty()) return L"";
+    folder = cases[i].path.substr(0, cases[i].path.find_last_of(L'\\'));
+  }
+  return folder;
+}
+
 bool LoadOnce(const std::wstring& folder, const std::wstring& path) {
   velmor::scDocument* document = nullptr;
   if (FAILED(velmor::scDocument::CreateObject(&document))) return false;
@@ -120,14 +133,11 @@ int NativeControls() {
        Grid(1000, [](int i) { return std::string(i % 2 ? "textbox value=\"t\"" : "checkbox"); }),
        L""},
   };
+  const std::wstring folder = WriteCases(cases, L"velmor-bench-native-");
+  if (folder.empty()) return 1;
   std::vector<std::function<bool()>> bodies;
   std::vector<long> changes(cases.size());
-  std::wstring folder;
   for (size_t i = 0; i < cases.size(); ++i) {
-    cases[i].path = velmor::bench::WriteTempFile(
-        (L"velmor-bench-native-" + std::to_wstring(i) + L".xml").c_str(), cases[i].xml);
-    if (cases[i].path.empty()) return 1;
-    folder = cases[i].path.substr(0, cases[i].path.find_last_of(L'\\'));
     bodies.push_back([&folder, &c = cases[i], &changed = changes[i]] {
       const long before = g_positionChanges;
       const bool shown = ShowOnce(folder, c.path);
@@ -163,15 +173,10 @@ int main(int argc, char** argv) {
       {"100,000 handler attributes on one element", OneElement("on", "n = 1;"), L""},
       {"100,000 elements with a handler each", HandlerPerElement(), L""},
   };
+  const std::wstring folder = WriteCases(cases, L"velmor-bench-wide-");
+  if (folder.empty()) return 1;
   std::vector<std::function<bool()>> bodies;
-  std::wstring folder;
-  for (size_t i = 0; i < cases.size(); ++i) {
-    cases[i].path = velmor::bench::WriteTempFile(
-        (L"velmor-bench-wide-" + std::to_wstring(i) + L".xml").c_str(), cases[i].xml);
-    if (cases[i].path.empty()) return 1;
-    folder = cases[i].path.substr(0, cases[i].path.find_last_of(L'\\'));
-    bodies.push_back([&folder, &c = cases[i]] { return LoadOnce(folder, c.path); });
-  }
+  for (Case& c : cases) bodies.push_back([&folder, &c] { return LoadOnce(folder, c.path); });
   const std::vector<double> medians = velmor::bench::InterleavedMediansMs(kRuns, bodies);
   for (const Case& c : cases) ::DeleteFileW(c.path.c_str());
 
