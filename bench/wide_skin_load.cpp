@@ -4,6 +4,8 @@
 // live tree, its ids and listener tables in a real document with its script context; the
 // document is destroyed again after each run. Prints medians of several interleaved runs and
 // their ratios to the baseline: a quadratic step anywhere shows as a ratio far above 1.
+// Then native controls: 500 check boxes and 500 text boxes loaded, shown, painted and destroyed,
+// against 1,000 labels the same way (each control is a platform window of its own).
 #include <windows.h>
 
 #include <cstdio>
@@ -57,11 +59,35 @@ std::string HandlerPerElement() {
   return Wrap(body);
 }
 
+// 'count' elements made by 'element(i)' on a grid of 20 columns.
+std::string Grid(int count, const std::function<std::string(int)>& element) {
+  std::string body;
+  for (int i = 0; i < count; ++i) {
+    body += "<" + element(i) + " left=\"" + std::to_string(i % 20 * 30) + "\" top=\"" +
+            std::to_string(i / 20 * 12) + "\" width=\"28\" height=\"11\"/>";
+  }
+  return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<window width=\"640\" height=\"620\">" +
+         body + "</window>";
+}
+
 struct Case {
   const char* name;
   std::string xml;
   std::wstring path;
 };
+
+// Writes each case's skin to a temporary file named prefix + its number; answers the folder they
+// are in, empty when one could not be written.
+std::wstring WriteCases(std::vector<Case>& cases, const wchar_t* prefix) {
+  std::wstring folder;
+  for (size_t i = 0; i < cases.size(); ++i) {
+    cases[i].path = velmor::bench::WriteTempFile(
+        (prefix + std::to_wstring(i) + L".xml").c_str(), cases[i].xml);
+    if (cases[i].path.empty()) return L"";
+    folder = cases[i].path.substr(0, cases[i].path.find_last_of(L'\\'));
+  }
+  return folder;
+}
 
 bool LoadOnce(const std::wstring& folder, const std::wstring& path) {
   velmor::scDocument* document = nullptr;
@@ -72,11 +98,73 @@ bool LoadOnce(const std::wstring& folder, const std::wstring& path) {
   return loaded;
 }
 
+// Position changes (WM_WINDOWPOSCHANGING) the platform makes in this thread's windows: each is a
+// move, size, show or hide of some window, each a round trip under Wine.
+long g_positionChanges = 0;
+LRESULT CALLBACK CountPositionChanges(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION && reinterpret_cast<CWPSTRUCT*>(lParam)->message == WM_WINDOWPOSCHANGING)
+    ++g_positionChanges;
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Loads a skin, shows and paints its window, then destroys it.
+bool ShowOnce(const std::wstring& folder, const std::wstring& path) {
+  velmor::scDocument* document = nullptr;
+  if (FAILED(velmor::scDocument::CreateObject(&document))) return false;
+  const bool loaded = SUCCEEDED(document->Load(folder.c_str(), path.c_str()));
+  const HWND window = document->WindowHandle();
+  if (loaded && window != nullptr) {
+    ::SetWindowPos(window, nullptr, 0, 0, 640, 620,
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    ::RedrawWindow(window, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_ERASENOW);
+    ::ShowWindow(window, SW_HIDE);
+  }
+  (void)document->Destroy();
+  document->Release();
+  return loaded;
+}
+
+int NativeControls() {
+  constexpr int kNativeRuns = 5;
+  std::vector<Case> cases = {
+      {"1,000 labels (baseline)", Grid(1000, [](int) { return std::string("label"); }), L""},
+      {"500 check boxes + 500 text boxes",
+       Grid(1000, [](int i) { return std::string(i % 2 ? "textbox value=\"t\"" : "checkbox"); }),
+       L""},
+  };
+  const std::wstring folder = WriteCases(cases, L"velmor-bench-native-");
+  if (folder.empty()) return 1;
+  std::vector<std::function<bool()>> bodies;
+  std::vector<long> changes(cases.size());
+  for (size_t i = 0; i < cases.size(); ++i) {
+    bodies.push_back([&folder, &c = cases[i], &changed = changes[i]] {
+      const long before = g_positionChanges;
+      const bool shown = ShowOnce(folder, c.path);
+      changed = g_positionChanges - before;
+      return shown;
+    });
+  }
+  const HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, CountPositionChanges, nullptr,
+                                         ::GetCurrentThreadId());
+  const std::vector<double> medians = velmor::bench::InterleavedMediansMs(kNativeRuns, bodies);
+  if (hook != nullptr) ::UnhookWindowsHookEx(hook);
+  for (const Case& c : cases) ::DeleteFileW(c.path.c_str());
+  std::printf("native controls: load, show, paint and destroy, median of %d runs\n", kNativeRuns);
+  for (size_t i = 0; i < cases.size(); ++i) {
+    std::printf("  %-44s %9.1f ms  ratio %.2f  (%ld window position changes)\n", cases[i].name,
+                medians[i], medians[0] > 0 ? medians[i] / medians[0] : 0.0, changes[i]);
+  }
+  return medians[0] >= 0 ? 0 : 1;
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   const velmor::bench::EngineEnvironment environment;
   if (!environment.Ready()) return 1;
+  // --native: only the native-control figures.
+  if (argc > 1 && std::string(argv[1]) == "--native") return NativeControls();
 
   std::vector<Case> cases = {
       {"100,000 plain elements (baseline)", PlainElements(), L""},
@@ -85,15 +173,10 @@ int main() {
       {"100,000 handler attributes on one element", OneElement("on", "n = 1;"), L""},
       {"100,000 elements with a handler each", HandlerPerElement(), L""},
   };
+  const std::wstring folder = WriteCases(cases, L"velmor-bench-wide-");
+  if (folder.empty()) return 1;
   std::vector<std::function<bool()>> bodies;
-  std::wstring folder;
-  for (size_t i = 0; i < cases.size(); ++i) {
-    cases[i].path = velmor::bench::WriteTempFile(
-        (L"velmor-bench-wide-" + std::to_wstring(i) + L".xml").c_str(), cases[i].xml);
-    if (cases[i].path.empty()) return 1;
-    folder = cases[i].path.substr(0, cases[i].path.find_last_of(L'\\'));
-    bodies.push_back([&folder, &c = cases[i]] { return LoadOnce(folder, c.path); });
-  }
+  for (Case& c : cases) bodies.push_back([&folder, &c] { return LoadOnce(folder, c.path); });
   const std::vector<double> medians = velmor::bench::InterleavedMediansMs(kRuns, bodies);
   for (const Case& c : cases) ::DeleteFileW(c.path.c_str());
 
@@ -105,5 +188,5 @@ int main() {
   }
   const bool loaded = medians[0] >= 0;
   if (!loaded) std::printf("  a skin did not load\n");
-  return loaded ? 0 : 1;
+  return NativeControls() == 0 && loaded ? 0 : 1;
 }

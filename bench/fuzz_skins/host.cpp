@@ -45,17 +45,25 @@ void Pump(DWORD ms) {
   } while (static_cast<LONG>(until - ::GetTickCount()) > 0);
 }
 
-// Answers the message boxes skins open (an alert from a close handler, a script error report):
-// without someone to click them each would wait for ever. A box is cancelled as soon as it is
-// activated, after it has been created and laid out with its text.
+bool HasClass(HWND window, const wchar_t* className) {
+  wchar_t name[16] = L"";
+  return ::GetClassNameW(window, name, 16) > 0 && ::lstrcmpW(name, className) == 0;
+}
+
+// Answers the message boxes and popup menus skins open (an alert from a close handler, a script
+// error report, a context menu on a right press): without someone to click them each would wait
+// for ever. A box is cancelled as soon as it is activated, after it has been created and laid
+// out with its text; a menu is ended from a timer, which its tracking loop dispatches.
 LRESULT CALLBACK DismissBoxes(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_ACTIVATE) {
-    const HWND window = reinterpret_cast<HWND>(wParam);
-    wchar_t name[16] = L"";
-    if (::GetClassNameW(window, name, 16) > 0 && ::lstrcmpW(name, L"#32770") == 0) {
-      ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
-      ::PostMessageW(window, WM_COMMAND, IDOK, 0);
-    }
+  const HWND window = reinterpret_cast<HWND>(wParam);
+  if (code == HCBT_ACTIVATE && HasClass(window, L"#32770")) {
+    ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    ::PostMessageW(window, WM_COMMAND, IDOK, 0);
+  } else if (code == HCBT_CREATEWND && HasClass(window, L"#32768")) {
+    ::SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR id, DWORD) {
+      ::KillTimer(nullptr, id);
+      ::EndMenu();
+    });
   }
   return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }

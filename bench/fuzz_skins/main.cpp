@@ -4,11 +4,14 @@
 // processes; after a crash or a stall a fresh host goes on with the next skin, so one fault does
 // not hide the rest. Every crashing or stalling skin is kept in the findings folder.
 //
-//   fuzz_skins [--seed N] [--count N] [--per-process N] [--timeout-ms N] [--out DIR] seed.xml...
+//   fuzz_skins [--seed N] [--start N] [--count N] [--jobs N] [--per-process N] [--timeout-ms N]
+//              [--out DIR] seed.xml...
 //   fuzz_skins --replay [--timeout-ms N] [--out DIR] skin.xml...
 //
-// --replay loads the given skins as they are, one each, instead of mutations of them: a finding
-// is replayed, and kept findings run as regression cases.
+// --start runs skins N .. N + count - 1 of the seed's sequence (skin i is the same whichever
+// slice runs it), so a long run can be split. --jobs runs that many host processes at once,
+// each on its own batches. --replay loads the given skins as they are, one each, instead of
+// mutations of them: a finding is replayed, and kept findings run as regression cases.
 //
 // The exit code is 0 only when nothing crashed, stalled or stayed alive after its window.
 #include <windows.h>
@@ -18,8 +21,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <atomic>
 #include <map>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "fuzz.h"
@@ -30,6 +36,8 @@ namespace {
 
 struct Options {
   uint64_t seed = 1;
+  int start = 0;
+  int jobs = 1;
   int count = 300;
   int perProcess = 40;
   DWORD timeoutMs = 5000;
@@ -40,9 +48,20 @@ struct Options {
 
 struct Tally {
   int clean = 0, loadFailures = 0, crashes = 0, stalls = 0;
+  int notRun = 0;  // skins of batches whose host could not be started
   DWORD slowestMs = 0;
   int slowest = -1;
   std::map<std::string, long> leaks;  // the largest count seen per kind
+
+  void Merge(const Tally& other) {
+    clean += other.clean, loadFailures += other.loadFailures;
+    crashes += other.crashes, stalls += other.stalls, notRun += other.notRun;
+    if (other.slowestMs > slowestMs) slowestMs = other.slowestMs, slowest = other.slowest;
+    for (const auto& [kind, count] : other.leaks) {
+      long& worst = leaks[kind];
+      if (std::labs(count) > std::labs(worst)) worst = count;
+    }
+  }
 };
 
 std::wstring ExeDir() {
@@ -101,12 +120,19 @@ int RunBatch(const Options& options, const std::wstring& work, const std::vector
   startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
   startup.hStdInput = nullptr;
   PROCESS_INFORMATION process{};
-  const BOOL started = ::CreateProcessW(exe, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                        nullptr, &startup, &process);
+  // Starting a process can fail for a moment on a loaded machine: try again before giving up.
+  BOOL started = FALSE;
+  for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+    if (attempt > 0) ::Sleep(1000);
+    started = ::CreateProcessW(exe, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                               &startup, &process);
+  }
   ::CloseHandle(writePipe);
   if (!started) {
     ::CloseHandle(readPipe);
-    std::printf("fuzz: cannot start a host (%lu)\n", ::GetLastError());
+    std::printf("fuzz: cannot start a host (%lu): skins %d..%d not run\n", ::GetLastError(),
+                first, end - 1);
+    tally.notRun += end - first;
     return end;
   }
   std::string pending;
@@ -137,6 +163,8 @@ int RunBatch(const Options& options, const std::wstring& work, const std::vector
         } else if (std::sscanf(line.c_str(), "end %d %31s", &index, word) == 2) {
           const DWORD took = ::GetTickCount() - since;
           if (took > tally.slowestMs) tally.slowestMs = took, tally.slowest = index;
+          if (options.replay || took > options.timeoutMs / 2)
+            std::printf("fuzz: skin %d took %lu ms\n", index, took);
           (std::string(word) == "clean" ? tally.clean : tally.loadFailures)++;
           current = -1;
           lastEnded = index;
@@ -216,22 +244,46 @@ int RunDriver(Options options) {
     std::printf("fuzz: no seed skins given\n");
     return 2;
   }
-  if (options.replay) options.count = static_cast<int>(seeds.size());
+  if (options.replay) options.count = static_cast<int>(seeds.size()), options.start = 0;
+  const int last = options.start + options.count;
   const DWORD start = ::GetTickCount();
+  // Each job takes the next batch of skins until none is left.
+  std::atomic<int> nextBatch{options.start};
+  std::mutex merging;
   Tally tally;
-  for (int next = 0; next < options.count;) {
-    const int end = std::min(options.count, next + options.perProcess);
-    std::vector<std::string> skins;
-    for (int i = next; i < end; ++i) {
-      const std::string& seed = seeds[static_cast<size_t>(i) % seeds.size()];
-      skins.push_back(options.replay ? seed
-                                     : MutateSkin(seed, options.seed, static_cast<uint64_t>(i)));
-      WriteBytes(work + L"\\" + SkinFileName(i), skins.back());
+  auto job = [&] {
+    for (int first; (first = nextBatch.fetch_add(options.perProcess)) < last;) {
+      Tally mine;
+      const int end = std::min(last, first + options.perProcess);
+      std::vector<std::string> skins;
+      for (int i = first; i < end; ++i) {
+        const std::string& seed = seeds[static_cast<size_t>(i) % seeds.size()];
+        skins.push_back(options.replay ? seed
+                                       : MutateSkin(seed, options.seed, static_cast<uint64_t>(i)));
+        WriteBytes(work + L"\\" + SkinFileName(i), skins.back());
+      }
+      for (int next = first; next < end;) {
+        const std::vector<std::string> rest(skins.begin() + (next - first), skins.end());
+        next = std::max(RunBatch(options, work, rest, next, end, mine), next + 1);
+      }
+      for (int i = first; i < end; ++i) ::DeleteFileW((work + L"\\" + SkinFileName(i)).c_str());
+      // A running count after every batch: a long run that is stopped still leaves its figures.
+      const std::lock_guard<std::mutex> lock(merging);
+      tally.Merge(mine);
+      std::printf("fuzz: %lu s: clean %d, load failure %d, crash %d, stall %d, not run %d\n",
+                  (::GetTickCount() - start) / 1000, tally.clean, tally.loadFailures,
+                  tally.crashes, tally.stalls, tally.notRun);
+      std::fflush(stdout);
     }
-    const int resume = RunBatch(options, work, skins, next, end, tally);
-    for (int i = next; i < end; ++i) ::DeleteFileW((work + L"\\" + SkinFileName(i)).c_str());
-    next = std::max(resume, next + 1);
+  };
+  std::vector<std::thread> jobs;
+  try {
+    for (int j = 1; j < options.jobs; ++j) jobs.emplace_back(job);
+  } catch (...) {
+    std::printf("fuzz: running with %zu jobs\n", jobs.size() + 1);
   }
+  job();
+  for (std::thread& t : jobs) t.join();
   long leaked = 0;
   std::string leaks;
   for (const auto& [kind, count] : tally.leaks) {
@@ -240,13 +292,14 @@ int RunDriver(Options options) {
   }
   const std::string run = options.replay ? std::string("replay")
                                           : "seed " + std::to_string(options.seed);
-  std::printf("fuzz: %s, %d skins in %.1f s: clean %d, load failure %d, crash %d, stall %d\n",
-              run.c_str(), options.count, (::GetTickCount() - start) / 1000.0, tally.clean,
-              tally.loadFailures, tally.crashes, tally.stalls);
+  std::printf("fuzz: %s, skins %d..%d in %.1f s: clean %d, load failure %d, crash %d, stall %d, "
+              "not run %d\n",
+              run.c_str(), options.start, last - 1, (::GetTickCount() - start) / 1000.0, tally.clean,
+              tally.loadFailures, tally.crashes, tally.stalls, tally.notRun);
   std::printf("fuzz: slowest skin %lu ms (#%d); left alive after the hosts' runs:%s\n",
               tally.slowestMs, tally.slowest, leaks.c_str());
   std::printf("fuzz: findings in %ls\n", options.out.c_str());
-  return tally.crashes + tally.stalls == 0 && leaked == 0 ? 0 : 1;
+  return tally.crashes + tally.stalls + tally.notRun == 0 && leaked == 0 ? 0 : 1;
 }
 
 }  // namespace
@@ -269,6 +322,8 @@ int wmain(int argc, wchar_t** argv) {
     const bool value = i + 1 < argc;
     if (arg == L"--seed" && value) options.seed = _wcstoui64(argv[++i], nullptr, 10);
     else if (arg == L"--count" && value) options.count = _wtoi(argv[++i]);
+    else if (arg == L"--start" && value) options.start = std::max(0, _wtoi(argv[++i]));
+    else if (arg == L"--jobs" && value) options.jobs = std::max(1, _wtoi(argv[++i]));
     else if (arg == L"--per-process" && value) options.perProcess = std::max(1, _wtoi(argv[++i]));
     else if (arg == L"--timeout-ms" && value) options.timeoutMs = static_cast<DWORD>(_wtoi(argv[++i]));
     else if (arg == L"--out" && value) options.out = argv[++i];

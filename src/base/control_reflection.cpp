@@ -1,10 +1,44 @@
 #include "base/control_reflection.h"
 
+#include <unordered_set>
+
 namespace velmor {
 namespace {
 
-// The window property that marks a control taking reflected messages.
-constexpr wchar_t kReflectionProperty[] = L"Velmor.Reflect";
+// The controls taking reflected messages. Kept in the process rather than as a window property:
+// a property costs a call to the window server under Wine for every mark, withdrawal and every
+// colour request of every paint. The lock only guards against a second thread's controls.
+class ReflectingControls {
+ public:
+  void Add(HWND control) {
+    AcquireSRWLockExclusive(&m_lock);
+    try {
+      m_controls.insert(control);
+    } catch (...) {
+    }
+    ReleaseSRWLockExclusive(&m_lock);
+  }
+  void Remove(HWND control) {
+    AcquireSRWLockExclusive(&m_lock);
+    m_controls.erase(control);
+    ReleaseSRWLockExclusive(&m_lock);
+  }
+  bool Contains(HWND control) {
+    AcquireSRWLockShared(&m_lock);
+    const bool found = m_controls.count(control) != 0;
+    ReleaseSRWLockShared(&m_lock);
+    return found;
+  }
+
+ private:
+  SRWLOCK m_lock = SRWLOCK_INIT;
+  std::unordered_set<HWND> m_controls;
+};
+
+ReflectingControls& Reflecting() {
+  static ReflectingControls s_controls;
+  return s_controls;
+}
 
 HWND ItemOf(HWND parent, UINT id) { return ::GetDlgItem(parent, static_cast<int>(id)); }
 
@@ -56,11 +90,11 @@ HWND ReflectionTarget(HWND parent, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void AcceptReflectedMessages(HWND control) {
-  if (control != nullptr) ::SetPropW(control, kReflectionProperty, reinterpret_cast<HANDLE>(1));
+  if (control != nullptr) Reflecting().Add(control);
 }
 
 void RefuseReflectedMessages(HWND control) {
-  if (control != nullptr) ::RemovePropW(control, kReflectionProperty);
+  if (control != nullptr) Reflecting().Remove(control);
 }
 
 bool ReflectNotification(HWND parent, UINT message, WPARAM wParam, LPARAM lParam,
@@ -68,7 +102,7 @@ bool ReflectNotification(HWND parent, UINT message, WPARAM wParam, LPARAM lParam
   if (!IsReflectableMessage(message)) return false;
   HWND control = ReflectionTarget(parent, message, wParam, lParam);
   if (control == nullptr || control == parent || ::GetParent(control) != parent ||
-      ::GetPropW(control, kReflectionProperty) == nullptr)
+      !Reflecting().Contains(control))
     return false;
   result = ::SendMessageW(control, message + kReflectedBase, wParam, lParam);
   return true;

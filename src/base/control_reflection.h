@@ -19,8 +19,8 @@ bool IsReflectableMessage(UINT message);
 // The child control a reflectable message of 'parent' came from, or null.
 HWND ReflectionTarget(HWND parent, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Marks a control as one that takes reflected messages, or withdraws the mark (before it is
-// destroyed).
+// Marks a control as one that takes reflected messages, or withdraws the mark (when it is
+// destroyed, at the latest on its WM_NCDESTROY: a later window may be given the same handle).
 void AcceptReflectedMessages(HWND control);
 void RefuseReflectedMessages(HWND control);
 

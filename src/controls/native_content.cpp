@@ -46,20 +46,24 @@ bool ControlText(scIContent* element, const wchar_t* name, std::wstring& text) {
   return true;
 }
 
-void PlaceOverElement(scITextBaseContent* element, HWND window, HWND host) {
+void PlaceOverElement(scITextBaseContent* element, HWND window, HWND host, RECT* placed) {
   if (window == nullptr || !element->IsShownInTree()) return;
   HWND found = nullptr;
   POINT at{};
   if (!FindHostWindow(element, found, at) || found != host) return;
   const scRect& r = element->Rect();
+  const RECT box{at.x, at.y, anchor::Add(at.x, r.width), anchor::Add(at.y, r.height)};
+  if (placed != nullptr && ::EqualRect(placed, &box)) return;
   ::MoveWindow(window, at.x, at.y, r.width, r.height, TRUE);
+  if (placed != nullptr) *placed = box;
 }
 
-void ShowWithElement(scITextBaseContent* element, HWND window, HWND host) {
+void ShowWithElement(scITextBaseContent* element, HWND window, HWND host, RECT* placed) {
   if (window == nullptr) return;
   const bool shown = element->IsShownInTree();
-  if (shown) PlaceOverElement(element, window, host);
-  if ((::IsWindowVisible(window) != FALSE) != shown) ::ShowWindow(window, shown ? SW_SHOW : SW_HIDE);
+  if (shown) PlaceOverElement(element, window, host, placed);
+  const bool visible = (::GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0;
+  if (visible != shown) ::ShowWindow(window, shown ? SW_SHOW : SW_HIDE);
 }
 
 HBRUSH CreateBrush(uint32_t argb) { return ::CreateSolidBrush(ToColorRef(argb)); }

@@ -42,11 +42,17 @@ constexpr COLORREF ToColorRef(uint32_t argb) {
   return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
 }
 // Moves 'window' over the element's box while the element is shown and 'window' still lies in
-// 'host' (the window it was placed in).
-void PlaceOverElement(scITextBaseContent* element, HWND window, HWND host);
+// 'host' (the window it was placed in). With 'placed' (the box the window was last given in its
+// host's client coordinates) a window already there is not moved again: layout sets every
+// element's bounds again and again, and each platform move of a control costs a round trip.
+void PlaceOverElement(scITextBaseContent* element, HWND window, HWND host,
+                      RECT* placed = nullptr);
 // Shows 'window' (placed first: the element's ancestors may have moved while it was hidden) when
-// the element and all its ancestors are visible, hides it otherwise.
-void ShowWithElement(scITextBaseContent* element, HWND window, HWND host);
+// the element and all its ancestors are visible, hides it otherwise. The window's own visible
+// style is compared, not IsWindowVisible: while the host is hidden every control would look
+// hidden and be shown again for nothing.
+void ShowWithElement(scITextBaseContent* element, HWND window, HWND host,
+                     RECT* placed = nullptr);
 // Registers the common-control classes the native elements use, once per process.
 void InitControlClasses();
 
@@ -140,6 +146,7 @@ class scINativeContent : public scScriptContentClass<Derived, Interfaces, ClassF
     const RECT box{at.x, at.y, at.x + r.width, at.y + r.height};
     if (Window::Create(host, &box, text, style, exStyle) == nullptr) return E_FAIL;
     m_host = host;
+    m_placed = box;
     AcceptReflectedMessages(this->m_hWnd);
     return S_OK;
   }
@@ -151,11 +158,11 @@ class scINativeContent : public scScriptContentClass<Derived, Interfaces, ClassF
 
   // Moves the control to the element's place while it is shown and still in the window it was
   // created in.
-  void PositionControl() { native::PlaceOverElement(this, this->m_hWnd, m_host); }
+  void PositionControl() { native::PlaceOverElement(this, this->m_hWnd, m_host, &m_placed); }
 
   // Shows the control when the element and all its ancestors are visible (placed first: its
   // ancestors may have moved while it was hidden), hides it otherwise.
-  void ShowControl() { native::ShowWithElement(this, this->m_hWnd, m_host); }
+  void ShowControl() { native::ShowWithElement(this, this->m_hWnd, m_host, &m_placed); }
 
   void DestroyControl() {
     if (this->m_hWnd == nullptr) return;
@@ -164,7 +171,11 @@ class scINativeContent : public scScriptContentClass<Derived, Interfaces, ClassF
     m_host = nullptr;
   }
 
+  // A control destroyed with its host, not by DestroyControl, withdraws its mark here.
+  void OnFinalMessage(HWND window) override { RefuseReflectedMessages(window); }
+
   HWND m_host = nullptr;
+  RECT m_placed{};  // where the control was last put in its host
 
  private:
   Derived* Self() { return static_cast<Derived*>(this); }

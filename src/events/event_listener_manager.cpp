@@ -5,6 +5,7 @@
 #include "base/bstr.h"
 #include "events/dom_event.h"
 #include "script/script_context.h"
+#include "script/script_settings.h"
 #include "skin/text_base_content.h"
 
 namespace velmor {
@@ -53,11 +54,12 @@ HRESULT scEventListenerManagerImp::AddEventListener(IUnknown* listener, const wc
   ComPtr<IUnknown> resolved;
   bool isScript = false;
   RETURN_IF_FAILED(Resolve(listener, resolved, isScript));
-  const auto same = m_byName.find(name);
-  if (same != m_byName.end()) {
-    for (const auto& entry : same->second) {
+  // Whether a deferred handler takes part in the replacement below depends on whether it compiles.
+  if (flags & kListenerAttributeHandler) CompileNamed(name);
+  try {
+    for (const auto& entry : ExactlyNamed(name)) {
       if (entry->listener.Get() == resolved.Get()) return S_OK;
-    // A second attribute handler for a name takes the first one's place.
+      // A second attribute handler for a name takes the first one's place.
       if ((entry->flags & kListenerAttributeHandler) && (flags & kListenerAttributeHandler)) {
         entry->flags = flags;
         entry->listener = resolved;
@@ -65,25 +67,24 @@ HRESULT scEventListenerManagerImp::AddEventListener(IUnknown* listener, const wc
         return S_OK;
       }
     }
-  }
-  try {
     auto entry = std::make_shared<Entry>();
     entry->listener = resolved;
     entry->isScript = isScript;
     entry->name = name;
     entry->flags = flags;
-    EntryList& folded = m_byFoldedName[Folded(entry->name)];
-    EntryList& exact = m_byName[entry->name];
-    RoomForOneMore(m_entries);
-    RoomForOneMore(folded);
-    RoomForOneMore(exact);
-    // Nothing below throws: the three lists stay in step.
-    folded.push_back(entry);
-    exact.push_back(entry);
-    m_entries.push_back(std::move(entry));
+    Append(std::move(entry));
   }
   VELMOR_CATCH_RETURN()
   return S_OK;
+}
+
+void scEventListenerManagerImp::Append(std::shared_ptr<Entry> entry) {
+  EntryList& folded = m_byFoldedName[Folded(entry->name)];
+  RoomForOneMore(m_entries);
+  RoomForOneMore(folded);
+  // Nothing below throws: the two lists stay in step.
+  folded.push_back(entry);
+  m_entries.push_back(std::move(entry));
 }
 
 HRESULT scEventListenerManagerImp::RemoveEventListener(IUnknown* listener, const wchar_t* name) {
@@ -91,23 +92,25 @@ HRESULT scEventListenerManagerImp::RemoveEventListener(IUnknown* listener, const
   ComPtr<IUnknown> resolved;
   bool isScript = false;
   RETURN_IF_FAILED(Resolve(listener, resolved, isScript));
-  const auto same = m_byName.find(name);
-  if (same == m_byName.end()) return E_FAIL;
-  for (const auto& candidate : same->second) {
-    if (candidate->listener.Get() != resolved.Get()) continue;
-    std::shared_ptr<Entry> entry = candidate;  // the lists below hold the others
-    entry->removed = true;
-    Erase(same->second, entry.get());
-    if (same->second.empty()) m_byName.erase(same);
-    const auto folded = m_byFoldedName.find(Folded(entry->name));
-    if (folded != m_byFoldedName.end()) {
-      Erase(folded->second, entry.get());
-      if (folded->second.empty()) m_byFoldedName.erase(folded);
+  try {
+    for (const auto& candidate : ExactlyNamed(name)) {
+      if (candidate->listener.Get() != resolved.Get()) continue;
+      RemoveEntry(candidate);
+      return S_OK;
     }
-    Erase(m_entries, entry.get());
-    return S_OK;
   }
+  VELMOR_CATCH_RETURN()
   return E_FAIL;
+}
+
+void scEventListenerManagerImp::RemoveEntry(const std::shared_ptr<Entry>& entry) {
+  entry->removed = true;
+  const auto folded = m_byFoldedName.find(Folded(entry->name));
+  if (folded != m_byFoldedName.end()) {
+    Erase(folded->second, entry.get());
+    if (folded->second.empty()) m_byFoldedName.erase(folded);
+  }
+  Erase(m_entries, entry.get());
 }
 
 void scEventListenerManagerImp::Erase(EntryList& list, const Entry* entry) {
@@ -130,23 +133,39 @@ scEventListenerManagerImp::EntryList scEventListenerManagerImp::MatchingEntries(
   const auto found = m_byFoldedName.find(Folded(name));
   if (found == m_byFoldedName.end()) return {};
   EntryList matching;
+  matching.reserve(found->second.size());
   for (const auto& entry : found->second) {
     if (_wcsicmp(entry->name.c_str(), name.c_str()) == 0) matching.push_back(entry);
   }
   return matching;
 }
 
-HRESULT scEventListenerManagerImp::AddScriptEventListener(const wchar_t* name,
-                                                          const wchar_t* scriptText, ULONG) {
-  if (name == nullptr || scriptText == nullptr) return E_INVALIDARG;
-  if (m_owner == nullptr) return E_UNEXPECTED;
+scEventListenerManagerImp::EntryList scEventListenerManagerImp::ExactlyNamed(
+    const wchar_t* name) const {
+  const auto found = m_byFoldedName.find(Folded(name));
+  if (found == m_byFoldedName.end()) return {};
+  EntryList named;
+  for (const auto& entry : found->second) {
+    if (entry->name == name) named.push_back(entry);
+  }
+  return named;
+}
+
+HRESULT scEventListenerManagerImp::OwnerScriptContext(ComPtr<scIScriptContext>& context) const {
   scITextBaseContent* owner = scITextBaseContent::FromContent(m_owner);
   scIContentDocument* document = owner != nullptr ? owner->OwnerDocument() : nullptr;
   if (document == nullptr) return E_FAIL;
   ComPtr<IUnknown> unknown;
   if (FAILED(document->GetScriptContext(&unknown)) || !unknown) return E_FAIL;
+  return SUCCEEDED(unknown.As(&context)) ? S_OK : E_FAIL;
+}
+
+HRESULT scEventListenerManagerImp::AddScriptEventListener(const wchar_t* name,
+                                                          const wchar_t* scriptText, ULONG) {
+  if (name == nullptr || scriptText == nullptr) return E_INVALIDARG;
+  if (m_owner == nullptr) return E_UNEXPECTED;
   ComPtr<scIScriptContext> context;
-  if (FAILED(unknown.As(&context))) return E_FAIL;
+  RETURN_IF_FAILED(OwnerScriptContext(context));
   // One argument with the default name: the handler's parameter is `event`.
   ComPtr<IDispatch> function;
   RETURN_IF_FAILED(context->CompileFunction(name, 1, nullptr, scriptText, &function));
@@ -154,12 +173,66 @@ HRESULT scEventListenerManagerImp::AddScriptEventListener(const wchar_t* name,
   return AddEventListener(function.Get(), name, kListenerAttributeHandler);
 }
 
+HRESULT scEventListenerManagerImp::AddDeferredScriptEventListener(const wchar_t* name,
+                                                                  const wchar_t* scriptText) {
+  if (name == nullptr || scriptText == nullptr) return E_INVALIDARG;
+  if (m_owner == nullptr) return E_UNEXPECTED;
+  // With script debugging on, a handler's syntax error is reported while its skin loads, and a
+  // second handler of one name replaces the first only if it compiles: both compile now.
+  // Deferred handlers share the table's one context; should the document's context change, the
+  // new one's handlers compile at once.
+  ComPtr<scIScriptContext> context;
+  RETURN_IF_FAILED(OwnerScriptContext(context));
+  try {
+    if (IsScriptDebuggingEnabled() || !ExactlyNamed(name).empty() ||
+        (m_deferredContext && m_deferredContext.Get() != context.Get()))
+      return AddScriptEventListener(name, scriptText, 1);
+    auto entry = std::make_shared<Entry>();
+    entry->isScript = true;
+    entry->name = name;
+    entry->flags = kListenerAttributeHandler;
+    entry->deferredText = scriptText;
+    entry->deferred = true;
+    Append(std::move(entry));
+    m_deferredContext = std::move(context);
+  }
+  VELMOR_CATCH_RETURN()
+  return S_OK;
+}
+
+bool scEventListenerManagerImp::Compile(const std::shared_ptr<Entry>& entry) {
+  if (entry->removed) return false;
+  if (!entry->deferred) return true;
+  entry->deferred = false;
+  const std::wstring text = std::move(entry->deferredText);
+  entry->deferredText = std::wstring();
+  ComPtr<IDispatch> function;
+  if (m_deferredContext &&
+      SUCCEEDED(m_deferredContext->CompileFunction(entry->name.c_str(), 1, nullptr, text.c_str(),
+                                                   &function)) &&
+      function) {
+    entry->listener = function;
+    return true;
+  }
+  RemoveEntry(entry);
+  return false;
+}
+
+void scEventListenerManagerImp::CompileNamed(const wchar_t* name) {
+  try {
+    for (const auto& entry : ExactlyNamed(name)) (void)Compile(entry);
+  } catch (...) {
+  }
+}
+
 HRESULT scEventListenerManagerImp::HasAttributeListener(const wchar_t* name) {
   if (name == nullptr) return E_FAIL;
-  const auto same = m_byName.find(name);
-  if (same == m_byName.end()) return E_FAIL;
-  for (const auto& entry : same->second) {
-    if (entry->flags & kListenerAttributeHandler) return S_OK;
+  CompileNamed(name);
+  try {
+    for (const auto& entry : ExactlyNamed(name)) {
+      if (entry->flags & kListenerAttributeHandler) return S_OK;
+    }
+  } catch (...) {
   }
   return E_FAIL;
 }
@@ -224,7 +297,7 @@ HRESULT scEventListenerManagerImp::HandleEvent(scEventRecord* record, IDOMEvent*
     walk.clear();
   }
   for (const auto& entry : walk) {
-    if (entry->removed) continue;
+    if (!Compile(entry)) continue;
     if (*event == nullptr && FAILED(CreateDOMEvent(record, event))) break;
     CallListener(*entry, *event, owner.Get());
   }
@@ -251,7 +324,7 @@ HRESULT scEventListenerManagerImp::FireScriptEvent(const wchar_t* name, DISPPARA
   VELMOR_CATCH_RETURN()
   HRESULT hr = S_OK;
   for (const auto& entry : walk) {
-    if (entry->removed || !entry->isScript) continue;
+    if (!entry->isScript || !Compile(entry)) continue;
     if (result != nullptr) ::VariantClear(result);
     ComPtr<IDispatch> function;
     if (FAILED(entry->listener.As(&function))) continue;
@@ -267,8 +340,8 @@ HRESULT scEventListenerManagerImp::Disconnect() {
   for (const auto& entry : m_entries) entry->removed = true;
   EntryList gone;
   gone.swap(m_entries);  // listeners are released after the table is consistent again
-  m_byName.clear();
   m_byFoldedName.clear();
+  m_deferredContext.Reset();
   return S_OK;
 }
 

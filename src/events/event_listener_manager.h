@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "base/com_object.h"
+#include "script/script_context.h"
 #include "skin/content.h"
+#include "skin/deferred_handlers.h"
 
 // The native listener interface: native code that wants to hear an element's events.
 struct scIDOMEventListener : public IUnknown {
@@ -26,7 +28,8 @@ enum : ULONG {
 };
 
 class scEventListenerManagerImp
-    : public ComObject<scEventListenerManagerImp, scIEventListenerManager> {
+    : public ComObject<scEventListenerManagerImp, scIEventListenerManager,
+                       scIDeferredScriptListeners> {
  public:
   HRESULT STDMETHODCALLTYPE AddEventListener(IUnknown* listener, const wchar_t* name,
                                              ULONG flags) override;
@@ -40,6 +43,8 @@ class scEventListenerManagerImp
                                             VARIANT* result) override;
   HRESULT STDMETHODCALLTYPE Disconnect() override;
   HRESULT STDMETHODCALLTYPE SetOwner(scIContent* owner) override;
+  HRESULT STDMETHODCALLTYPE AddDeferredScriptEventListener(const wchar_t* name,
+                                                           const wchar_t* scriptText) override;
 
   // The number of entries (for tests and diagnostics).
   size_t EntryCount() const { return m_entries.size(); }
@@ -47,15 +52,18 @@ class scEventListenerManagerImp
  private:
   // Entries are shared with a running walk: a walk holds its own list of them, so entries
   // removed under it are marked and skipped, and entries added under it wait for the next event.
-  // Besides the list in the order of adding, entries are indexed by their exact name (for adding
-  // and removing) and by their name without letter case (for dispatch), so neither a table of
-  // many names nor an event costs a walk over every entry.
+  // Besides the list in the order of adding, entries are indexed by their name without letter
+  // case (for dispatch, and narrowed to the exact name for adding and removing), so neither a
+  // table of many names nor an event costs a walk over every entry.
   struct Entry {
     ComPtr<IUnknown> listener;  // scIDOMEventListener, or IDispatch for a script function
     bool isScript = false;
+    bool removed = false;
+    // A skin's handler not compiled yet: its text waits here and listener is null.
+    bool deferred = false;
     std::wstring name;
     ULONG flags = 0;
-    bool removed = false;
+    std::wstring deferredText;
   };
   using EntryList = std::vector<std::shared_ptr<Entry>>;
 
@@ -66,12 +74,25 @@ class scEventListenerManagerImp
   static std::wstring Folded(const std::wstring& name);
   // The entries whose name matches 'name' without regard to letter case, in the order added.
   EntryList MatchingEntries(const std::wstring& name) const;
+  // The entries named exactly 'name', in the order added.
+  EntryList ExactlyNamed(const wchar_t* name) const;
   static void Erase(EntryList& list, const Entry* entry);
+  // Adds 'entry' at the end of every list; throws only before changing any.
+  void Append(std::shared_ptr<Entry> entry);
+  // Takes 'entry' out of every list (a running walk skips it).
+  void RemoveEntry(const std::shared_ptr<Entry>& entry);
+  // The document's script context for compiling handlers, or E_FAIL.
+  [[nodiscard]] HRESULT OwnerScriptContext(ComPtr<scIScriptContext>& context) const;
+  // Compiles a deferred entry; one that does not compile is removed. False when the entry is gone.
+  bool Compile(const std::shared_ptr<Entry>& entry);
+  // Compiles the deferred attribute handlers named exactly 'name'.
+  void CompileNamed(const wchar_t* name);
 
   scIContent* m_owner = nullptr;  // not owned; cleared by Disconnect
   EntryList m_entries;
-  std::unordered_map<std::wstring, EntryList> m_byName;
   std::unordered_map<std::wstring, EntryList> m_byFoldedName;
+  // The script context deferred handlers compile in (the owner's document's when they came).
+  ComPtr<scIScriptContext> m_deferredContext;
 };
 
 // The listener table a document hands to its elements.

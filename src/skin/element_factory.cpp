@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "skin/deferred_handlers.h"
 #include "skin/element_classes.h"
 #include "skin/prototype.h"
 
@@ -122,7 +123,11 @@ const wchar_t* const* ElementTags(int* count) {
   for (const auto& [name, value] : prototype->m_attributes) {
     if (!IsHandlerName(name)) continue;
     ComPtr<scIEventListenerManager> manager;
-    if (SUCCEEDED(element->GetListenerManager(TRUE, &manager)) && manager) {
+    if (FAILED(element->GetListenerManager(TRUE, &manager)) || !manager) continue;
+    ComPtr<scIDeferredScriptListeners> deferred;
+    if (SUCCEEDED(manager.As(&deferred))) {
+      deferred->AddDeferredScriptEventListener(name.c_str(), value.c_str());
+    } else {
       manager->AddScriptEventListener(name.c_str(), value.c_str(), 1);
     }
   }

@@ -351,6 +351,39 @@ TEST_F(ListenerTest, FireScriptEventCallsMatchingScriptEntriesWithArguments) {
 }
 
 
+// A skin's handlers are compiled when first needed; one that does not compile is never a
+// listener, whichever way it is first reached: its event, a call by name, a lookup of its name,
+// or a later handler of the same name (which then goes last, not in the broken one's place).
+TEST_F(EventsTest, SkinHandlersThatDoNotCompileAreNeverListeners) {
+  ASSERT_EQ(Load(std::string("<window><script>") + kRecorderScript +
+                     "</script><button id='B' left='0' top='0' width='10' height='10'"
+                     " onmousedown='log(\"down\")' onmouseup='log(' onclick='log(\"click\")'"
+                     " oncommand='}' onmouseout='log('/></window>",
+                 320, 240),
+            S_OK);
+  for (uint32_t type : {kEventLButtonDown, kEventLButtonUp, kEventClick})
+    EXPECT_EQ(Fire(Element(L"B"), type), kEventStatusNone);
+  EXPECT_EQ(TakeTrace(), L"down click");
+  ComPtr<scIEventListenerManager> table = Listeners(L"B");
+  UniqueVariant result;
+  DISPPARAMS noArguments{};
+  EXPECT_EQ(table->FireScriptEvent(L"command", &noArguments, result.Put()), S_OK);
+  EXPECT_EQ(result.vt, VT_EMPTY);
+  static const struct {
+    const wchar_t* name;
+    HRESULT has;
+  } kNames[] = {{L"onmousedown", S_OK}, {L"onmouseup", E_FAIL}, {L"onclick", S_OK},
+                {L"oncommand", E_FAIL}};
+  for (const auto& row : kNames) EXPECT_EQ(table->HasAttributeListener(row.name), row.has) << row.name;
+  ComPtr<CallbackListener> native;
+  ASSERT_HRESULT_SUCCEEDED(
+      CallbackListener::CreateObject(&native, [this](IDOMEvent*) { Eval(L"log('native')"); }));
+  ASSERT_EQ(table->AddEventListener(native->GetUnknown(), L"onmouseout", 0), S_OK);
+  ASSERT_EQ(table->AddScriptEventListener(L"onmouseout", L"log('out')", 1), S_OK);
+  Fire(Element(L"B"), kEventMouseOut);
+  EXPECT_EQ(TakeTrace(), L"native out");
+}
+
 // An element whose default action notes the status it is given.
 class DefaultActionContent final : public scContentClass<DefaultActionContent> {
  public:
