@@ -238,6 +238,29 @@ TEST_F(RobustnessTest, NestingScanSkipsQuotedAndCommentedMarkup) {
   }
 }
 
+TEST_F(RobustnessTest, ReadingEndsAtNulAndTurnsEveryCrIntoOneLineFeed) {
+  static const struct {
+    std::string file, text;
+  } kCases[] = {
+      {"<a/>", "<a/>"},
+      {"a\r\nb\rc\n\r", "a\nb\nc\n\n"},
+      {"\r\r\n\n", "\n\n\n"},
+      {std::string("x\r\0y\r\n", 6), "x\n"},
+      {std::string("\0\r", 2), ""},
+  };
+  for (const auto& c : kCases) {
+    const std::wstring path = m_dir + L"\\read.xml";
+    m_files.push_back(path);
+    ASSERT_TRUE(test::WriteFileBytes(path, c.file));
+    FILE* file = _wfopen(path.c_str(), L"rb");
+    ASSERT_NE(file, nullptr);
+    std::string text = "stale";
+    EXPECT_TRUE(ReadXmlText(file, text));
+    EXPECT_EQ(text, c.text);
+    fclose(file);
+  }
+}
+
 }  // namespace
 }  // namespace velmor
 
