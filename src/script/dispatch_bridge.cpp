@@ -72,11 +72,19 @@ class NativeNameCache {
 }  // namespace
 
 IDispatchExImplBase::~IDispatchExImplBase() {
-  for (auto& [id, value] : m_values) ::VariantClear(&value);
+  if (m_expandos) {
+    for (auto& [id, value] : m_expandos->values) ::VariantClear(&value);
+  }
+}
+
+IDispatchExImplBase::Expandos& IDispatchExImplBase::MakeExpandos() {
+  if (!m_expandos) m_expandos = std::make_unique<Expandos>();
+  return *m_expandos;
 }
 
 const std::wstring* IDispatchExImplBase::NameOf(DISPID id) const {
-  for (const auto& [name, nameId] : m_names)
+  if (!m_expandos) return nullptr;
+  for (const auto& [name, nameId] : m_expandos->names)
     if (nameId == id) return &name;
   return nullptr;
 }
@@ -99,9 +107,9 @@ HRESULT IDispatchExImplBase::LookupName(const wchar_t* name, DISPID* id) {
       *id = kDispIdDefineOwnProperty;
       return S_OK;
     }
-    if (!m_names.empty()) {
-      auto it = m_names.find(name);
-      if (it != m_names.end()) {
+    if (m_expandos && !m_expandos->names.empty()) {
+      auto it = m_expandos->names.find(name);
+      if (it != m_expandos->names.end()) {
         *id = it->second;
         return S_OK;
       }
@@ -138,17 +146,20 @@ HRESULT IDispatchExImplBase::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT co
 }
 
 HRESULT IDispatchExImplBase::EnsureExpando(const std::wstring& name, DISPID* id) {
-  auto it = m_names.find(name);
-  if (it != m_names.end()) {
-    *id = it->second;
-    return S_OK;
+  if (m_expandos) {
+    auto it = m_expandos->names.find(name);
+    if (it != m_expandos->names.end()) {
+      *id = it->second;
+      return S_OK;
+    }
   }
   if (((m_next + 1) & kTopBits) != 0) return DISP_E_OVERFLOW;
   try {
-    m_names.emplace(name, m_next);
+    Expandos& expandos = MakeExpandos();
+    expandos.names.emplace(name, m_next);
     VARIANT empty;
     ::VariantInit(&empty);
-    m_values.emplace(m_next, empty);
+    expandos.values.emplace(m_next, empty);
   }
   VELMOR_CATCH_RETURN()
   *id = m_next++;
@@ -156,14 +167,12 @@ HRESULT IDispatchExImplBase::EnsureExpando(const std::wstring& name, DISPID* id)
 }
 
 void IDispatchExImplBase::ForgetExpandos() {
-  // The values go after the maps are empty: releasing a script function may run script code
-  // that reaches this object again.
-  std::map<DISPID, VARIANT> values;
-  std::map<DISPID, ComPtr<IDispatch>> defined;
-  values.swap(m_values);
-  defined.swap(m_defined);
-  m_names.clear();
-  for (auto& [id, value] : values) ::VariantClear(&value);
+  // The values go after the tables are gone from the object: releasing a script function may
+  // run script code that reaches this object again.
+  const std::unique_ptr<Expandos> gone = std::move(m_expandos);
+  if (gone) {
+    for (auto& [id, value] : gone->values) ::VariantClear(&value);
+  }
 }
 
 HRESULT IDispatchExImplBase::GetDispID(BSTR name, DWORD grfdex, DISPID* id) {
@@ -188,28 +197,33 @@ HRESULT IDispatchExImplBase::InvokeEx(DISPID id, LCID, WORD flags, DISPPARAMS* p
 
 HRESULT IDispatchExImplBase::DeleteMemberByName(BSTR name, DWORD) {
   try {
-    if (name == nullptr) return S_OK;
-    auto it = m_names.find(std::wstring(name, ::SysStringLen(name)));
-    if (it == m_names.end()) return S_OK;
-    auto value = m_values.find(it->second);
-    if (value != m_values.end()) {
+    if (name == nullptr || !m_expandos) return S_OK;
+    auto& names = m_expandos->names;
+    auto& values = m_expandos->values;
+    auto it = names.find(std::wstring(name, ::SysStringLen(name)));
+    if (it == names.end()) return S_OK;
+    auto value = values.find(it->second);
+    if (value != values.end()) {
       ::VariantClear(&value->second);
-      m_values.erase(value);
+      values.erase(value);
     }
-    m_names.erase(it);
+    names.erase(it);
     return S_OK;
   }
   VELMOR_CATCH_RETURN()
 }
 
 HRESULT IDispatchExImplBase::DeleteMemberByDispID(DISPID id) {
-  auto value = m_values.find(id);
-  if (value == m_values.end()) return S_FALSE;
+  if (!m_expandos) return S_FALSE;
+  auto& names = m_expandos->names;
+  auto& values = m_expandos->values;
+  auto value = values.find(id);
+  if (value == values.end()) return S_FALSE;
   ::VariantClear(&value->second);
-  m_values.erase(value);
-  for (auto it = m_names.begin(); it != m_names.end(); ++it) {
+  values.erase(value);
+  for (auto it = names.begin(); it != names.end(); ++it) {
     if (it->second == id) {
-      m_names.erase(it);
+      names.erase(it);
       break;
     }
   }
@@ -289,7 +303,7 @@ HRESULT IDispatchExImplBase::InvokeExpando(DISPID id, REFIID riid, WORD flags,
     if (result != nullptr) ::VariantInit(result);
     if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
 
-    const bool accessor = m_defined.count(id) != 0;
+    const bool accessor = m_expandos && m_expandos->defined.count(id) != 0;
     const bool methodCall = (flags & DISPATCH_METHOD) != 0;
     UniqueVariant current;
     if (accessor) {
@@ -300,8 +314,9 @@ HRESULT IDispatchExImplBase::InvokeExpando(DISPID id, REFIID riid, WORD flags,
         RETURN_IF_FAILED(m_self->CallGetter(bname.Get(), current.Put()));
       }
     } else {
-      auto it = m_values.find(id);
-      if (it == m_values.end()) return DISP_E_MEMBERNOTFOUND;
+      if (!m_expandos) return DISP_E_MEMBERNOTFOUND;
+      auto it = m_expandos->values.find(id);
+      if (it == m_expandos->values.end()) return DISP_E_MEMBERNOTFOUND;
       RETURN_IF_FAILED(current.CopyFrom(it->second));
     }
     if (IsPut(flags)) result = nullptr;
@@ -344,7 +359,7 @@ HRESULT IDispatchExImplBase::InvokeExpando(DISPID id, REFIID riid, WORD flags,
         RETURN_IF_FAILED(m_self->CallSetter(bname.Get(), &params->rgvarg[0]));
       } else {
         RETURN_IF_FAILED(m_self->BeforeExpandoSet(bname.Get(), &params->rgvarg[0]));
-        VARIANT& stored = m_values[id];
+        VARIANT& stored = MakeExpandos().values[id];
         RETURN_IF_FAILED(::VariantCopy(&stored, &params->rgvarg[0]));
         RETURN_IF_FAILED(m_self->AfterExpandoSet(bname.Get(), &params->rgvarg[0]));
       }
@@ -411,10 +426,12 @@ HRESULT IDispatchExImplBase::GetOwnProperty(BSTR name, IDispatch** desc) {
     *desc = nullptr;
     if (name == nullptr) return E_INVALIDARG;
     const std::wstring key(name, ::SysStringLen(name));
-    auto named = m_names.find(key);
-    if (named != m_names.end()) {
-      auto defined = m_defined.find(named->second);
-      if (defined != m_defined.end()) return defined->second.CopyTo(desc);
+    if (m_expandos) {
+      auto named = m_expandos->names.find(key);
+      if (named != m_expandos->names.end()) {
+        auto defined = m_expandos->defined.find(named->second);
+        if (defined != m_expandos->defined.end()) return defined->second.CopyTo(desc);
+      }
     }
     DISPID id = 0;
     if (FAILED(LookupName(key.c_str(), &id))) return S_OK;
@@ -453,7 +470,7 @@ HRESULT IDispatchExImplBase::DefineOwnProperty(BSTR name, IDispatch* desc, VARIA
   DISPID id = 0;
   try {
     if (FAILED(EnsureExpando(std::wstring(name, ::SysStringLen(name)), &id))) return E_FAIL;
-    m_defined[id] = desc;
+    MakeExpandos().defined[id] = desc;
   }
   VELMOR_CATCH_RETURN()
   return S_OK;

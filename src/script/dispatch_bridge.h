@@ -8,6 +8,7 @@
 #include <dispex.h>
 
 #include <map>
+#include <memory>
 #include <string>
 
 #include "base/com_object.h"
@@ -95,12 +96,20 @@ class IDispatchExImplBase {
   [[nodiscard]] HRESULT GetAccessor(BSTR name, const wchar_t* which, VARIANT* function);
   const std::wstring* NameOf(DISPID id) const;
 
+  // What scripts added to the object. Most objects never get an expando, so the tables are
+  // made on the first one.
+  struct Expandos {
+    std::map<std::wstring, DISPID> names;
+    std::map<DISPID, VARIANT> values;
+    std::map<DISPID, ComPtr<IDispatch>> defined;
+  };
+  // The tables, made when missing (throws std::bad_alloc).
+  Expandos& MakeExpandos();
+
   const DispInterfaceTable& m_table;
   IUnknown* m_identity = nullptr;
   scIJSObject* m_self = nullptr;
-  std::map<std::wstring, DISPID> m_names;
-  std::map<DISPID, VARIANT> m_values;
-  std::map<DISPID, ComPtr<IDispatch>> m_defined;
+  std::unique_ptr<Expandos> m_expandos;
   DISPID m_next = kFirstExpandoId;
 
   friend HRESULT CallFunctionWithThis(IDispatch*, IUnknown*, DISPPARAMS*, VARIANT*, EXCEPINFO*);

@@ -1,6 +1,7 @@
 #include "skin/prototype.h"
 
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -91,6 +92,16 @@ std::wstring FromUtf8(const char* text) {
   return out;
 }
 
+// Attribute lists up to this long are ordered by their UTF-8 names before conversion.
+constexpr size_t kPresortedAttributes = 16;
+
+bool IsAscii(const char* text) {
+  for (; *text != '\0'; ++text) {
+    if (static_cast<unsigned char>(*text) >= 0x80) return false;
+  }
+  return true;
+}
+
 const char* FindAttribute(const scSplitElementReader& reader, const char* name) {
   for (const auto& [n, v] : reader.Attributes()) {
     if (strcmp(n, name) == 0) return v;
@@ -133,10 +144,25 @@ scPrototypeElement* NewElementNode(scIContentDocument* document, const TiXmlElem
   node->m_tag = FromUtf8(element->Value());
   const auto& read = reader.Attributes();
   if (!read.empty()) {
-    // Collected in document order and sorted once (the first of equal names wins).
+    // Collected and sorted once (the first of equal names wins). The usual handful is put in
+    // order by its UTF-8 names first, which for ASCII is the order of the wide names: the wide
+    // pairs then go in sorted and the final sort only checks them.
+    uint8_t order[kPresortedAttributes];
+    const size_t count = read.size();
+    bool presort = count <= kPresortedAttributes;
+    for (size_t i = 0; presort && i < count; ++i) presort = IsAscii(read[i].first);
+    for (size_t i = 0; presort && i < count; ++i) {
+      size_t j = i;
+      for (; j > 0 && strcmp(read[i].first, read[order[j - 1]].first) < 0; --j)
+        order[j] = order[j - 1];
+      order[j] = static_cast<uint8_t>(i);
+    }
     std::vector<scPrototypeAttributes::value_type> attributes;
-    attributes.reserve(read.size());
-    for (const auto& [name, value] : read) attributes.emplace_back(FromUtf8(name), FromUtf8(value));
+    attributes.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+      const auto& [name, value] = read[presort ? order[i] : i];
+      attributes.emplace_back(FromUtf8(name), FromUtf8(value));
+    }
     node->m_attributes.Assign(std::move(attributes));
   }
   node->m_hasId = node->m_attributes.find(L"id") != node->m_attributes.end();

@@ -26,6 +26,13 @@ class NestingScanner {
   // Feeds one chunk; false once the limit is exceeded.
   bool Feed(const char* data, size_t size) {
     for (size_t i = 0; i < size; ++i) {
+      // Text and quoted values change nothing until their closing character: jump to it.
+      if (m_state == State::Text || m_state == State::Quote) {
+        const char wanted = m_state == State::Text ? '<' : m_quote;
+        const void* found = memchr(data + i, wanted, size - i);
+        if (found == nullptr) return true;
+        i = static_cast<size_t>(static_cast<const char*>(found) - data);
+      }
       Step(data[i]);
       if (m_max > m_limit) return false;
     }
@@ -150,9 +157,13 @@ bool ReadXmlText(FILE* file, std::string& text) {
   text.resize(static_cast<size_t>(length));
   if (fread(text.data(), 1, text.size(), file) != text.size()) return false;
   // As the parser's own file loading does: the text ends at the first NUL, and CR LF and lone
-  // CR become LF.
-  size_t out = 0;
-  for (size_t in = 0; in < text.size() && text[in] != '\0'; ++in) {
+  // CR become LF. Text before the first CR stays where it is.
+  if (const void* nul = memchr(text.data(), '\0', text.size()))
+    text.resize(static_cast<size_t>(static_cast<const char*>(nul) - text.data()));
+  const void* cr = memchr(text.data(), '\r', text.size());
+  if (cr == nullptr) return true;
+  size_t out = static_cast<size_t>(static_cast<const char*>(cr) - text.data());
+  for (size_t in = out; in < text.size(); ++in) {
     if (text[in] == '\r') {
       text[out++] = '\n';
       if (in + 1 < text.size() && text[in + 1] == '\n') ++in;

@@ -77,7 +77,10 @@ HRESULT scITextBaseContent::GetListenerManager(BOOL create, scIEventListenerMana
   if (!m_listenerManager) {
     if (!create || m_ownerDocument == nullptr) return E_FAIL;
     ComPtr<scIEventListenerManager> created;
-    RETURN_IF_FAILED(m_ownerDocument->CreateListenerManager(&created));
+    // A document without listener tables (one that only holds content) refuses every element:
+    // an answer, not a fault, so it leaves no trace (skins give many elements handlers).
+    const HRESULT hr = m_ownerDocument->CreateListenerManager(&created);
+    if (FAILED(hr)) return hr;
     RETURN_HR_IF_NULL(E_FAIL, created);
     created->SetOwner(this);
     m_listenerManager = created;

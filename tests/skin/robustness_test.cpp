@@ -33,6 +33,12 @@ class RobustnessTestBase : public ::testing::Test {
     Content().Clear();
     return Content().Load(m_dir.c_str(), m_files.back().c_str());
   }
+  // Writes 'bytes' to a file of the test folder and opens it for reading (null on failure).
+  FILE* OpenWritten(const std::string& bytes) {
+    m_files.push_back(m_dir + L"\\raw" + std::to_wstring(m_files.size()) + L".xml");
+    if (!test::WriteFileBytes(m_files.back(), bytes)) return nullptr;
+    return _wfopen(m_files.back().c_str(), L"rb");
+  }
   scDocumentContent& Content() { return m_document->DocumentContent(); }
   scITextBaseContent* Root() { return scITextBaseContent::FromContent(Content().RootElement()); }
 
@@ -227,13 +233,30 @@ TEST_F(RobustnessTest, NestingScanSkipsQuotedAndCommentedMarkup) {
       {"<a><?pi <b><c> ?></a>", 2},
   };
   for (const Case& c : kCases) {
-    const std::wstring path = m_dir + L"\\scan.xml";
-    m_files.push_back(path);
-    ASSERT_TRUE(test::WriteFileBytes(path, c.xml));
-    FILE* file = _wfopen(path.c_str(), L"rb");
+    FILE* file = OpenWritten(c.xml);
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(MeasureXmlNesting(file, 100), c.depth) << c.xml;
     EXPECT_EQ(ftell(file), 0) << "left at the start";
+    fclose(file);
+  }
+}
+
+TEST_F(RobustnessTest, ReadingEndsAtNulAndTurnsEveryCrIntoOneLineFeed) {
+  static const struct {
+    std::string file, text;
+  } kCases[] = {
+      {"<a/>", "<a/>"},
+      {"a\r\nb\rc\n\r", "a\nb\nc\n\n"},
+      {"\r\r\n\n", "\n\n\n"},
+      {std::string("x\r\0y\r\n", 6), "x\n"},
+      {std::string("\0\r", 2), ""},
+  };
+  for (const auto& c : kCases) {
+    FILE* file = OpenWritten(c.file);
+    ASSERT_NE(file, nullptr);
+    std::string text = "stale";
+    EXPECT_TRUE(ReadXmlText(file, text));
+    EXPECT_EQ(text, c.text);
     fclose(file);
   }
 }
