@@ -4,8 +4,8 @@
 // methods read as values, constructors, descriptors and accessors), the same object whichever
 // path gave it to the script, and the bridge's exact answers to native callers.
 //
-// Element repaints reach the window through the root, in window coordinates: locks, visibility,
-// state changes and moves.
+// Element repaints reach the window through the root, in window coordinates: locks, visibility
+// and moves.
 #include <windows.h>
 #include <gtest/gtest.h>
 
@@ -338,14 +338,12 @@ TEST_F(DocumentTest, ElementInvalidationsReachTheWindow) {
   EXPECT_EQ(update(), (RECT{0, 0, 0, 0}));
   EXPECT_EQ(button->lock(1), S_OK);
   EXPECT_EQ(update(), (RECT{110, 70, 140, 110}));
-  // Visibility repaints on a change only; a state change (the hover) repaints the box too.
+  // Visibility repaints on a change only.
   EXPECT_EQ(button->put_visible(VARIANT_FALSE), S_OK);
   EXPECT_EQ(update(), (RECT{110, 70, 140, 110}));
   EXPECT_EQ(button->put_visible(VARIANT_FALSE), S_OK);
   EXPECT_EQ(update(), (RECT{0, 0, 0, 0}));
   EXPECT_EQ(button->put_visible(VARIANT_TRUE), S_OK);
-  EXPECT_EQ(update(), (RECT{110, 70, 140, 110}));
-  Send(WM_MOUSEMOVE, 120, 80);
   EXPECT_EQ(update(), (RECT{110, 70, 140, 110}));
   EXPECT_EQ(button->moveTo(0, 0, 0), S_OK);
   EXPECT_EQ(update(), (RECT{100, 50, 140, 110})) << "old and new rectangles";
