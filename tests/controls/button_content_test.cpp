@@ -1,11 +1,14 @@
 // Drawn buttons in real windows: the picture of each state under the real pointer and under
 // mouse messages, with every fallback between the state pictures, the caption over the picture,
 // clicks, and the tooltip of the checked state.
+//
+// Labels in real windows: where their text goes and in what colour, which attributes change the
+// drawing in which state, and the members scripts read and set.
 #include <windows.h>
-// windows.h first: the common controls header needs its types.
-#include <commctrl.h>
-#include <cstring>
 #include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
 
 #include "support/document_fixture.h"
 
@@ -134,10 +137,7 @@ void PointerTo(POINT screen) {
 }
 
 void LeftButton(bool down) {
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-  ::SendInput(1, &input, sizeof(input));
+  test::SendMouseButton(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
   test::PumpFor(120);
 }
 
@@ -191,19 +191,6 @@ TEST_F(ButtonTest, ACheckedButtonShowsItsCheckTooltipOrNone) {
                      200, 120),
             S_OK);
   Show(300, 200, 200, 120);
-  // The tool registered for an element, with its text; empty when there is none.
-  auto tool = [this](const wchar_t* id) {
-    HWND tooltip = m_document->MouseInput().TooltipWindow();
-    TTTOOLINFOW info{};
-    info.cbSize = TTTOOLINFOW_V2_SIZE;
-    info.hwnd = Window();
-    info.uId = reinterpret_cast<UINT_PTR>(Element(id));
-    wchar_t text[80] = L"";
-    info.lpszText = text;
-    const bool found =
-        ::SendMessageW(tooltip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&info)) != 0;
-    return std::wstring(found ? text : L"");
-  };
   auto hover = [this](int x) {
     ::SetCursorPos(300 + x, 200 + 20);
     Send(WM_MOUSEMOVE, x, 20);
@@ -212,10 +199,184 @@ TEST_F(ButtonTest, ACheckedButtonShowsItsCheckTooltipOrNone) {
                 L"document.getElementById('n').checked = true;"),
             S_OK);
   hover(40);
-  EXPECT_EQ(tool(L"a"), L"Unpin");
+  EXPECT_EQ(ToolText(L"a"), L"Unpin");
   hover(150);
-  EXPECT_EQ(tool(L"n"), L"") << "checked without checkTooltip: no tooltip";
+  EXPECT_EQ(ToolText(L"n"), L"") << "checked without checkTooltip: no tooltip";
 }
+
+namespace labels {
+using test::Picture;
+
+constexpr DWORD kGrey = 0x808080;
+// The grey panel under the labels; they stand inside it, so the mouse reaches them.
+std::string InPanel(const std::string& elements) {
+  return "<subwindow width='240' height='160' backgroundColor='#808080'>" + elements +
+         "</subwindow>";
+}
+const char kFont[] = " fontFace='Tahoma' fontSize='20'";
+
+// The pixels of a rectangle that differ from the grey background.
+struct Ink {
+  RECT box{INT_MAX, INT_MAX, INT_MIN, INT_MIN};  // relative to the rectangle
+  std::vector<bool> mask;
+  int count = 0;
+};
+
+Ink InkIn(const Picture& p, const RECT& r) {
+  Ink ink;
+  for (int y = r.top; y < r.bottom; ++y) {
+    for (int x = r.left; x < r.right; ++x) {
+      const bool on = (p.At(x, y) & 0xFFFFFFu) != kGrey;
+      ink.mask.push_back(on);
+      if (!on) continue;
+      ++ink.count;
+      ink.box = {std::min<LONG>(ink.box.left, x - r.left), std::min<LONG>(ink.box.top, y - r.top),
+                 std::max<LONG>(ink.box.right, x - r.left + 1),
+                 std::max<LONG>(ink.box.bottom, y - r.top + 1)};
+    }
+  }
+  return ink;
+}
+
+// Label "a" at (10, 10) and label "b" at (10, 80), both 200 x 60: a is drawn with its
+// attributes (hovered when asked) and compared with b.
+struct CompareCase {
+  const char* name;
+  const char* a;
+  bool hoverA;
+  const char* b;
+  bool sameInk;
+  DWORD colourA;  // a colour a's text must show
+};
+
+// The pointer starts away from every test window: one shown under it would be hovered at once.
+class LabelTest : public test::DocumentTest {
+ protected:
+  void SetUp() override {
+    DocumentTest::SetUp();
+    ::SetCursorPos(1, 1);
+  }
+};
+
+class LabelCompareTest : public LabelTest, public ::testing::WithParamInterface<CompareCase> {};
+
+TEST_P(LabelCompareTest, DrawsAsItsAttributesAndStateSay) {
+  const CompareCase& c = GetParam();
+  ASSERT_EQ(LoadBody(InPanel(std::string("<label id='a' left='10' top='10' width='200' height='60'") + kFont +
+                         " foregroundColor='#000000' " + c.a +
+                         "/><label id='b' left='10' top='80' width='200' height='60'" + kFont +
+                         " foregroundColor='#000000' " + c.b + "/>"),
+                     240, 160),
+            S_OK);
+  Show(300, 200, 240, 160);
+  if (c.hoverA) {
+    ::SetCursorPos(300 + 20, 200 + 20);
+    Send(WM_MOUSEMOVE, 20, 20);
+  }
+  const Picture p = PrintClient();
+  const Ink a = InkIn(p, RECT{10, 10, 210, 70}), b = InkIn(p, RECT{10, 80, 210, 140});
+  ASSERT_GT(a.count, 0);
+  ASSERT_GT(b.count, 0);
+  EXPECT_EQ(a.mask == b.mask, c.sameInk) << "a's ink " << a.box << ", b's " << b.box;
+  EXPECT_GT(p.Count(RECT{10, 10, 210, 70}, c.colourA), 0) << std::hex << c.colourA;
+}
+
+const CompareCase kCompareCases[] = {
+    {"WrongCaseAlignmentWordsDoNotCentre", "value='Mid' textAlignment='Center VCenter'", false,
+     "value='Mid'", true, 0x000000},
+    {"AlignmentWordsMoveTheText", "value='Mid' textAlignment='right bottom'", false, "value='Mid'",
+     false, 0x000000},
+    {"HoverColourAloneKeepsTheFont", "value='Hover' hoverForegroundColor='#00FF00'", true,
+     "value='Hover'", true, 0x00FF00},
+    {"HoverFontSizeChangesTheFont", "value='Hover' hoverFontSize='30'", true, "value='Hover'",
+     false, 0x000000},
+    {"HoverVariantsWaitForTheHover", "value='Still' hoverForegroundColor='#00FF00' "
+     "hoverFontStyle='Bold'", false, "value='Still'", true, 0x000000},
+    {"DisabledColourWins", "value='Off' disabled='true' disabledForegroundColor='#0000FF' "
+     "hoverForegroundColor='#00FF00'", false, "value='Off'", true, 0x0000FF},
+    {"TextBetweenTheTagsStandsForAnEmptyValue", "value=''>Text</label><label width='1'", false,
+     "value='Text'", true, 0x000000},
+};
+
+INSTANTIATE_TEST_SUITE_P(Labels, LabelCompareTest, ::testing::ValuesIn(kCompareCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LabelTest, TextStaysInsideTheBoxAndCentresByTheEmBox) {
+  const std::string text = "WWWWWWWWWWWWWWWWWWWWWWWW";
+  ASSERT_EQ(LoadBody(InPanel(std::string("<label left='20' top='10' width='60' height='40'") + kFont +
+                         " foregroundColor='#FF0000' value='" + text + "'/>"
+                         "<label left='100' top='10' width='60' height='80' wordWrap='true'" +
+                         kFont + " foregroundColor='#FF0000' value='" + text + "'/>"
+                         "<label left='20' top='100' width='100' height='50' " + kFont +
+                         " value='H' textAlignment='center vcenter'/>"),
+                     240, 160),
+            S_OK);
+  const Picture p = PrintClient();
+  const Ink cut = InkIn(p, RECT{20, 10, 80, 50}), wrapped = InkIn(p, RECT{100, 10, 160, 90});
+  EXPECT_GT(p.Count(RECT{20, 10, 80, 50}, 0xFF0000), 20);
+  EXPECT_LE(cut.box.right, 60) << "one line, cut at the box's right edge";
+  EXPECT_GT(cut.box.right, 30);
+  EXPECT_LT(cut.box.bottom, 30);
+  EXPECT_GT(wrapped.box.bottom, 50) << "wrapped onto several lines";
+  // Nothing outside the boxes but the background.
+  const Ink all = InkIn(p, RECT{0, 0, 240, 160});
+  EXPECT_EQ(all.count, cut.count + wrapped.count + InkIn(p, RECT{20, 100, 120, 150}).count);
+
+  // Centred both ways: the capital's ink sits in the middle of the box, within a pixel or two.
+  const Ink h = InkIn(p, RECT{20, 100, 120, 150});
+  EXPECT_NEAR(h.box.left + h.box.right, 100, 3) << h.box;
+  EXPECT_NEAR(h.box.top + h.box.bottom, 50, 6) << h.box;
+}
+
+TEST_F(LabelTest, AnAmpersandUnderlinesTheNextLetterAndIsNotDrawn) {
+  ASSERT_EQ(LoadBody(InPanel(std::string("<label left='10' top='10' width='100' height='40'") + kFont +
+                         " value='&amp;S'/><label left='10' top='60' width='100' height='40'" +
+                         kFont + " value='S'/><label left='10' top='110' width='100' height='40'" +
+                         kFont + " value='&amp;&amp;S'/>"),
+                     240, 160),
+            S_OK);
+  const Picture p = PrintClient();
+  const Ink hot = InkIn(p, RECT{10, 10, 110, 50}), plain = InkIn(p, RECT{10, 60, 110, 100}),
+            doubled = InkIn(p, RECT{10, 110, 110, 150});
+  // Every pixel of the plain S is drawn, and a line below it.
+  for (size_t i = 0; i < plain.mask.size(); ++i) {
+    if (plain.mask[i]) {
+      ASSERT_TRUE(hot.mask[i]) << "pixel " << i % 100 << "," << i / 100;
+    }
+  }
+  EXPECT_GT(hot.box.bottom, plain.box.bottom) << "underlined";
+  EXPECT_NEAR(hot.box.right, plain.box.right, 1) << "no ampersand before the S";
+  EXPECT_GT(doubled.box.right, plain.box.right + 5) << "'&&' draws one ampersand";
+}
+
+TEST_F(LabelTest, ScriptsReadAndSetTheTextAndItsColour) {
+  ASSERT_EQ(LoadBody(InPanel(std::string("<label id='t' width='200' height='40'") + kFont +
+                             ">Between</label>"),
+                     240, 160),
+            S_OK);
+  const RECT box{0, 0, 200, 40};
+  EXPECT_EQ(Eval(L"document.getElementById('t').value"), L"Between");
+  EXPECT_EQ(Eval(L"typeof document.getElementById('t').foregroundColor"), L"undefined");
+  const Ink before = InkIn(PrintClient(), box);
+  EXPECT_GT(PrintClient().Count(box, 0x000000), 0) << "black by default";
+
+  ASSERT_EQ(Run(L"var t = document.getElementById('t'); t.value = 'Set by script';"
+                L"t.foregroundColor = '#00ff00';"),
+            S_OK);
+  Picture p = PrintClient();
+  EXPECT_NE(InkIn(p, box).mask, before.mask);
+  EXPECT_GT(p.Count(box, 0x00FF00), 0);
+  EXPECT_EQ(Eval(L"t.value + ',' + t.foregroundColor"), L"Set by script,#00ff00");
+
+  // A number is the colour as 0xAARRGGBB; an empty text hides the label's text altogether.
+  ASSERT_EQ(Run(L"t.foregroundColor = 0xFF0000FF;"), S_OK);
+  EXPECT_GT(PrintClient().Count(box, 0x0000FF), 0);
+  EXPECT_EQ(Eval(L"t.foregroundColor"), L"4278190335");
+  ASSERT_EQ(Run(L"t.value = '';"), S_OK);
+  EXPECT_EQ(InkIn(PrintClient(), box).count, 0);
+}
+
+}  // namespace labels
 
 }  // namespace
 }  // namespace velmor::controls_test

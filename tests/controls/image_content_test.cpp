@@ -2,13 +2,68 @@
 // its registration with animated image containers.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "controls/image_content.h"
-#include "image_box_cases.h"
 #include "images/image_manager.h"
 #include "support/document_fixture.h"
 
 namespace velmor::paint_test {
 namespace {
+
+// The drawing-mode cases of the image element and the subwindow's background image: a 10 x 10
+// picture whose every pixel tells where it came from, drawn into boxes of several sizes.
+// Opaque colour that tells the position it was taken from (no two pixels of the 10 × 10 picture
+// share one, none is grey).
+Gdiplus::ARGB PositionColour(int x, int y) {
+  return 0xFF000000u | (static_cast<Gdiplus::ARGB>(10 + 20 * x) << 16) |
+         (static_cast<Gdiplus::ARGB>(10 + 20 * y) << 8) | 0x40u;
+}
+
+struct ImageBoxCase {
+  const char* name;
+  const char* mode;     // the mode attribute's text, null for none
+  const char* margins;  // "nineGridMargins", null for none
+  int width, height;
+  // Where box pixel (x, y) comes from in the picture; false: not drawn.
+  std::function<bool(int x, int y, int& sx, int& sy)> source;
+};
+
+bool Natural(int x, int y, int& sx, int& sy) {
+  sx = x;
+  sy = y;
+  return x < 10 && y < 10;
+}
+
+const ImageBoxCase kImageBoxCases[] = {
+    {"natural_cut_to_the_box", nullptr, nullptr, 4, 4, Natural},
+    {"natural_in_a_larger_box", nullptr, nullptr, 13, 12, Natural},
+    {"keywords_are_case_sensitive", "Stretch", nullptr, 13, 12, Natural},
+    {"unknown_keyword_is_natural", "center", nullptr, 13, 12, Natural},
+    {"margins_without_ninegrid_are_ignored", nullptr, "5,5,5,5", 13, 12, Natural},
+    {"stretch_of_equal_size_copies", "stretch", nullptr, 10, 10, Natural},
+    {"stretch_doubles", "stretch", nullptr, 20, 20,
+     [](int x, int y, int& sx, int& sy) {
+       sx = x / 2;
+       sy = y / 2;
+       return true;
+     }},
+    {"tiles_from_the_box_corner", "tile", nullptr, 23, 14,
+     [](int x, int y, int& sx, int& sy) {
+       sx = x % 10;
+       sy = y % 10;
+       return true;
+     }},
+    // Smaller than the margins: only the four corners, overlapping, the later over the earlier
+    // (top-left, top-right, bottom-left, bottom-right).
+    {"ninegrid_draws_only_overlapping_corners", "ninegrid", "5,5,5,5", 8, 8,
+     [](int x, int y, int& sx, int& sy) {
+       sx = x < 3 ? x : x + 2;
+       sy = y < 3 ? y : y + 2;
+       return true;
+     }},
+};
+
 
 using test::Picture;
 using PaintTest = test::DocumentTest;
@@ -104,40 +159,27 @@ class ImageElementTest : public PaintTest {
   }
 };
 
-TEST_F(ImageElementTest, SrcIsTheScriptsViewOfTheSource) {
+// The window's scripts read and set src and a new source shows its picture; a null string (which
+// only native callers can pass) empties the element. The element's name and dispatch identity
+// are checked with every class in element_script_test.
+TEST_F(ImageElementTest, ScriptsReadAndSetTheSource) {
   const std::string a = WritePng("a.png", 2, 2, [](int, int) { return 0xFF00FF00u; });
-  ASSERT_EQ(LoadBody(std::string(kGreyPanel) + "<image id=\"img\" width=\"4\" height=\"4\" src=\"" + a +
-                     "\"/><image id=\"empty\" left=\"10\" width=\"4\" height=\"4\"/>",
-                 40, 30),
-            S_OK);
-  UniqueBstr value;
-  ASSERT_EQ(Script()->get_src(value.Put()), S_OK);
-  EXPECT_EQ(std::wstring(value.Get()), Wide(a));
-
-  UniqueBstr none;
-  EXPECT_EQ(Script(L"empty")->get_src(none.Put()), S_OK);
-  EXPECT_EQ(none.Get(), nullptr) << "an empty source reads as a null string";
-
-  UniqueBstr name;
-  ASSERT_EQ(Script()->get_nodeName(name.Put()), S_OK);
-  EXPECT_EQ(std::wstring(name.Get()), L"image");
-
-  // Script reaches src by name through the element's dispatch: IDOMImage is first in the image's
-  // interface table.
-  ComPtr<IDispatch> dispatch;
-  ASSERT_EQ(Element(L"img")->QueryInterface(IID_PPV_ARGS(&dispatch)), S_OK);
-  UniqueBstr member(L"src");
-  BSTR names[] = {member.Get()};
-  DISPID id = 0;
-  ASSERT_EQ(dispatch->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK);
-  EXPECT_EQ(id, 0x10000180);
-
-  // Changing the source shows the new picture; a null string empties the element.
   const std::string b = WritePng("b.png", 2, 2, [](int, int) { return 0xFF0000FFu; });
-  PutSrc(b);
+  ASSERT_EQ(LoadBody(std::string(kGreyPanel) + "<image id=\"img\" width=\"4\" height=\"4\" src=\"" + a +
+                         "\"/><image id=\"empty\" left=\"10\" width=\"4\" height=\"4\"/>",
+                     40, 30),
+            S_OK);
+  std::wstring quoted = Wide(b);
+  for (size_t at = 0; (at = quoted.find(L'\\', at)) != std::wstring::npos; at += 2)
+    quoted.insert(at, 1, L'\\');
+  ASSERT_EQ(Run(L"var img = document.getElementById('img');"), S_OK);
+  EXPECT_EQ(Eval(L"img.src"), Wide(a));
+  EXPECT_EQ(Eval(L"document.getElementById('empty').src"), L"");
+  EXPECT_EQ(PrintClient().At(1, 1), 0x00FF00u);
+  ASSERT_EQ(Run(L"img.src = '" + quoted + L"';"), S_OK);
   EXPECT_EQ(PrintClient().At(1, 1), 0x0000FFu);
   EXPECT_EQ(Script()->put_src(nullptr), S_OK);
-  EXPECT_EQ(Image()->Source(), L"");
+  EXPECT_EQ(Eval(L"img.src"), L"");
   EXPECT_EQ(PrintClient().At(1, 1), kGrey);
 }
 
@@ -212,6 +254,24 @@ TEST_F(ImageElementTest, AFrameChangeRepaintsTheElementsBox) {
   const RECT expected{15, 10, 19, 13};
   EXPECT_TRUE(::EqualRect(&update, &expected))
       << update.left << "," << update.top << "," << update.right << "," << update.bottom;
+}
+
+// A subwindow fills its box with its colour under its background image and its children.
+TEST_F(ImageElementTest, SubwindowFillsItsBoxUnderItsImageAndItsChildren) {
+  const std::string corner = WritePng("corner.png", 3, 2, [](int, int) { return 0xFF0000FFu; });
+  ASSERT_EQ(
+      LoadBody("<subwindow id=\"p\" left=\"2\" top=\"3\" width=\"10\" height=\"8\" "
+           "backgroundColor=\"#FF0000\" backgroundImage=\"" +
+               corner +
+               "\">"
+               "<subwindow left=\"6\" top=\"5\" width=\"2\" height=\"2\" backgroundColor=\"lime\"/>"
+               "</subwindow>",
+           20, 20),
+      S_OK);
+  const Picture p = PrintClient();
+  EXPECT_EQ(p.Count(RECT{2, 3, 5, 5}, 0x0000FF), 6) << "the image at natural size";
+  EXPECT_EQ(p.Count(RECT{2, 3, 12, 11}, 0xFF0000), 80 - 6 - 4);
+  EXPECT_EQ(p.Count(RECT{8, 8, 10, 10}, 0x00FF00), 4) << "children are drawn over it";
 }
 
 }  // namespace

@@ -1,15 +1,31 @@
 // Native controls end to end: check boxes, radios, text boxes and date-time pickers in a shown
 // document window, driven by real mouse and keyboard input and by the window's own JScript, and
 // read back from the controls and the screen.
+//
+// Splitters end to end: the pane rules read back through IDOMSplitter and the elements' script
+// geometry in a real window, and the bar dragged with real mouse input, live and with the ghost
+// bar.
+//
+// Widgets end to end with the component runtime's list widget: its window kept over the
+// element's box, instance and service components, the component's events reaching the element's
+// handler from a real click, its members called from script through the element; an animated
+// subwindow background on screen; and a thousand windows with a splitter and a widget opened and
+// closed.
 #include <windows.h>
+// windows.h first: the common controls header needs its types.
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
 #include <string>
 
+#include "components/component_manager.h"
 #include "controls/check_box_content.h"
 #include "controls/date_time_picker_content.h"
+#include "controls/splitter.h"
 #include "controls/text_box_content.h"
+#include "controls/widget_wrapper.h"
 #include "support/document_fixture.h"
 #include "support/resources.h"
 
@@ -115,11 +131,7 @@ TEST_F(NativeControlsTest, ClicksChangeTheMarkBeforeClickFires) {
 // Real key strokes through the platform's input queue, to whichever window has the focus.
 void Type(const char* keys) {
   for (const char* c = keys; *c != '\0'; ++c) {
-    INPUT input[2] = {};
-    input[0].type = input[1].type = INPUT_KEYBOARD;
-    input[0].ki.wVk = input[1].ki.wVk = static_cast<WORD>(::toupper(*c));
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, input, sizeof(INPUT));
+    test::SendKeys({}, static_cast<WORD>(::toupper(*c)));
     test::PumpFor(20);
   }
   test::PumpFor(100);
@@ -353,6 +365,352 @@ TEST_F(NativeControlsTest, OpenCloseCyclesLeaveNothingBehind) {
   EXPECT_EQ(test::ResourceSnapshot::Take(), before);
   ::DeleteDC(dc);
 }
+
+namespace splitters {
+using test::DocumentTest;
+
+constexpr DWORD kWhite = 0xFFFFFF;
+constexpr DWORD kBlack = 0x000000;
+
+// A 500 x 300 window split at x 100 by a 5-pixel bar (or at y 60 by a 4-pixel bar when
+// horizontal); the splitter stretches with the window over a panel that gives the window its
+// shape. g() gives the panes as "start+length" along the split ('!' before a hidden one), then
+// the position.
+std::string SplitterSkin(const std::string& splitterAttributes, bool horizontal = false) {
+  const std::string bar = horizontal ? "<splitterbar id='bar' left='0' top='60' width='500' height='4'/>"
+                                     : "<splitterbar id='bar' left='100' top='0' width='5' height='300'/>";
+  return "<script>"
+         "var trace = '';"
+         "function $(id) { return document.getElementById(id); }"
+         "function p(e, h) { return (e.visible ? '' : '!') +"
+         "  (h ? e.top + '+' + e.height : e.left + '+' + e.width); }"
+         "function g() { var s = $('s'), h = s.horizontal;"
+         "  return [p($('a'), h), p($('b'), h), s.splitterPos].join(' '); }"
+         "</script>"
+         "<subwindow left='0' top='0' width='500' height='300' backgroundColor='#808080' passThrough='true'"
+         " horizontalAlignment='stretch' verticalAlignment='stretch'/>"
+         "<splitter id='s' left='0' top='0' width='500' height='300' horizontalAlignment='stretch'"
+         " verticalAlignment='stretch' " +
+         splitterAttributes +
+         ">"
+         "<subwindow id='a' backgroundColor='#FFFFFF'/>" +
+         bar +
+         "<subwindow id='b' backgroundColor='#FFFFFF'/>"
+         "</splitter>";
+}
+
+struct PaneCase {
+  const char* attributes;
+  bool horizontal;
+  const wchar_t* script;  // run before the window is resized
+  int width;              // the client width afterwards (0: not resized)
+  const wchar_t* expected;
+};
+
+const PaneCase kPaneCases[] = {
+    {"", false, L"", 0, L"0+100 100+5 105+395 100"},
+    {"", false, L"$('s').splitterPos = -1", 0, L"0+247 247+5 252+248 247"},
+    {"leftPaneMinSize='50' rightPaneMinSize='80'", false, L"$('s').splitterPos = 10", 0,
+     L"0+50 50+5 55+445 50"},
+    {"leftPaneMinSize='50' rightPaneMinSize='80'", false, L"$('s').splitterPos = 480", 0,
+     L"0+415 415+5 420+80 415"},
+    // The first pane keeps its size, or the second, or both their proportion.
+    {"", false, L"", 1000, L"0+100 100+5 105+895 100"},
+    {"rightAligned='true'", false, L"", 1000, L"0+600 600+5 605+395 600"},
+    {"proportional='true'", false, L"", 1000, L"0+201 201+5 206+794 201"},
+    {"rightAligned='true' proportional='true'", false, L"", 1000, L"0+201 201+5 206+794 201"},
+    // Minimums given from script re-clamp at once when asked to.
+    {"", false, L"$('s').setPaneMinSize(1, 450, true)", 0, L"0+45 45+5 50+450 45"},
+    {"", false, L"$('s').setPaneMinSize(1, 450, false)", 0, L"0+100 100+5 105+395 100"},
+    // One pane fills the box; the bar and the other pane are hidden, and come back.
+    {"", false, L"$('s').singlePaneMode = 1", 0, L"!0+100 !100+5 0+500 100"},
+    {"", false, L"$('s').singlePaneMode = 0; $('s').singlePaneMode = -1", 0,
+     L"0+100 100+5 105+395 100"},
+    {"", false, L"$('s').singlePaneMode = 7", 0, L"0+100 100+5 105+395 100"},
+    // Swapped panes: the second pane comes first and the bar mirrors; pane indexes follow.
+    {"", false, L"$('s').panePlace = false", 0, L"405+95 400+5 0+400 400"},
+    {"", false, L"$('s').panePlace = false; $('s').singlePaneMode = 0", 0,
+     L"0+500 !400+5 !0+400 400"},
+    {"", false, L"$('s').panePlace = false; $('s').panePlace = true", 0,
+     L"0+100 100+5 105+395 100"},
+    // Horizontal: the bar's height and top give the thickness and the position.
+    {"horizontal='true'", true, L"", 0, L"0+60 60+4 64+236 60"},
+    {"horizontal='true' topPaneMinSize='80'", true, L"$('s').splitterPos = 0", 0,
+     L"0+80 80+4 84+216 80"},
+};
+
+// Both panes and the bar (which is no script object), as g() writes them.
+class SplitterGeometryTest : public DocumentTest {
+ protected:
+  std::wstring Geometry() {
+    const std::wstring panes = Eval(L"g()");
+    const size_t gap = panes.find(L' ');
+    if (gap == std::wstring::npos) return panes;
+    scITextBaseContent* bar = Impl(L"bar");
+    const bool horizontal = Eval(L"$('s').horizontal ? 1 : 0") == L"1";
+    const scRect& r = bar->Rect();
+    const std::wstring text = std::wstring(bar->IsVisible() ? L"" : L"!") +
+                              std::to_wstring(horizontal ? r.y : r.x) + L"+" +
+                              std::to_wstring(horizontal ? r.height : r.width);
+    return panes.substr(0, gap + 1) + text + panes.substr(gap);
+  }
+};
+
+class SplitterPaneTest : public SplitterGeometryTest,
+                         public ::testing::WithParamInterface<PaneCase> {};
+
+TEST_P(SplitterPaneTest, PlacesThePanesByTheRuleInForce) {
+  const PaneCase& c = GetParam();
+  ASSERT_EQ(LoadBody(SplitterSkin(c.attributes, c.horizontal), 500, 300), S_OK);
+  ASSERT_EQ(Run(c.script), S_OK);
+  if (c.width != 0) SetClientSize(c.width, 300);
+  EXPECT_EQ(Geometry(), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rules, SplitterPaneTest, ::testing::ValuesIn(kPaneCases));
+
+class SplitterTest : public SplitterGeometryTest {
+ protected:
+  void TearDown() override {
+    ::SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, m_fullDrag, nullptr, 0);
+    SplitterGeometryTest::TearDown();
+  }
+  // Loads the splitter skin with drag-full-windows set as asked (read when the splitter is made).
+  void LoadWithFullDrag(bool fullDrag) {
+    ::SystemParametersInfoW(SPI_GETDRAGFULLWINDOWS, 0, &m_fullDrag, 0);
+    ::SystemParametersInfoW(SPI_SETDRAGFULLWINDOWS, fullDrag, nullptr, 0);
+    // The first pane logs its width whenever it is resized.
+    std::string skin = SplitterSkin("");
+    const std::string pane = "<subwindow id='a'";
+    skin.replace(skin.find(pane), pane.size(),
+                 pane + " onsize=\"trace += ' ' + this.width\"");
+    ASSERT_EQ(LoadBody(skin, 500, 300), S_OK);
+    ASSERT_EQ(Run(L"var trace = '';"), S_OK);
+    ShowAt(40, 40);
+    ::SetForegroundWindow(Window());
+    test::PumpFor(100);
+  }
+  POINT ScreenPoint(int x, int y) {
+    POINT p{x, y};
+    ::ClientToScreen(Window(), &p);
+    return p;
+  }
+  BOOL m_fullDrag = TRUE;
+};
+
+TEST_F(SplitterTest, ScriptSideMembersAnswerAsDocumented) {
+  ASSERT_EQ(LoadBody(SplitterSkin("") + "<splitter id='lone'/>", 500, 300), S_OK);
+  EXPECT_EQ(Eval(L"var s = $('s'); [s.horizontal, s.bar === null, s.panePlace, "
+                 L"s.getPaneMinSize(1), $('lone').splitterPos].join()"),
+            L"false,true,true,0,-1");
+  // Invalid pane indexes are refused as invalid arguments.
+  EXPECT_EQ(Eval(L"try { s.getPaneMinSize(2); 'no error' } catch (e) { (e.number >>> 0)"
+                 L".toString(16) }"),
+            L"80070057");
+}
+
+TEST_F(SplitterTest, LiveDragMovesThePanesWithTheMouse) {
+  LoadWithFullDrag(true);
+  // The bar shows the sizing cursor.
+  Send(WM_MOUSEMOVE, 102, 150);
+  EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_SIZEWE));
+  test::RealMouse(ScreenPoint(102, 150), ScreenPoint(262, 150));
+  EXPECT_EQ(Geometry(), L"0+260 260+5 265+235 260");
+  // The first pane was resized on the way, not only at the end.
+  const std::wstring widths = Eval(L"trace");
+  EXPECT_GT(std::count(widths.begin(), widths.end(), L' '), 2) << widths;
+}
+
+TEST_F(SplitterTest, GhostBarDragMovesThePanesOnRelease) {
+  LoadWithFullDrag(false);
+  const POINT from = ScreenPoint(102, 150);
+  ::SetCursorPos(from.x, from.y);
+  test::PumpFor(100);
+  test::SendMouseButton(MOUSEEVENTF_LEFTDOWN);
+  test::PumpFor(100);
+  const POINT to = ScreenPoint(302, 150);
+  ::SetCursorPos(to.x, to.y);
+  test::PumpFor(250);
+
+  // Meanwhile the panes stay and an inverted halftone bar lies over the second pane.
+  EXPECT_EQ(Geometry(), L"0+100 100+5 105+395 300");
+  RECT ghost{300, 40, 305, 260};
+  ::MapWindowPoints(Window(), nullptr, reinterpret_cast<POINT*>(&ghost), 2);
+  const test::Picture during = test::ReadScreen(ghost);
+  EXPECT_EQ(during.Count({0, 0, 5, 220}, kBlack), 550);
+  EXPECT_EQ(during.Count({0, 0, 5, 220}, kWhite), 550);
+
+  test::SendMouseButton(MOUSEEVENTF_LEFTUP);
+  test::PumpFor(250);
+  EXPECT_EQ(Geometry(), L"0+300 300+5 305+195 300");
+  EXPECT_EQ(Eval(L"trace"), L" 300") << "one resize, on release";
+  // The ghost is gone: the first pane is white where it was drawn.
+  ghost = RECT{296, 40, 300, 260};
+  ::MapWindowPoints(Window(), nullptr, reinterpret_cast<POINT*>(&ghost), 2);
+  const test::Picture after = test::ReadScreen(ghost);
+  EXPECT_EQ(after.Count({0, 0, 4, 220}, kWhite), 880);
+}
+
+}  // namespace splitters
+
+namespace widgets {
+using test::DocumentTest;
+
+constexpr wchar_t kListContract[] = L"@velmor.net/widgets/list;1";
+
+const char kListSkin[] =
+    "<script>var trace = ''; function $(id) { return document.getElementById(id); }</script>"
+    "<subwindow id='panel' left='0' top='0' width='300' height='200' backgroundColor='#E0E0E0'"
+    " horizontalAlignment='stretch'>"
+    "<widget id='w' left='20' top='30' width='200' height='120' horizontalAlignment='stretch'"
+    " contractId='@velmor.net/widgets/list;1'"
+    " onselect=\"trace += arguments[0] + ':' + arguments[1] + ' '\"/>"
+    "</subwindow>";
+
+// Documents with the component runtime running (widgets find their components through it and
+// animations their timers).
+class RuntimeDocumentTest : public DocumentTest {
+ protected:
+  static void SetUpTestSuite() {
+    DocumentTest::SetUpTestSuite();
+    ASSERT_EQ(components::Initialize(), S_OK);
+  }
+  static void TearDownTestSuite() { (void)components::Shutdown(); }
+
+  scWidgetWrapper* Widget(const wchar_t* id) { return dynamic_cast<scWidgetWrapper*>(Impl(id)); }
+  // A window's rectangle in the document window's client coordinates.
+  RECT InClient(HWND window) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    ::MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  }
+};
+
+using WidgetTest = RuntimeDocumentTest;
+
+TEST_F(WidgetTest, AnInstanceFollowsItsElementAndRaisesItsEvents) {
+  ASSERT_EQ(LoadBody(kListSkin, 300, 200), S_OK);
+  ShowAt(60, 60);
+  HWND list = Widget(L"w")->ComponentWindow();
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(::GetParent(list), Window());
+  EXPECT_EQ(::GetWindowLongPtrW(list, GWL_STYLE) & (WS_CHILD | WS_POPUP), WS_CHILD);
+  EXPECT_EQ(InClient(list), (RECT{20, 30, 220, 150}));
+
+  // The component's own members, through the element.
+  EXPECT_EQ(Eval(L"var w = $('w'); w.addItem('one'); w.addItem('two'); w.addItem('three');"
+                 L" [w.count, w.item(1), w.contractId].join()"),
+            L"3,two,@velmor.net/widgets/list;1");
+
+  // Moves, window resizes and visibility of an ancestor.
+  ASSERT_EQ(Run(L"w.moveTo(30, 40)"), S_OK);
+  EXPECT_EQ(InClient(list), (RECT{30, 40, 230, 160}));
+  SetClientSize(400, 200);
+  EXPECT_EQ(InClient(list), (RECT{30, 40, 320, 160}));
+  ASSERT_EQ(Run(L"$('panel').visible = false"), S_OK);
+  EXPECT_FALSE(::IsWindowVisible(list));
+  ASSERT_EQ(Run(L"w.moveTo(10, 10); $('panel').visible = true"), S_OK);
+  EXPECT_TRUE(::IsWindowVisible(list));
+  EXPECT_EQ(InClient(list), (RECT{10, 10, 320, 130}));
+
+  // A real click on the second line and a selection from script both reach "onselect".
+  HWND box = ::FindWindowExW(list, nullptr, L"ListBox", nullptr);
+  ASSERT_NE(box, nullptr);
+  RECT item{};
+  ::SendMessageW(box, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
+  POINT at{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+  ::ClientToScreen(box, &at);
+  ::SetForegroundWindow(Window());
+  test::RealMouse(at, at);
+  ASSERT_EQ(Run(L"w.selectedIndex = 2"), S_OK);
+  EXPECT_EQ(Eval(L"trace"), L"1:two 2:three ");
+
+  // An unknown contract changes nothing; closing the window destroys the instance's window.
+  EXPECT_EQ(Eval(L"w.setContractId('@velmor.net/nothing;1', false); w.contractId + ',' + w.count"),
+            L"@velmor.net/widgets/list;1,3");
+  EXPECT_EQ(Widget(L"w")->ComponentWindow(), list);
+  m_document->Destroy();
+  EXPECT_FALSE(::IsWindow(list));
+}
+
+TEST_F(WidgetTest, AServiceWindowIsAdoptedAndOutlivesTheHost) {
+  ComPtr<IWidgetWindow> service;
+  ASSERT_EQ(components::GetService(kListContract, service), S_OK);
+  HWND popup = service->Create(nullptr, 0);
+  ASSERT_NE(popup, nullptr);
+  ::ShowWindow(popup, SW_SHOWNA);
+  std::string skin = kListSkin;
+  skin.insert(skin.find(" contractId="), " useService='true'");
+  ASSERT_EQ(LoadBody(skin, 300, 200), S_OK);
+  ShowAt(60, 60);
+
+  EXPECT_EQ(Widget(L"w")->ComponentWindow(), popup);
+  EXPECT_EQ(::GetParent(popup), Window());
+  EXPECT_EQ(::GetWindowLongPtrW(popup, GWL_STYLE) & (WS_CHILD | WS_POPUP), WS_CHILD);
+  EXPECT_EQ(InClient(popup), (RECT{20, 30, 220, 150}));
+  EXPECT_TRUE(::IsWindowVisible(popup));
+  EXPECT_EQ(Eval(L"$('w').selectedIndex"), L"-1") << "the service's members through the element";
+
+  // Closing the window hides the service's window and hands it back; an instance replaces it.
+  m_document->Destroy();
+  EXPECT_TRUE(::IsWindow(popup));
+  EXPECT_FALSE(::IsWindowVisible(popup));
+  EXPECT_EQ(::GetParent(popup), nullptr);
+  ASSERT_EQ(LoadBody(skin, 300, 200), S_OK);
+  EXPECT_EQ(::GetParent(popup), Window());
+  ASSERT_EQ(Run(L"$('w').setContractId('@velmor.net/widgets/list;1', false)"), S_OK);
+  EXPECT_NE(Widget(L"w")->ComponentWindow(), popup);
+  EXPECT_FALSE(::IsWindowVisible(popup));
+  EXPECT_EQ(Eval(L"$('w').count"), L"0");
+  m_document->Destroy();
+  EXPECT_EQ(service->Destroy(), S_OK);
+}
+
+TEST_F(RuntimeDocumentTest, AnAnimatedSubwindowBackgroundChangesFramesOnScreen) {
+  std::string gif = "Z:";
+  for (const char* c = VELMOR_FIXTURES "/images/endless.gif"; *c; ++c) gif += *c == '/' ? '\\' : *c;
+  ASSERT_EQ(LoadBody("<subwindow left='0' top='0' width='40' height='40' backgroundColor='#808080' "
+                     "backgroundImageStretchMode='stretch' backgroundImage='" + gif + "'/>",
+                     40, 40),
+            S_OK);
+  ShowAt(60, 60);
+  POINT centre{20, 20};
+  ::ClientToScreen(Window(), &centre);
+  // The three frames are red, green and blue.
+  const std::set<COLORREF> frames{RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)};
+  std::set<COLORREF> seen;
+  test::PumpUntil(
+      [&] {
+        const COLORREF shown = test::ScreenPixel(centre.x, centre.y);
+        if (frames.count(shown) != 0) seen.insert(shown);
+        return seen.size() == frames.size();
+      },
+      5000);
+  EXPECT_EQ(seen, frames);
+}
+
+TEST_F(RuntimeDocumentTest, AThousandWindowsWithASplitterAndAWidgetLeaveNothingBehind) {
+  const std::string skin =
+      "<splitter left='0' top='0' width='300' height='200'>"
+      "<subwindow backgroundColor='#FFFFFF'/><splitterbar left='80' width='4'/>"
+      "<widget id='w' contractId='@velmor.net/widgets/list;1' onselect='n = event'/>"
+      "</splitter>";
+  auto cycle = [&] {
+    ASSERT_EQ(LoadBody(skin, 300, 200), S_OK);
+    ASSERT_NE(Widget(L"w")->ComponentWindow(), nullptr);
+    ASSERT_TRUE(Widget(L"w")->HasEventSink());
+    m_document->Destroy();
+  };
+  cycle();  // caches warm
+  const test::ResourceSnapshot before = test::ResourceSnapshot::Take();
+  const long sinks = LiveObjects<CDispEvent>::Count();
+  for (int i = 0; i < 1000; ++i) cycle();
+  EXPECT_EQ(test::ResourceSnapshot::Take(), before);
+  EXPECT_EQ(LiveObjects<CDispEvent>::Count(), sinks);
+}
+
+}  // namespace widgets
 
 }  // namespace
 }  // namespace velmor

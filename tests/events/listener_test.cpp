@@ -1,6 +1,11 @@
 // Listener tables and dispatch to one element: entries and their order, attribute handlers and
 // native listeners together, what a handler's return value means, cancelable and custom records,
 // the event object during and after its dispatch, and changes to a table while it is walked.
+//
+// The events other parts of the engine fire: "load" and "sizemode" from the document, "size"
+// from every move/size (a prevented "size" keeps the children where they are), "unload" when
+// the window goes.
+
 #include "events/dom_event.h"
 #include "support/document_fixture.h"
 
@@ -22,25 +27,14 @@ std::string Skin() {
          "</window>";
 }
 
-// Dispatches a plain or mouse record of 'type' to an element; answers the status.
-LONG Fire(scIContent* element, uint32_t type, uint32_t flags = 0, const wchar_t* custom = nullptr,
-          HRESULT* result = nullptr, LONG status = kEventStatusNone) {
-  scMouseEventRecord mouse(false, type);
-  scEventRecord plain(false, kEventClassPlain, type);
-  const bool isMouse = type >= kEventMouseMove && type != kEventCustom && type != kEventLoad &&
-                       type != kEventUnload && type != kEventSizeMode;
-  scEventRecord& record = isMouse ? static_cast<scEventRecord&>(mouse) : plain;
-  record.flags |= flags;
-  if (custom != nullptr) record.customType = custom;
-  const HRESULT hr = DispatchEventToTarget(element, &record, nullptr, &status);
-  if (result != nullptr) *result = hr;
-  return status;
+// Dispatches a mouse record of 'type' to an element.
+void Fire(scIContent* element, uint32_t type) {
+  scMouseEventRecord record(false, type);
+  (void)DispatchEventToTarget(element, &record, nullptr, nullptr);
 }
 
 ComPtr<CallbackListener> Native(std::vector<std::wstring>& log, const wchar_t* text) {
-  ComPtr<CallbackListener> listener;
-  EXPECT_HRESULT_SUCCEEDED(CallbackListener::CreateObject(&listener, [&log, text](IDOMEvent*) { log.push_back(text); }));
-  return listener;
+  return test::MakeListener([&log, text](IDOMEvent*) { log.push_back(text); });
 }
 
 class ListenerTest : public EventsTest {
@@ -51,24 +45,12 @@ class ListenerTest : public EventsTest {
   }
 };
 
-TEST_F(ListenerTest, AttributeHandlersHearTheirEventWithUpperCaseNamesToo) {
-  Fire(Element(L"X"), kEventClick);
+TEST_F(ListenerTest, AttributeHandlersAndNativeListenersRunInOrderAdded) {
   // Both attributes are registered under their own names, in alphabetical order ("onCLICK"
-  // sorts before "onclick"); both match the click listener name.
-  EXPECT_EQ(TakeTrace(), L"upper attr:click attr");
-  ComPtr<scIEventListenerManager> table = Listeners(L"X");
-  EXPECT_EQ(table->HasAttributeListener(L"onclick"), S_OK);
-  EXPECT_EQ(table->HasAttributeListener(L"onCLICK"), S_OK);
-  EXPECT_EQ(table->HasAttributeListener(L"on"), S_OK);
-  // Exact names, and only attributes beginning with "on".
-  for (const wchar_t* name : {L"ONCLICK", L"onmouseup", L"Onfoo", L"o"})
-    EXPECT_EQ(table->HasAttributeListener(name), E_FAIL) << name;
-  EXPECT_EQ(Listeners(L"X").Get(), table.Get()) << "one table per element";
-}
-
-TEST_F(ListenerTest, NativeListenerAndAttributeHandlerRunInOrderAdded) {
+  // sorts before "onclick"); both match the click listener name. Native listeners follow.
   std::vector<std::wstring> log;
   ComPtr<scIEventListenerManager> table = Listeners(L"X");
+  EXPECT_EQ(Listeners(L"X").Get(), table.Get()) << "one table per element";
   ComPtr<CallbackListener> native = Native(log, L"native");
   ASSERT_EQ(table->AddEventListener(native->GetUnknown(), L"onclick", 0), S_OK);
   ComPtr<CallbackListener> upper = Native(log, L"native upper");
@@ -76,8 +58,12 @@ TEST_F(ListenerTest, NativeListenerAndAttributeHandlerRunInOrderAdded) {
   Fire(Element(L"X"), kEventClick);
   EXPECT_EQ(TakeTrace(), L"upper attr:click attr");
   EXPECT_EQ(log, (std::vector<std::wstring>{L"native", L"native upper"}));
+  // Exact names, and only attributes beginning with "on".
+  for (const wchar_t* name : {L"onclick", L"onCLICK", L"on"})
+    EXPECT_EQ(table->HasAttributeListener(name), S_OK) << name;
+  for (const wchar_t* name : {L"ONCLICK", L"onmouseup", L"Onfoo", L"o"})
+    EXPECT_EQ(table->HasAttributeListener(name), E_FAIL) << name;
   // A second attribute handler for a name takes the first one's place, ahead of the native.
-  Eval(L"trace = []");
   ASSERT_EQ(table->AddScriptEventListener(L"onclick", L"log('attr 2')", 1), S_OK);
   Fire(Element(L"X"), kEventClick);
   EXPECT_EQ(TakeTrace(), L"upper attr:click attr 2");
@@ -119,22 +105,6 @@ TEST_F(ListenerTest, ArgumentErrors) {
   EXPECT_EQ(other->SetOwner(Element(L"X")), S_OK);
   EXPECT_EQ(other->SetOwner(Element(L"Y")), E_UNEXPECTED);
   EXPECT_EQ(other->Disconnect(), S_OK);
-  // Dispatch needs an element and a record or event object.
-  scEventRecord record(false, kEventClassPlain, kEventClick);
-  // A type number without a name has no listeners that could match.
-  scEventRecord unnamed(false, kEventClassPlain, 0x999);
-  EXPECT_EQ(DispatchEventToTarget(Element(L"X"), &unnamed, nullptr, nullptr), E_FAIL);
-}
-
-TEST_F(ListenerTest, ElementWithoutTableAnswersEFail) {
-  // The root has no handlers, so no table: the default action still runs, the result is E_FAIL.
-  ComPtr<scIEventListenerManager> none;
-  ASSERT_EQ(Element(L"W")->GetListenerManager(FALSE, &none), E_FAIL);
-  HRESULT hr = S_OK;
-  Fire(Element(L"W"), kEventClick, 0, nullptr, &hr);
-  EXPECT_EQ(hr, E_FAIL);
-  Fire(Element(L"X"), kEventClick, 0, nullptr, &hr);
-  EXPECT_EQ(hr, S_OK);
 }
 
 // What a handler's result means for the default action.
@@ -183,29 +153,6 @@ TEST_P(HandlerReturnTest, DecidesTheDefault) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Results, HandlerReturnTest, ::testing::ValuesIn(kReturnCases));
-
-TEST_F(ListenerTest, HandlerSeesItsElementAsThisAndTargetAndTheRecordAsRunning) {
-  ComPtr<scIEventListenerManager> table = Listeners(L"Y");
-  ASSERT_EQ(
-      table->AddScriptEventListener(
-          L"onclick", L"log(nameOf(this) + ',' + nameOf(event.target) + ',' + event.type)", 1),
-      S_OK);
-  uint32_t flagsSeen = 0;
-  scIContent* targetSeen = nullptr;
-  scEventRecord record(false, kEventClassMouse, kEventClick);
-  ComPtr<CallbackListener> probe;
-  EXPECT_HRESULT_SUCCEEDED(CallbackListener::CreateObject(&probe, [&](IDOMEvent* event) {
-    scEventRecord* seen = RecordOfDOMEvent(event);
-    flagsSeen = seen != nullptr ? seen->flags : 0;
-    targetSeen = seen != nullptr ? seen->target.Get() : nullptr;
-  }));
-  table->AddEventListener(probe->GetUnknown(), L"onclick", 0);
-  LONG status = 0;
-  EXPECT_HRESULT_SUCCEEDED(DispatchEventToTarget(Element(L"Y"), &record, nullptr, &status));
-  EXPECT_EQ(TakeTrace(), L"Y,Y,click");
-  EXPECT_EQ(flagsSeen & kEventFlagInListeners, kEventFlagInListeners);
-  EXPECT_EQ(targetSeen, Element(L"Y"));
-}
 
 // initEvent: the recognised names per record class, everything else a custom event whose type
 // answers the name and whose listeners are "on" + the name.
@@ -281,14 +228,13 @@ TEST_F(ListenerTest, WalkSurvivesChangesToTheTable) {
   ComPtr<scIEventListenerManager> table = Listeners(L"Y");
   ComPtr<CallbackListener> second = Native(log, L"second");
   ComPtr<CallbackListener> added = Native(log, L"added");
-  ComPtr<CallbackListener> first;
-  EXPECT_HRESULT_SUCCEEDED(CallbackListener::CreateObject(&first, [&](IDOMEvent*) {
+  ComPtr<CallbackListener> first = test::MakeListener([&](IDOMEvent*) {
     log.push_back(L"first");
     // Removes itself and the next entry, adds one at the end.
     table->RemoveEventListener(first->GetUnknown(), L"onclick");
     table->RemoveEventListener(second->GetUnknown(), L"onclick");
     table->AddEventListener(added->GetUnknown(), L"onclick", 0);
-  }));
+  });
   table->AddEventListener(first->GetUnknown(), L"onclick", 0);
   table->AddEventListener(second->GetUnknown(), L"onclick", 0);
   Fire(Element(L"Y"), kEventClick);
@@ -297,8 +243,7 @@ TEST_F(ListenerTest, WalkSurvivesChangesToTheTable) {
   Fire(Element(L"Y"), kEventClick);
   EXPECT_EQ(log, (std::vector<std::wstring>{L"first", L"added"}));
   // A listener that disconnects the whole table ends the walk cleanly.
-  ComPtr<CallbackListener> disconnect;
-  EXPECT_HRESULT_SUCCEEDED(CallbackListener::CreateObject(&disconnect, [&](IDOMEvent*) { table->Disconnect(); }));
+  ComPtr<CallbackListener> disconnect = test::MakeListener([&](IDOMEvent*) { table->Disconnect(); });
   ComPtr<CallbackListener> after = Native(log, L"after disconnect");
   Listeners(L"X")->AddEventListener(disconnect->GetUnknown(), L"onmouseup", 0);
   Listeners(L"X")->AddEventListener(after->GetUnknown(), L"onmouseup", 0);
@@ -311,15 +256,14 @@ TEST_F(ListenerTest, NestedDispatchFromAHandler) {
   std::vector<std::wstring> log;
   ComPtr<CallbackListener> inner = Native(log, L"inner");
   Listeners(L"X")->AddEventListener(inner->GetUnknown(), L"onmouseup", 0);
-  ComPtr<CallbackListener> outer;
-  EXPECT_HRESULT_SUCCEEDED(CallbackListener::CreateObject(&outer, [&](IDOMEvent* event) {
+  ComPtr<CallbackListener> outer = test::MakeListener([&](IDOMEvent* event) {
     log.push_back(L"outer");
     Fire(Element(L"X"), kEventLButtonUp);
     // The outer record is still marked as running its listeners.
     scEventRecord* record = RecordOfDOMEvent(event);
     log.push_back(record != nullptr && (record->flags & kEventFlagInListeners) ? L"still running"
                                                                                : L"lost");
-  }));
+  });
   Listeners(L"Y")->AddEventListener(outer->GetUnknown(), L"onclick", 0);
   Fire(Element(L"Y"), kEventClick);
   EXPECT_EQ(log, (std::vector<std::wstring>{L"outer", L"inner", L"still running"}));
@@ -415,11 +359,10 @@ TEST(DefaultAction, RunsAfterListenersWithTheirVerdictAndWithoutATable) {
   ASSERT_EQ(scEventListenerManager::Create(&table), S_OK);
   element->Attach(table.Get());
   std::vector<std::wstring> order;
-  ComPtr<CallbackListener> preventer;
-  EXPECT_HRESULT_SUCCEEDED(CallbackListener::CreateObject(&preventer, [&](IDOMEvent* event) {
+  ComPtr<CallbackListener> preventer = test::MakeListener([&](IDOMEvent* event) {
     order.push_back(L"listener");
     event->preventDefault();
-  }));
+  });
   table->AddEventListener(preventer->GetUnknown(), L"onclick", 0);
   scEventRecord second(false, kEventClassPlain, kEventClick);
   LONG status = kEventStatusNone;
@@ -431,6 +374,71 @@ TEST(DefaultAction, RunsAfterListenersWithTheirVerdictAndWithoutATable) {
   element->Release();
   EXPECT_EQ(LiveObjects<scDOMEventInst>::Count(), 0);
 }
+
+namespace document_events {
+
+const char kSkin[] =
+    "<window id='W' onload='log(\"load\")' onunload='log(\"unload\")'"
+    " onsizemode='log(\"sizemode \" + window_sizemode())'>"
+    "<script>var trace = []; var keep = false; function log(s) { trace.push(s); }"
+    " var mode = -1; function window_sizemode() { return 'fired'; }</script>"
+    "<subwindow id='S' left='0' top='0' width='100' height='100' horizontalAlignment='stretch'"
+    " onsize='log(\"size \" + event.type); if (keep) return false;'>"
+    "<button id='K' left='10' top='10' width='20' height='20' horizontalAlignment='right'/>"
+    "</subwindow>"
+    "</window>";
+
+TEST_F(EventsTest, LoadFiresOnceWhenTheContentIsReady) {
+  ASSERT_EQ(Load(kSkin, 320, 240), S_OK);
+  const std::wstring trace = TakeTrace();
+  // "load" comes before the first layout of the loaded document (whose "size" events follow).
+  EXPECT_EQ(trace.rfind(L"load", 0), 0u) << trace;
+  EXPECT_EQ(trace.find(L"load", 1), std::wstring::npos) << trace;
+}
+
+TEST_F(EventsTest, SizeModeFiresOnAChangeOfSizeType) {
+  ASSERT_EQ(Load(kSkin, 320, 240), S_OK);
+  TakeTrace();
+  ::SendMessageW(Window(), WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(320, 240));
+  std::wstring trace = TakeTrace();
+  EXPECT_NE(trace.find(L"sizemode fired"), std::wstring::npos) << trace;
+  // The same size type again fires nothing.
+  ::SendMessageW(Window(), WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(300, 240));
+  trace = TakeTrace();
+  EXPECT_EQ(trace.find(L"sizemode"), std::wstring::npos) << trace;
+}
+
+TEST_F(EventsTest, SizeFiresOnMoveSizeAndReturningFalseKeepsTheChildren) {
+  ASSERT_EQ(Load(kSkin, 320, 240), S_OK);
+  scITextBaseContent* s = scITextBaseContent::FromContent(Element(L"S"));
+  scITextBaseContent* k = scITextBaseContent::FromContent(Element(L"K"));
+  ASSERT_NE(s, nullptr);
+  ASSERT_NE(k, nullptr);
+  TakeTrace();
+  s->MoveSize(0, 0, 200, 100);
+  EXPECT_EQ(TakeTrace(), L"size size");
+  const int laidOut = k->Rect().x;
+  EXPECT_EQ(laidOut, 200 - 100 + 10) << "a right-aligned child follows the right edge";
+  Eval(L"keep = true");
+  s->MoveSize(0, 0, 250, 100);
+  EXPECT_EQ(TakeTrace(), L"size size");
+  EXPECT_EQ(k->Rect().x, laidOut) << "a prevented size event leaves the children alone";
+}
+
+TEST_F(EventsTest, UnloadFiresWhenTheWindowIsDestroyed) {
+  ASSERT_EQ(Load(kSkin, 320, 240), S_OK);
+  TakeTrace();
+  // A native listener after the attribute handler reads what the handler recorded while the
+  // window's scripts still run.
+  std::wstring seen = L"(not called)";
+  ComPtr<CallbackListener> reader = test::MakeListener([&](IDOMEvent*) { seen = Eval(L"trace.join(' ')"); });
+  ASSERT_EQ(Listeners(L"W")->AddEventListener(reader->GetUnknown(), L"onunload", 0), S_OK);
+  EXPECT_HRESULT_SUCCEEDED(m_document->Destroy());
+  EXPECT_EQ(seen, L"unload");
+  EXPECT_EQ(reader->Calls(), 1);
+}
+
+}  // namespace document_events
 
 }  // namespace
 }  // namespace velmor::events_test

@@ -2,6 +2,18 @@
 // skin's handlers record: clicks, drags off an element, hover changes, pass-through, disabled
 // and invisible elements, leaving the window, the right button and double clicks; and the
 // element cursors that moves set.
+//
+// Real input on a shown window: the pointer moved with SetCursorPos and the button pressed with
+// SendInput reach the window through the platform's own queue, and leaving the window is
+// reported by the leave tracking the first move asked for.
+//
+// Element tooltips on a visible window with the real pointer: the tooltip control shows
+// (TTN_SHOW reaches the document window) over an element with a "tooltip" attribute once the
+// initial delay has passed, and never over an element without one.
+#include <windows.h>
+// windows.h first: the common controls header needs its types.
+#include <commctrl.h>
+
 #include "events/dom_event.h"
 #include "support/document_fixture.h"
 
@@ -62,6 +74,7 @@ struct SequenceCase {
   const char* name;
   std::vector<Step> steps;
   const wchar_t* expected;
+  const char* skin = kSkin;
 };
 
 const SequenceCase kCases[] = {
@@ -99,26 +112,21 @@ const SequenceCase kCases[] = {
     {"ReleaseOnAnotherElementAfterDoubleClick",
      {{kDbl, 40, 30}, {kUp, 130, 30}},
      L"A.dblclick B.mouseup"},
+    // The last move is inside the key set only.
+    {"KeySetsAndKeysAreNeverHit",
+     {{kMove, 130, 30}, {kDown, 130, 30}, {kUp, 130, 30}, {kMove, 95, 55}},
+     L"B.mouseover B.mousemove B.mousedown B.mouseup B.click B.mouseout<W W.mouseover<B "
+     L"W.mousemove",
+     kKeySetSkin},
 };
 
 class MouseSequenceTest : public EventsTest,
                           public ::testing::WithParamInterface<SequenceCase> {};
 
 TEST_P(MouseSequenceTest, RecordsTheExactEvents) {
-  ASSERT_EQ(Load(SkinWithRecorder(), 320, 240), S_OK);
+  ASSERT_EQ(Load(SkinWithRecorder(GetParam().skin), 320, 240), S_OK);
   for (const Step& step : GetParam().steps) Send(step.message, step.x, step.y);
   EXPECT_EQ(TakeTrace(), GetParam().expected);
-}
-
-TEST_F(EventsTest, KeySetsAndKeysAreNeverHit) {
-  ASSERT_EQ(Load(SkinWithRecorder(kKeySetSkin), 320, 240), S_OK);
-  Send(kMove, 130, 30);
-  Send(kDown, 130, 30);
-  Send(kUp, 130, 30);
-  Send(kMove, 95, 55);  // inside the key set only
-  EXPECT_EQ(TakeTrace(),
-            L"B.mouseover B.mousemove B.mousedown B.mouseup B.click B.mouseout<W W.mouseover<B "
-            L"W.mousemove");
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, MouseSequenceTest, ::testing::ValuesIn(kCases),
@@ -130,11 +138,10 @@ TEST_F(EventsTest, HoverBitMovesWithMouseover) {
   ASSERT_EQ(Load(SkinWithRecorder(), 320, 240), S_OK);
   std::vector<std::wstring> seen;
   auto watch = [&](const wchar_t* id, const wchar_t* name) {
-    ComPtr<CallbackListener> listener;
-    EXPECT_HRESULT_SUCCEEDED(CallbackListener::CreateObject(&listener, [&, id, name](IDOMEvent*) {
+    ComPtr<CallbackListener> listener = test::MakeListener([&, id, name](IDOMEvent*) {
       seen.push_back(std::wstring(id) + L"." + name + L": A=" + std::to_wstring(State(L"A")) +
                      L" B=" + std::to_wstring(State(L"B")));
-    }));
+    });
     Listeners(id)->AddEventListener(listener.Get(), name, 0);
   };
   watch(L"A", L"onmouseout");
@@ -164,10 +171,8 @@ TEST_F(EventsTest, ActiveBitFromLeftPressUntilRelease) {
   Send(kRUp, 130, 30);
   // A disabled element reports its bit.
   EXPECT_EQ(State(L"D"), 0x40u);
-  // The window answers the state manager interface; its reserved operation is not implemented.
   ComPtr<scIEventStateManager> states;
   ASSERT_EQ(m_document->QueryInterface(IID_PPV_ARGS(&states)), S_OK);
-  EXPECT_EQ(states->Reserved(), E_NOTIMPL);
   // Set from outside: the active element moves, then clears.
   EXPECT_EQ(states->SetContentState(Element(L"B"), 0x01), S_OK);
   EXPECT_EQ(State(L"B"), 0x01u);
@@ -279,23 +284,38 @@ const CursorReplacement kCursorReplacements[] = {
     {"a capture change", WM_CAPTURECHANGED, 0},
 };
 
+// Every cursor word on one element each, 20 pixels apart (no two neighbours share a cursor):
+// words are matched in any letter case, unknown words and no word give the arrow.
+struct CursorWord {
+  const char* word;
+  LPCWSTR id;
+};
+const CursorWord kCursorWords[] = {
+    {"HAND", IDC_HAND},         {nullptr, IDC_ARROW},     {"sizewe", IDC_SIZEWE},
+    {"System", IDC_ARROW},      {"uparrow", IDC_UPARROW}, {"pointer", IDC_ARROW},
+    {"help", IDC_HELP},         {"sizeall", IDC_SIZEALL}, {"sizenesw", IDC_SIZENESW},
+    {"sizens", IDC_SIZENS},     {"sizenwse", IDC_SIZENWSE},
+};
+
 TEST_F(EventsTest, MovesSetTheElementCursorWhenItChangesOrMayHaveBeenReplaced) {
-  ASSERT_EQ(Load("<window width='320' height='240'>"
-                 "<button id='H' left='0' top='0' width='50' height='50' cursor='hand'/>"
-                 "<button id='N' left='50' top='0' width='50' height='50'/>"
-                 "<button id='A' left='100' top='0' width='50' height='50' cursor='system'/>"
-                 "</window>",
-                 320, 240),
-            S_OK);
+  std::string skin = "<window width='320' height='240'>";
+  for (size_t i = 0; i < std::size(kCursorWords); ++i) {
+    skin += "<button id='c" + std::to_string(i) + "' left='" + std::to_string(20 * i) +
+            "' top='0' width='20' height='20'" +
+            (kCursorWords[i].word ? std::string(" cursor='") + kCursorWords[i].word + "'" : "") +
+            "/>";
+  }
+  ASSERT_EQ(Load(skin + "</window>", 320, 240), S_OK);
+  for (size_t i = 0; i < std::size(kCursorWords); ++i) {
+    Send(WM_MOUSEMOVE, 20 * static_cast<int>(i) + 10, 10);
+    EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, kCursorWords[i].id))
+        << (kCursorWords[i].word ? kCursorWords[i].word : "no cursor");
+  }
   const HCURSOR hand = ::LoadCursorW(nullptr, IDC_HAND);
-  const HCURSOR arrow = ::LoadCursorW(nullptr, IDC_ARROW);
   const HCURSOR other = ::LoadCursorW(nullptr, IDC_WAIT);
-  Send(WM_MOUSEMOVE, 10, 10);
-  EXPECT_EQ(::GetCursor(), hand);
-  Send(WM_MOUSEMOVE, 60, 10);
-  EXPECT_EQ(::GetCursor(), arrow) << "an element without a cursor gets the arrow";
+  Send(WM_MOUSEMOVE, 30, 10);
   ::SetCursor(other);
-  Send(WM_MOUSEMOVE, 110, 10);
+  Send(WM_MOUSEMOVE, 70, 10);
   EXPECT_EQ(::GetCursor(), other) << "another element with the same cursor needs no call";
   Send(WM_MOUSEMOVE, 10, 10);
   ::SetCursor(other);
@@ -315,10 +335,114 @@ TEST_F(EventsTest, MovesSetTheElementCursorWhenItChangesOrMayHaveBeenReplaced) {
   VARIANT value;
   V_VT(&value) = VT_BSTR;
   V_BSTR(&value) = sizewe.Get();
-  ASSERT_EQ(Element(L"H")->SetAttr(L"cursor", value, FALSE), S_OK);
+  ASSERT_EQ(Element(L"c0")->SetAttr(L"cursor", value, FALSE), S_OK);
   Send(WM_MOUSEMOVE, 16, 10);
   EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_SIZEWE)) << "the element's cursor changed";
 }
+
+namespace real_input {
+
+std::string Skin() {
+  return std::string("<window id='W' onmouseout='rec(event)'><script>") + kRecorderScript +
+         "</script>"
+         // The background panel gives the shown window its shape and its mouse input.
+         "<subwindow left='0' top='0' width='320' height='240' backgroundColor='#808080'>"
+         "<button id='A' left='20' top='20' width='100' height='60'"
+         " onmouseover='rec(event)' onmouseout='rec(event)' onmousedown='rec(event)'"
+         " onmouseup='rec(event)' onclick='rec(event)'/></subwindow></window>";
+}
+
+TEST_F(EventsTest, RealPointerAndButtonGiveTheSameSequence) {
+  ASSERT_EQ(Load(Skin(), 320, 240), S_OK);
+  ::SetWindowPos(Window(), HWND_TOP, 200, 150, 320, 240, SWP_SHOWWINDOW);
+  ::SetForegroundWindow(Window());
+  test::PumpFor(300);
+  TakeTrace();
+
+  POINT over{60, 50};
+  ::ClientToScreen(Window(), &over);
+  ::SetCursorPos(over.x, over.y);
+  test::PumpFor(300);
+  test::SendMouseButton(MOUSEEVENTF_LEFTDOWN);
+  test::PumpFor(200);
+  test::SendMouseButton(MOUSEEVENTF_LEFTUP);
+  test::PumpFor(300);
+  EXPECT_EQ(TakeTrace(), L"A.mouseover A.mousedown A.mouseup A.click");
+  EXPECT_NE(::GetCapture(), Window()) << "the release gave the capture back";
+
+  // Off the window: the platform reports the leave and the hover element hears "mouseout".
+  RECT window{};
+  ::GetWindowRect(Window(), &window);
+  ::SetCursorPos(window.right + 100, window.bottom + 100);
+  test::PumpFor(800);
+  EXPECT_EQ(TakeTrace(), L"A.mouseout");
+  EXPECT_FALSE(m_document->MouseInput().TrackingLeave());
+  EXPECT_EQ(State(L"A"), 0u);
+}
+
+}  // namespace real_input
+
+namespace tooltips {
+
+// The background panel gives the shown window its shape (a window without one has an empty
+// shape and gets no mouse input).
+const char kSkin[] =
+    "<window id='W'>"
+    "<subwindow left='0' top='0' width='320' height='240' backgroundColor='#808080'>"
+    "<button id='T' left='20' top='20' width='80' height='60' tooltip='Tip text'/>"
+    "<button id='N' left='140' top='20' width='80' height='60'/>"
+    "</subwindow></window>";
+
+class TooltipTest : public EventsTest {
+ protected:
+  // Puts the pointer over a client point, sends the move, then pumps messages for 'ms'.
+  void HoverAt(int x, int y, DWORD ms) {
+    POINT screen{x, y};
+    ::ClientToScreen(Window(), &screen);
+    ::SetCursorPos(screen.x, screen.y);
+    Send(WM_MOUSEMOVE, x, y);
+    test::PumpFor(ms);
+  }
+};
+
+TEST_F(TooltipTest, ShowsOverAnElementWithATooltipOnly) {
+  ASSERT_EQ(Load(kSkin, 320, 240), S_OK);
+  ::SetWindowPos(Window(), HWND_TOP, 100, 100, 320, 240, SWP_SHOWWINDOW);
+  ::SetForegroundWindow(Window());
+  test::MessageCounter watcher(Window(), WM_NOTIFY, [](WPARAM, LPARAM lParam) {
+    return reinterpret_cast<const NMHDR*>(lParam)->code == static_cast<UINT>(TTN_SHOW);
+  });
+  const UINT delay = 2 * ::GetDoubleClickTime();  // well past the initial delay
+
+  // Over the element without a tooltip: nothing shows.
+  HoverAt(170, 40, delay);
+  EXPECT_EQ(watcher.Count(), 0);
+  HWND tooltip = m_document->MouseInput().TooltipWindow();
+  ASSERT_NE(tooltip, nullptr);
+  wchar_t className[64] = L"";
+  ::GetClassNameW(tooltip, className, 64);
+  EXPECT_STREQ(className, L"tooltips_class32");
+  EXPECT_EQ(::GetWindow(tooltip, GW_OWNER), Window());
+
+  // Over the element with one: the tool is registered with its text and shown.
+  HoverAt(60, 50, delay);
+  EXPECT_GE(watcher.Count(), 1);
+  RECT box{};
+  EXPECT_EQ(ToolText(L"T", &box), L"Tip text");
+  EXPECT_EQ(box, (RECT{20, 20, 100, 80}));
+
+  // Back over the element without one: the tooltip is deactivated but its tool stays
+  // registered, and returning to the same element only relays to the inactive tooltip.
+  watcher.Reset();
+  HoverAt(170, 40, delay);
+  EXPECT_EQ(watcher.Count(), 0);
+  EXPECT_EQ(::SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 1);
+  HoverAt(60, 50, delay);
+  EXPECT_EQ(watcher.Count(), 0);
+  EXPECT_EQ(::SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 1);
+}
+
+}  // namespace tooltips
 
 }  // namespace
 }  // namespace velmor::events_test

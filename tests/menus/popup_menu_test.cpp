@@ -1,15 +1,142 @@
 // Popup menus end to end: native menus built from a skin's menu elements, opened from menubar
 // titles by real mouse presses, from script at every placement, and at the pointer; items chosen
 // with real keys reach script as one "command" event after the menu has closed.
+//
+// Keyboard shortcuts end to end: real key strokes under Xvfb reach the window, the message
+// manager's filter chain offers each key-down to the window's shortcut manager, and the key's
+// "oncommand" handler in the skin records which key fired.
+#include <windows.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <initializer_list>
 #include <string>
+#include <vector>
 
-#include "menu_fixture.h"
+#include "components/component_manager.h"
+#include "host/message_manager.h"
 #include "menus/menu_content.h"
+#include "support/document_fixture.h"
 
 namespace velmor::test {
 namespace {
+
+// The fixture of the menu and shortcut tests: a document window with the application's message
+// manager registered ("msgManager"), so every window's shortcut manager sits in its filter
+// chain; a pump that offers each message to that chain first, as the application's loop does;
+// real key and mouse input; and steps run from a thread timer, which the native menu's own loop
+// keeps dispatching while a menu is open.
+class MenusTest : public DocumentTest {
+ protected:
+  void SetUp() override {
+    DocumentTest::SetUp();
+    ASSERT_EQ(components::Initialize(), S_OK);
+    ASSERT_EQ(CMessageManager::CreateObject(m_manager.ReleaseAndGetAddressOf()), S_OK);
+    ASSERT_EQ(components::RegisterObject(contracts::kMsgManagerName,
+                                         static_cast<IMessageManager*>(m_manager.Get())),
+              S_OK);
+  }
+  void TearDown() override {
+    (void)components::UnregisterObject(contracts::kMsgManagerName);
+    DocumentTest::TearDown();
+    m_manager.Reset();
+    (void)components::Shutdown();
+  }
+
+  // Handles messages as the application's loop does until 'done' answers true or 'ms' pass.
+  bool Loop(const std::function<bool()>& done, DWORD ms) {
+    const DWORD end = ::GetTickCount() + ms;
+    MSG msg;
+    while (!done()) {
+      if (static_cast<LONG>(::GetTickCount() - end) > 0) return false;
+      if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        continue;
+      }
+      if (!m_manager->Loop().PreTranslateMessage(&msg)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+      }
+    }
+    return true;
+  }
+  // The recorded trace once it ends with 'last' (or what it holds after 3 s).
+  std::wstring TraceUntil(const std::wstring& last) {
+    std::wstring trace;
+    Loop([&] {
+      trace = Eval(L"trace.join(' ')");
+      return trace.size() >= last.size() &&
+             trace.compare(trace.size() - last.size(), last.size(), last) == 0;
+    }, 3000);
+    Run(L"trace = [];");
+    return trace;
+  }
+
+  static void Press(std::initializer_list<WORD> modifiers, WORD key) { SendKeys(modifiers, key); }
+  // Real mouse input: the pointer moves to the screen point and, with 'click', presses and
+  // releases the left button there.
+  static void Mouse(POINT at, bool click) {
+    // The platform takes the pointer's new place asynchronously: the pauses keep the button
+    // from arriving before it.
+    ::SetCursorPos(at.x, at.y);
+    ::Sleep(100);
+    auto send = [](DWORD flags) {
+      SendMouseButton(flags);
+      ::Sleep(40);
+    };
+    send(MOUSEEVENTF_MOVE);  // a real move message at the new place
+    if (!click) return;
+    send(MOUSEEVENTF_LEFTDOWN);
+    send(MOUSEEVENTF_LEFTUP);
+  }
+
+  // An element's box on the screen.
+  RECT ScreenBox(const wchar_t* id) {
+    RECT box{};
+    for (scITextBaseContent* e = Impl(id); e != nullptr; e = e->ParentElement())
+      ::OffsetRect(&box, e->Rect().x, e->Rect().y);
+    box.right = box.left + Impl(id)->Rect().width;
+    box.bottom = box.top + Impl(id)->Rect().height;
+    ::MapWindowPoints(Window(), nullptr, reinterpret_cast<POINT*>(&box), 2);
+    return box;
+  }
+  // The open popup's native menu window (not a submenu's), or null.
+  HWND OpenMenu() const {
+    const std::vector<HWND>& menus = Document()->MenuManager()->MenuWindows();
+    return menus.empty() ? nullptr : menus.front();
+  }
+
+  // Steps run from a thread timer, each until it answers true; then the next one.
+  class Steps {
+   public:
+    explicit Steps(std::vector<std::function<bool()>> steps) : m_steps(std::move(steps)) {
+      s_current = this;
+      m_timer = ::SetTimer(nullptr, 0, 40, &Tick);
+    }
+    ~Steps() {
+      ::KillTimer(nullptr, m_timer);
+      s_current = nullptr;
+    }
+    bool Done() const { return m_next == m_steps.size(); }
+
+   private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+      Steps* self = s_current;
+      if (self == nullptr || self->m_busy || self->Done()) return;
+      self->m_busy = true;  // a step may run a nested loop
+      if (self->m_steps[self->m_next]()) ++self->m_next;
+      self->m_busy = false;
+    }
+    static inline Steps* s_current = nullptr;
+    std::vector<std::function<bool()>> m_steps;
+    size_t m_next = 0;
+    bool m_busy = false;
+    UINT_PTR m_timer = 0;
+  };
+
+  ComPtr<CMessageManager> m_manager;
+};
+
 
 const std::string kMenus =
     std::string("<window id='root' width='300' height='200'><script>") + kRecorderScript +
@@ -245,6 +372,99 @@ TEST_F(PopupMenuTest, ContextMenuAtThePointerReportsTheChosenItem) {
   EXPECT_EQ(shown.left, pointer.x);
   EXPECT_EQ(shown.top, pointer.y);
 }
+
+namespace shortcuts {
+const std::string kKeys =
+    std::string("<window id='root' width='240' height='120'><script>") + kRecorderScript +
+    "</script><keyset id='set'>"
+    "<key id='ctrlK' key='k' modifiers='control' oncommand='rec(event)'/>"
+    "<key id='plainK' key='k' oncommand='rec(event)'/>"
+    "<key id='f5' keycode='VK_F5' modifiers='shift any' oncommand='rec(event)'/>"
+    "<key id='off' key='d' disabled='true' oncommand='rec(event)'/>"
+    "<key id='d' key='d' oncommand='rec(event)'/>"
+    "<key id='wrongCase' keycode='VK_f6' oncommand='rec(event)'/>"
+    "<key id='plainA' key='a' oncommand='rec(event)'/>"
+    "<key id='shiftB' key='b' modifiers='shift' oncommand='rec(event)'/>"
+    "<key id='end' keycode='VK_F12' modifiers='shift any' oncommand='rec(event)'/>"
+    "</keyset></window>";
+
+class ShortcutsTest : public MenusTest {
+ protected:
+  void SetUp() override {
+    MenusTest::SetUp();
+    ASSERT_EQ(Load(kKeys), S_OK);
+    Show(200, 200, 240, 120);
+    ::SetCursorPos(320, 260);  // keys go to the window under the pointer
+  }
+  // What the keys fired, then the closing Shift+F12 that shows they have all been handled (held
+  // Shift makes it a shortcut even in a text field).
+  std::wstring Fired(std::initializer_list<WORD> modifiers, WORD key) {
+    Press(modifiers, key);
+    Press({VK_SHIFT}, VK_F12);
+    return TraceUntil(L"end.command");
+  }
+};
+
+TEST_F(ShortcutsTest, KeyStrokesFireTheMatchingEnabledKey) {
+  struct Row {
+    std::initializer_list<WORD> modifiers;
+    WORD key;
+    const wchar_t* fired;
+  };
+  const Row kRows[] = {
+      {{VK_CONTROL}, 'K', L"ctrlK.command end.command"},  // not the plain K
+      {{}, 'K', L"plainK.command end.command"},
+      {{VK_SHIFT, VK_CONTROL}, 'K', L"end.command"},       // Shift is checked and must be up
+      {{}, VK_F5, L"f5.command end.command"},              // Shift not checked: up ...
+      {{VK_SHIFT}, VK_F5, L"f5.command end.command"},      // ... or down
+      {{VK_CONTROL}, VK_F5, L"end.command"},               // Ctrl is checked
+      {{}, 'D', L"d.command end.command"},                 // the disabled key is passed over
+      {{}, VK_F6, L"end.command"},                         // "VK_f6" names no key
+      {{VK_MENU}, 'K', L"end.command"},
+  };
+  for (const Row& row : kRows)
+    EXPECT_EQ(Fired(row.modifiers, row.key), row.fired) << "key " << row.key;
+
+  // Keys change through their script face; modifiers read back as words that rebuild them.
+  Run(L"var k = document.getElementById('f5');");
+  EXPECT_EQ(Eval(L"k.modifiers"), L"shift,any");
+  EXPECT_EQ(Eval(L"k.modifiers = 'alt control', k.modifiers"), L"ctrl,alt");
+  EXPECT_EQ(Fired({VK_CONTROL, VK_MENU}, VK_F5), L"f5.command end.command");
+  EXPECT_EQ(Eval(L"k.keycode = 'vk_f5', k.keycode"), L"");
+  EXPECT_EQ(Fired({VK_CONTROL, VK_MENU}, VK_F5), L"end.command");
+  EXPECT_EQ(Eval(L"k.keycode = 'VK_ENTER', k.keycode"), L"VK_RETURN");
+  Run(L"document.getElementById('d').disabled = true;");
+  EXPECT_EQ(Fired({}, 'D'), L"end.command");
+}
+
+TEST_F(ShortcutsTest, EditControlsKeepPlainKeysAndLoseShortcuts) {
+  HWND edit = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 10, 10, 200, 24, Window(),
+                                nullptr, nullptr, nullptr);
+  ASSERT_NE(edit, nullptr);
+  ::SetFocus(edit);
+  EXPECT_EQ(Fired({}, 'A'), L"end.command");                      // text, not a shortcut
+  EXPECT_EQ(Fired({VK_SHIFT}, 'B'), L"shiftB.command end.command");  // swallowed
+  wchar_t text[16] = L"";
+  ::GetWindowTextW(edit, text, 16);
+  EXPECT_STREQ(text, L"a");
+}
+
+TEST_F(ShortcutsTest, HiddenAndClosedWindowsFireNothing) {
+  ComPtr<scKeyShortcutsMgr> shortcuts(Document()->KeyShortcuts());
+  ASSERT_TRUE(shortcuts);
+  ::PostMessageW(Window(), WM_KEYDOWN, 'K', 0);
+  EXPECT_EQ(TraceUntil(L"plainK.command"), L"plainK.command");
+  ::ShowWindow(Window(), SW_HIDE);
+  ::PostMessageW(Window(), WM_KEYDOWN, 'K', 0);
+  Loop([] { return false; }, 300);
+  EXPECT_EQ(Eval(L"trace.join(' ')"), L"");
+  ::DestroyWindow(Window());
+  // The window took its manager out of the loop's filters when it went.
+  EXPECT_EQ(m_manager->RemoveMsgFilter(static_cast<IMsgFilter*>(shortcuts.Get())), S_FALSE);
+  EXPECT_EQ(shortcuts->KeySetCount(), 0u);
+}
+
+}  // namespace shortcuts
 
 }  // namespace
 }  // namespace velmor::test

@@ -1,16 +1,26 @@
 // Painting a document window: what WM_PRINTCLIENT and WM_PAINT put on the surface, the order and
 // clipping of the walk, the paint locks, the double buffer's placement of partial updates and
 // the repaint after a script moved many elements in one message.
+//
+// What an element's Paint receives: the paint record's class and type, its clip rectangle in the
+// element's own coordinates, the world transform moved to the element's corner, the mouse
+// position and time; recorded by a test element placed in a loaded tree.
+//
+// The vertically centred text routine: what it changes against GDI+'s own drawing and what it
+// leaves alone. Glyph shapes differ between machines, so the tests compare drawings with each
+// other rather than with fixed pictures.
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "base/handles.h"
-#include "support/document_fixture.h"
+#include "base/platform.h"
 #include "render/paint.h"
 #include "render/paint_context.h"
 #include "skin/text_base_content.h"
+#include "support/document_fixture.h"
 
 namespace velmor::paint_test {
 namespace {
@@ -84,16 +94,6 @@ TEST_F(WindowPaintTest, APaintLockedElementLeavesOutItsWholeSubtree) {
   locked->PaintLock(true);
   Picture p = PrintClient();
   EXPECT_EQ(p.Count(RECT{0, 0, 30, 30}, kGrey), 900);
-
-  Gdiplus::Bitmap bitmap(4, 4, PixelFormat32bppARGB);
-  Gdiplus::Graphics graphics(&bitmap);
-  RECT clip{0, 0, 20, 20};
-  scPaintContext context;
-  context.graphics = &graphics;
-  context.clip = &clip;
-  EXPECT_EQ(PaintElement(&context, Element(L"p")), E_FAIL);
-  EXPECT_EQ(PaintElement(nullptr, Element(L"p")), E_FAIL);
-  EXPECT_EQ(PaintElement(&context, nullptr), E_FAIL);
 
   locked->PaintLock(false);
   p = PrintClient();
@@ -178,41 +178,10 @@ TEST_F(WindowPaintTest, BitmapsCopiedIntoTheBufferMatchGdiPlus) {
 
 TEST_F(WindowPaintTest, EraseBackgroundIsHandledWithoutErasing) {
   ASSERT_EQ(LoadBody(Panel("bg", 0, 0, 10, 10, kGrey), 10, 10), S_OK);
-  HDC screen = ::GetDC(nullptr);
-  HDC dc = ::CreateCompatibleDC(screen);
-  HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 4, 4);
-  ::ReleaseDC(nullptr, screen);
-  HGDIOBJ old = ::SelectObject(dc, bitmap);
-  ::SetPixel(dc, 1, 1, RGB(1, 2, 3));
-  EXPECT_EQ(::SendMessageW(Window(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0), 1);
-  EXPECT_EQ(::GetPixel(dc, 1, 1), RGB(1, 2, 3));
-  ::SelectObject(dc, old);
-  ::DeleteObject(bitmap);
-  ::DeleteDC(dc);
-}
-
-TEST_F(WindowPaintTest, PrintClientGivesTheScreensPicture) {
-  const std::string tile = WritePng("tile.png", 3, 2, [](int x, int y) {
-    return 0xFF000000u | static_cast<DWORD>(x * 80) << 16 | static_cast<DWORD>(y * 120) << 8;
-  });
-  ASSERT_EQ(LoadBody(Panel("bg", 0, 0, 80, 50, kGrey) +
-                     "<image left=\"7\" top=\"5\" width=\"31\" height=\"17\" stretchMode=\"tile\" "
-                     "src=\"" +
-                     tile + "\"/>" +
-                     "<image left=\"40\" top=\"20\" width=\"30\" height=\"24\" "
-                     "stretchMode=\"stretch\" src=\"" +
-                     tile + "\"/>" + Panel("top", 60, 2, 15, 40, kRed),
-                 80, 50),
-            S_OK);
-  ShowAndPaint();
-  const Picture screen = Screen();
-  const Picture printed = PrintClient();
-  ASSERT_EQ(screen.pixels.size(), printed.pixels.size());
-  int differing = 0;
-  for (size_t i = 0; i < screen.pixels.size(); ++i)
-    differing += screen.pixels[i] != printed.pixels[i];
-  EXPECT_EQ(differing, 0);
-  EXPECT_EQ(printed.At(8, 5), 0x000000u + (80u << 16)) << "tiles start at the element's corner";
+  test::DibCanvas canvas(4, 4);
+  canvas.Fill(0x010203);
+  EXPECT_EQ(::SendMessageW(Window(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas.DC()), 0), 1);
+  EXPECT_EQ(canvas.Take().At(1, 1), 0x010203u);
 }
 
 TEST_F(WindowPaintTest, APartialUpdateLandsWhereItBelongs) {
@@ -336,6 +305,196 @@ TEST_F(WindowPaintTest, MovesInOneMessageRepaintExactlyTheUnionOfTheirOldAndNewR
   EXPECT_EQ(full.At(4, 4), kGrey) << "the full repaint shows the square gone";
   EXPECT_EQ(screen.At(4 + 12 * 7, 31), kRed);
 }
+
+namespace paint_context {
+using PaintTest = test::DocumentTest;
+
+class RecorderContent : public scContentClass<RecorderContent> {
+ public:
+  const wchar_t* NodeName() const override { return L"recorder"; }
+  bool STDMETHODCALLTYPE Paint(scPaintContext* context) override {
+    ++paints;
+    eventClass = context->eventClass;
+    type = context->type;
+    clip = *context->clip;
+    point = context->point;
+    time = context->time;
+    Gdiplus::Matrix matrix;
+    context->graphics->GetTransform(&matrix);
+    matrix.GetElements(transform);
+    interpolation = context->graphics->GetInterpolationMode();
+    pixelOffset = context->graphics->GetPixelOffsetMode();
+    return scITextBaseContent::Paint(context);
+  }
+  // Joins 'document' at (x, y) with the given size (the parent it goes into must be there too).
+  void Place(scIContentDocument* document, int x, int y, int width, int height) {
+    m_ownerDocument = document;
+    SetPositionRaw(x, y);
+    SetWidthRaw(width);
+    SetHeightRaw(height);
+  }
+
+  int paints = 0;
+  int eventClass = 0;
+  uint32_t type = 0;
+  RECT clip{};
+  POINT point{};
+  LONG time = 0;
+  Gdiplus::REAL transform[6] = {};
+  Gdiplus::InterpolationMode interpolation = Gdiplus::InterpolationModeInvalid;
+  Gdiplus::PixelOffsetMode pixelOffset = Gdiplus::PixelOffsetModeInvalid;
+};
+
+class PaintContextTest : public PaintTest {
+ protected:
+  // A recorder at (x, y) inside the element with the id.
+  RecorderContent* AddRecorder(const wchar_t* parentId, int x, int y, int width, int height) {
+    RecorderContent* recorder = nullptr;
+    if (FAILED(RecorderContent::CreateObject(&recorder))) return nullptr;
+    scITextBaseContent* parent = scITextBaseContent::FromContent(Element(parentId));
+    recorder->Place(parent->OwnerDocument(), x, y, width, height);
+    EXPECT_EQ(parent->AppendChildTo(recorder, FALSE), S_OK);
+    recorder->Release();  // the tree holds it now
+    return recorder;
+  }
+};
+
+TEST_F(PaintContextTest, ElementsGetTheirClipTransformAndTheMessagesMousePosition) {
+  ASSERT_EQ(
+      LoadBody("<subwindow id=\"outer\" left=\"10\" top=\"20\" width=\"100\" height=\"80\" "
+           "backgroundColor=\"red\"><subwindow id=\"inner\" left=\"5\" top=\"6\" width=\"50\" "
+           "height=\"40\"/></subwindow>",
+           200, 150),
+      S_OK);
+  RecorderContent* recorder = AddRecorder(L"inner", 7, 8, 30, 20);
+  ASSERT_NE(recorder, nullptr);
+
+  // A DC whose clip box is a part of the client area: what WM_PAINT's buffer gives.
+  test::DibCanvas canvas(200, 150);
+  HDC dc = canvas.DC();
+  HRGN area = ::CreateRectRgn(30, 40, 60, 50);
+  ::SelectClipRgn(dc, area);
+  ::DeleteObject(area);
+
+  ::SetCursorPos(0, 0);
+  ::PostMessageW(Window(), WM_NULL, 0, 0);
+  MSG msg;
+  ASSERT_TRUE(::GetMessageW(&msg, Window(), WM_NULL, WM_NULL));  // sets the message position
+  const POINT expected = MessagePointInClient(Window());
+
+  ASSERT_EQ(PaintIntoDC(dc, Root(), Window()), S_OK);
+  EXPECT_EQ(recorder->paints, 1);
+  EXPECT_EQ(recorder->eventClass, kEventClassPaint);
+  EXPECT_EQ(recorder->type, 15u);
+  // The recorder sits at (22, 34) in the client area: the clip (30, 40)-(60, 50) meets its box
+  // (22, 34)-(52, 54) in (30, 40)-(52, 50), which is (8, 6)-(30, 16) in its own coordinates.
+  EXPECT_EQ(recorder->clip.left, 8);
+  EXPECT_EQ(recorder->clip.top, 6);
+  EXPECT_EQ(recorder->clip.right, 30);
+  EXPECT_EQ(recorder->clip.bottom, 16);
+  EXPECT_FLOAT_EQ(recorder->transform[4], 22.0f);
+  EXPECT_FLOAT_EQ(recorder->transform[5], 34.0f);
+  EXPECT_EQ(recorder->point.x, expected.x);
+  EXPECT_EQ(recorder->point.y, expected.y);
+  EXPECT_EQ(recorder->time, ::GetMessageTime());
+  EXPECT_EQ(recorder->interpolation, Gdiplus::InterpolationModeNearestNeighbor);
+  EXPECT_EQ(recorder->pixelOffset, Gdiplus::PixelOffsetModeHalf);
+
+  // A clip that misses the recorder leaves it out before any drawing.
+  area = ::CreateRectRgn(0, 0, 20, 20);
+  ::SelectClipRgn(dc, area);
+  ::DeleteObject(area);
+  ASSERT_EQ(PaintIntoDC(dc, Root(), Window()), S_OK);
+  EXPECT_EQ(recorder->paints, 1);
+
+}
+
+}  // namespace paint_context
+
+namespace centred_text {
+struct Ink {
+  int top = -1;     // first row with ink, -1 for none
+  int bottom = -1;  // last row with ink
+  std::vector<Gdiplus::ARGB> pixels;
+};
+
+class CentredTextTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_font = std::make_unique<Gdiplus::Font>(L"Tahoma", 20.0f, Gdiplus::FontStyleRegular,
+                                             Gdiplus::UnitPixel);
+    ASSERT_EQ(m_font->GetLastStatus(), Gdiplus::Ok);
+  }
+
+  // Draws "Hx" into a 100 × 100 bitmap with a layout of the given size and place.
+  template <class Draw>
+  Ink Render(Draw draw) {
+    Gdiplus::Bitmap bitmap(100, 100, PixelFormat32bppARGB);
+    {
+      Gdiplus::Graphics graphics(&bitmap);
+      graphics.Clear(Gdiplus::Color(0xFFFFFFFF));
+      Gdiplus::SolidBrush brush(Gdiplus::Color(0xFF000000));
+      draw(graphics, brush);
+    }
+    Ink ink;
+    for (int y = 0; y < 100; ++y) {
+      for (int x = 0; x < 100; ++x) {
+        Gdiplus::Color c;
+        bitmap.GetPixel(x, y, &c);
+        ink.pixels.push_back(c.GetValue());
+        if (c.GetValue() != 0xFFFFFFFF) {
+          if (ink.top < 0) ink.top = y;
+          ink.bottom = y;
+        }
+      }
+    }
+    return ink;
+  }
+  Ink Centred(const Gdiplus::RectF& layout, Gdiplus::StringAlignment line) {
+    return Render([&](Gdiplus::Graphics& g, Gdiplus::SolidBrush& brush) {
+      Gdiplus::StringFormat format;
+      format.SetLineAlignment(line);
+      EXPECT_EQ(DrawTextCentered(&g, L"Hx", 2, m_font.get(), layout, &format, &brush), Gdiplus::Ok);
+    });
+  }
+  Ink Plain(const Gdiplus::RectF& layout, Gdiplus::StringAlignment line) {
+    return Render([&](Gdiplus::Graphics& g, Gdiplus::SolidBrush& brush) {
+      Gdiplus::StringFormat format;
+      format.SetLineAlignment(line);
+      g.DrawString(L"Hx", 2, m_font.get(), layout, &format, &brush);
+    });
+  }
+
+  std::unique_ptr<Gdiplus::Font> m_font;
+};
+
+TEST_F(CentredTextTest, OtherLineAlignmentsDrawAsGdiplusDoes) {
+  for (auto line : {Gdiplus::StringAlignmentNear, Gdiplus::StringAlignmentFar}) {
+    const Gdiplus::RectF layout(5, 7, 80, 60);
+    const Ink ours = Centred(layout, line);
+    ASSERT_GE(ours.top, 0);
+    EXPECT_EQ(ours.pixels, Plain(layout, line).pixels) << "alignment " << line;
+  }
+}
+
+TEST_F(CentredTextTest, CentresTheEmBoxAndMovesWithHalfTheHeight) {
+  const Ink low = Centred(Gdiplus::RectF(0, 0, 90, 40), Gdiplus::StringAlignmentCenter);
+  const Ink high = Centred(Gdiplus::RectF(0, 0, 90, 60), Gdiplus::StringAlignmentCenter);
+  ASSERT_GE(low.top, 0);
+  EXPECT_EQ(high.top - low.top, 10);
+  EXPECT_EQ(high.bottom - low.bottom, 10);
+  // GDI+ centres the whole line, leading included; the em box sits lower than that line.
+  const Ink gdiplus = Plain(Gdiplus::RectF(0, 0, 90, 60), Gdiplus::StringAlignmentCenter);
+  EXPECT_GT(high.top, gdiplus.top);
+}
+
+TEST_F(CentredTextTest, OnlyTheLayoutsSizeCounts) {
+  const Ink origin = Centred(Gdiplus::RectF(0, 0, 90, 50), Gdiplus::StringAlignmentCenter);
+  const Ink moved = Centred(Gdiplus::RectF(30, 20, 90, 50), Gdiplus::StringAlignmentCenter);
+  EXPECT_EQ(origin.pixels, moved.pixels);
+}
+
+}  // namespace centred_text
 
 }  // namespace
 }  // namespace velmor::paint_test

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "controls/subwindow_content.h"
 #include "support/document_fixture.h"
 #include "render/window_region.h"
 
@@ -143,31 +142,6 @@ TEST_F(RegionTest, TwoClippingColoursOnOnePathKeepTheFirst) {
   EXPECT_FALSE(::PtInRegion(region, 21, 1));
   EXPECT_TRUE(::PtInRegion(region, 24, 3));
   ::DeleteObject(region);
-}
-
-TEST_F(RegionTest, CreateRegionTellsTheWalkWhatItDid) {
-  const std::string shape = Shape();
-  ASSERT_EQ(LoadBody("<subwindow id=\"colour\" width=\"5\" height=\"5\" backgroundColor=\"red\"/>"
-                 "<subwindow id=\"shape\" width=\"5\" height=\"5\" clippingColor=\"#FF00FF\" "
-                 "clippingImage=\"" +
-                     shape +
-                     "\"/>"
-                     "<subwindow id=\"none\" width=\"5\" height=\"5\" backgroundImage=\"" +
-                     shape + "\"/>",
-                 10, 10),
-            S_OK);
-  struct {
-    const wchar_t* id;
-    HRESULT expected;
-  } const cases[] = {{L"colour", E_FAIL}, {L"shape", S_OK}, {L"none", S_FALSE}};
-  for (const auto& c : cases) {
-    ComPtr<scIRegionCreator> creator;
-    ASSERT_EQ(Element(c.id)->QueryInterface(IID_PPV_ARGS(&creator)), S_OK);
-    scRegionBuilder region;
-    EXPECT_EQ(creator->CreateRegion(&region, 100, 50), c.expected) << c.id;
-  }
-  EXPECT_EQ(CollectRegion(nullptr, 0, 0, nullptr), E_FAIL);
-  EXPECT_EQ(CollectRegion(Root(), 0, 0, nullptr), E_FAIL);
 }
 
 TEST_F(RegionTest, TheRegionLockDefersTheShapeToItsRelease) {

@@ -1,7 +1,19 @@
 // The element factory and the shared content implementation's tree: creation from prototypes,
 // the document's load steps without a window, key sets and ids, inserting and binding children,
 // and destroying a tree. Scripts, listeners and node links are tested through the real window.
+//
+// The two-layer attribute store and the typed attribute readers of the shared content
+// implementation.
+//
+// Reading skin files into prototype trees: root check, data model, text handling, script nodes
+// and the release rule.
+#include <gtest/gtest.h>
+
 #include "content_fixture.h"
+#include "skin/prototype.h"
+#include "skin/skin_xml.h"
+#include "support/script_runner.h"
+#include "support/test_env.h"
 
 namespace velmor {
 namespace {
@@ -51,11 +63,7 @@ TEST_F(ContentTest, LoadBuildsTheTreeSkipsUnknownSubtreesAndHandsOverKeySets) {
   EXPECT_EQ(m_document->keySets[1], static_cast<scIContent*>(ById(L"k2")));
   EXPECT_EQ(Content().BaseFolder(), m_dir);
   EXPECT_NE(Content().DocumentPath().find(L"skin1.xml"), std::wstring::npos);
-  // The root is bound to the document without a parent; the others under their parents.
-  EXPECT_EQ(Root()->LinkWord(),
-            reinterpret_cast<uintptr_t>(static_cast<scIContentDocument*>(m_document)) | 1);
-  EXPECT_EQ(ById(L"l")->LinkWord(),
-            reinterpret_cast<uintptr_t>(static_cast<scIContent*>(ById(L"i"))) | 3);
+  EXPECT_EQ(ById(L"l")->ParentElement(), ById(L"i"));
   // Changing the id attribute keeps the registered id.
   test::Var value;
   V_VT(&value) = VT_BSTR;
@@ -190,6 +198,352 @@ TEST_F(ContentTest, BindingReachesExistingChildrenAndDestroyClearsTheWholeTree) 
   EXPECT_EQ(rootPrototype->m_refCount, 1);
   EXPECT_EQ(rootPrototype->m_childCount, 0u);
 }
+
+namespace attribute_store {
+using test::ContentTest;
+using test::Var;
+
+Var Text(const wchar_t* text) {
+  Var v;
+  V_VT(&v) = VT_BSTR;
+  V_BSTR(&v) = ::SysAllocString(text);
+  return v;
+}
+Var Int(LONG value) {
+  Var v;
+  V_VT(&v) = VT_I4;
+  V_I4(&v) = value;
+  return v;
+}
+
+TEST_F(ContentTest, LiveValuesLayerOverPrototypeText) {
+  ComPtr<scIContent> e = Create(Prototype(L"label", {{L"width", L"40"}, {L"title", L"Hello"}}));
+  Var v;
+  ASSERT_TRUE(e->GetAttr(L"width", &v));
+  EXPECT_EQ(V_VT(&v), VT_BSTR);
+  EXPECT_STREQ(V_BSTR(&v), L"40");
+  EXPECT_FALSE(e->GetAttr(L"height", &v));
+  EXPECT_FALSE(e->GetAttr(L"Width", &v)) << "names are case-sensitive";
+
+  ASSERT_EQ(e->SetAttr(L"width", Int(77), TRUE), S_OK);
+  ASSERT_TRUE(e->GetAttr(L"width", &v));
+  EXPECT_EQ(V_VT(&v), VT_I4);
+  EXPECT_EQ(V_I4(&v), 77);
+  EXPECT_EQ(*Impl(e)->Prototype()->FindAttr(L"width"), L"40") << "the prototype is unchanged";
+
+  ASSERT_EQ(e->SetAttr(L"fresh", Text(L"x"), FALSE), S_OK);
+  EXPECT_TRUE(e->HasAttr(L"fresh"));
+  EXPECT_TRUE(e->HasAttr(L"title"));
+  EXPECT_FALSE(e->HasAttr(L"nothing"));
+  e->Destroy();
+}
+
+TEST_F(ContentTest, UnsetAttrReachesElementsSharingThePrototype) {
+  scPrototypeElement* shared = Prototype(L"button", {{L"tooltip", L"tip"}, {L"left", L"3"}});
+  ComPtr<scIContent> one = Create(shared);
+  ComPtr<scIContent> two = Create(shared);
+  ASSERT_EQ(one->SetAttr(L"tooltip", Text(L"live"), TRUE), S_OK);
+  ASSERT_EQ(one->UnsetAttr(L"tooltip", TRUE), S_OK);
+  Var v;
+  EXPECT_FALSE(one->GetAttr(L"tooltip", &v));
+  EXPECT_FALSE(two->GetAttr(L"tooltip", &v)) << "removed from the shared prototype";
+  EXPECT_FALSE(two->HasAttr(L"tooltip"));
+  EXPECT_TRUE(two->HasAttr(L"left"));
+  EXPECT_EQ(one->UnsetAttr(L"never-there", TRUE), S_OK);
+  one->Destroy();
+  two->Destroy();
+}
+
+TEST_F(ContentTest, AttrValueIsCaseRulesDependOnTheLayer) {
+  ComPtr<scIContent> e =
+      Create(Prototype(L"label", {{L"proto", L"Value"}, {L"shadowed", L"Proto"}}));
+  ASSERT_EQ(e->SetAttr(L"live", Text(L"Value"), TRUE), S_OK);
+  ASSERT_EQ(e->SetAttr(L"number", Int(5), TRUE), S_OK);
+  ASSERT_EQ(e->SetAttr(L"shadowed", Text(L"Live"), TRUE), S_OK);
+  // Live text compares without case, prototype text exactly, other values by type and value.
+  Var five;
+  V_VT(&five) = VT_R8;  // equal as a number, but of another type
+  V_R8(&five) = 5.0;
+  EXPECT_TRUE(e->AttrValueIs(L"live", Text(L"Value")) && e->AttrValueIs(L"live", Text(L"VALUE")));
+  EXPECT_FALSE(e->AttrValueIs(L"live", Text(L"other")));
+  EXPECT_TRUE(e->AttrValueIs(L"proto", Text(L"Value")));
+  EXPECT_FALSE(e->AttrValueIs(L"proto", Text(L"value")) || e->AttrValueIs(L"proto", Int(0)));
+  EXPECT_TRUE(e->AttrValueIs(L"number", Int(5)));
+  EXPECT_FALSE(e->AttrValueIs(L"number", Int(6)) || e->AttrValueIs(L"number", Text(L"5")) ||
+               e->AttrValueIs(L"number", five));
+  EXPECT_TRUE(e->AttrValueIs(L"shadowed", Text(L"live")));
+  EXPECT_FALSE(e->AttrValueIs(L"shadowed", Text(L"Proto")) || e->AttrValueIs(L"missing", Text(L"")));
+  e->Destroy();
+}
+
+// A JScript object made by evaluating 'expression' in 'runner'.
+Var Object(test::ScriptRunner& runner, const wchar_t* expression) {
+  Var v;
+  EXPECT_EQ(runner.Evaluate(expression, &v), S_OK) << runner.LastError();
+  EXPECT_EQ(V_VT(&v), VT_DISPATCH);
+  return v;
+}
+
+TEST_F(ContentTest, TypedReadersFollowTheValueType) {
+  ComPtr<scIContent> e = Create(Prototype(
+      L"label", {{L"pInt", L"010"}, {L"pColor", L"#123456"}, {L"pBool", L"true"},
+                 {L"pBadBool", L"True"}, {L"pBadColor", L"Red"}, {L"pText", L"abc"}}));
+  Var boolTrue;
+  V_VT(&boolTrue) = VT_BOOL;
+  V_BOOL(&boolTrue) = VARIANT_TRUE;
+  Var shortZero;
+  V_VT(&shortZero) = VT_I2;
+  V_I2(&shortZero) = 0;
+  Var dbl;
+  V_VT(&dbl) = VT_R8;
+  V_R8(&dbl) = 1.5;
+  ASSERT_EQ(e->SetAttr(L"lInt", Int(-4), TRUE), S_OK);
+  ASSERT_EQ(e->SetAttr(L"lHex", Text(L"0x10"), TRUE), S_OK);
+  ASSERT_EQ(e->SetAttr(L"lColor", Int(static_cast<LONG>(0x80112233)), TRUE), S_OK);
+  ASSERT_EQ(e->SetAttr(L"lBool", boolTrue, TRUE), S_OK);
+  ASSERT_EQ(e->SetAttr(L"lShort", shortZero, TRUE), S_OK);
+  ASSERT_EQ(e->SetAttr(L"lDouble", dbl, TRUE), S_OK);
+
+  struct IntCase {
+    const wchar_t* name;
+    bool found;
+    int32_t value;
+  };
+  static const IntCase kInts[] = {
+      {L"pInt", true, 8},  {L"lInt", true, -4},     {L"lHex", true, 16},
+      {L"pText", true, 0}, {L"lDouble", false, 99}, {L"missing", false, 99},
+      {L"lBool", false, 99},
+  };
+  for (const IntCase& c : kInts) {
+    int32_t value = 99;
+    EXPECT_EQ(GetIntAttr(e.Get(), c.name, value), c.found) << c.name;
+    EXPECT_EQ(value, c.value) << c.name;
+  }
+
+  struct ColorCase {
+    const wchar_t* name;
+    bool found;
+    uint32_t argb;
+  };
+  static const ColorCase kColors[] = {
+      {L"pColor", true, 0xFF123456u},  {L"lColor", true, 0x80112233u},
+      {L"pBadColor", false, 1u},       {L"lBool", false, 1u},
+  };
+  for (const ColorCase& c : kColors) {
+    uint32_t value = 1;
+    EXPECT_EQ(GetColorAttr(e.Get(), c.name, value), c.found) << c.name;
+    EXPECT_EQ(value, c.argb) << c.name;
+  }
+
+  struct BoolCase {
+    const wchar_t* name;
+    bool found;
+    bool value;
+  };
+  static const BoolCase kBools[] = {
+      {L"pBool", true, true},  {L"lBool", true, true},      {L"lShort", true, false},
+      {L"lInt", true, true},   {L"pBadBool", false, false}, {L"lDouble", false, false},
+  };
+  for (const BoolCase& c : kBools) {
+    bool value = false;
+    EXPECT_EQ(GetBoolAttr(e.Get(), c.name, value), c.found) << c.name;
+    EXPECT_EQ(value, c.value) << c.name;
+  }
+
+  std::wstring text = L"unchanged";
+  EXPECT_TRUE(GetStringAttr(e.Get(), L"pText", text));
+  EXPECT_EQ(text, L"abc");
+  EXPECT_FALSE(GetStringAttr(e.Get(), L"lInt", text));
+  EXPECT_EQ(text, L"abc");
+  e->Destroy();
+}
+
+// An object stored by a script is asked for the property of the attribute's own name,
+// again and again while the answer is an object; a cycle is not found and does not hang.
+TEST_F(ContentTest, TypedReadersAskStoredObjectsForTheSameProperty) {
+  test::ScriptRunner runner;
+  ASSERT_EQ(runner.Execute(L"var loop = {}; loop.loop = loop;"), S_OK);
+  ComPtr<scIContent> e = Create(Prototype(L"label", {{L"width", L"1"}}));
+  ASSERT_EQ(e->SetAttr(L"width", Object(runner, L"({width: 250})"), TRUE), S_OK);
+  ASSERT_EQ(e->SetAttr(L"color", Object(runner, L"({color: {color: 'red'}})"), TRUE), S_OK);
+  ASSERT_EQ(e->SetAttr(L"height", Object(runner, L"({other: 3})"), TRUE), S_OK);
+  ASSERT_EQ(e->SetAttr(L"loop", Object(runner, L"loop"), TRUE), S_OK);
+  int32_t width = 0, height = -1, loop = 5;
+  uint32_t color = 0;
+  EXPECT_TRUE(GetIntAttr(e.Get(), L"width", width));
+  EXPECT_EQ(width, 250);
+  EXPECT_TRUE(GetColorAttr(e.Get(), L"color", color));
+  EXPECT_EQ(color, 0xFFFF0000u);
+  EXPECT_FALSE(GetIntAttr(e.Get(), L"height", height));
+  EXPECT_EQ(height, -1);
+  EXPECT_FALSE(GetIntAttr(e.Get(), L"loop", loop));
+  EXPECT_EQ(loop, 5);
+  e->Destroy();
+}
+
+}  // namespace attribute_store
+
+namespace prototypes {
+class PrototypeTest : public test::ContentTest {
+ protected:
+  // Writes 'xml' and reads it; the tree (or null) is kept for the test and released after it.
+  HRESULT Read(const std::string& xml) {
+    const std::wstring path = m_dir + L"\\skin" + std::to_wstring(++m_files) + L".xml";
+    EXPECT_TRUE(test::WriteFileBytes(path, xml));
+    Reset();
+    return ReadSkinFile(m_document, path.c_str(), &m_root);
+  }
+  void TearDown() override {
+    Reset();
+    ContentTest::TearDown();
+  }
+  void Reset() {
+    if (m_root != nullptr) m_root->Release();
+    m_root = nullptr;
+  }
+  scPrototypeElement* Child(scPrototypeElement* parent, uint32_t index) {
+    EXPECT_LT(index, parent->m_childCount);
+    return static_cast<scPrototypeElement*>(parent->m_children[index]);
+  }
+
+  scPrototypeElement* m_root = nullptr;
+};
+
+// Files that do not parse at all are in robustness_test; the document's answer to them in
+// document_behaviour_test.
+TEST_F(PrototypeTest, RootMustBeExactlyWindow) {
+  struct Case {
+    const char* xml;
+    bool loads;
+  };
+  static const Case kCases[] = {
+      {"<window/>", true},
+      {"<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<window></window>", true},
+      {"<!-- skin --><window/>", true},
+      {"\xEF\xBB\xBF<window/>", true},
+      {"<Window/>", false},
+      {"<windows/>", false},
+      {"<image/><window/>", false},
+  };
+  for (const Case& c : kCases) {
+    const HRESULT hr = Read(c.xml);
+    EXPECT_EQ(hr, c.loads ? S_OK : E_FAIL) << c.xml;
+    EXPECT_EQ(m_root != nullptr, c.loads) << c.xml;
+    if (m_root != nullptr) {
+      EXPECT_EQ(m_root->m_tag, L"window");
+    }
+  }
+  scPrototypeElement* root = reinterpret_cast<scPrototypeElement*>(1);
+  EXPECT_EQ(ReadSkinFile(m_document, (m_dir + L"\\missing.xml").c_str(), &root), E_FAIL);
+  EXPECT_EQ(root, nullptr);
+}
+
+TEST_F(PrototypeTest, ElementsKeepTagsAttributesAndOwner) {
+  ASSERT_EQ(Read("<window zeta=\"z\" id=\"main\" alpha=\"a\" title=\"\xE8\xBD\xBD\xE5\x85\xA5\">"
+                 "<button Beta=\"2\" beta=\"1\"/><image/><unknowntag><label/></unknowntag>"
+                 "</window>"),
+            S_OK);
+  EXPECT_EQ(m_root->m_kind, kPrototypeElement);
+  EXPECT_EQ(m_root->m_refCount, 1);
+  EXPECT_TRUE(m_root->m_hasId);
+  EXPECT_EQ(m_root->m_ownerDocument, static_cast<scIContentDocument*>(m_document));
+  // Iteration is by code unit order of the names, not document order.
+  std::vector<std::wstring> names;
+  for (const auto& [name, value] : m_root->m_attributes) names.push_back(name);
+  EXPECT_EQ(names, (std::vector<std::wstring>{L"alpha", L"id", L"title", L"zeta"}));
+  EXPECT_EQ(*m_root->FindAttr(L"title"), L"\u8f7d\u5165");
+
+  ASSERT_EQ(m_root->m_childCount, 3u);
+  scPrototypeElement* button = Child(m_root, 0);
+  EXPECT_EQ(button->m_tag, L"button");
+  EXPECT_FALSE(button->m_hasId);
+  EXPECT_EQ(button->m_refCount, 1);
+  EXPECT_EQ(button->m_ownerDocument, static_cast<scIContentDocument*>(m_document));
+  EXPECT_EQ(button->m_childCount, 0u);
+  EXPECT_EQ(button->m_children, nullptr);
+  ASSERT_EQ(button->m_attributes.size(), 2u);
+  EXPECT_EQ(button->m_attributes.begin()->first, L"Beta") << "upper case sorts first";
+  // Unknown tags stay in the prototype tree with their subtree.
+  scPrototypeElement* unknown = Child(m_root, 2);
+  EXPECT_EQ(unknown->m_tag, L"unknowntag");
+  ASSERT_EQ(unknown->m_childCount, 1u);
+  EXPECT_EQ(Child(unknown, 0)->m_tag, L"label");
+}
+
+TEST_F(PrototypeTest, NamesThatConvertAlikeKeepTheFirstValue) {
+  // Two names that differ only in invalid UTF-8 bytes convert to the same wide name.
+  ASSERT_EQ(Read("<window a\xFF=\"first\" a\xFE=\"second\"/>"), S_OK);
+  ASSERT_EQ(m_root->m_attributes.size(), 1u);
+  EXPECT_EQ(m_root->m_attributes.begin()->second, L"first");
+}
+
+TEST_F(PrototypeTest, TextIsTheLeadingTextWithLineFeedsExpanded) {
+  struct Case {
+    const char* xml;
+    const wchar_t* text;
+  };
+  static const Case kCases[] = {
+      {"<window>plain text</window>", L"plain text"},
+      {"<window>one\ntwo</window>", L"one\r\ntwo"},
+      {"<window>one\r\ntwo</window>", L"one\r\ntwo"},
+      {"<window>a\n\nb\n</window>", L"a\r\n\r\nb\r\n"},
+      {"<window>before<image/>after</window>", L"before"},
+      {"<window><image/>after</window>", L""},
+      {"<window>  spaced  words </window>", L"  spaced  words "},
+      {"<window>a &amp; b</window>", L"a & b"},
+      {"<window>\xE4\xB8\xAD\xE6\x96\x87</window>", L"\u4e2d\u6587"},
+      {"<window/>", L""},
+  };
+  for (const Case& c : kCases) {
+    ASSERT_EQ(Read(c.xml), S_OK) << c.xml;
+    EXPECT_EQ(m_root->m_text, c.text) << c.xml;
+  }
+}
+
+TEST_F(PrototypeTest, ScriptNodesKeepSourceAndInlineText) {
+  ASSERT_EQ(Read("<window>"
+                 "<script src=\"lib\\a.js\" type=\"x\">var a;\nvar b;<image/></script>"
+                 "<script>inline only</script>"
+                 "<script src=\"only.js\"/>"
+                 "<image><script>nested</script></image>"
+                 "</window>"),
+            S_OK);
+  ASSERT_EQ(m_root->m_childCount, 4u);
+  auto* both = static_cast<scPrototypeScript*>(m_root->m_children[0]);
+  ASSERT_EQ(both->m_kind, kPrototypeScript);
+  EXPECT_EQ(both->m_refCount, 1);
+  EXPECT_EQ(both->m_sourcePath, L"lib\\a.js");
+  EXPECT_EQ(both->m_inlineText, L"var a;\nvar b;") << "no line-feed expansion for scripts";
+  auto* inlineOnly = static_cast<scPrototypeScript*>(m_root->m_children[1]);
+  EXPECT_EQ(inlineOnly->m_sourcePath, L"");
+  EXPECT_EQ(inlineOnly->m_inlineText, L"inline only");
+  auto* sourceOnly = static_cast<scPrototypeScript*>(m_root->m_children[2]);
+  EXPECT_EQ(sourceOnly->m_sourcePath, L"only.js");
+  EXPECT_EQ(sourceOnly->m_inlineText, L"");
+  scPrototypeElement* image = Child(m_root, 3);
+  ASSERT_EQ(image->m_childCount, 1u);
+  EXPECT_EQ(image->m_children[0]->m_kind, kPrototypeScript);
+}
+
+TEST_F(PrototypeTest, ReleaseEmptiesTheChildListEvenWhenKeptAlive) {
+  ASSERT_EQ(Read("<window><image><label/><button/></image><button/></window>"), S_OK);
+  scPrototypeElement* image = Child(m_root, 0);
+  scPrototypeElement* label = Child(image, 0);
+  ++image->m_refCount;  // another holder
+  ++label->m_refCount;
+  m_root->Release();
+  m_root = nullptr;
+  // The image survives with its list emptied; the label survives too.
+  EXPECT_EQ(image->m_refCount, 1);
+  EXPECT_EQ(image->m_childCount, 0u);
+  EXPECT_EQ(image->m_children, nullptr);
+  EXPECT_EQ(label->m_refCount, 1);
+  EXPECT_EQ(label->m_tag, L"label");
+  image->Release();
+  label->Release();
+}
+
+}  // namespace prototypes
 
 }  // namespace
 }  // namespace velmor

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <climits>
+#include <cwchar>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -19,25 +20,12 @@ struct IntCase {
 
 TEST(IntegerGrammar, DecimalAndAutomaticBase) {
   static const IntCase kCases[] = {
-      {L"010", 10, 8},
-      {L"0x10", 0, 16},
-      {L"0X1f", 0, 31},
-      {L"08", 8, 0},
-      {L"0x", 0, 0},
-      {L"42", 42, 42},
-      {L"  \t42", 42, 42},
-      {L"\r\n7", 7, 7},
-      {L"-17px", -17, -17},
-      {L"+5", 5, 5},
-      {L"-0x10", 0, -16},
-      {L"", 0, 0},
-      {L"abc", 0, 0},
-      {L"- 3", 0, 0},
-      {L"2147483647", INT_MAX, INT_MAX},
-      {L"2147483648", INT_MAX, INT_MAX},
-      {L"-2147483648", INT_MIN, INT_MIN},
-      {L"-99999999999", INT_MIN, INT_MIN},
-      {L"0xffffffff", 0, INT_MAX},
+      {L"010", 10, 8},        {L"0x10", 0, 16},       {L"0X1f", 0, 31},      {L"08", 8, 0},
+      {L"0x", 0, 0},          {L"42", 42, 42},        {L"  \t42", 42, 42},   {L"\r\n7", 7, 7},
+      {L"-17px", -17, -17},   {L"+5", 5, 5},          {L"-0x10", 0, -16},    {L"", 0, 0},
+      {L"abc", 0, 0},         {L"- 3", 0, 0},         {L"0xffffffff", 0, INT_MAX},
+      {L"2147483647", INT_MAX, INT_MAX},     {L"2147483648", INT_MAX, INT_MAX},
+      {L"-2147483648", INT_MIN, INT_MIN},    {L"-99999999999", INT_MIN, INT_MIN},
       {L"017777777777777", INT_MAX, INT_MAX},
   };
   for (const IntCase& c : kCases) {
@@ -63,13 +51,10 @@ TEST(IntegerGrammar, ReportsWhereParsingStopped) {
   ParseAutoBaseInt(hex, value, &end);
   EXPECT_EQ(end, hex + 4);
   EXPECT_EQ(value, 31);
-}
-
-TEST(IntegerGrammar, NullTextIsNotRecognised) {
-  int32_t value = 7;
+  // A null text is not recognised and leaves the value alone.
   EXPECT_FALSE(ParseDecimalInt(nullptr, value));
   EXPECT_FALSE(ParseAutoBaseInt(nullptr, value));
-  EXPECT_EQ(value, 7);
+  EXPECT_EQ(value, 31);
 }
 
 TEST(BooleanGrammar, OnlyExactLowerCaseWords) {
@@ -144,44 +129,23 @@ TEST(ColorGrammar, KeywordsAreExactAndLowerCase) {
   EXPECT_EQ(value, 1u);
 }
 
-// The extended colour keywords, in the order the parser searches them (alphabetical).
-const wchar_t kCssNames[] =
-    L"aliceblue antiquewhite aqua aquamarine azure beige bisque black blanchedalmond blue "
-    L"blueviolet brown burlywood cadetblue chartreuse chocolate coral cornflowerblue cornsilk "
-    L"crimson cyan darkblue darkcyan darkgoldenrod darkgray darkgreen darkgrey darkkhaki "
-    L"darkmagenta darkolivegreen darkorange darkorchid darkred darksalmon darkseagreen "
-    L"darkslateblue darkslategray darkslategrey darkturquoise darkviolet deeppink deepskyblue "
-    L"dimgray dimgrey dodgerblue firebrick floralwhite forestgreen fuchsia gainsboro ghostwhite "
-    L"gold goldenrod gray green greenyellow grey honeydew hotpink indianred indigo ivory khaki "
-    L"lavender lavenderblush lawngreen lemonchiffon lightblue lightcoral lightcyan "
-    L"lightgoldenrodyellow lightgray lightgreen lightgrey lightpink lightsalmon lightseagreen "
-    L"lightskyblue lightslategray lightslategrey lightsteelblue lightyellow lime limegreen linen "
-    L"magenta maroon mediumaquamarine mediumblue mediumorchid mediumpurple mediumseagreen "
-    L"mediumslateblue mediumspringgreen mediumturquoise mediumvioletred midnightblue mintcream "
-    L"mistyrose moccasin navajowhite navy oldlace olive olivedrab orange orangered orchid "
-    L"palegoldenrod palegreen paleturquoise palevioletred papayawhip peachpuff peru pink plum "
-    L"powderblue purple red rosybrown royalblue saddlebrown salmon sandybrown seagreen seashell "
-    L"sienna silver skyblue slateblue slategray slategrey snow springgreen steelblue tan teal "
-    L"thistle tomato turquoise violet wheat white whitesmoke yellow yellowgreen";
-
 TEST(ColorGrammar, CssKeywordsInOrderWithTheirStandardValues) {
   int count = 0;
   const NamedColor* table = CssColorKeywords(&count);
   ASSERT_EQ(count, 147);
-  std::wstring names;
+  // The parser searches the table in order: it must be sorted, and every name must parse.
   for (int i = 0; i < count; ++i) {
-    names += (i ? L" " : L"") + std::wstring(table[i].name);
     uint32_t value = 0;
     EXPECT_TRUE(ParseColor(table[i].name, value)) << table[i].name;
+    if (i > 0) EXPECT_LT(wcscmp(table[i - 1].name, table[i].name), 0) << table[i].name;
   }
-  EXPECT_EQ(names, kCssNames);
   const struct {
     const wchar_t* name;
     int r, g, b;
   } spots[] = {{L"aliceblue", 240, 248, 255},     {L"darkgoldenrod", 184, 134, 11},
                {L"gray", 128, 128, 128},          {L"grey", 128, 128, 128},
                {L"mediumvioletred", 199, 21, 133}, {L"rebeccapurple", -1, 0, 0},
-               {L"yellowgreen", 154, 205, 50}};
+               {L"lightgoldenrodyellow", 250, 250, 210}, {L"yellowgreen", 154, 205, 50}};
   for (const auto& c : spots) {
     uint32_t value = 0;
     EXPECT_EQ(ParseColor(c.name, value), c.r >= 0) << c.name;
@@ -225,14 +189,6 @@ TEST(ColorGrammar, SystemColorsReadTheCurrentScheme) {
   ::SetSysColors(1, &element, &saved);
   EXPECT_EQ(face, 0xFF000000u | probe);
   EXPECT_EQ(threed, face);
-}
-
-TEST(ColorGrammar, SwapRedBlueGivesArgb) {
-  uint32_t value = 0;
-  ASSERT_TRUE(ParseColor(L"#123456", value));
-  EXPECT_EQ(SwapRedBlue(value), 0xFF123456u);
-  ASSERT_TRUE(ParseColor(L"transparent", value));
-  EXPECT_EQ(SwapRedBlue(value), 0u);
 }
 
 TEST(MarginListGrammar, FourNumbersWithAnySeparator) {

@@ -1,5 +1,7 @@
 #include "support/document_fixture.h"
 
+#include <commctrl.h>
+
 #include <atomic>
 #include <cstdio>
 #include <thread>
@@ -16,52 +18,6 @@ namespace velmor::test {
 namespace {
 
 ::testing::Environment* const g_gdiplus = AddGdiplusEnvironment();
-
-// A top-down 32-bit DIB section selected into a memory DC.
-class DibCanvas {
- public:
-  DibCanvas(int width, int height) : m_width(width), m_height(height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    HDC screen = ::GetDC(nullptr);
-    m_dc = ::CreateCompatibleDC(screen);
-    ::ReleaseDC(nullptr, screen);
-    m_bitmap = ::CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &m_bits, nullptr, 0);
-    m_old = ::SelectObject(m_dc, m_bitmap);
-  }
-  ~DibCanvas() {
-    ::SelectObject(m_dc, m_old);
-    ::DeleteObject(m_bitmap);
-    ::DeleteDC(m_dc);
-  }
-  DibCanvas(const DibCanvas&) = delete;
-  DibCanvas& operator=(const DibCanvas&) = delete;
-  HDC DC() const { return m_dc; }
-  void Fill(DWORD rgb) {
-    auto* p = static_cast<DWORD*>(m_bits);
-    for (int i = 0; i < m_width * m_height; ++i) p[i] = rgb;
-  }
-  Picture Take() {
-    ::GdiFlush();
-    Picture picture{m_width, m_height, {}};
-    const auto* p = static_cast<const DWORD*>(m_bits);
-    picture.pixels.reserve(static_cast<size_t>(m_width) * m_height);
-    for (int i = 0; i < m_width * m_height; ++i) picture.pixels.push_back(p[i] & 0x00FFFFFFu);
-    return picture;
-  }
-
- private:
-  int m_width, m_height;
-  HDC m_dc = nullptr;
-  HBITMAP m_bitmap = nullptr;
-  HGDIOBJ m_old = nullptr;
-  void* m_bits = nullptr;
-};
 
 }  // namespace
 
@@ -193,13 +149,19 @@ void DocumentTest::SetUpTestSuite() {
   }();
 }
 
+// The objects whose count must be back at its baseline after each test.
+const std::pair<const char*, long (*)()> kCounted[] = {
+    {"documents", &LiveObjects<scDocument>::Count},
+    {"elements", &LiveObjects<scITextBaseContent>::Count},
+    {"listener tables", &LiveObjects<scEventListenerManagerImp>::Count},
+    {"event objects", &LiveObjects<scDOMEventInst>::Count},
+    {"mouse events", &LiveObjects<scDOMMouseEventInst>::Count},
+    {"script contexts", &LiveObjects<scScriptContext>::Count},
+};
+
 void DocumentTest::SetUp() {
-  m_documents = LiveObjects<scDocument>::Count();
-  m_elements = LiveObjects<scITextBaseContent>::Count();
-  m_tables = LiveObjects<scEventListenerManagerImp>::Count();
-  m_events = LiveObjects<scDOMEventInst>::Count();
-  m_mouseEvents = LiveObjects<scDOMMouseEventInst>::Count();
-  m_contexts = LiveObjects<scScriptContext>::Count();
+  m_counts.clear();
+  for (const auto& counted : kCounted) m_counts.push_back(counted.second());
   m_windows = ResourceSnapshot::Take().windows;
   m_dir = MakeTempDir(L"doc");
 }
@@ -214,12 +176,8 @@ void DocumentTest::DestroyDocument() {
 void DocumentTest::TearDown() {
   DestroyDocument();
   PumpFor(10);
-  EXPECT_EQ(LiveObjects<scDocument>::Count(), m_documents) << "documents leaked";
-  EXPECT_EQ(LiveObjects<scITextBaseContent>::Count(), m_elements) << "elements leaked";
-  EXPECT_EQ(LiveObjects<scEventListenerManagerImp>::Count(), m_tables) << "listener tables leaked";
-  EXPECT_EQ(LiveObjects<scDOMEventInst>::Count(), m_events) << "event objects leaked";
-  EXPECT_EQ(LiveObjects<scDOMMouseEventInst>::Count(), m_mouseEvents) << "mouse events leaked";
-  EXPECT_EQ(LiveObjects<scScriptContext>::Count(), m_contexts) << "script contexts leaked";
+  for (size_t i = 0; i < std::size(kCounted); ++i)
+    EXPECT_EQ(kCounted[i].second(), m_counts[i]) << kCounted[i].first << " leaked";
   EXPECT_EQ(ResourceSnapshot::Take().windows, m_windows) << "windows left behind";
 }
 
@@ -244,7 +202,7 @@ std::string DocumentTest::WritePng(const char* name, int width, int height,
   return narrow;
 }
 
-HRESULT DocumentTest::LoadFile(const std::string& xml, HWND owner) {
+HRESULT DocumentTest::LoadOwned(const std::string& xml, HWND owner) {
   DestroyDocument();
   const std::wstring path = WriteFile(L"skin" + std::to_wstring(++m_files) + L".xml", xml);
   RETURN_IF_FAILED(CreateDocument(&m_document));
@@ -252,12 +210,8 @@ HRESULT DocumentTest::LoadFile(const std::string& xml, HWND owner) {
   return m_document->Load(m_dir.c_str(), path.c_str());
 }
 
-HRESULT DocumentTest::LoadOwned(const std::string& xml, HWND owner) {
-  return LoadFile(xml, owner);
-}
-
 HRESULT DocumentTest::Load(const std::string& xml, int width, int height) {
-  RETURN_IF_FAILED(LoadFile(xml, nullptr));
+  RETURN_IF_FAILED(LoadOwned(xml, nullptr));
   if (width > 0 && height > 0) {
     // Without a frame the window region (window coordinates) and the element tree (client
     // coordinates) share their origin, as in the product.
@@ -338,6 +292,20 @@ ULONG DocumentTest::State(const wchar_t* id) {
   return state;
 }
 
+std::wstring DocumentTest::ToolText(const wchar_t* id, RECT* box) {
+  TTTOOLINFOW info{};
+  info.cbSize = TTTOOLINFOW_V2_SIZE;
+  info.hwnd = Window();
+  info.uId = reinterpret_cast<UINT_PTR>(Element(id));
+  wchar_t text[80] = L"";
+  info.lpszText = text;
+  if (::SendMessageW(m_document->MouseInput().TooltipWindow(), TTM_GETTOOLINFOW, 0,
+                     reinterpret_cast<LPARAM>(&info)) == 0)
+    return L"";
+  if (box != nullptr) *box = info.rect;
+  return text;
+}
+
 ComPtr<scIEventListenerManager> DocumentTest::Listeners(const wchar_t* id) {
   ComPtr<scIEventListenerManager> manager;
   if (scIContent* element = Element(id)) element->GetListenerManager(TRUE, &manager);
@@ -394,9 +362,13 @@ Picture DocumentTest::PaintTree(const RECT& clip, Gdiplus::ARGB background) {
     context.clip = &area;
     EXPECT_EQ(PaintElement(&context, Root()), S_OK);
   }
-  Picture picture{client.right, client.bottom, {}};
-  for (int y = 0; y < client.bottom; ++y) {
-    for (int x = 0; x < client.right; ++x) {
+  return PictureOf(bitmap);
+}
+
+Picture PictureOf(Gdiplus::Bitmap& bitmap) {
+  Picture picture{static_cast<int>(bitmap.GetWidth()), static_cast<int>(bitmap.GetHeight()), {}};
+  for (int y = 0; y < picture.height; ++y) {
+    for (int x = 0; x < picture.width; ++x) {
       Gdiplus::Color c;
       bitmap.GetPixel(x, y, &c);
       picture.pixels.push_back(c.GetValue() & 0x00FFFFFFu);

@@ -54,6 +54,54 @@ struct Picture {
   int Count(const RECT& r, DWORD rgb) const;
 };
 
+// A top-down 32-bit DIB section selected into a memory DC.
+class DibCanvas {
+ public:
+  DibCanvas(int width, int height) : m_width(width), m_height(height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = ::GetDC(nullptr);
+    m_dc = ::CreateCompatibleDC(screen);
+    ::ReleaseDC(nullptr, screen);
+    m_bitmap = ::CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &m_bits, nullptr, 0);
+    m_old = ::SelectObject(m_dc, m_bitmap);
+  }
+  ~DibCanvas() {
+    ::SelectObject(m_dc, m_old);
+    ::DeleteObject(m_bitmap);
+    ::DeleteDC(m_dc);
+  }
+  DibCanvas(const DibCanvas&) = delete;
+  DibCanvas& operator=(const DibCanvas&) = delete;
+  HDC DC() const { return m_dc; }
+  void Fill(DWORD rgb) {
+    auto* p = static_cast<DWORD*>(m_bits);
+    for (int i = 0; i < m_width * m_height; ++i) p[i] = rgb;
+  }
+  Picture Take() {
+    ::GdiFlush();
+    Picture picture{m_width, m_height, {}};
+    const auto* p = static_cast<const DWORD*>(m_bits);
+    picture.pixels.reserve(static_cast<size_t>(m_width) * m_height);
+    for (int i = 0; i < m_width * m_height; ++i) picture.pixels.push_back(p[i] & 0x00FFFFFFu);
+    return picture;
+  }
+
+ private:
+  int m_width, m_height;
+  HDC m_dc = nullptr;
+  HBITMAP m_bitmap = nullptr;
+  HGDIOBJ m_old = nullptr;
+  void* m_bits = nullptr;
+};
+
+// A GDI+ bitmap's pixels.
+Picture PictureOf(Gdiplus::Bitmap& bitmap);
 // Reads a rectangle of the screen through the desktop DC.
 Picture ReadScreen(const RECT& screenRect);
 // The colour the screen shows at a point.
@@ -163,6 +211,8 @@ class DocumentTest : public ::testing::Test {
   }
   // The window's state bits for an element.
   ULONG State(const wchar_t* id);
+  // The text of the window's tooltip tool for an element ("" when it has none) and its box.
+  std::wstring ToolText(const wchar_t* id, RECT* box = nullptr);
   // The element's listener table, created when missing.
   ComPtr<scIEventListenerManager> Listeners(const wchar_t* id);
 
@@ -185,10 +235,8 @@ class DocumentTest : public ::testing::Test {
 
  private:
   void DestroyDocument();
-  HRESULT LoadFile(const std::string& xml, HWND owner);
   int m_files = 0;
-  long m_documents = 0, m_elements = 0, m_tables = 0, m_events = 0, m_mouseEvents = 0,
-       m_contexts = 0;
+  std::vector<long> m_counts;
   int m_windows = 0;
 };
 

@@ -51,12 +51,32 @@ void PumpFor(DWORD ms) {
   PumpUntil([] { return false; }, ms);
 }
 
+void SendMouseButton(DWORD flags) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = flags;
+  ::SendInput(1, &input, sizeof(input));
+}
+
+void SendKeys(std::initializer_list<WORD> modifiers, WORD key) {
+  std::vector<INPUT> inputs;
+  auto add = [&](WORD vk, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    inputs.push_back(input);
+  };
+  for (WORD m : modifiers) add(m, false);
+  add(key, false);
+  add(key, true);
+  for (WORD m : modifiers) add(m, true);
+  ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
 void MouseWithRealInput(POINT from, POINT to, bool doubleClick) {
   auto button = [](DWORD flags) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    ::SendInput(1, &input, sizeof(input));
+    SendMouseButton(flags);
     ::Sleep(40);
   };
   ::SetCursorPos(from.x, from.y);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +26,10 @@ void PumpFor(DWORD ms);
 // to 'to' in steps and the button goes up. Synchronous, with pauses between the steps: a window
 // of this thread must have its messages handled meanwhile by another thread.
 void MouseWithRealInput(POINT from, POINT to, bool doubleClick = false);
+// One real mouse button event (MOUSEEVENTF_LEFTDOWN, ...) at the pointer.
+void SendMouseButton(DWORD flags);
+// Real key strokes: the modifiers go down, the key goes down and up, the modifiers go up.
+void SendKeys(std::initializer_list<WORD> modifiers, WORD key);
 
 // Sets or deletes an HKCU value for the lifetime of the object, restoring the previous state.
 class ScopedRegistryValue {

@@ -20,17 +20,7 @@ Picture Render(const std::wstring& arguments, const std::wstring& out) {
   EXPECT_EQ(WaitProcess(process, 30000), std::optional<DWORD>(0));
   ::CloseHandle(process);
   Gdiplus::Bitmap png(out.c_str());
-  if (png.GetLastStatus() != Gdiplus::Ok) return picture;
-  picture.width = static_cast<int>(png.GetWidth());
-  picture.height = static_cast<int>(png.GetHeight());
-  for (int y = 0; y < picture.height; ++y) {
-    for (int x = 0; x < picture.width; ++x) {
-      Gdiplus::Color c;
-      png.GetPixel(x, y, &c);
-      picture.pixels.push_back(c.GetValue() & 0x00FFFFFFu);
-    }
-  }
-  return picture;
+  return png.GetLastStatus() == Gdiplus::Ok ? PictureOf(png) : picture;
 }
 
 class RenderTest : public DocumentTest {};

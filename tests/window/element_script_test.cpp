@@ -3,6 +3,10 @@
 // element's members through the dispatch bridge (geometry, flags, alignment, locks, expandos,
 // methods read as values, constructors, descriptors and accessors), the same object whichever
 // path gave it to the script, and the bridge's exact answers to native callers.
+//
+// Element repaints reach the window through the root, in window coordinates: locks, visibility
+// and moves.
+#include <windows.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -111,8 +115,10 @@ const MemberCase kMemberCases[] = {
      L"true,false"},
     {L"(el.horizontalAlignment = 'center', el.verticalAlignment = 'bottom',"
      L" el.horizontalalignment + '/' + el.VERTICALALIGNMENT) + ',' +"
-     L" (el.horizontalAlignment = 'Right', el.horizontalAlignment + '/' + el.verticalAlignment)",
-     L"center/bottom,left/bottom"},
+     L" (el.horizontalAlignment = 'Right', el.horizontalAlignment + '/' + el.verticalAlignment) +"
+     L" ',' + (el.horizontalAlignment = 'stretch', el.verticalAlignment = 'middle',"
+     L" [el.horizontalAlignment, el.verticalAlignment, box(el)].join('/'))",
+     L"center/bottom,left/bottom,stretch/top/4,6,45,65"},
     {L"(el.lock(3), el.Lock(1), el.UNLOCK(1), el.unlock(3), 'unlocked')", L"unlocked"},
     // Expandos are case-sensitive, native names are not.
     {L"(el.foo = 1, el.Foo = 'two', el.foo + ',' + el.Foo + ',' + typeof el.FOO)",
@@ -210,10 +216,13 @@ TEST_F(ElementScriptTest, ElementLayoutLockHoldsTheChildrenWhileTheWindowIsResiz
       L" box(document.getElementById('corner'))";
   resize(400, 300);
   EXPECT_EQ(Eval(both), L"0,0,400,300 380,280,20,20");
-  ASSERT_EQ(Run(L"document.getElementById('panel').lock(2);"), S_OK);
+  ASSERT_EQ(Run(L"var panel = document.getElementById('panel'); panel.lock(2); panel.lock(2);"),
+            S_OK);
   resize(500, 350);
   EXPECT_EQ(Eval(both), L"0,0,500,350 380,280,20,20") << "the panel follows, its child waits";
-  ASSERT_EQ(Run(L"document.getElementById('panel').unlock(2);"), S_OK);
+  ASSERT_EQ(Run(L"panel.unlock(2);"), S_OK);
+  EXPECT_EQ(Eval(both), L"0,0,500,350 380,280,20,20") << "locks count";
+  ASSERT_EQ(Run(L"panel.unlock(2);"), S_OK);
   EXPECT_EQ(Eval(both), L"0,0,500,350 480,330,20,20") << "the unlock lays the children out";
   resize(450, 320);
   EXPECT_EQ(Eval(both), L"0,0,450,320 430,300,20,20");
@@ -294,6 +303,53 @@ TEST_F(ElementScriptTest, BridgeAnswersNativeCallersExactly) {
   EXPECT_EQ(LiveObjects<CEmptyDispatchEx>::Count(), 0);
   EXPECT_EQ(LiveObjects<CDispFunction>::Count(), 0);
 }
+
+namespace element_classes {
+using test::DocumentTest;
+
+// Every tag is built as its own class: its node name (above), its native control's styles
+// (native_controls_test), menus and splitters working end to end.
+// Elements invalidate through the root into the document window, in window coordinates.
+TEST_F(DocumentTest, ElementInvalidationsReachTheWindow) {
+  // The background gives the shown window its shape.
+  ASSERT_EQ(LoadBody("<subwindow width=\"400\" height=\"300\" backgroundColor=\"#808080\"/>"
+                     "<image id=\"panel\" left=\"100\" top=\"50\" width=\"200\" height=\"200\">"
+                     "<button id=\"b\" left=\"10\" top=\"20\" width=\"30\" height=\"40\"/></image>",
+                     400, 300),
+            S_OK);
+  ShowAt(0, 0);
+  auto update = [&] {
+    RECT r{};
+    ::GetUpdateRect(Window(), &r, FALSE);
+    ::ValidateRect(Window(), nullptr);
+    return r;
+  };
+  update();
+  ComPtr<IDOMAmbient> button;
+  ASSERT_EQ(Element(L"b")->QueryInterface(IID_PPV_ARGS(&button)), S_OK);
+  EXPECT_EQ(button->lock(1), S_OK);
+  EXPECT_EQ(button->lock(1), S_OK);
+  EXPECT_EQ(button->unlock(1), S_OK);
+  EXPECT_EQ(update(), (RECT{0, 0, 0, 0})) << "locks count, and locking does not repaint";
+  EXPECT_EQ(button->unlock(1), S_OK);
+  EXPECT_EQ(update(), (RECT{110, 70, 140, 110}));
+  // Below zero nothing happens; coming back to zero acts again.
+  EXPECT_EQ(button->unlock(1), S_OK);
+  EXPECT_EQ(update(), (RECT{0, 0, 0, 0}));
+  EXPECT_EQ(button->lock(1), S_OK);
+  EXPECT_EQ(update(), (RECT{110, 70, 140, 110}));
+  // Visibility repaints on a change only.
+  EXPECT_EQ(button->put_visible(VARIANT_FALSE), S_OK);
+  EXPECT_EQ(update(), (RECT{110, 70, 140, 110}));
+  EXPECT_EQ(button->put_visible(VARIANT_FALSE), S_OK);
+  EXPECT_EQ(update(), (RECT{0, 0, 0, 0}));
+  EXPECT_EQ(button->put_visible(VARIANT_TRUE), S_OK);
+  EXPECT_EQ(update(), (RECT{110, 70, 140, 110}));
+  EXPECT_EQ(button->moveTo(0, 0, 0), S_OK);
+  EXPECT_EQ(update(), (RECT{100, 50, 140, 110})) << "old and new rectangles";
+}
+
+}  // namespace element_classes
 
 }  // namespace
 }  // namespace velmor::window_test

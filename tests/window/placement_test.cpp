@@ -178,17 +178,6 @@ TEST_F(PlacementTest, WindowScreenDescribesTheMonitor) {
             expected);
   EXPECT_EQ(Eval(L"String(window.screen == window.screen)"), L"false") << "a new object each time";
 
-  // An object that wraps no screen answers E_UNEXPECTED for every property.
-  ComPtr<IDOMScreen> empty;
-  ASSERT_EQ(scDOMScreen::Create(empty, static_cast<nsIScreen*>(nullptr)), S_OK);
-  ASSERT_EQ(m_document->ScriptContext()->AddObject(L"emptyScreen", empty.Get()), S_OK);
-  EXPECT_EQ(Eval(L"var codes = [], names = ['top', 'left', 'width', 'height', 'pixelDepth',"
-                 L" 'colorDepth', 'availWidth', 'availHeight', 'availLeft', 'availTop'];"
-                 L"for (var i in names) try { codes.push(emptyScreen[names[i]]); }"
-                 L"  catch (e) { codes.push((e.number + 0x100000000).toString(16)); }"
-                 L"codes.join().replace(/8000ffff/g, 'U')"),
-            L"U,U,U,U,U,U,U,U,U,U");
-
   // The manager keeps one screen per monitor, and the primary screen apart from them.
   ComPtr<nsIScreenManager> manager;
   ComPtr<nsIScreen> primary, empty0, monitor, offScreen;

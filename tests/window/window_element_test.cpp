@@ -53,24 +53,7 @@ TEST_F(DocumentTest, WithoutTitleBarTheSkinFillsTheWindowToThePixel) {
     EXPECT_EQ(ScreenPixel(409, 135), kBackground);
   }
 
-  // A shape from a clipping colour: shape.png (6 x 3) is opaque magenta around white pixels,
-  // with one half-transparent magenta pixel that the colour does not cut out.
-  std::string fixture = "Z:" VELMOR_FIXTURES "/images/shape.png";
-  for (char& ch : fixture) ch = ch == '/' ? '\\' : ch;
-  ASSERT_EQ(Load("<window><subwindow left='10' top='8' width='6' height='3' backgroundImage='" +
-                    fixture + "' clippingColor='#FF00FF'/></window>"),
-            S_OK);
-  Show(200, 150, 40, 30);
-  static const char* const kShape[] = {"......", ".WW.W.", "h..WWW"};
-  UniqueHRgn region(::CreateRectRgn(0, 0, 0, 0));
-  ASSERT_NE(::GetWindowRgn(Window(), region.Get()), ERROR);
-  for (int y = 0; y < 3; ++y) {
-    for (int x = 0; x < 6; ++x) {
-      EXPECT_EQ(::PtInRegion(region.Get(), 10 + x, 8 + y) != FALSE, kShape[y][x] != '.');
-      const bool white = ScreenPixel(210 + x, 158 + y) == RGB(255, 255, 255);
-      EXPECT_EQ(white, kShape[y][x] == 'W') << "shape pixel " << x << "," << y;
-    }
-  }
+  // Shapes from clipping colours, and the screen through them, are in region_test.
 }
 
 // One real drag per row: the window at (200, 150), 300 x 200, dragged from a point of its
