@@ -27,10 +27,12 @@ std::string Skin() {
          "</window>";
 }
 
-// Dispatches a mouse record of 'type' to an element.
-void Fire(scIContent* element, uint32_t type) {
+// Dispatches a mouse record of 'type' to an element; answers the status the dispatch left.
+LONG Fire(scIContent* element, uint32_t type) {
   scMouseEventRecord record(false, type);
-  (void)DispatchEventToTarget(element, &record, nullptr, nullptr);
+  LONG status = kEventStatusNone;
+  (void)DispatchEventToTarget(element, &record, nullptr, &status);
+  return status;
 }
 
 ComPtr<CallbackListener> Native(std::vector<std::wstring>& log, const wchar_t* text) {
@@ -293,7 +295,6 @@ TEST_F(ListenerTest, FireScriptEventCallsMatchingScriptEntriesWithArguments) {
   EXPECT_EQ(table->FireScriptEvent(L"nothing", &params, none.Put()), S_OK);
   EXPECT_EQ(none.vt, VT_EMPTY);
 }
-
 
 // A skin's handlers are compiled when first needed; one that does not compile is never a
 // listener, whichever way it is first reached: its event, a call by name, a lookup of its name,
