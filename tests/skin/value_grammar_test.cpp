@@ -137,7 +137,9 @@ TEST(ColorGrammar, CssKeywordsInOrderWithTheirStandardValues) {
   for (int i = 0; i < count; ++i) {
     uint32_t value = 0;
     EXPECT_TRUE(ParseColor(table[i].name, value)) << table[i].name;
-    if (i > 0) EXPECT_LT(wcscmp(table[i - 1].name, table[i].name), 0) << table[i].name;
+    if (i > 0) {
+      EXPECT_LT(wcscmp(table[i - 1].name, table[i].name), 0) << table[i].name;
+    }
   }
   const struct {
     const wchar_t* name;
