@@ -80,19 +80,13 @@ HRESULT FakeMainWindow::Destroy() {
   return S_OK;
 }
 
-STDMETHODIMP FakeCommandLine::ParseCommandLine(BSTR line, LONG remote) {
-  m_log.push_back("cmdline.parse:" + Narrow(line) + ":" + std::to_string(remote));
-  return parseResult;
-}
-
-STDMETHODIMP FakeCommandLine::ProcessCommandLine() {
-  m_log.push_back("cmdline.process");
-  return S_OK;
-}
-
-STDMETHODIMP FakePreferences::SavePrefs(IUnknown* reserved) {
-  m_log.push_back(reserved ? "prefs.save:nonnull" : "prefs.save");
-  return m_save;
+int RecordingLoop::Run() {
+  ComPtr<ICommandLineService> cmdline;
+  LONG processed = 0;
+  if (SUCCEEDED(components::GetService(contracts::kCommandLine, cmdline)))
+    (void)cmdline->get_processedCount(&processed);
+  m_log.push_back(processed > 0 ? "loop.run:handed" : "loop.run");
+  return result;
 }
 
 HRESULT FakeParts::CreateMessageManager(IAppMessageManager** manager) {
