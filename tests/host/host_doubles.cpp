@@ -27,16 +27,6 @@ STDMETHODIMP FakeScriptHost::AddObject(LPCOLESTR name, IUnknown* object) {
   return S_OK;
 }
 
-STDMETHODIMP FakeScriptHost::AddCode(LPCOLESTR code, LPCOLESTR) {
-  m_log.push_back("script.code:" + Narrow(code));
-  return S_OK;
-}
-
-STDMETHODIMP FakeScriptHost::Evaluate(LPCOLESTR expression, LPCOLESTR, VARIANT*) {
-  m_log.push_back("script.eval:" + Narrow(expression));
-  return E_NOTIMPL;
-}
-
 STDMETHODIMP FakeScriptHost::Run(LPCOLESTR name, VARIANT*, int count, VARIANT* result) {
   m_log.push_back("script.run:" + Narrow(name) + (result ? "" : ":noresult"));
   if (result != nullptr) ::VariantInit(result);

@@ -59,8 +59,9 @@ class FakeScriptHost final
 
   // IScriptControl
   STDMETHODIMP AddObject(LPCOLESTR name, IUnknown* object) override;
-  STDMETHODIMP AddCode(LPCOLESTR code, LPCOLESTR item) override;
-  STDMETHODIMP Evaluate(LPCOLESTR expression, LPCOLESTR item, VARIANT* result) override;
+  // Start-up never adds code or evaluates through the host.
+  STDMETHODIMP AddCode(LPCOLESTR, LPCOLESTR) override { return E_NOTIMPL; }
+  STDMETHODIMP Evaluate(LPCOLESTR, LPCOLESTR, VARIANT*) override { return E_NOTIMPL; }
   STDMETHODIMP Run(LPCOLESTR name, VARIANT* params, int count, VARIANT* result) override;
   // IJSSubScriptLoader
   STDMETHODIMP LoadSubScript(BSTR name, BSTR item) override;
