@@ -4,9 +4,6 @@
 
 #include <windows.h>
 
-#include <string>
-
-#include "base/com_object.h"
 #include "components/component_manager.h"
 #include "components/preferences.h"
 #include "support/test_env.h"
