@@ -30,17 +30,6 @@ bool ResolveImagePath(const wchar_t* path, wchar_t* buffer) {
 Gdiplus::Bitmap* CImageManager::GetImage(const wchar_t* path) {
   if (path == nullptr) return nullptr;
   try {
-    const auto it = m_images.find(path);
-    if (it != m_images.end()) return it->second.get();
-  } catch (...) {
-    return nullptr;
-  }
-  return LoadImage(path, true);
-}
-
-Gdiplus::Bitmap* CImageManager::LoadImage(const wchar_t* path, bool cache) {
-  if (path == nullptr) return nullptr;
-  try {
     const std::wstring key(path);
     const auto it = m_images.find(key);
     if (it != m_images.end()) return it->second.get();
@@ -49,7 +38,6 @@ Gdiplus::Bitmap* CImageManager::LoadImage(const wchar_t* path, bool cache) {
     if (!ResolveImagePath(path, file)) return nullptr;
     std::unique_ptr<Gdiplus::Bitmap> image(new Gdiplus::Bitmap(file, FALSE));
     if (!image || image->GetLastStatus() != Gdiplus::Ok) return nullptr;
-    if (!cache) return image.release();
     Gdiplus::Bitmap* entry = image.get();
     m_images.emplace(key, std::move(image));
     return entry;

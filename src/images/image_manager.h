@@ -28,10 +28,6 @@ class CImageManager {
   // The cached image for the path, decoding it on first use; null when the file is missing or
   // not an image (nothing is reported: callers simply draw nothing).
   Gdiplus::Bitmap* GetImage(const wchar_t* path);
-  // Decodes the image at 'path'. With 'cache' the entry goes into the cache under the path as
-  // given and stays owned by it; without, the caller owns the returned bitmap (delete it), unless
-  // the path was already cached, in which case the cached entry is returned.
-  Gdiplus::Bitmap* LoadImage(const wchar_t* path, bool cache);
   // The shared container for the path (a new reference), null when there is no image.
   ComPtr<imgIContainer> GetImageContainer(const wchar_t* path);
 

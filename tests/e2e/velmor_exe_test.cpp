@@ -103,23 +103,6 @@ TEST(VelmorExe, LaterStartHandsItsCommandLineToTheRunningInstance) {
   EXPECT_EQ(FindListener(), nullptr);
 }
 
-TEST(VelmorExe, StartupRefusedEndsTheRunWithoutShutdown) {
-  test::ScopedRegistryValue oneProcess(kConfigOther, L"OneProcess");
-  oneProcess.SetDword(0);
-  const std::wstring dir = test::MakeTempDir(L"e2e");
-  const std::wstring reportPath = dir + L"\\report.txt";
-  Install install(ReportHelper(reportPath) +
-                  L"function MainStartup() { report('startup'); return false; }\n"
-                  L"function MainShutdown() { report('shutdown'); }\n");
-  HANDLE process = test::StartProcess(install.Exe());
-  ASSERT_NE(process, nullptr);
-  const bool ended = test::WaitProcess(process, 30000).has_value();
-  if (!ended) ::TerminateProcess(process, 1);
-  ::CloseHandle(process);
-  EXPECT_TRUE(ended);
-  EXPECT_EQ(test::ReadFileText(reportPath), "startup\r\n");
-}
-
 // The first visible document window ("VelmorGUI") of a process owned by 'owner' (none: the main
 // window), or null.
 HWND VisibleDocumentWindowOf(DWORD processId, HWND owner = nullptr) {

@@ -27,16 +27,6 @@ STDMETHODIMP FakeScriptHost::AddObject(LPCOLESTR name, IUnknown* object) {
   return S_OK;
 }
 
-STDMETHODIMP FakeScriptHost::AddCode(LPCOLESTR code, LPCOLESTR) {
-  m_log.push_back("script.code:" + Narrow(code));
-  return S_OK;
-}
-
-STDMETHODIMP FakeScriptHost::Evaluate(LPCOLESTR expression, LPCOLESTR, VARIANT*) {
-  m_log.push_back("script.eval:" + Narrow(expression));
-  return E_NOTIMPL;
-}
-
 STDMETHODIMP FakeScriptHost::Run(LPCOLESTR name, VARIANT*, int count, VARIANT* result) {
   m_log.push_back("script.run:" + Narrow(name) + (result ? "" : ":noresult"));
   if (result != nullptr) ::VariantInit(result);
@@ -80,19 +70,13 @@ HRESULT FakeMainWindow::Destroy() {
   return S_OK;
 }
 
-STDMETHODIMP FakeCommandLine::ParseCommandLine(BSTR line, LONG remote) {
-  m_log.push_back("cmdline.parse:" + Narrow(line) + ":" + std::to_string(remote));
-  return parseResult;
-}
-
-STDMETHODIMP FakeCommandLine::ProcessCommandLine() {
-  m_log.push_back("cmdline.process");
-  return S_OK;
-}
-
-STDMETHODIMP FakePreferences::SavePrefs(IUnknown* reserved) {
-  m_log.push_back(reserved ? "prefs.save:nonnull" : "prefs.save");
-  return m_save;
+int RecordingLoop::Run() {
+  ComPtr<ICommandLineService> cmdline;
+  LONG processed = 0;
+  if (SUCCEEDED(components::GetService(contracts::kCommandLine, cmdline)))
+    (void)cmdline->get_processedCount(&processed);
+  m_log.push_back(processed > 0 ? "loop.run:handed" : "loop.run");
+  return result;
 }
 
 HRESULT FakeParts::CreateMessageManager(IAppMessageManager** manager) {

@@ -24,10 +24,8 @@ std::string Units(const wchar_t* text);
 class RecordingLoop : public CMessageLoop {
  public:
   explicit RecordingLoop(CallLog& log) : m_log(log) {}
-  int Run() override {
-    m_log.push_back("loop.run");
-    return result;
-  }
+  // Logged as "loop.run:handed" once the command-line service has processed a line.
+  int Run() override;
   int result = 0;
 
  private:
@@ -61,8 +59,9 @@ class FakeScriptHost final
 
   // IScriptControl
   STDMETHODIMP AddObject(LPCOLESTR name, IUnknown* object) override;
-  STDMETHODIMP AddCode(LPCOLESTR code, LPCOLESTR item) override;
-  STDMETHODIMP Evaluate(LPCOLESTR expression, LPCOLESTR item, VARIANT* result) override;
+  // Start-up never adds code or evaluates through the host.
+  STDMETHODIMP AddCode(LPCOLESTR, LPCOLESTR) override { return E_NOTIMPL; }
+  STDMETHODIMP Evaluate(LPCOLESTR, LPCOLESTR, VARIANT*) override { return E_NOTIMPL; }
   STDMETHODIMP Run(LPCOLESTR name, VARIANT* params, int count, VARIANT* result) override;
   // IJSSubScriptLoader
   STDMETHODIMP LoadSubScript(BSTR name, BSTR item) override;
@@ -87,47 +86,6 @@ class FakeMainWindow final : public ComObject<FakeMainWindow, IAppMainWindow> {
  private:
   CallLog& m_log;
   HRESULT m_load;
-};
-
-// A command-line service that records what it is handed.
-class FakeCommandLine final
-    : public ComObject<FakeCommandLine, NoDispatch<ICommandLineService>,
-                       Also<IDispatch, NoDispatch<ICommandLineService>>> {
- public:
-  explicit FakeCommandLine(CallLog& log) : m_log(log) {}
-  STDMETHODIMP ParseCommandLine(BSTR line, LONG remote) override;
-  STDMETHODIMP ProcessCommandLine() override;
-  STDMETHODIMP get_commandLine(BSTR*) override { return E_NOTIMPL; }
-  STDMETHODIMP get_remote(LONG*) override { return E_NOTIMPL; }
-  STDMETHODIMP get_receivedCount(LONG*) override { return E_NOTIMPL; }
-  STDMETHODIMP get_remoteCount(LONG*) override { return E_NOTIMPL; }
-  STDMETHODIMP get_processedCount(LONG*) override { return E_NOTIMPL; }
-  STDMETHODIMP get_argumentCount(LONG*) override { return E_NOTIMPL; }
-  STDMETHODIMP argument(LONG, BSTR*) override { return E_NOTIMPL; }
-  STDMETHODIMP get_onCommandLine(VARIANT*) override { return E_NOTIMPL; }
-  STDMETHODIMP put_onCommandLine(VARIANT) override { return E_NOTIMPL; }
-  HRESULT parseResult = S_OK;
-
- private:
-  CallLog& m_log;
-};
-
-// A preferences service whose end-of-run call answers a chosen result.
-class FakePreferences final
-    : public ComObject<FakePreferences, NoDispatch<IPreferencesService>,
-                       Also<IDispatch, NoDispatch<IPreferencesService>>> {
- public:
-  FakePreferences(CallLog& log, HRESULT save) : m_log(log), m_save(save) {}
-  STDMETHODIMP SetBoolPref(LPCWSTR, VARIANT_BOOL) override { return E_NOTIMPL; }
-  STDMETHODIMP SavePrefs(IUnknown* reserved) override;
-  STDMETHODIMP GetIntPref(LPCWSTR, LONG*) override { return E_NOTIMPL; }
-  STDMETHODIMP GetBoolPref(LPCWSTR, VARIANT_BOOL*) override { return E_NOTIMPL; }
-  STDMETHODIMP SetIntPref(LPCWSTR, LONG) override { return E_NOTIMPL; }
-  STDMETHODIMP ClearPref(LPCWSTR) override { return E_NOTIMPL; }
-
- private:
-  CallLog& m_log;
-  HRESULT m_save;
 };
 
 // Start-up parts made of the doubles above; each creation can be made to fail.

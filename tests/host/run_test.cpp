@@ -1,11 +1,14 @@
 // The start-up sequence with doubles for the message manager, the script host and the main
-// window: the order of every step, every failure path and the run result.
+// window over the runtime's real command-line and preferences services: the order of every step,
+// every failure path and the run result.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "components/component_manager.h"
+#include "base/bstr.h"
 #include "base/module_instance.h"
 #include "host/module.h"
 #include "host/run.h"
@@ -21,23 +24,21 @@ const std::string kBoxLoop = "box:" + test::Units(L"创建消息循环失败！"
 const std::string kBoxCmdline = "box:" + test::Units(L"命令行解析失败！") + ":16";
 const std::string kBoxSkin = "box:" + test::Units(L"载入皮肤失败！") + ":48";
 
-enum class Prefs { kSucceeds, kAnswersSFalse, kMissing };
-
 struct RunCase {
   const char* what;
   std::function<void(test::FakeParts&)> arrange;
-  Prefs prefs;
   HRESULT expected;
   std::vector<std::string> log;
-  bool commandLineService = true;  // false: what is registered under its name is not one
+  // A contract whose name is given to something that is not its service.
+  const wchar_t* notAService = nullptr;
 };
 
 const std::vector<std::string> kHead = {
     "create.msgmgr", "create.script",   "script.add:msgManager", "script.add:cmdlineMgr",
     "script.load:main.js:[]", "script.run:MainStartup"};
 const std::vector<std::string> kWindowRun = {
-    "create.window", "window.load+++", "cmdline.parse:-demo \"two words\":0", "cmdline.process",
-    "loop.run",      "window.destroy", "script.run:MainShutdown:noresult"};
+    "create.window", "window.load+++", "loop.run:handed", "window.destroy",
+    "script.run:MainShutdown:noresult"};
 
 std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> parts) {
   std::vector<std::string> all;
@@ -45,7 +46,7 @@ std::vector<std::string> Join(std::initializer_list<std::vector<std::string>> pa
   return all;
 }
 
-class NotPreferences final : public ComObject<NotPreferences, IUnknown> {};
+class NotAService final : public ComObject<NotAService, IUnknown> {};
 
 class RunTest : public ::testing::TestWithParam<RunCase> {
  protected:
@@ -54,7 +55,7 @@ class RunTest : public ::testing::TestWithParam<RunCase> {
     ASSERT_HRESULT_SUCCEEDED(Module().Init(EngineObjectMap(), GetModuleInstance(), nullptr));
   }
   void TearDown() override {
-    // Not every case registered both.
+    // Not every case registered one.
     (void)components::UnregisterObject(contracts::kCommandLine);
     (void)components::UnregisterObject(contracts::kPreferences);
     Module().Term();
@@ -67,24 +68,11 @@ TEST_P(RunTest, FollowsTheStepsInOrder) {
   CallLog log;
   test::FakeParts parts(log);
   parts.loopResult = 7;
-  test::FakeCommandLine* rawCmd = nullptr;
-  ASSERT_EQ(test::FakeCommandLine::CreateObject(&rawCmd, log), S_OK);
-  const ComPtr<test::FakeCommandLine> cmdline = AdoptRef(rawCmd);
   ComPtr<IUnknown> notService;
-  ASSERT_EQ(NotPreferences::Create(notService), S_OK);
-  ASSERT_HRESULT_SUCCEEDED(components::RegisterObject(
-      contracts::kCommandLine, c.commandLineService ? cmdline->GetUnknown() : notService.Get()));
-  ComPtr<IUnknown> prefs;
-  if (c.prefs == Prefs::kMissing) {
-    ASSERT_EQ(NotPreferences::Create(prefs), S_OK);
-  } else {
-    test::FakePreferences* raw = nullptr;
-    ASSERT_EQ(test::FakePreferences::CreateObject(
-                  &raw, log, c.prefs == Prefs::kSucceeds ? S_OK : S_FALSE),
-              S_OK);
-    prefs = AdoptRef(raw->GetUnknown());
+  ASSERT_EQ(NotAService::Create(notService), S_OK);
+  if (c.notAService) {
+    ASSERT_HRESULT_SUCCEEDED(components::RegisterObject(c.notAService, notService.Get()));
   }
-  ASSERT_HRESULT_SUCCEEDED(components::RegisterObject(contracts::kPreferences, prefs.Get()));
   if (c.arrange) c.arrange(parts);
 
   const HRESULT hr = velmor::Run("-demo \"two words\"", SW_SHOW, parts);
@@ -100,6 +88,23 @@ TEST_P(RunTest, FollowsTheStepsInOrder) {
     ComPtr<IUnknown> found;
     EXPECT_FAILED(components::GetService(name, IID_PPV_ARGS(&found)));
   }
+  // The loop ran after the process's own command line was handed over once, not remote.
+  // A registered name hides its contract's service until unregistered, then lets go of it.
+  if (c.notAService) {
+    ASSERT_EQ(components::UnregisterObject(c.notAService), S_OK);
+    EXPECT_EQ(components::UnregisterObject(c.notAService), S_FALSE);
+  }
+  notService.Reset();
+  EXPECT_EQ(LiveObjects<NotAService>::Count(), 0);
+  ComPtr<ICommandLineService> cmdline;
+  ASSERT_EQ(components::GetService(contracts::kCommandLine, cmdline), S_OK);
+  UniqueBstr line;
+  LONG remote = -1;
+  EXPECT_EQ(cmdline->get_commandLine(line.Put()), S_OK);
+  EXPECT_EQ(cmdline->get_remote(&remote), S_OK);
+  const bool ran = std::find(log.begin(), log.end(), "loop.run:handed") != log.end();
+  EXPECT_EQ(std::wstring(line.Get() ? line.Get() : L""), ran ? L"-demo \"two words\"" : L"");
+  EXPECT_EQ(remote, 0);
   if (parts.window) {
     EXPECT_NE(parts.window->m_path.find(L"\\skins\\default\\mainframe.xml"), std::wstring::npos);
     EXPECT_EQ(parts.window->m_folder + L"\\mainframe.xml", parts.window->m_path);
@@ -111,48 +116,45 @@ void StartupReturns(test::FakeParts& p, VARTYPE vt, LONG value) {
   p.script.startupValue = value;
 }
 
+const std::vector<std::string> kEnd = {"script.close", "images.empty"};
+
+// The loop answers 7; the preferences service's end-of-run answer (S_OK) replaces it.
 const RunCase kCases[] = {
-    {"startup returns nothing: the application runs; the preferences result replaces the loop's",
-     nullptr, Prefs::kAnswersSFalse, S_FALSE,
-     Join({kHead, kWindowRun, {"script.close", "prefs.save", "images.empty"}})},
+    {"startup returns nothing: the application runs", nullptr, S_OK,
+     Join({kHead, kWindowRun, kEnd})},
     {"startup returns true", [](test::FakeParts& p) { StartupReturns(p, VT_BOOL, VARIANT_TRUE); },
-     Prefs::kSucceeds, S_OK,
-     Join({kHead, kWindowRun, {"script.close", "prefs.save", "images.empty"}})},
-    {"without a preferences service the loop's result is the run result", nullptr,
-     Prefs::kMissing, 7, Join({kHead, kWindowRun, {"script.close", "images.empty"}})},
+     S_OK, Join({kHead, kWindowRun, kEnd})},
+    {"without a preferences service the loop's result is the run result", nullptr, 7,
+     Join({kHead, kWindowRun, kEnd}), contracts::kPreferences},
     {"startup returns false: no window, no MainShutdown",
-     [](test::FakeParts& p) { StartupReturns(p, VT_BOOL, VARIANT_FALSE); }, Prefs::kAnswersSFalse,
-     S_FALSE, Join({kHead, {"script.close", "prefs.save", "images.empty"}})},
-    {"startup returns a number", [](test::FakeParts& p) { StartupReturns(p, VT_I4, 1); },
-     Prefs::kSucceeds, S_OK, Join({kHead, {"script.close", "prefs.save", "images.empty"}})},
-    {"startup returns a string", [](test::FakeParts& p) { StartupReturns(p, VT_BSTR, 0); },
-     Prefs::kSucceeds, S_OK, Join({kHead, {"script.close", "prefs.save", "images.empty"}})},
+     [](test::FakeParts& p) { StartupReturns(p, VT_BOOL, VARIANT_FALSE); }, S_OK,
+     Join({kHead, kEnd})},
+    {"startup returns a number", [](test::FakeParts& p) { StartupReturns(p, VT_I4, 1); }, S_OK,
+     Join({kHead, kEnd})},
+    {"startup returns a string", [](test::FakeParts& p) { StartupReturns(p, VT_BSTR, 0); }, S_OK,
+     Join({kHead, kEnd})},
     {"the MainStartup call fails", [](test::FakeParts& p) { p.script.startupCall = 0x800A1391; },
-     Prefs::kSucceeds, static_cast<HRESULT>(0x800A1391),
-     Join({kHead, {"script.close", "images.empty"}})},
+     static_cast<HRESULT>(0x800A1391), Join({kHead, kEnd})},
     {"main.js cannot be loaded",
      [](test::FakeParts& p) { p.script.loadMainScript = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND); },
-     Prefs::kSucceeds, HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
+     HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
      {"create.msgmgr", "create.script", "script.add:msgManager", "script.add:cmdlineMgr",
       "script.load:main.js:[]", "script.close", "images.empty"}},
     {"the script host cannot be created",
-     [](test::FakeParts& p) { p.scriptHostResult = E_NOTIMPL; }, Prefs::kSucceeds, E_NOTIMPL,
+     [](test::FakeParts& p) { p.scriptHostResult = E_NOTIMPL; }, E_NOTIMPL,
      {"create.msgmgr", "create.script", "images.empty"}},
     {"the message manager cannot be created",
-     [](test::FakeParts& p) { p.messageManagerResult = E_OUTOFMEMORY; }, Prefs::kSucceeds,
-     E_OUTOFMEMORY, {"create.msgmgr", kBoxLoop}},
-    {"the command-line service is not one", nullptr, Prefs::kSucceeds, E_FAIL,
-     {"create.msgmgr", kBoxCmdline}, false},
+     [](test::FakeParts& p) { p.messageManagerResult = E_OUTOFMEMORY; }, E_OUTOFMEMORY,
+     {"create.msgmgr", kBoxLoop}},
+    {"the command-line service is not one", nullptr, E_FAIL, {"create.msgmgr", kBoxCmdline},
+     contracts::kCommandLine},
     {"the skin cannot be loaded: message, MainShutdown, normal end",
-     [](test::FakeParts& p) { p.mainWindowLoad = E_FAIL; }, Prefs::kSucceeds, S_OK,
-     Join({kHead,
-           {"create.window", "window.load+++", kBoxSkin, "script.run:MainShutdown:noresult",
-            "script.close", "prefs.save", "images.empty"}})},
+     [](test::FakeParts& p) { p.mainWindowLoad = E_FAIL; }, S_OK,
+     Join({kHead, {"create.window", "window.load+++", kBoxSkin, "script.run:MainShutdown:noresult"},
+           kEnd})},
     {"the main window cannot be created",
-     [](test::FakeParts& p) { p.mainWindowResult = E_NOTIMPL; }, Prefs::kAnswersSFalse, S_FALSE,
-     Join({kHead,
-           {"create.window", kBoxSkin, "script.run:MainShutdown:noresult", "script.close",
-            "prefs.save", "images.empty"}})},
+     [](test::FakeParts& p) { p.mainWindowResult = E_NOTIMPL; }, S_OK,
+     Join({kHead, {"create.window", kBoxSkin, "script.run:MainShutdown:noresult"}, kEnd})},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, RunTest, ::testing::ValuesIn(kCases));

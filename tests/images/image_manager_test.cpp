@@ -32,8 +32,6 @@ TEST_F(ImageManagerTest, DecodesEachPathAsWrittenOnceAndKeepsIt) {
   ASSERT_EQ(image->GetPixel(3, 7, &colour), Gdiplus::Ok);
   EXPECT_EQ(colour.GetValue(), test::PositionColour(3, 7));
   EXPECT_EQ(m_manager->GetImage(path.c_str()), image);
-  EXPECT_EQ(m_manager->LoadImage(path.c_str(), true), image);
-  EXPECT_EQ(m_manager->LoadImage(path.c_str(), false), image);  // cached entry wins
   EXPECT_EQ(m_manager->ImageCount(), 1u);
   // The key is the path as written: another spelling of the file is decoded again.
   Gdiplus::Bitmap* dotted = m_manager->GetImage(test::ImageFixture(L".\\grad10.png").c_str());
@@ -49,7 +47,6 @@ TEST_F(ImageManagerTest, MissingAndUndecodableFilesGiveNothingAndAreNotCached) {
   };
   for (const std::wstring& path : cases) {
     EXPECT_EQ(m_manager->GetImage(path.c_str()), nullptr);
-    EXPECT_EQ(m_manager->LoadImage(path.c_str(), false), nullptr);
     EXPECT_EQ(m_manager->GetImageContainer(path.c_str()), nullptr);
   }
   EXPECT_EQ(m_manager->GetImage(nullptr), nullptr);
@@ -81,17 +78,6 @@ TEST_F(ImageManagerTest, RelativePathsResolveUnderTheDefaultSkinBesideTheProgram
   EXPECT_EQ(m_manager->GetImage(L"test-images\\only-in-other.png"), nullptr);
   EXPECT_EQ(m_manager->GetImage(L"..\\other\\test-images\\only-in-other.png") != nullptr, true)
       << "a path may still climb out of the default skin explicitly";
-}
-
-TEST_F(ImageManagerTest, UncachedLoadsBelongToTheCaller) {
-  const std::wstring path = test::ImageFixture(L"opaque7x3.bmp");
-  std::unique_ptr<Gdiplus::Bitmap> mine(m_manager->LoadImage(path.c_str(), false));
-  ASSERT_TRUE(mine);
-  EXPECT_EQ(mine->GetWidth(), 7u);
-  EXPECT_EQ(m_manager->ImageCount(), 0u);
-  Gdiplus::Bitmap* cached = m_manager->GetImage(path.c_str());
-  EXPECT_NE(cached, mine.get());
-  EXPECT_EQ(m_manager->ImageCount(), 1u);
 }
 
 TEST_F(ImageManagerTest, ContainersAreSharedPerPath) {

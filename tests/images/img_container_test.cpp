@@ -183,33 +183,6 @@ TEST_F(ContainerTest, ReadsFramesDelaysAndLoopCount) {
   }
 }
 
-TEST_F(ContainerTest, StartAnimationNeedsFramesAndObservers) {
-  TimerFactory* timers = UseRecordingTimers();
-  ComPtr<FrameRecorder> watcher = Recorder();
-
-  ComPtr<imgContainer> still = Container(L"grad10.png");
-  ASSERT_TRUE(still);
-  ASSERT_EQ(still->AddObserver(watcher.Get()), S_OK);
-  EXPECT_EQ(still->StartAnimation(), S_FALSE);
-
-  ComPtr<imgContainer> gif = Container(L"loop2.gif");
-  ASSERT_TRUE(gif);
-  EXPECT_EQ(gif->StartAnimation(), S_FALSE);  // nobody watching
-  EXPECT_FALSE(gif->HasAnimation());
-  EXPECT_TRUE(timers->timers.empty());
-  EXPECT_TRUE(watcher->frames.empty());
-
-  ASSERT_EQ(gif->AddObserver(watcher.Get()), S_OK);
-  EXPECT_EQ(gif->StartAnimation(), S_OK);
-  EXPECT_EQ(gif->StartAnimation(), S_OK);  // already animating: nothing new
-  ASSERT_EQ(timers->timers.size(), 1u);
-  EXPECT_EQ(timers->timers[0]->initType, 1u);
-  EXPECT_EQ(timers->timers[0]->initDelay, 250u);  // the first frame's delay
-  EXPECT_EQ(watcher->frames, std::vector<int>{0});  // the first frame is shown at once
-  still->RemoveObserver(watcher.Get());
-  gif->RemoveObserver(watcher.Get());
-}
-
 TEST_F(ContainerTest, WithoutATimerTheAnimationDoesNotStart) {
   UseRecordingTimers()->fail = true;
   ComPtr<imgContainer> gif = Container(L"loop2.gif");
@@ -237,14 +210,27 @@ TEST_F(ContainerTest, StepsThroughFramesWithTheirDelaysAndLoops) {
       {L"endless.gif", 9, {0, 1, 2, 0, 1, 2, 0, 1, 2, 0}, std::vector<ULONG>(10, 100), false, 0},
   };
   TimerFactory* timers = UseRecordingTimers();
+  // A single frame never animates.
+  ComPtr<imgContainer> still = Container(L"grad10.png");
+  ComPtr<FrameRecorder> stillWatcher = Recorder();
+  ASSERT_EQ(still->AddObserver(stillWatcher.Get()), S_OK);
+  EXPECT_EQ(still->StartAnimation(), S_FALSE);
+  EXPECT_EQ(still->RemoveObserver(stillWatcher.Get()), S_OK);
   for (const SequenceCase& c : cases) {
     SCOPED_TRACE(std::string(c.file, c.file + wcslen(c.file)));
     ComPtr<imgContainer> gif = Container(c.file);
     ASSERT_TRUE(gif);
     ComPtr<FrameRecorder> watcher = Recorder();
+    EXPECT_EQ(gif->StartAnimation(), S_FALSE) << "nobody watching";
+    EXPECT_FALSE(gif->HasAnimation());
     ASSERT_EQ(gif->AddObserver(watcher.Get()), S_OK);
+    const size_t made = timers->timers.size();
     ASSERT_EQ(gif->StartAnimation(), S_OK);
+    EXPECT_EQ(gif->StartAnimation(), S_OK) << "already animating: nothing new";
+    ASSERT_EQ(timers->timers.size(), made + 1);
     RecordingTimer* timer = timers->timers.back().Get();
+    EXPECT_EQ(timer->initType, 1u);
+    EXPECT_EQ(timer->initDelay, c.setDelays[0]) << "armed with the first frame's delay";
     for (int i = 0; i < c.fires; ++i) timer->Fire();
     EXPECT_EQ(watcher->frames, c.frames);
     EXPECT_EQ(timer->delays, c.setDelays);

@@ -90,20 +90,6 @@ TEST_F(RuntimeTest, ServicesInstancesRegisteredObjectsAndFactories) {
             REGDB_E_CLASSNOTREG) << "contracts are exact";
   EXPECT_EQ(components::GetService(contracts::kCommandLine, timer), E_NOINTERFACE);
 
-  // A registered name takes precedence over a contract of the same name until unregistered.
-  ComPtr<IUnknown> marker;
-  ASSERT_EQ(Marker::Create(marker), S_OK);
-  ASSERT_EQ(components::RegisterObject(contracts::kCommandLine, marker.Get()), S_OK);
-  ASSERT_EQ(components::GetService(contracts::kCommandLine, IID_PPV_ARGS(&found)), S_OK);
-  EXPECT_EQ(found.Get(), marker.Get());
-  EXPECT_EQ(components::UnregisterObject(contracts::kCommandLine), S_OK);
-  EXPECT_EQ(components::UnregisterObject(contracts::kCommandLine), S_FALSE);
-  ASSERT_EQ(components::GetService(contracts::kCommandLine, IID_PPV_ARGS(&found)), S_OK);
-  EXPECT_EQ(found.Get(), a.Get());
-  found.Reset();
-  marker.Reset();
-  EXPECT_EQ(LiveObjects<Marker>::Count(), 0);
-
   // Factories registered by contract: one service object, new instances.
   ComPtr<IServiceManager> manager;
   ComPtr<IServiceProvider> provider;

@@ -94,7 +94,6 @@ class CFakeHelper : public ComObject<CFakeHelper, DebugDocumentHelper> {
         Record(L"DefineScriptBlock", std::to_wstring(offset) + L"," + std::to_wstring(chars) +
                                          L"," + (engine ? L"engine" : L"(null)") + L"," +
                                          std::to_wstring(scriptlet));
-    FakeDebugLog().lastEngine = engine;
     if (SUCCEEDED(hr) && cookie != nullptr) *cookie = kBlockCookieBase + (++m_blocks);
     return hr;
   }

@@ -19,7 +19,6 @@ struct DebugManagerLog {
   HRESULT failure = E_FAIL;
   long instancesCreated = 0;            // managers made by the class factory
   IUnknown* lastHost = nullptr;         // the document host the helper holds (not owned)
-  IActiveScript* lastEngine = nullptr;  // the engine of the last script block (not owned)
   bool Has(const std::wstring& call) const;
 };
 

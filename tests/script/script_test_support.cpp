@@ -60,10 +60,6 @@ std::string Utf8Bytes(std::wstring_view text) {
   return bytes;
 }
 
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
-  ASSERT_TRUE(WriteFileBytes(path, bytes)) << "cannot write a test script";
-}
-
 ChromeFolder::ChromeFolder() {
   const std::wstring chrome = TestBinDir() + L"\\chrome";
   ::CreateDirectoryW(chrome.c_str(), nullptr);
@@ -80,7 +76,7 @@ ChromeFolder::~ChromeFolder() {
 
 void ChromeFolder::Write(const wchar_t* file, const std::string& bytes) {
   const std::wstring path = PathOf(file);
-  WriteBytes(path, bytes);
+  ASSERT_TRUE(WriteFileBytes(path, bytes)) << "cannot write a test script";
   m_files.push_back(path);
 }
 

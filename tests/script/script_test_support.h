@@ -20,7 +20,6 @@ namespace velmor::test {
 // The bytes of a script file: UTF-16LE, with the FF FE mark unless 'mark' is false.
 std::string Utf16Bytes(std::wstring_view text, bool mark = true);
 std::string Utf8Bytes(std::wstring_view text);
-void WriteBytes(const std::wstring& path, const std::string& bytes);
 
 // A folder under "chrome" beside the test executable, removed with everything in it at the end.
 class ChromeFolder {

@@ -131,6 +131,8 @@ TEST_F(LoaderTest, Streams) {
     ResetMarker();
     EXPECT_EQ(m_loader->LoadSubScriptFromStream(stream.Get(), item.Get()), c.expected);
     EXPECT_EQ(Marker(), c.runs ? L"stream" : L"");
+    stream->AddRef();
+    EXPECT_EQ(stream->Release(), 1u) << "the loader keeps no reference";
   }
 }
 
