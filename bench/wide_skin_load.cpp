@@ -93,7 +93,7 @@ bool LoadOnce(const std::wstring& folder, const std::wstring& path) {
   velmor::scDocument* document = nullptr;
   if (FAILED(velmor::scDocument::CreateObject(&document))) return false;
   const bool loaded = SUCCEEDED(document->Load(folder.c_str(), path.c_str()));
-  document->Destroy();
+  LOG_IF_FAILED(document->Destroy());
   document->Release();
   return loaded;
 }
