@@ -10,13 +10,17 @@ namespace {
 // colour request of every paint. The lock only guards against a second thread's controls.
 class ReflectingControls {
  public:
-  void Add(HWND control) {
+  // False when the set could not grow.
+  bool Add(HWND control) {
     AcquireSRWLockExclusive(&m_lock);
+    bool added = true;
     try {
       m_controls.insert(control);
     } catch (...) {
+      added = false;
     }
     ReleaseSRWLockExclusive(&m_lock);
+    return added;
   }
   void Remove(HWND control) {
     AcquireSRWLockExclusive(&m_lock);
@@ -89,8 +93,9 @@ HWND ReflectionTarget(HWND parent, UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-void AcceptReflectedMessages(HWND control) {
-  if (control != nullptr) Reflecting().Add(control);
+HRESULT AcceptReflectedMessages(HWND control) {
+  if (control == nullptr) return E_INVALIDARG;
+  return Reflecting().Add(control) ? S_OK : E_OUTOFMEMORY;
 }
 
 void RefuseReflectedMessages(HWND control) {

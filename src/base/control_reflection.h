@@ -21,7 +21,7 @@ HWND ReflectionTarget(HWND parent, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Marks a control as one that takes reflected messages, or withdraws the mark (when it is
 // destroyed, at the latest on its WM_NCDESTROY: a later window may be given the same handle).
-void AcceptReflectedMessages(HWND control);
+[[nodiscard]] HRESULT AcceptReflectedMessages(HWND control);
 void RefuseReflectedMessages(HWND control);
 
 // The parent's side: sends message + kReflectedBase to the control it came from when that

@@ -147,7 +147,7 @@ class scINativeContent : public scScriptContentClass<Derived, Interfaces, ClassF
     if (Window::Create(host, &box, text, style, exStyle) == nullptr) return E_FAIL;
     m_host = host;
     m_placed = box;
-    AcceptReflectedMessages(this->m_hWnd);
+    RETURN_IF_FAILED(AcceptReflectedMessages(this->m_hWnd));
     return S_OK;
   }
 
@@ -166,12 +166,11 @@ class scINativeContent : public scScriptContentClass<Derived, Interfaces, ClassF
 
   void DestroyControl() {
     if (this->m_hWnd == nullptr) return;
-    RefuseReflectedMessages(this->m_hWnd);
-    ::DestroyWindow(this->m_hWnd);  // its last message forgets the handle
+    ::DestroyWindow(this->m_hWnd);  // its last message withdraws the mark and forgets the handle
     m_host = nullptr;
   }
 
-  // A control destroyed with its host, not by DestroyControl, withdraws its mark here.
+  // Every control withdraws its mark here, whether destroyed by DestroyControl or with its host.
   void OnFinalMessage(HWND window) override { RefuseReflectedMessages(window); }
 
   HWND m_host = nullptr;
