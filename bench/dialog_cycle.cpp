@@ -113,7 +113,7 @@ int main() {
     std::printf("  %s        %8.2f ms  ratio %.1f\n", row.name, m, m / baseline);
   }
   if (!ok) std::printf("a script failed\n");
-  document->Destroy();
+  LOG_IF_FAILED(document->Destroy());
   document->Release();
   (void)velmor::components::Shutdown();
   Gdiplus::GdiplusShutdown(token);

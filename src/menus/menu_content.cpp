@@ -67,11 +67,6 @@ std::wstring ShortcutText(scIContent* key) {
   return ModifierShortcutPrefix(StringAttr(key, L"modifiers")) + text;
 }
 
-scITextBaseContent* FirstChildOf(scIContent* element) {
-  scITextBaseContent* impl = scITextBaseContent::FromContent(element);
-  return impl != nullptr ? impl->FirstChild() : nullptr;
-}
-
 }  // namespace
 
 // Menu bar

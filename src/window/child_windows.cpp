@@ -102,7 +102,7 @@ HRESULT scDocument::OpenWindow(BSTR url, const wchar_t* features, const VARIANT*
     if (wanted.modal || wanted.owner) RETURN_IF_FAILED(child->CreateOwnedWindow(m_hWnd));
     const HRESULT loaded = child->Load(m_content.BaseFolder().c_str(), path.c_str());
     if (FAILED(loaded)) {
-      child->Destroy();
+      LOG_IF_FAILED(child->Destroy());
       return loaded;
     }
     ComPtr<IDOMWindow> opener;

@@ -630,7 +630,7 @@ TEST_F(WidgetTest, AnInstanceFollowsItsElementAndRaisesItsEvents) {
   EXPECT_EQ(Eval(L"w.setContractId('@velmor.net/nothing;1', false); w.contractId + ',' + w.count"),
             L"@velmor.net/widgets/list;1,3");
   EXPECT_EQ(Widget(L"w")->ComponentWindow(), list);
-  m_document->Destroy();
+  LOG_IF_FAILED(m_document->Destroy());
   EXPECT_FALSE(::IsWindow(list));
 }
 
@@ -653,7 +653,7 @@ TEST_F(WidgetTest, AServiceWindowIsAdoptedAndOutlivesTheHost) {
   EXPECT_EQ(Eval(L"$('w').selectedIndex"), L"-1") << "the service's members through the element";
 
   // Closing the window hides the service's window and hands it back; an instance replaces it.
-  m_document->Destroy();
+  LOG_IF_FAILED(m_document->Destroy());
   EXPECT_TRUE(::IsWindow(popup));
   EXPECT_FALSE(::IsWindowVisible(popup));
   EXPECT_EQ(::GetParent(popup), nullptr);
@@ -663,7 +663,7 @@ TEST_F(WidgetTest, AServiceWindowIsAdoptedAndOutlivesTheHost) {
   EXPECT_NE(Widget(L"w")->ComponentWindow(), popup);
   EXPECT_FALSE(::IsWindowVisible(popup));
   EXPECT_EQ(Eval(L"$('w').count"), L"0");
-  m_document->Destroy();
+  LOG_IF_FAILED(m_document->Destroy());
   EXPECT_EQ(service->Destroy(), S_OK);
 }
 
@@ -700,7 +700,7 @@ TEST_F(RuntimeDocumentTest, AThousandWindowsWithASplitterAndAWidgetLeaveNothingB
     ASSERT_EQ(LoadBody(skin, 300, 200), S_OK);
     ASSERT_NE(Widget(L"w")->ComponentWindow(), nullptr);
     ASSERT_TRUE(Widget(L"w")->HasEventSink());
-    m_document->Destroy();
+    LOG_IF_FAILED(m_document->Destroy());
   };
   cycle();  // caches warm
   const test::ResourceSnapshot before = test::ResourceSnapshot::Take();

@@ -213,9 +213,10 @@ TEST_F(PopupMenuTest, ItemsBecomeNativeMenuEntriesThatFollowScript) {
       info.cch = 64;
       ASSERT_TRUE(::GetMenuItemInfoW(menu, i, TRUE, &info));
       EXPECT_STREQ(text, kRows[i].text) << when;
-      if ((info.fType & MFT_SEPARATOR) == 0)
+      if ((info.fType & MFT_SEPARATOR) == 0) {
         EXPECT_EQ(info.fState & (MFS_CHECKED | MF_GRAYED | MFS_DEFAULT), kRows[i].state)
             << when << " " << i;
+      }
       EXPECT_EQ(info.fType & (MFT_SEPARATOR | MFT_RADIOCHECK), kRows[i].type) << when << " " << i;
     }
   };

@@ -139,7 +139,7 @@ TEST_F(ChildWindowTest, OpenPlacesShowsAndOwnsAsTheFeaturesSay) {
     return PumpUntil([&] { return Find(title) == child; }, 2000);
   };
   EXPECT_TRUE(titled(L"child of Opener"));
-  Document()->Destroy();
+  LOG_IF_FAILED(Document()->Destroy());
   EXPECT_TRUE(titled(L"orphan"));
   ::DestroyWindow(child);
 }
@@ -316,7 +316,7 @@ TEST_F(TimerTest, TimeoutsAndIntervalsRunLaterInTheirOwnWindow) {
   UniqueVariant otherLog;
   ASSERT_EQ(other->ScriptContext()->EvaluateString(L"log.join()", nullptr, otherLog.Put()), S_OK);
   EXPECT_STREQ(otherLog.bstrVal, L"other");
-  other->Destroy();
+  LOG_IF_FAILED(other->Destroy());
   other->Release();
 }
 
@@ -341,7 +341,7 @@ TEST_F(TimerTest, ATimerWithItsMessageQueuedNeverRunsOnceClearedOrClosed) {
     }
     ASSERT_TRUE(queued);
     if (closeWindow) {
-      Document()->Destroy();
+      LOG_IF_FAILED(Document()->Destroy());
       EXPECT_FALSE(::PeekMessageW(&message, nullptr, kTimerMessage, kTimerMessage, PM_NOREMOVE));
     } else {
       ASSERT_EQ(Run(L"window.clearTimeout(id);"), S_OK);

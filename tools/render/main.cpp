@@ -193,7 +193,7 @@ int Render(const std::wstring& skin, const std::wstring& out, bool scripts, SIZE
     if (status == 0) status = WritePicture(window, box, out);
   }
   if (document != nullptr) {
-    document->Destroy();
+    LOG_IF_FAILED(document->Destroy());
     document->Release();
   }
   ::DestroyWindow(owner);
