@@ -188,14 +188,16 @@ class scINativeContent : public scScriptContentClass<Derived, Interfaces, ClassF
 
   void DestroyControl() {
     if (this->m_hWnd == nullptr) return;
-    ::DestroyWindow(this->m_hWnd);  // its last message withdraws the mark and forgets the handle
-    m_host = nullptr;
+    // Its last message withdraws the mark, uncounts the control and forgets both handles.
+    ::DestroyWindow(this->m_hWnd);
   }
 
-  // Every control withdraws its mark here, whether destroyed by DestroyControl or with its host.
+  // Every control withdraws its mark and leaves its host's count here, whether destroyed by
+  // DestroyControl or with its host.
   void OnFinalMessage(HWND window) override {
     RefuseReflectedMessages(window);
     native::ReleaseControl(m_host, Derived::kPlatformWindows);
+    m_host = nullptr;
   }
 
   HWND m_host = nullptr;
