@@ -146,7 +146,8 @@ void NativeScaling() {
   std::printf("native controls by count, stacked in view: one run each, ms (ms per element)\n");
   for (const char* tag : {"checkbox", "timepicker"}) {
     for (const int count : {100, 1000, 5000}) {
-      std::vector<Case> cases = {{tag, Stacked(count, [tag](int) { return std::string(tag); }), L""}};
+      const auto element = [tag](int) { return std::string(tag); };
+      std::vector<Case> cases = {{tag, Stacked(count, element), L""}};
       const std::wstring folder = WriteCases(cases, L"velmor-bench-scaling-");
       velmor::scDocument* document = nullptr;
       if (folder.empty() || FAILED(velmor::scDocument::CreateObject(&document))) return;

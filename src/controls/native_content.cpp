@@ -93,8 +93,10 @@ INT_PTR ControlCountWord(HWND host) {
 
 bool ReserveControl(HWND host, int windows, const wchar_t* tag) {
   const INT_PTR word = ControlCountWord(host);
-  if ((word & (kBoundReported - 1)) + windows <= kMaxControlWindowsPerWindow)
-    return ::SetPropW(host, kControlCountProperty, reinterpret_cast<HANDLE>(word + windows)) != FALSE;
+  if ((word & (kBoundReported - 1)) + windows <= kMaxControlWindowsPerWindow) {
+    const INT_PTR counted = word + windows;
+    return ::SetPropW(host, kControlCountProperty, reinterpret_cast<HANDLE>(counted)) != FALSE;
+  }
   if ((word & kBoundReported) == 0) {
     wchar_t line[200];
     std::swprintf(line, sizeof(line) / sizeof(line[0]),

@@ -72,7 +72,7 @@ void ReleaseControl(HWND host, int windows);
 // class scFooContent : public scINativeContent<scFooContent, element_interfaces::kFoo, Face> {
 //   static const WindowClassInfo& GetWndClassInfo();  // with the system class as superclass
 //   DWORD ControlStyle() const;                         // the class's own style bits
-//   static constexpr int kPlatformWindows = 2;          // when the control makes a child of its own
+//   static constexpr int kPlatformWindows = 2;          // when it makes a window of its own
 //   BEGIN_MSG_MAP(scFooContent) ... CHAIN_MSG_MAP(scINativeContent<...>) END_MSG_MAP()
 // };
 // A class with its own creation replaces CreateControl.
