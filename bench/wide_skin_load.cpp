@@ -4,8 +4,9 @@
 // live tree, its ids and listener tables in a real document with its script context; the
 // document is destroyed again after each run. Prints medians of several interleaved runs and
 // their ratios to the baseline: a quadratic step anywhere shows as a ratio far above 1.
-// Then native controls: 500 check boxes and 500 text boxes loaded, shown, painted and destroyed,
-// against 1,000 labels the same way (each control is a platform window of its own).
+// Then native controls: how their cost grows with their number, and 500 check boxes and 500 text
+// boxes, and 10,000 of them stacked in view, loaded, shown, painted and destroyed, against 1,000
+// labels the same way (each control is a platform window of its own).
 #include <windows.h>
 
 #include <cstdio>
@@ -125,13 +126,65 @@ bool ShowOnce(const std::wstring& folder, const std::wstring& path) {
   return loaded;
 }
 
+// 'count' elements made by 'element(i)' stacked in the client area: a grid of 20 x 50 cells that
+// wraps over itself, so that past 1,000 elements each cell holds several, as in generated skins.
+std::string Stacked(int count, const std::function<std::string(int)>& element) {
+  std::string body;
+  for (int i = 0; i < count; ++i) {
+    body += "<" + element(i) + " left=\"" + std::to_string(i % 20 * 30) + "\" top=\"" +
+            std::to_string(i / 20 % 50 * 12) + "\" width=\"28\" height=\"11\"/>";
+  }
+  return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<window width=\"640\" height=\"620\">" +
+         body + "</window>";
+}
+
+// How the cost of native controls grows with their number: loading (the controls are made),
+// showing with painting, and destroying, timed apart for one run each. A flat cost per control
+// means the platform's work does not grow with the number of sibling windows; past the window's
+// bound on control windows the elements get no control and the cost stops growing.
+void NativeScaling() {
+  std::printf("native controls by count, stacked in view: one run each, ms (ms per element)\n");
+  for (const char* tag : {"checkbox", "timepicker"}) {
+    for (const int count : {100, 1000, 5000}) {
+      const auto element = [tag](int) { return std::string(tag); };
+      std::vector<Case> cases = {{tag, Stacked(count, element), L""}};
+      const std::wstring folder = WriteCases(cases, L"velmor-bench-scaling-");
+      velmor::scDocument* document = nullptr;
+      if (folder.empty() || FAILED(velmor::scDocument::CreateObject(&document))) return;
+      double start = velmor::bench::NowMs();
+      const bool loaded = SUCCEEDED(document->Load(folder.c_str(), cases[0].path.c_str()));
+      const double load = velmor::bench::NowMs() - start;
+      const HWND window = document->WindowHandle();
+      start = velmor::bench::NowMs();
+      if (loaded && window != nullptr) {
+        ::SetWindowPos(window, nullptr, 0, 0, 640, 620,
+                       SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        ::RedrawWindow(window, nullptr, nullptr,
+                       RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_ERASENOW);
+      }
+      const double shown = velmor::bench::NowMs() - start;
+      start = velmor::bench::NowMs();
+      if (window != nullptr) ::ShowWindow(window, SW_HIDE);
+      LOG_IF_FAILED(document->Destroy());
+      document->Release();
+      const double destroyed = velmor::bench::NowMs() - start;
+      ::DeleteFileW(cases[0].path.c_str());
+      std::printf("  %5d %-10s  load %7.1f (%.2f)  show+paint %7.1f (%.2f)  destroy %7.1f (%.2f)\n",
+                  count, tag, load, load / count, shown, shown / count, destroyed,
+                  destroyed / count);
+    }
+  }
+}
+
 int NativeControls() {
   constexpr int kNativeRuns = 5;
+  const auto checkOrText = [](int i) {
+    return std::string(i % 2 ? "textbox value=\"t\"" : "checkbox");
+  };
   std::vector<Case> cases = {
       {"1,000 labels (baseline)", Grid(1000, [](int) { return std::string("label"); }), L""},
-      {"500 check boxes + 500 text boxes",
-       Grid(1000, [](int i) { return std::string(i % 2 ? "textbox value=\"t\"" : "checkbox"); }),
-       L""},
+      {"500 check boxes + 500 text boxes", Grid(1000, checkOrText), L""},
+      {"10,000 check boxes and text boxes, stacked", Stacked(10000, checkOrText), L""},
   };
   const std::wstring folder = WriteCases(cases, L"velmor-bench-native-");
   if (folder.empty()) return 1;
@@ -164,7 +217,7 @@ int main(int argc, char** argv) {
   const velmor::bench::EngineEnvironment environment;
   if (!environment.Ready()) return 1;
   // --native: only the native-control figures.
-  if (argc > 1 && std::string(argv[1]) == "--native") return NativeControls();
+  if (argc > 1 && std::string(argv[1]) == "--native") return NativeScaling(), NativeControls();
 
   std::vector<Case> cases = {
       {"100,000 plain elements (baseline)", PlainElements(), L""},
@@ -188,5 +241,6 @@ int main(int argc, char** argv) {
   }
   const bool loaded = medians[0] >= 0;
   if (!loaded) std::printf("  a skin did not load\n");
+  NativeScaling();
   return NativeControls() == 0 && loaded ? 0 : 1;
 }

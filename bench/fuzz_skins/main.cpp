@@ -169,13 +169,21 @@ int RunBatch(const Options& options, const std::wstring& work, const std::vector
           current = -1;
           lastEnded = index;
         } else if (line.rfind("leaks ", 0) == 0) {
+          bool leaked = false;
           for (size_t at = 6; at < line.size();) {
             const size_t eq = line.find('=', at), sp = line.find(' ', at);
             if (eq == std::string::npos) break;
             const long value = std::atol(line.c_str() + eq + 1);
             long& worst = tally.leaks[line.substr(at, eq - at)];
             if (std::labs(value) > std::labs(worst)) worst = value;
+            leaked = leaked || value != 0;
             at = sp == std::string::npos ? line.size() : sp + 1;
+          }
+          // The batch's skins are kept: replayed with --per-process 1, each one's own host names
+          // what it left alive.
+          if (leaked) {
+            std::printf("fuzz: skins %d..%d left alive: %s\n", first, end - 1, line.c_str() + 6);
+            for (int i = first; i < end; ++i) keep("leak", i);
           }
         }
       }

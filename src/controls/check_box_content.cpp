@@ -22,7 +22,8 @@ HRESULT scCheckBoxContent::InitFromPrototype(scPrototypeElement* prototype) {
 }
 
 HRESULT scCheckBoxContent::CreateControl() {
-  RETURN_IF_FAILED(NativeBase::CreateControl());
+  const HRESULT created = NativeBase::CreateControl();
+  if (created != S_OK) return created;
   // A mark set before the control existed shows in it.
   if ((m_state & kStateChecked) != 0) ::SendMessageW(m_hWnd, BM_SETCHECK, BST_CHECKED, 0);
   return S_OK;

@@ -15,6 +15,10 @@ class scDateTimePickerContent
     : public scINativeContent<Derived, element_interfaces::kDateTimePicker,
                               IDOMNodeImpl<Derived, IDOMDateTimePicker>> {
  public:
+  // A picker may make its drop-down calendar window with itself, and a time picker its up-down
+  // control as well: they count against the window's bound on control windows.
+  static constexpr int kPlatformWindows = 2;
+
   // IDOMDateTimePicker. Without a control there is no value: E_UNEXPECTED and 0.
   STDMETHODIMP get_dateValue(DATE* value) override {
     if (value == nullptr) return E_POINTER;
@@ -57,6 +61,7 @@ class scTimePickerContent : public scDateTimePickerContent<scTimePickerContent> 
   }
   const wchar_t* NodeName() const override { return L"timepicker"; }
   DWORD ControlStyle() const { return DTS_TIMEFORMAT; }
+  static constexpr int kPlatformWindows = 3;
 };
 
 }  // namespace velmor

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cwchar>
+
 #include "base/platform_text.h"
 #include "skin/anchor_layout.h"
 #include "skin/attribute_readers.h"
@@ -74,6 +76,47 @@ void InitControlClasses() {
     return ::InitCommonControlsEx(&classes) != FALSE;
   }();
   (void)s_done;
+}
+
+namespace {
+
+// The count of a window's controls, in a property of the window (so it goes with the window and
+// each thread's windows keep their own), with a flag once the bound has been reported.
+constexpr wchar_t kControlCountProperty[] = L"VelmorNativeControls";
+constexpr INT_PTR kBoundReported = INT_PTR{1} << 24;
+
+INT_PTR ControlCountWord(HWND host) {
+  return reinterpret_cast<INT_PTR>(::GetPropW(host, kControlCountProperty));
+}
+
+}  // namespace
+
+bool ReserveControl(HWND host, int windows, const wchar_t* tag) {
+  const INT_PTR word = ControlCountWord(host);
+  if ((word & (kBoundReported - 1)) + windows <= kMaxControlWindowsPerWindow) {
+    const INT_PTR counted = word + windows;
+    return ::SetPropW(host, kControlCountProperty, reinterpret_cast<HANDLE>(counted)) != FALSE;
+  }
+  if ((word & kBoundReported) == 0) {
+    wchar_t line[200];
+    std::swprintf(line, sizeof(line) / sizeof(line[0]),
+                  L"Velmor: the native controls of a window take %d platform windows, as many "
+                  L"as one window may; later elements (a \"%.40ls\" first) get no control\n",
+                  kMaxControlWindowsPerWindow, tag != nullptr ? tag : L"");
+    ::OutputDebugStringW(line);
+    ::SetPropW(host, kControlCountProperty, reinterpret_cast<HANDLE>(word | kBoundReported));
+  }
+  return false;
+}
+
+void ReleaseControl(HWND host, int windows) {
+  if (host == nullptr) return;
+  const INT_PTR word = ControlCountWord(host);
+  if ((word & (kBoundReported - 1)) <= windows) {
+    ::RemovePropW(host, kControlCountProperty);
+    return;
+  }
+  ::SetPropW(host, kControlCountProperty, reinterpret_cast<HANDLE>(word - windows));
 }
 
 }  // namespace velmor::native

@@ -56,11 +56,23 @@ void ShowWithElement(scITextBaseContent* element, HWND window, HWND host,
 // Registers the common-control classes the native elements use, once per process.
 void InitControlClasses();
 
+// How many platform windows the native controls of one window may take at most. Each costs
+// milliseconds to create, paint and destroy, and the platform allows a process 10,000 windows in
+// all: a skin asking for more gets the first controls, and every element past the bound behaves
+// as a control that could not be made (its script members keep to its attributes).
+constexpr int kMaxControlWindowsPerWindow = 1000;
+// Counts a control of 'windows' platform windows about to be made in 'host'; false, with one
+// debug line per window naming the bound and 'tag', when they would pass the bound.
+bool ReserveControl(HWND host, int windows, const wchar_t* tag);
+// Uncounts a control of 'host' counted by ReserveControl.
+void ReleaseControl(HWND host, int windows);
+
 }  // namespace native
 
 // class scFooContent : public scINativeContent<scFooContent, element_interfaces::kFoo, Face> {
 //   static const WindowClassInfo& GetWndClassInfo();  // with the system class as superclass
 //   DWORD ControlStyle() const;                         // the class's own style bits
+//   static constexpr int kPlatformWindows = 2;          // when it makes a window of its own
 //   BEGIN_MSG_MAP(scFooContent) ... CHAIN_MSG_MAP(scINativeContent<...>) END_MSG_MAP()
 // };
 // A class with its own creation replaces CreateControl.
@@ -115,6 +127,9 @@ class scINativeContent : public scScriptContentClass<Derived, Interfaces, ClassF
     return S_OK;
   }
 
+  // The platform windows one control takes (counted against kMaxControlWindowsPerWindow).
+  static constexpr int kPlatformWindows = 1;
+
   // The control, null while the element is not bound into a document.
   HWND Control() const { return this->m_hWnd; }
   // The window the control was created in.
@@ -126,25 +141,32 @@ class scINativeContent : public scScriptContentClass<Derived, Interfaces, ClassF
 
  protected:
   // The template's creation: the class's style over the base style, the "value" attribute (or
-  // "label") as the text, the default GUI font.
+  // "label") as the text, the default GUI font. S_FALSE, without a control, past the window's
+  // bound on controls.
   HRESULT CreateControl() {
     std::wstring text;
     if (!native::ControlText(this, L"value", text)) (void)native::ControlText(this, L"label", text);
-    RETURN_IF_FAILED(
-        CreateControlWindow(native::BaseStyle(this) | Self()->ControlStyle(), 0, text.c_str()));
+    const HRESULT created =
+        CreateControlWindow(native::BaseStyle(this) | Self()->ControlStyle(), 0, text.c_str());
+    if (created != S_OK) return created;
     SetDefaultFont();
     return S_OK;
   }
 
-  // Creates the control in the host window at the element's place.
+  // Creates the control in the host window at the element's place. S_FALSE, without a control,
+  // when the host window already holds as many controls as one window may.
   HRESULT CreateControlWindow(DWORD style, DWORD exStyle, const wchar_t* text) {
     HWND host = nullptr;
     POINT at{};
     RETURN_HR_IF(E_FAIL, !native::FindHostWindow(this, host, at));
+    if (!native::ReserveControl(host, Derived::kPlatformWindows, this->NodeName())) return S_FALSE;
     native::InitControlClasses();
     const scRect& r = this->Rect();
     const RECT box{at.x, at.y, at.x + r.width, at.y + r.height};
-    if (Window::Create(host, &box, text, style, exStyle) == nullptr) return E_FAIL;
+    if (Window::Create(host, &box, text, style, exStyle) == nullptr) {
+      native::ReleaseControl(host, Derived::kPlatformWindows);
+      return E_FAIL;
+    }
     m_host = host;
     m_placed = box;
     RETURN_IF_FAILED(AcceptReflectedMessages(this->m_hWnd));
@@ -166,12 +188,17 @@ class scINativeContent : public scScriptContentClass<Derived, Interfaces, ClassF
 
   void DestroyControl() {
     if (this->m_hWnd == nullptr) return;
-    ::DestroyWindow(this->m_hWnd);  // its last message withdraws the mark and forgets the handle
-    m_host = nullptr;
+    // Its last message withdraws the mark, uncounts the control and forgets both handles.
+    ::DestroyWindow(this->m_hWnd);
   }
 
-  // Every control withdraws its mark here, whether destroyed by DestroyControl or with its host.
-  void OnFinalMessage(HWND window) override { RefuseReflectedMessages(window); }
+  // Every control withdraws its mark and leaves its host's count here, whether destroyed by
+  // DestroyControl or with its host.
+  void OnFinalMessage(HWND window) override {
+    RefuseReflectedMessages(window);
+    native::ReleaseControl(m_host, Derived::kPlatformWindows);
+    m_host = nullptr;
+  }
 
   HWND m_host = nullptr;
   RECT m_placed{};  // where the control was last put in its host

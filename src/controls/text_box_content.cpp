@@ -89,7 +89,9 @@ DWORD scTextBoxContent::EditStyle() {
 
 HRESULT scTextBoxContent::CreateControl() {
   const DWORD exStyle = Flag(L"border") ? WS_EX_CLIENTEDGE : 0;
-  RETURN_IF_FAILED(CreateControlWindow(native::BaseStyle(this) | EditStyle(), exStyle, L""));
+  const HRESULT created =
+      CreateControlWindow(native::BaseStyle(this) | EditStyle(), exStyle, L"");
+  if (created != S_OK) return created;
   std::wstring text;
   if (native::ControlText(this, L"value", text)) ::SetWindowTextW(m_hWnd, text.c_str());
   SetDefaultFont();

@@ -337,13 +337,19 @@ bool scDocument::ForwardToRootElement(HWND window, UINT message, WPARAM wParam, 
 }
 
 LRESULT scDocument::OnPaint(UINT, WPARAM wParam, LPARAM, BOOL&) {
-  // A device context in wParam (WM_PRINTCLIENT, or WM_PAINT sent with one) gets the whole
-  // client area, whatever the locks say.
+  // A device context in wParam (WM_PRINTCLIENT, or WM_PAINT sent with one) gets the client area
+  // within its clip box, whatever the locks say. Native controls paint their parent's background
+  // under them through such a context clipped to their own box, once per control and paint: the
+  // whole window each time would make a window of many controls quadratic to paint.
   if (HDC target = reinterpret_cast<HDC>(wParam)) {
     if (RootElement() == nullptr) return 0;
-    RECT client{};
-    ::GetClientRect(m_hWnd, &client);
-    scDoubleBuffer buffer(target, client);
+    RECT area{};
+    ::GetClientRect(m_hWnd, &area);
+    RECT clip{};
+    const int clipped = ::GetClipBox(target, &clip);
+    if (clipped == NULLREGION) return 0;
+    if (clipped != ERROR && !::IntersectRect(&area, &area, &clip)) return 0;
+    scDoubleBuffer buffer(target, area);
     (void)PaintIntoBuffer(buffer, RootElement(), m_hWnd);
     return 0;
   }

@@ -366,6 +366,31 @@ TEST_F(NativeControlsTest, OpenCloseCyclesLeaveNothingBehind) {
   ::DeleteDC(dc);
 }
 
+// A skin asking for more controls than a window may hold loads all its elements: the first ones
+// get controls, a picker counting with the windows it makes; the rest keep their state in their
+// attributes, as scripts read and set it.
+TEST_F(NativeControlsTest, ControlsPastTheWindowsBoundKeepToTheirAttributes) {
+  const int boxes = native::kMaxControlWindowsPerWindow - scTimePickerContent::kPlatformWindows;
+  std::string body;
+  for (int i = 0; i < boxes; ++i) body += "<checkbox left='" + std::to_string(i % 300) + "'/>";
+  ASSERT_EQ(LoadShown(body + "<timepicker id='last' left='0' top='40' width='90' height='20'/>"
+                             "<textbox id='past' value='kept' top='80' width='90' height='20'/>"
+                             "<checkbox id='late' top='120' width='90' height='20'/>"),
+            S_OK);
+  int children = 0;
+  for (HWND child = ::GetWindow(Window(), GW_CHILD); child != nullptr;
+       child = ::GetWindow(child, GW_HWNDNEXT))
+    ++children;
+  EXPECT_EQ(children, boxes + 1);
+  EXPECT_NE(Control(L"last"), nullptr);
+  EXPECT_EQ(Control(L"past"), nullptr);
+  EXPECT_EQ(Control(L"late"), nullptr);
+  EXPECT_EQ(Eval(L"var p = $('past'), was = p.value; p.value = 'set'; var l = $('late');"
+                 L"l.checked = true; var mark = l.checked; l.checked = false;"
+                 L"[was, p.value, mark, l.checked, $('last').nodeName].join()"),
+            L"kept,set,-1,0,timepicker");
+}
+
 namespace splitters {
 using test::DocumentTest;
 

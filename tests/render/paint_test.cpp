@@ -67,6 +67,17 @@ TEST_F(WindowPaintTest, PrintClientPaintsEveryElementWithLaterSiblingsOnTop) {
   EXPECT_EQ(p.At(37, 25), kGrey);
   // The whole client area is covered: nothing of the surface's previous content is left.
   EXPECT_EQ(p.Count(RECT{0, 0, 40, 30}, 0x123456), 0);
+  // A control paints the window under its own box: the context's origin moved to the box and
+  // clipped to it. That box shows what the window shows there.
+  test::DibCanvas box(10, 10);
+  box.Fill(0x123456);
+  ::SetViewportOrgEx(box.DC(), -10, -3, nullptr);
+  ::IntersectClipRect(box.DC(), 10, 3, 20, 13);
+  ::SendMessageW(Window(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(box.DC()), PRF_CLIENT);
+  const Picture part = box.Take();
+  EXPECT_EQ(part.At(0, 0), kGrey);
+  EXPECT_EQ(part.At(2, 5), kRed);
+  EXPECT_EQ(part.At(8, 9), kBlue);
 }
 
 TEST_F(WindowPaintTest, ChildrenAreDrawnInTheirParentsCoordinatesAndHiddenWithIt) {
