@@ -21,8 +21,8 @@ int s_nestedSizeEvents = 0;
 
 // The prototype's text of 'name', or null when the skin does not give it.
 const wchar_t* PrototypeText(const scPrototypeElement& prototype, const wchar_t* name) {
-  const std::wstring* text = prototype.FindAttr(name);
-  return text != nullptr ? text->c_str() : nullptr;
+  const scPrototypeText* text = prototype.FindAttr(name);
+  return text != nullptr ? text->data() : nullptr;
 }
 
 // A geometry value: decimal, and an absent attribute leaves the value alone.
