@@ -1,6 +1,6 @@
 // Loading a 10,000-element skin: reading the file into prototypes, and the whole load with the
 // live element tree, against TinyXML's bare parse of the same file. Prints medians of several
-// runs and their ratios to the bare parse.
+// runs and their ratios to the bare parse, then the same load step by step (where it goes).
 #include <windows.h>
 
 #include <algorithm>
