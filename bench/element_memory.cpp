@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -88,14 +89,30 @@ std::string MakeSkin() {
   return xml + "</window>\n";
 }
 
-size_t AttributeStringBytes(velmor::scITextBaseContent* element) {
+// The attribute entries of the subtree, and the value texts they point to ('texts', where texts
+// that elements share appear more than once).
+size_t AttributeEntryBytes(velmor::scITextBaseContent* element,
+                           std::vector<velmor::scPrototypeText>& texts) {
   size_t bytes = 0;
   if (velmor::scPrototypeElement* p = element->Prototype()) {
-    for (const auto& [name, value] : p->m_attributes)
-      bytes += sizeof(velmor::scPrototypeAttributes::value_type) + (value.size() + 1) * sizeof(wchar_t);
+    bytes += p->m_attributes.size() * sizeof(velmor::scPrototypeAttributes::value_type);
+    for (const auto& [name, value] : p->m_attributes) texts.push_back(value);
   }
   for (auto* c = element->FirstChild(); c != nullptr; c = c->NextSibling())
-    bytes += AttributeStringBytes(c);
+    bytes += AttributeEntryBytes(c, texts);
+  return bytes;
+}
+
+// The attribute lists of the subtree: entries, and each value text once.
+size_t AttributeStringBytes(velmor::scITextBaseContent* element) {
+  std::vector<velmor::scPrototypeText> texts;
+  size_t bytes = AttributeEntryBytes(element, texts);
+  std::sort(texts.begin(), texts.end(),
+            [](auto a, auto b) { return a.data() < b.data(); });
+  for (size_t i = 0; i < texts.size(); ++i) {
+    if (i == 0 || texts[i].data() != texts[i - 1].data())
+      bytes += (texts[i].size() + 1) * sizeof(wchar_t);
+  }
   return bytes;
 }
 

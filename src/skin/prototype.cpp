@@ -188,18 +188,36 @@ void scPrototypeNode::Release() {
 
 namespace {
 
-// The tag and attribute names of one build, each converted once. Sibling elements mostly repeat
-// the names of the one before in the same places, so each place remembers its last name and is
-// checked first.
+// The last text converted in each place of an element (its tag, or an attribute's name or value
+// by index). Sibling elements mostly repeat the names, and often the values, of the one before in
+// the same places: a text equal to the last one in its place shares that conversion.
+class RecentTexts {
+ public:
+  const scPrototypeText* Find(const char* text, size_t slot) const {
+    if (slot >= m_recent.size() || m_recent[slot].text == nullptr) return nullptr;
+    return strcmp(m_recent[slot].text, text) == 0 ? &m_recent[slot].wide : nullptr;
+  }
+  void Remember(const char* text, size_t slot, scPrototypeText wide) {
+    if (slot >= m_recent.size()) m_recent.resize(slot + 1);
+    m_recent[slot] = {text, wide};
+  }
+
+ private:
+  struct Recent {
+    const char* text = nullptr;  // in the parser's tree, which outlives the build
+    scPrototypeText wide;
+  };
+  std::vector<Recent> m_recent;
+};
+
+// The tag and attribute names of one build, each converted once.
 class NameTable {
  public:
   explicit NameTable(scPrototypeArena& arena) : m_arena(arena) {}
 
   // 'slot' is where the name stands: 0 for the tag, 1 + index for an attribute.
   scPrototypeText Intern(const char* name, size_t slot) {
-    if (slot >= m_recent.size()) m_recent.resize(slot + 1);
-    Recent& recent = m_recent[slot];
-    if (recent.name != nullptr && strcmp(recent.name, name) == 0) return recent.wide;
+    if (const scPrototypeText* same = m_recent.Find(name, slot)) return *same;
     const std::string_view key(name);
     auto [it, added] = m_names.try_emplace(key);
     if (added) {
@@ -210,27 +228,32 @@ class NameTable {
         throw;
       }
     }
-    recent = {name, it->second};
+    m_recent.Remember(name, slot, it->second);
     return it->second;
   }
 
  private:
-  struct Recent {
-    const char* name = nullptr;  // in the parser's tree, which outlives the build
-    scPrototypeText wide;
-  };
   scPrototypeArena& m_arena;
-  std::vector<Recent> m_recent;
+  RecentTexts m_recent;
   std::unordered_map<std::string_view, scPrototypeText> m_names;  // keys in the parser's tree
 };
 
-// One build: the arena, the names and the reader of split attribute lists.
+// One build: the arena, the names, the last values and the reader of split attribute lists.
 struct Builder {
   scIContentDocument* document;
   scPrototypeArena& arena;
   NameTable names;
+  RecentTexts values;
   scSplitElementReader reader;
 };
+
+// The value of the attribute at 'index', sharing the text of an equal value before it.
+scPrototypeText WidenValue(Builder& builder, const char* value, size_t index) {
+  if (const scPrototypeText* same = builder.values.Find(value, index)) return *same;
+  const scPrototypeText wide = builder.arena.Widen(value);
+  builder.values.Remember(value, index, wide);
+  return wide;
+}
 
 const char* FindAttribute(const scSplitElementReader& reader, const char* name) {
   for (const auto& [n, v] : reader.Attributes()) {
@@ -256,7 +279,7 @@ scPrototypeElement* NewElementNode(Builder& builder, const TiXmlElement* element
     attributes = builder.arena.AllocateArray<scPrototypeAttributes::value_type>(read.size());
     for (size_t i = 0; i < read.size(); ++i) {
       attributes[i].first = builder.names.Intern(read[i].first, i + 1);
-      attributes[i].second = builder.arena.Widen(read[i].second);
+      attributes[i].second = WidenValue(builder, read[i].second, i);
     }
   }
   const scPrototypeText text = builder.arena.Widen(builder.reader.Text(), true);
@@ -391,7 +414,7 @@ HRESULT BuildTree(Builder& builder, const TiXmlElement* element, scPrototypeNode
   if (arena == nullptr) return E_OUTOFMEMORY;
   HRESULT hr = E_OUTOFMEMORY;
   try {
-    Builder builder{document, *arena, NameTable(*arena), scSplitElementReader(split)};
+    Builder builder{document, *arena, NameTable(*arena), RecentTexts(), scSplitElementReader(split)};
     hr = BuildTree(builder, element, node);
   } catch (const std::bad_alloc&) {
   }
