@@ -2,13 +2,14 @@
 // labels, buttons, images and check boxes, each with an id, a rectangle, alignments and a short
 // text). Counted: the C++ heap bytes the load leaves allocated (this program counts every
 // operator new and delete, the engine's included) and the growth of the process's private bytes
-// in the first load (every heap, script engine included), each divided by the number of elements; the attribute strings (the heap blocks holding names
-// and values too long to sit inside their string objects) are reported apart, and the figure
-// beyond them is the one to watch. Baseline: the bytes TinyXML's own tree of the same file holds.
+// in the first load (every heap, script engine included), each divided by the number of
+// elements; the attribute lists (each name/value entry and the text of its value; names are
+// stored once per skin) are reported apart, and the figure beyond them is the one to watch. Baseline: the bytes TinyXML's own tree of the same file holds.
 // Prints the median of several loads.
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -88,20 +89,30 @@ std::string MakeSkin() {
   return xml + "</window>\n";
 }
 
-// The bytes of one string: the string object, plus its characters' own heap block when they do
-// not fit inside the object.
-size_t StringBytes(const std::wstring& s) {
-  constexpr size_t kInline = 15 / sizeof(wchar_t);
-  return sizeof(std::wstring) + (s.capacity() > kInline ? (s.capacity() + 1) * sizeof(wchar_t) : 0);
-}
-
-size_t AttributeStringBytes(velmor::scITextBaseContent* element) {
+// The attribute entries of the subtree, and the value texts they point to ('texts', where texts
+// that elements share appear more than once).
+size_t AttributeEntryBytes(velmor::scITextBaseContent* element,
+                           std::vector<velmor::scPrototypeText>& texts) {
   size_t bytes = 0;
   if (velmor::scPrototypeElement* p = element->Prototype()) {
-    for (const auto& [name, value] : p->m_attributes) bytes += StringBytes(name) + StringBytes(value);
+    bytes += p->m_attributes.size() * sizeof(velmor::scPrototypeAttributes::value_type);
+    for (const auto& [name, value] : p->m_attributes) texts.push_back(value);
   }
   for (auto* c = element->FirstChild(); c != nullptr; c = c->NextSibling())
-    bytes += AttributeStringBytes(c);
+    bytes += AttributeEntryBytes(c, texts);
+  return bytes;
+}
+
+// The attribute lists of the subtree: entries, and each value text once.
+size_t AttributeStringBytes(velmor::scITextBaseContent* element) {
+  std::vector<velmor::scPrototypeText> texts;
+  size_t bytes = AttributeEntryBytes(element, texts);
+  std::sort(texts.begin(), texts.end(),
+            [](auto a, auto b) { return a.data() < b.data(); });
+  for (size_t i = 0; i < texts.size(); ++i) {
+    if (i == 0 || texts[i].data() != texts[i - 1].data())
+      bytes += (texts[i].size() + 1) * sizeof(wchar_t);
+  }
   return bytes;
 }
 
@@ -157,8 +168,8 @@ int main() {
   std::printf("memory per live element: %.0f elements, median of %d loads\n", elements, kRuns);
   std::printf("  TinyXML's tree of the same file         %8.1f bytes  (baseline)\n", t);
   std::printf("  engine heap after the load              %8.1f bytes  ratio %.2f\n", h, h / t);
-  std::printf("    of which attribute strings            %8.1f bytes\n", s);
-  std::printf("    beyond the attribute strings          %8.1f bytes  ratio %.2f\n", h - s,
+  std::printf("    of which attribute lists              %8.1f bytes\n", s);
+  std::printf("    beyond the attribute lists            %8.1f bytes  ratio %.2f\n", h - s,
               (h - s) / t);
   std::printf("  growth of private bytes, first load     %8.1f bytes\n", p);
   ::DeleteFileW(path.c_str());

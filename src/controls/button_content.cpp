@@ -145,7 +145,7 @@ HRESULT scButtonContent::PostHandleEvent(scEventRecord* record, LONG* status) {
   if (record == nullptr || record->type != kEventLButtonDown) return S_OK;
   if (status != nullptr && *status == kEventStatusPrevented) return S_OK;
   // The skin's type, not a value a script stored.
-  const std::wstring* type = m_prototype != nullptr ? m_prototype->FindAttr(L"type") : nullptr;
+  const scPrototypeText* type = m_prototype != nullptr ? m_prototype->FindAttr(L"type") : nullptr;
   if (type == nullptr || *type != L"menu" || !IsInDocument() || m_ownerDocument == nullptr)
     return S_OK;
   ComPtr<scIContent> keep(this);  // the menu's handlers may close the window

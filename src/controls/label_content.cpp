@@ -15,7 +15,7 @@ bool IsValue(const wchar_t* name) { return name != nullptr && wcscmp(name, L"val
 
 bool scLabelContent::ValueIsElementText() const {
   if (m_prototype == nullptr || HasLiveAttr(L"value")) return false;
-  const std::wstring* given = m_prototype->FindAttr(L"value");
+  const scPrototypeText* given = m_prototype->FindAttr(L"value");
   return given == nullptr || given->empty();
 }
 

@@ -11,8 +11,8 @@ namespace velmor {
 namespace {
 
 // The prototype's text of 'name' when the skin gives it and it is not empty.
-const std::wstring* NonEmptyAttr(const scPrototypeElement& prototype, const wchar_t* name) {
-  const std::wstring* text = prototype.FindAttr(name);
+const scPrototypeText* NonEmptyAttr(const scPrototypeElement& prototype, const wchar_t* name) {
+  const scPrototypeText* text = prototype.FindAttr(name);
   return text != nullptr && !text->empty() ? text : nullptr;
 }
 
@@ -29,14 +29,14 @@ HRESULT scKeySetContent::InitFromPrototype(scPrototypeElement* prototype) {
 HRESULT scKeyContent::InitFromPrototype(scPrototypeElement* prototype) {
   RETURN_IF_FAILED(scITextBaseContent::InitFromPrototype(prototype));
   m_flags |= kPassThrough | kChildrenNeverHit;
-  if (const std::wstring* words = NonEmptyAttr(*prototype, L"modifiers"))
+  if (const scPrototypeText* words = NonEmptyAttr(*prototype, L"modifiers"))
     m_modifiers = ApplyModifierWords(*words, kModCheckAll, CtrlWord::kSkin);
   // Without modifiers a shortcut wants every modifier up.
-  if (const std::wstring* key = NonEmptyAttr(*prototype, L"key")) {
+  if (const scPrototypeText* key = NonEmptyAttr(*prototype, L"key")) {
     if (m_modifiers == 0) m_modifiers = kModCheckAll;
     // A character names its key directly: letters and digits are their own virtual-key codes.
     m_keyCode = static_cast<int32_t>(std::towupper((*key)[0]));
-  } else if (const std::wstring* name = NonEmptyAttr(*prototype, L"keycode")) {
+  } else if (const scPrototypeText* name = NonEmptyAttr(*prototype, L"keycode")) {
     if (m_modifiers == 0) m_modifiers = kModCheckAll;
     m_keyCode = KeyCodeFromName(*name);
   }

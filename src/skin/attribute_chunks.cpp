@@ -75,11 +75,16 @@ bool ReadStartTag(const std::string& text, size_t at, LongTag& tag) {
 }
 
 // The start tags to rewrite, in document order. Comments, CDATA sections, declarations,
-// processing instructions and end tags are skipped the way the parser skips them.
-std::vector<LongTag> FindLongTags(const std::string& text) {
+// processing instructions and end tags are skipped the way the parser skips them. With 'depth',
+// the deepest element nesting is counted on the way, as MeasureXmlNesting counts it; -1 when the
+// text has markup that scan reads differently (a '<' before a character that starts neither a
+// name nor other markup, or a start tag this scan stops in), which must then be measured apart.
+std::vector<LongTag> FindLongTags(const std::string& text, int* depth) {
   std::vector<LongTag> found;
   LongTag tag;
   size_t i = 0;
+  int current = 0, deepest = 0;
+  bool followed = true;
   for (;;) {
     const size_t at = text.find('<', i);
     if (at == std::string::npos) break;
@@ -91,16 +96,26 @@ std::vector<LongTag> FindLongTags(const std::string& text) {
       end = text.find("]]>", at + 9);
       if (end != std::string::npos) end += 3;
     } else if (at + 1 < text.size() && IsNameStart(text[at + 1])) {
-      if (!ReadStartTag(text, at, tag)) break;
+      if (!ReadStartTag(text, at, tag)) {
+        followed = false;
+        break;
+      }
       end = tag.tagEnd;
       if (tag.bounds.size() > kAttributesPerChunk) found.push_back(tag);
+      if (!tag.empty && ++current > deepest) deepest = current;
     } else {
+      const char next = at + 1 < text.size() ? text[at + 1] : '!';
+      followed = followed && (next == '/' || next == '?' || next == '!');
       end = text.find('>', at + 1);
-      if (end != std::string::npos) ++end;
+      if (end != std::string::npos) {
+        ++end;
+        if (next == '/' && current > 0) --current;
+      }
     }
     if (end == std::string::npos) break;
     i = end;
   }
+  if (depth != nullptr) *depth = followed ? deepest : -1;
   return found;
 }
 
@@ -114,9 +129,9 @@ std::string ChooseMarker(const std::string& text) {
 
 }  // namespace
 
-scAttributeSplit SplitLongAttributeLists(const std::string& text, std::string& out) {
+scAttributeSplit SplitLongAttributeLists(const std::string& text, std::string& out, int* depth) {
   scAttributeSplit split;
-  const std::vector<LongTag> tags = FindLongTags(text);
+  const std::vector<LongTag> tags = FindLongTags(text, depth);
   if (tags.empty()) return split;
   split.marker = ChooseMarker(text);
   const std::string& m = split.marker;

@@ -31,8 +31,11 @@ struct scAttributeSplit {
 
 // Writes into 'rewritten' the text with its start tags of more than kAttributesPerChunk
 // attributes split; answers what it split (an empty marker, and 'rewritten' untouched, when
-// there was nothing to split).
-scAttributeSplit SplitLongAttributeLists(const std::string& text, std::string& rewritten);
+// there was nothing to split). The same pass measures the element nesting into 'depth' when it
+// is given: what MeasureXmlNesting answers (without its limit), or -1 for markup only that scan
+// reads as the parser would, so that the text needs the nesting scan of its own.
+scAttributeSplit SplitLongAttributeLists(const std::string& text, std::string& rewritten,
+                                         int* depth = nullptr);
 
 // One element's attributes as the file wrote them, chunks joined. Built by the prototype
 // builder for each element it reads.

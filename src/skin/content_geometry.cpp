@@ -3,6 +3,9 @@
 // invalidation up to the root element, visibility, state and the two lock counters.
 #include <windows.h>
 
+#include <algorithm>
+#include <string_view>
+
 #include "skin/anchor_layout.h"
 #include "skin/attribute_readers.h"
 #include "skin/event_record.h"
@@ -19,30 +22,70 @@ int s_sizeEventDepth = 0;
 // The nested size events that reached listeners since the outermost one began.
 int s_nestedSizeEvents = 0;
 
-// The prototype's text of 'name', or null when the skin does not give it.
-const wchar_t* PrototypeText(const scPrototypeElement& prototype, const wchar_t* name) {
-  const std::wstring* text = prototype.FindAttr(name);
-  return text != nullptr ? text->c_str() : nullptr;
+// The prototype's texts of the attributes every element reads when it is made; null where the
+// skin does not give one.
+struct CommonTexts {
+  const wchar_t* disabled = nullptr;
+  const wchar_t* height = nullptr;
+  const wchar_t* horizontalAlignment = nullptr;
+  const wchar_t* left = nullptr;
+  const wchar_t* passThrough = nullptr;
+  const wchar_t* top = nullptr;
+  const wchar_t* verticalAlignment = nullptr;
+  const wchar_t* visible = nullptr;
+  const wchar_t* width = nullptr;
+};
+
+// Their names in the code unit order of the prototype's attribute list, so that one walk over
+// the list finds them all.
+constexpr struct {
+  std::wstring_view name;
+  const wchar_t* CommonTexts::*text;
+} kCommonAttributes[] = {
+    {L"disabled", &CommonTexts::disabled},
+    {L"height", &CommonTexts::height},
+    {L"horizontalAlignment", &CommonTexts::horizontalAlignment},
+    {L"left", &CommonTexts::left},
+    {L"passThrough", &CommonTexts::passThrough},
+    {L"top", &CommonTexts::top},
+    {L"verticalAlignment", &CommonTexts::verticalAlignment},
+    {L"visible", &CommonTexts::visible},
+    {L"width", &CommonTexts::width},
+};
+static_assert(std::is_sorted(std::begin(kCommonAttributes), std::end(kCommonAttributes),
+                             [](const auto& a, const auto& b) { return a.name < b.name; }));
+
+CommonTexts FindCommonTexts(const scPrototypeElement& prototype) {
+  CommonTexts texts;
+  auto it = prototype.m_attributes.begin();
+  const auto end = prototype.m_attributes.end();
+  for (const auto& common : kCommonAttributes) {
+    while (it != end && it->first < common.name) ++it;
+    if (it == end) break;
+    if (it->first == common.name) texts.*common.text = (it++)->second.data();
+  }
+  return texts;
 }
 
 // A geometry value: decimal, and an absent attribute leaves the value alone.
-void ReadDecimal(const scPrototypeElement& prototype, const wchar_t* name, int32_t& value) {
-  if (const wchar_t* text = PrototypeText(prototype, name)) ParseDecimalInt(text, value);
+void ReadDecimal(const wchar_t* text, int32_t& value) {
+  if (text != nullptr) ParseDecimalInt(text, value);
 }
 
 }  // namespace
 
 void scITextBaseContent::ReadCommonAttributes(const scPrototypeElement& prototype) {
+  const CommonTexts texts = FindCommonTexts(prototype);
   m_design = scRect{};
-  ReadDecimal(prototype, L"left", m_design.x);
-  ReadDecimal(prototype, L"top", m_design.y);
-  ReadDecimal(prototype, L"width", m_design.width);
-  ReadDecimal(prototype, L"height", m_design.height);
+  ReadDecimal(texts.left, m_design.x);
+  ReadDecimal(texts.top, m_design.y);
+  ReadDecimal(texts.width, m_design.width);
+  ReadDecimal(texts.height, m_design.height);
 
   uint32_t horizontal = 0;
   uint32_t vertical = 0;
-  ParseHorizontalAlignment(PrototypeText(prototype, L"horizontalAlignment"), horizontal);
-  ParseVerticalAlignment(PrototypeText(prototype, L"verticalAlignment"), vertical);
+  ParseHorizontalAlignment(texts.horizontalAlignment, horizontal);
+  ParseVerticalAlignment(texts.verticalAlignment, vertical);
   m_alignment = (horizontal & kAlignHorizontalMask) | (vertical & kAlignVerticalMask);
 
   // The current rectangle starts as designed.
@@ -51,18 +94,18 @@ void scITextBaseContent::ReadCommonAttributes(const scPrototypeElement& prototyp
   SetHeightRaw(m_design.height);
 
   m_visible = true;
-  ParseBool(PrototypeText(prototype, L"visible"), m_visible);
+  ParseBool(texts.visible, m_visible);
 
   // The disabled state lives in the attribute store, where script changes go too.
   bool disabled = false;
-  if (ParseBool(PrototypeText(prototype, L"disabled"), disabled) && disabled) {
+  if (ParseBool(texts.disabled, disabled) && disabled) {
     VARIANT value;
     V_VT(&value) = VT_BOOL;
     V_BOOL(&value) = VARIANT_TRUE;
     (void)SetAttr(L"disabled", value, FALSE);
   }
 
-  if (const wchar_t* text = PrototypeText(prototype, L"passThrough")) {
+  if (const wchar_t* text = texts.passThrough) {
     bool passThrough = false;
     ParseBool(text, passThrough);  // anything but "true"/"false" counts as false
     SetPassThrough(passThrough);

@@ -109,8 +109,8 @@ void scDocumentContent::InstantiatePrototype(scPrototypeNode* node, scIContent* 
 
 void scDocumentContent::RegisterElement(scIContent* element, const scPrototypeElement& prototype) {
   if (prototype.m_tag == L"keyset") m_document->AddKeySet(element);
-  const std::wstring* id = prototype.FindAttr(L"id");
-  if (id != nullptr) m_document->RegisterElementId(id->c_str(), element);
+  const scPrototypeText* id = prototype.FindAttr(L"id");
+  if (id != nullptr) m_document->RegisterElementId(id->data(), element);
 }
 
 HRESULT scDocumentContent::RegisterId(const wchar_t* id, scIContent* element) {
@@ -155,12 +155,12 @@ void scDocumentContent::RunScript(const scPrototypeScript& script) {
   ComPtr<scIScriptContext> context;
   if (FAILED(found.As(&context)) || !context) return;
   if (!script.m_inlineText.empty())
-    (void)context->ExecuteScript(script.m_inlineText.c_str(), nullptr);
+    (void)context->ExecuteScript(script.m_inlineText.data(), nullptr);
   if (script.m_sourcePath.empty()) return;
   ComPtr<IJSSubScriptLoader> loader;
   if (FAILED(context.As(&loader)) || !loader) return;
   std::wstring path;
-  if (!ResolveScriptPath(script.m_sourcePath, path)) return;
+  if (!ResolveScriptPath(std::wstring(script.m_sourcePath), path)) return;
   UniqueBstr bstrPath(path);
   if (bstrPath.Get() == nullptr) return;
   (void)loader->LoadSubScriptFromFile(bstrPath.Get(), nullptr);

@@ -45,7 +45,7 @@ class IDOMAmbientImpl : public DualDispatchImpl<IDOMAmbient> {
     if (value == nullptr) return E_POINTER;
     *value = nullptr;
     scPrototypeElement* prototype = Element()->Prototype();
-    const std::wstring* id = prototype != nullptr ? prototype->FindAttr(L"id") : nullptr;
+    const scPrototypeText* id = prototype != nullptr ? prototype->FindAttr(L"id") : nullptr;
     if (id == nullptr) return S_FALSE;
     *value = ::SysAllocStringLen(id->data(), static_cast<UINT>(id->size()));
     return *value != nullptr ? S_OK : E_OUTOFMEMORY;

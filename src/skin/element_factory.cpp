@@ -73,7 +73,7 @@ const wchar_t* const kTagNames[] = {
 };
 static_assert(sizeof(kTagNames) / sizeof(kTagNames[0]) == kTagCount);
 
-bool IsHandlerName(const std::wstring& name) {
+bool IsHandlerName(std::wstring_view name) {
   return name.size() >= 2 && name[0] == L'o' && name[1] == L'n';
 }
 
@@ -98,8 +98,10 @@ const wchar_t* const* ElementTags(int* count) {
   if (prototype->m_kind == kPrototypeScript) return S_OK;
   auto* elementPrototype = static_cast<scPrototypeElement*>(prototype);
   const ElementClass* entry = nullptr;
-  for (int i = 0; i < classes.count; ++i) {
-    if (elementPrototype->m_tag == classes.classes[i].tag) {
+  const std::wstring_view tag = elementPrototype->m_tag;
+  for (int i = 0; i < classes.count && !tag.empty(); ++i) {
+    // The first letter rules out most classes before a whole comparison.
+    if (classes.classes[i].tag[0] == tag[0] && tag == classes.classes[i].tag) {
       entry = &classes.classes[i];
       break;
     }
@@ -126,9 +128,9 @@ const wchar_t* const* ElementTags(int* count) {
     if (FAILED(element->GetListenerManager(TRUE, &manager)) || !manager) continue;
     ComPtr<scIDeferredScriptListeners> deferred;
     if (SUCCEEDED(manager.As(&deferred))) {
-      deferred->AddDeferredScriptEventListener(name.c_str(), value.c_str());
+      deferred->AddDeferredScriptEventListener(name.data(), value.data());
     } else {
-      manager->AddScriptEventListener(name.c_str(), value.c_str(), 1);
+      manager->AddScriptEventListener(name.data(), value.data(), 1);
     }
   }
   return S_OK;

@@ -1,9 +1,10 @@
 #include "skin/prototype.h"
 
 #include <climits>
-#include <cstdint>
 #include <cstring>
 #include <new>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "skin/attribute_chunks.h"
@@ -11,95 +12,247 @@
 
 namespace velmor {
 
-void scPrototypeNode::Release() {
-  if (--m_refCount == 0) delete this;
-}
+// The arena's memory: blocks that grow with the tree, each with its size in front.
+struct scPrototypeArena::Block {
+  Block* next;
+  size_t size;
+};
 
-scPrototypeElement::~scPrototypeElement() {
-  // Release empties the list first; an element deleted otherwise still owns its children.
-  if (m_children != nullptr) {
-    uint32_t count = 0;
-    scPrototypeNode** children = TakeChildren(&count);
-    for (uint32_t i = count; i-- > 0;) children[i]->Release();
-    delete[] children;
+namespace {
+
+// Blocks double up to this size: a large skin takes a few dozen, a small one wastes little.
+constexpr size_t kFirstBlock = 4 * 1024;
+constexpr size_t kLargestBlock = 64 * 1024;
+// Nodes hold pointers and texts, nothing wider.
+constexpr size_t kBlockHeader = (sizeof(void*) * 2 + alignof(void*) - 1) & ~(alignof(void*) - 1);
+
+}  // namespace
+
+scPrototypeArena* scPrototypeArena::Create() { return new (std::nothrow) scPrototypeArena(); }
+
+scPrototypeArena::~scPrototypeArena() {
+  while (m_blocks != nullptr) {
+    Block* next = m_blocks->next;
+    ::operator delete(m_blocks);
+    m_blocks = next;
   }
 }
 
-scPrototypeNode** scPrototypeElement::TakeChildren(uint32_t* count) {
-  scPrototypeNode** children = m_children;
-  *count = m_childCount;
-  m_children = nullptr;
-  m_childCount = 0;
-  return children;
+void scPrototypeArena::Release() {
+  if (--m_refCount == 0) delete this;
 }
 
-void scPrototypeElement::Release() {
+void* scPrototypeArena::Allocate(size_t bytes, size_t alignment) {
+  // Texts are only aligned for their code units, so every size stays even and so does m_next.
+  size_t skip = (alignment - reinterpret_cast<uintptr_t>(m_next) % alignment) % alignment;
+  const size_t room = static_cast<size_t>(m_limit - m_next);
+  if (m_next == nullptr || skip > room || bytes > room - skip) {
+    // Each block doubles the last, up to a limit; a larger request gets a block of its own.
+    const size_t header = kBlockHeader;
+    const size_t previous = m_blocks != nullptr ? m_blocks->size : kFirstBlock / 2;
+    size_t size = previous < kLargestBlock ? previous * 2 : kLargestBlock;
+    if (bytes > size - header) {
+      if (bytes > SIZE_MAX - header) throw std::bad_alloc();
+      size = header + bytes;
+    }
+    auto* block = static_cast<Block*>(::operator new(size, std::nothrow));
+    if (block == nullptr) throw std::bad_alloc();
+    block->next = m_blocks;
+    block->size = size;
+    m_blocks = block;
+    m_next = reinterpret_cast<char*>(block) + header;
+    m_limit = reinterpret_cast<char*>(block) + size;
+    skip = 0;
+  }
+  m_latest = m_next + skip;
+  m_next = m_latest + bytes;
+  return m_latest;
+}
+
+void scPrototypeArena::Trim(const void* end) {
+  char* at = static_cast<char*>(const_cast<void*>(end));
+  if (at >= m_latest && at < m_next) m_next = at;
+}
+
+scPrototypeText scPrototypeArena::Copy(std::wstring_view text) {
+  auto* units = AllocateArray<wchar_t>(text.size() + 1);
+  std::wmemcpy(units, text.data(), text.size());
+  units[text.size()] = L'\0';
+  return scPrototypeText(units, text.size());
+}
+
+scPrototypeText scPrototypeArena::Widen(const char* text, bool expandLineFeeds) {
+  if (text == nullptr || *text == '\0') return L"";
+  if (!expandLineFeeds) {
+    // Most texts are short and ASCII: widened straight into the free part of the block in one
+    // pass. Anything else (or a block too full) is left to the general way below.
+    auto* units = reinterpret_cast<wchar_t*>(m_next);
+    const size_t room = static_cast<size_t>(m_limit - m_next) / sizeof(wchar_t);
+    size_t i = 0;
+    for (; i < room; ++i) {
+      const auto c = static_cast<unsigned char>(text[i]);
+      if (c == 0 || c >= 0x80) break;
+      units[i] = c;
+    }
+    if (i < room && text[i] == '\0') {
+      units[i] = L'\0';
+      m_latest = m_next;
+      m_next += (i + 1) * sizeof(wchar_t);
+      return scPrototypeText(units, i);
+    }
+  }
+  // A UTF-8 text never needs more UTF-16 units than it has bytes (plus one per line feed
+  // expanded). Skin names and most values are ASCII, which widens unit by unit; anything else
+  // takes one conversion call.
+  size_t bytes = 0, feeds = 0;
+  bool ascii = true;
+  for (; text[bytes] != '\0'; ++bytes) {
+    feeds += text[bytes] == '\n';
+    ascii = ascii && static_cast<unsigned char>(text[bytes]) < 0x80;
+  }
+  if (!expandLineFeeds) feeds = 0;
+  if (bytes > static_cast<size_t>(INT_MAX) - feeds) return L"";
+  auto* units = AllocateArray<wchar_t>(bytes + feeds + 1);
+  size_t length = 0;
+  if (ascii) {
+    for (size_t i = 0; i < bytes; ++i) {
+      if (feeds != 0 && text[i] == '\n') units[length++] = L'\r';
+      units[length++] = static_cast<wchar_t>(text[i]);
+    }
+  } else {
+    // Converted at the end of the space, then moved to its start with the feeds expanded (every
+    // converted line feed comes from a line feed byte, so writing never overtakes reading).
+    wchar_t* converted = units + feeds;
+    const int count = ::MultiByteToWideChar(CP_UTF8, 0, text, static_cast<int>(bytes), converted,
+                                            static_cast<int>(bytes));
+    for (int i = 0; i < count; ++i) {
+      const wchar_t unit = converted[i];
+      if (feeds != 0 && unit == L'\n') units[length++] = L'\r';
+      units[length++] = unit;
+    }
+  }
+  units[length] = L'\0';
+  Trim(units + length + 1);
+  return scPrototypeText(units, length);
+}
+
+scPrototypeElement* scPrototypeArena::NewElement(scIContentDocument* document) {
+  auto* node = new (Allocate(sizeof(scPrototypeElement))) scPrototypeElement(this);
+  node->m_ownerDocument = document;
+  AddRef();
+  return node;
+}
+
+scPrototypeScript* scPrototypeArena::NewScript() {
+  auto* node = new (Allocate(sizeof(scPrototypeScript))) scPrototypeScript(this);
+  AddRef();
+  return node;
+}
+
+void scPrototypeNode::ReleaseSelf() {
+  if (--m_refCount != 0) return;
+  // Nodes hold nothing outside the arena: ending one is giving back its count.
+  scPrototypeArena* arena = m_arena;
+  m_arena = nullptr;
+  arena->Release();
+}
+
+void scPrototypeNode::Release() {
+  if (m_kind != kPrototypeElement) {
+    ReleaseSelf();
+    return;
+  }
   // Releasing a child element empties its own list too; those releases go through one work list
   // instead of nested calls, so the depth of the tree never reaches the stack.
   std::vector<scPrototypeElement*> pending;
-  scPrototypeElement* current = this;
+  auto* current = static_cast<scPrototypeElement*>(this);
   for (;;) {
-    uint32_t count = 0;
-    scPrototypeNode** children = current->TakeChildren(&count);
+    scPrototypeNode** children = current->m_children;
+    const uint32_t count = current->m_childCount;
+    current->m_children = nullptr;
+    current->m_childCount = 0;
     for (uint32_t i = count; i-- > 0;) {
       scPrototypeNode* child = children[i];
       if (child->m_kind == kPrototypeElement) {
         pending.push_back(static_cast<scPrototypeElement*>(child));
       } else {
-        child->Release();
+        child->ReleaseSelf();
       }
     }
-    delete[] children;
-    if (--current->m_refCount == 0) delete current;
+    current->ReleaseSelf();
     if (pending.empty()) break;
     current = pending.back();
     pending.pop_back();
   }
 }
 
-const std::wstring* scPrototypeElement::FindAttr(std::wstring_view name) const {
-  const auto it = m_attributes.find(name);
-  return it == m_attributes.end() ? nullptr : &it->second;
-}
-
-std::wstring ExpandLineFeeds(const std::wstring& text) {
-  std::wstring out;
-  out.reserve(text.size());
-  for (wchar_t c : text) {
-    if (c == L'\n') out += L'\r';
-    out += c;
-  }
-  return out;
-}
-
 namespace {
 
-// A UTF-8 text never needs more UTF-16 units than it has bytes. Skin names and most values are
-// ASCII, which widens unit by unit; anything else takes one conversion call.
-std::wstring FromUtf8(const char* text) {
-  std::wstring out;
-  if (text == nullptr || *text == '\0') return out;
-  const size_t bytes = strlen(text);
-  if (bytes > static_cast<size_t>(INT_MAX)) return out;
-  out.resize(bytes);
-  wchar_t* units = out.data();
-  size_t i = 0;
-  for (; i < bytes && static_cast<unsigned char>(text[i]) < 0x80; ++i) units[i] = text[i];
-  if (i == bytes) return out;
-  const int converted = ::MultiByteToWideChar(CP_UTF8, 0, text, static_cast<int>(bytes), units,
-                                              static_cast<int>(bytes));
-  out.resize(converted > 0 ? static_cast<size_t>(converted) : 0);
-  return out;
-}
-
-// Attribute lists up to this long are ordered by their UTF-8 names before conversion.
-constexpr size_t kPresortedAttributes = 16;
-
-bool IsAscii(const char* text) {
-  for (; *text != '\0'; ++text) {
-    if (static_cast<unsigned char>(*text) >= 0x80) return false;
+// The last text converted in each place of an element (its tag, or an attribute's name or value
+// by index). Sibling elements mostly repeat the names, and often the values, of the one before in
+// the same places: a text equal to the last one in its place shares that conversion.
+class RecentTexts {
+ public:
+  const scPrototypeText* Find(const char* text, size_t slot) const {
+    if (slot >= m_recent.size() || m_recent[slot].text == nullptr) return nullptr;
+    return strcmp(m_recent[slot].text, text) == 0 ? &m_recent[slot].wide : nullptr;
   }
-  return true;
+  void Remember(const char* text, size_t slot, scPrototypeText wide) {
+    if (slot >= m_recent.size()) m_recent.resize(slot + 1);
+    m_recent[slot] = {text, wide};
+  }
+
+ private:
+  struct Recent {
+    const char* text = nullptr;  // in the parser's tree, which outlives the build
+    scPrototypeText wide;
+  };
+  std::vector<Recent> m_recent;
+};
+
+// The tag and attribute names of one build, each converted once.
+class NameTable {
+ public:
+  explicit NameTable(scPrototypeArena& arena) : m_arena(arena) {}
+
+  // 'slot' is where the name stands: 0 for the tag, 1 + index for an attribute.
+  scPrototypeText Intern(const char* name, size_t slot) {
+    if (const scPrototypeText* same = m_recent.Find(name, slot)) return *same;
+    const std::string_view key(name);
+    auto [it, added] = m_names.try_emplace(key);
+    if (added) {
+      try {
+        it->second = m_arena.Widen(name);
+      } catch (...) {
+        m_names.erase(it);
+        throw;
+      }
+    }
+    m_recent.Remember(name, slot, it->second);
+    return it->second;
+  }
+
+ private:
+  scPrototypeArena& m_arena;
+  RecentTexts m_recent;
+  std::unordered_map<std::string_view, scPrototypeText> m_names;  // keys in the parser's tree
+};
+
+// One build: the arena, the names, the last values and the reader of split attribute lists.
+struct Builder {
+  scIContentDocument* document;
+  scPrototypeArena& arena;
+  NameTable names;
+  RecentTexts values;
+  scSplitElementReader reader;
+};
+
+// The value of the attribute at 'index', sharing the text of an equal value before it.
+scPrototypeText WidenValue(Builder& builder, const char* value, size_t index) {
+  if (const scPrototypeText* same = builder.values.Find(value, index)) return *same;
+  const scPrototypeText wide = builder.arena.Widen(value);
+  builder.values.Remember(value, index, wide);
+  return wide;
 }
 
 const char* FindAttribute(const scSplitElementReader& reader, const char* name) {
@@ -109,75 +262,42 @@ const char* FindAttribute(const scSplitElementReader& reader, const char* name) 
   return nullptr;
 }
 
-scPrototypeNode* NewScriptNode(const scSplitElementReader& reader) {
-  auto* node = new (std::nothrow) scPrototypeScript();
-  if (node == nullptr) return nullptr;
-  node->m_sourcePath = FromUtf8(FindAttribute(reader, "src"));
-  node->m_inlineText = FromUtf8(reader.Text());
+scPrototypeNode* NewScriptNode(Builder& builder) {
+  const scPrototypeText source = builder.arena.Widen(FindAttribute(builder.reader, "src"));
+  const scPrototypeText text = builder.arena.Widen(builder.reader.Text());
+  scPrototypeScript* node = builder.arena.NewScript();
+  node->m_sourcePath = source;
+  node->m_inlineText = text;
   return node;
 }
 
-// The element text with each line feed expanded to CR LF, converted in the same pass.
-std::wstring TextFromUtf8(const char* text) {
-  std::wstring out;
-  if (text == nullptr || *text == '\0') return out;
-  size_t bytes = 0, feeds = 0;
-  bool ascii = true;
-  for (; text[bytes] != '\0'; ++bytes) {
-    feeds += text[bytes] == '\n';
-    ascii = ascii && static_cast<unsigned char>(text[bytes]) < 0x80;
-  }
-  if (!ascii) return ExpandLineFeeds(FromUtf8(text));
-  out.resize(bytes + feeds);
-  wchar_t* units = out.data();
-  for (size_t i = 0; i < bytes; ++i) {
-    if (text[i] == '\n') *units++ = L'\r';
-    *units++ = text[i];
-  }
-  return out;
-}
-
-scPrototypeElement* NewElementNode(scIContentDocument* document, const TiXmlElement* element,
-                                   const scSplitElementReader& reader) {
-  auto* node = new (std::nothrow) scPrototypeElement();
-  if (node == nullptr) return nullptr;
-  node->m_tag = FromUtf8(element->Value());
-  const auto& read = reader.Attributes();
+scPrototypeElement* NewElementNode(Builder& builder, const TiXmlElement* element) {
+  const scPrototypeText tag = builder.names.Intern(element->Value(), 0);
+  const auto& read = builder.reader.Attributes();
+  scPrototypeAttributes::value_type* attributes = nullptr;
   if (!read.empty()) {
-    // Collected and sorted once (the first of equal names wins). The usual handful is put in
-    // order by its UTF-8 names first, which for ASCII is the order of the wide names: the wide
-    // pairs then go in sorted and the final sort only checks them.
-    uint8_t order[kPresortedAttributes];
-    const size_t count = read.size();
-    bool presort = count <= kPresortedAttributes;
-    for (size_t i = 0; presort && i < count; ++i) presort = IsAscii(read[i].first);
-    for (size_t i = 0; presort && i < count; ++i) {
-      size_t j = i;
-      for (; j > 0 && strcmp(read[i].first, read[order[j - 1]].first) < 0; --j)
-        order[j] = order[j - 1];
-      order[j] = static_cast<uint8_t>(i);
+    attributes = builder.arena.AllocateArray<scPrototypeAttributes::value_type>(read.size());
+    for (size_t i = 0; i < read.size(); ++i) {
+      attributes[i].first = builder.names.Intern(read[i].first, i + 1);
+      attributes[i].second = WidenValue(builder, read[i].second, i);
     }
-    std::vector<scPrototypeAttributes::value_type> attributes;
-    attributes.reserve(count);
-    for (size_t i = 0; i < count; ++i) {
-      const auto& [name, value] = read[presort ? order[i] : i];
-      attributes.emplace_back(FromUtf8(name), FromUtf8(value));
-    }
-    node->m_attributes.Assign(std::move(attributes));
   }
-  node->m_hasId = node->m_attributes.find(L"id") != node->m_attributes.end();
-  node->m_text = TextFromUtf8(reader.Text());
-  node->m_ownerDocument = document;
+  const scPrototypeText text = builder.arena.Widen(builder.reader.Text(), true);
+  // Made last, so a failure above leaves no node counted in the arena.
+  scPrototypeElement* node = builder.arena.NewElement(builder.document);
+  node->m_tag = tag;
+  node->m_attributes.Assign(attributes, read.size());
+  node->m_text = text;
   return node;
 }
 
 // The node for 'element' (null when it cannot be allocated) and, for an element node, its first
 // child element. 'result' is S_OK, or the failure that ends the whole build.
-scPrototypeNode* NewNode(scIContentDocument* document, const TiXmlElement* element,
-                         scSplitElementReader& reader, const TiXmlElement** firstChild,
-                         HRESULT* result) {
+scPrototypeNode* NewNode(Builder& builder, const TiXmlElement* element,
+                         const TiXmlElement** firstChild, HRESULT* result) {
   *firstChild = nullptr;
   *result = S_OK;
+  scSplitElementReader& reader = builder.reader;
   const scSplitElementReader::Result read = reader.Read(element);
   if (read != scSplitElementReader::kRead) {
     *result = read == scSplitElementReader::kDuplicate ? E_FAIL : kAttributeSplitMismatch;
@@ -185,7 +305,7 @@ scPrototypeNode* NewNode(scIContentDocument* document, const TiXmlElement* eleme
   }
   try {
     if (strcmp(element->Value(), "script") == 0) {
-      scPrototypeNode* script = NewScriptNode(reader);
+      scPrototypeNode* script = NewScriptNode(builder);
       // The children of a script element are left out of the tree.
       for (const TiXmlElement* child = reader.FirstChildElement(); child != nullptr;) {
         const TiXmlElement* next = child->NextSiblingElement();
@@ -193,7 +313,7 @@ scPrototypeNode* NewNode(scIContentDocument* document, const TiXmlElement* eleme
         if (skipped != scSplitElementReader::kRead) {
           *result =
               skipped == scSplitElementReader::kDuplicate ? E_FAIL : kAttributeSplitMismatch;
-          if (script != nullptr) script->Release();
+          script->Release();
           return nullptr;
         }
         child = next;
@@ -201,90 +321,106 @@ scPrototypeNode* NewNode(scIContentDocument* document, const TiXmlElement* eleme
       return script;
     }
     *firstChild = reader.FirstChildElement();
-    return NewElementNode(document, element, reader);
+    return NewElementNode(builder, element);
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
 }
 
-// One element whose children are being built.
+// One element whose children are being built; they collect at the end of the shared list of
+// pending children from 'firstPending' on.
 struct BuildFrame {
-  const TiXmlElement* xml;
   scPrototypeElement* node;
   const TiXmlElement* nextChild;
-  std::vector<scPrototypeNode*> children;
+  size_t firstPending;
 };
 
-// Moves the collected children into the node's array of exactly that size.
-void FinishChildren(BuildFrame& frame) {
-  const size_t count = frame.children.size();
+// Moves the frame's collected children into the node's list in the arena.
+void FinishChildren(scPrototypeArena& arena, const BuildFrame& frame,
+                    std::vector<scPrototypeNode*>& pending) {
+  const size_t count = pending.size() - frame.firstPending;
   if (count == 0) return;
-  auto* array = new (std::nothrow) scPrototypeNode*[count];
-  if (array == nullptr) {
+  scPrototypeNode** array = nullptr;
+  try {
+    array = arena.AllocateArray<scPrototypeNode*>(count);
+  } catch (const std::bad_alloc&) {
     // Out of memory: the children are left out, like any child that could not be allocated.
-    for (size_t i = count; i-- > 0;) frame.children[i]->Release();
-    frame.children.clear();
+    for (size_t i = pending.size(); i-- > frame.firstPending;) pending[i]->Release();
+    pending.resize(frame.firstPending);
     return;
   }
-  for (size_t i = 0; i < count; ++i) array[i] = frame.children[i];
+  std::memcpy(array, pending.data() + frame.firstPending, count * sizeof(*array));
   frame.node->m_children = array;
   frame.node->m_childCount = static_cast<uint32_t>(count);
-  frame.children.clear();
+  pending.resize(frame.firstPending);
 }
 
-}  // namespace
-
-[[nodiscard]] HRESULT BuildPrototype(scIContentDocument* document, const TiXmlElement* element,
-                       scPrototypeNode** node, const scAttributeSplit* split) {
-  if (node == nullptr) return E_POINTER;
-  *node = nullptr;
-  if (element == nullptr) return E_INVALIDARG;
-  scSplitElementReader reader(split);
+HRESULT BuildTree(Builder& builder, const TiXmlElement* element, scPrototypeNode** node) {
   const TiXmlElement* rootChild = nullptr;
   HRESULT failure = S_OK;
-  scPrototypeNode* root = NewNode(document, element, reader, &rootChild, &failure);
+  scPrototypeNode* root = NewNode(builder, element, &rootChild, &failure);
   if (root == nullptr) return FAILED(failure) ? failure : E_OUTOFMEMORY;
   if (root->m_kind == kPrototypeScript) {
     *node = root;
     return S_OK;
   }
   std::vector<BuildFrame> stack;
+  std::vector<scPrototypeNode*> pending;
   try {
-    stack.push_back({element, static_cast<scPrototypeElement*>(root), rootChild, {}});
+    stack.push_back({static_cast<scPrototypeElement*>(root), rootChild, 0});
     while (!stack.empty() && SUCCEEDED(failure)) {
       BuildFrame& top = stack.back();
       if (top.nextChild == nullptr) {
-        FinishChildren(top);
+        FinishChildren(builder.arena, top, pending);
         scPrototypeNode* done = top.node;
         stack.pop_back();
-        if (!stack.empty()) stack.back().children.push_back(done);
+        if (!stack.empty()) pending.push_back(done);
         continue;
       }
       const TiXmlElement* childXml = top.nextChild;
       top.nextChild = childXml->NextSiblingElement();
       const TiXmlElement* grandChild = nullptr;
-      scPrototypeNode* child = NewNode(document, childXml, reader, &grandChild, &failure);
+      scPrototypeNode* child = NewNode(builder, childXml, &grandChild, &failure);
       if (child == nullptr) continue;  // left out of the tree (or the build ends)
       if (child->m_kind == kPrototypeScript) {
-        top.children.push_back(child);
+        pending.push_back(child);
       } else {
-        stack.push_back({childXml, static_cast<scPrototypeElement*>(child), grandChild, {}});
+        stack.push_back({static_cast<scPrototypeElement*>(child), grandChild, pending.size()});
       }
     }
-    if (SUCCEEDED(failure) && !reader.AllElementsSeen()) failure = kAttributeSplitMismatch;
+    if (SUCCEEDED(failure) && !builder.reader.AllElementsSeen())
+      failure = kAttributeSplitMismatch;
   } catch (const std::bad_alloc&) {
     failure = E_OUTOFMEMORY;
   }
   if (FAILED(failure)) {
-    for (size_t i = stack.size(); i-- > 0;) {
-      for (scPrototypeNode* child : stack[i].children) child->Release();
-      if (i > 0) stack[i].node->Release();
-    }
+    for (scPrototypeNode* child : pending) child->Release();
+    for (size_t i = stack.size(); i-- > 1;) stack[i].node->Release();
     root->Release();
     return failure;
   }
   *node = root;
   return S_OK;
+}
+
+}  // namespace
+
+[[nodiscard]] HRESULT BuildPrototype(scIContentDocument* document, const TiXmlElement* element,
+                                     scPrototypeNode** node, const scAttributeSplit* split) {
+  if (node == nullptr) return E_POINTER;
+  *node = nullptr;
+  if (element == nullptr) return E_INVALIDARG;
+  scPrototypeArena* arena = scPrototypeArena::Create();
+  if (arena == nullptr) return E_OUTOFMEMORY;
+  HRESULT hr = E_OUTOFMEMORY;
+  try {
+    Builder builder{document, *arena, NameTable(*arena), RecentTexts(), scSplitElementReader(split)};
+    hr = BuildTree(builder, element, node);
+  } catch (const std::bad_alloc&) {
+  }
+  // The nodes keep the arena alive from here on.
+  arena->Release();
+  return hr;
 }
 
 }  // namespace velmor

@@ -1,76 +1,74 @@
-// The attributes of an element prototype: names and values kept in one array sorted by the
-// code units of the names. A skin element has a handful of attributes that are read often and
-// almost never changed, so one allocation per element and a binary search beat a node per
-// attribute; the interface is the part of an ordered map the engine uses.
+// The attributes of an element prototype: name/value pairs in one array sorted by the code units
+// of the names. A skin element has a handful of attributes that are read often and almost never
+// changed, so one array and a binary search beat a node per attribute; the interface is the part
+// of an ordered map the engine uses. The array and the texts belong to the prototype's arena.
 #pragma once
 #include <algorithm>
-#include <string>
+#include <cstdint>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 namespace velmor {
 
+// A text of the prototype tree (a tag, a name, a value, an element's text). Always followed by a
+// NUL in memory, so data() may be handed on where a C string is wanted.
+using scPrototypeText = std::wstring_view;
+
 class scPrototypeAttributes {
  public:
-  using value_type = std::pair<std::wstring, std::wstring>;
-  using const_iterator = std::vector<value_type>::const_iterator;
+  using value_type = std::pair<scPrototypeText, scPrototypeText>;
+  using const_iterator = const value_type*;
   using iterator = const_iterator;  // names are never changed in place
 
-  const_iterator begin() const { return m_items.begin(); }
-  const_iterator end() const { return m_items.end(); }
-  size_t size() const { return m_items.size(); }
-  bool empty() const { return m_items.empty(); }
+  const_iterator begin() const { return m_items; }
+  const_iterator end() const { return m_items + m_count; }
+  size_t size() const { return m_count; }
+  bool empty() const { return m_count == 0; }
 
   const_iterator find(std::wstring_view name) const {
-    const auto at = LowerBound(name);
-    return at != m_items.end() && at->first == name ? const_iterator(at) : end();
+    const auto at = std::lower_bound(
+        begin(), end(), name,
+        [](const value_type& item, std::wstring_view key) { return item.first < key; });
+    return at != end() && at->first == name ? at : end();
   }
-  // Adds the pair unless the name is there already (the first value wins).
-  template <class Name, class Value>
-  std::pair<const_iterator, bool> emplace(Name&& name, Value&& value) {
-    const std::wstring_view key(name);
-    auto at = LowerBound(key);
-    if (at != m_items.end() && at->first == key) return {at, false};
-    at = m_items.emplace(at, std::wstring(std::forward<Name>(name)),
-                         std::wstring(std::forward<Value>(value)));
-    return {at, true};
+  const_iterator erase(const_iterator at) {
+    value_type* item = m_items + (at - m_items);
+    std::move(item + 1, m_items + m_count, item);
+    --m_count;
+    return item;
   }
-  const_iterator erase(const_iterator at) { return m_items.erase(at); }
-  friend bool operator==(const scPrototypeAttributes&, const scPrototypeAttributes&) = default;
+  friend bool operator==(const scPrototypeAttributes& a, const scPrototypeAttributes& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end());
+  }
 
-  // Takes pairs in document order at once: sorted by name, and of equal names the first kept.
-  void Assign(std::vector<value_type>&& items) {
-    m_items = std::move(items);
+  // Takes 'count' pairs in document order, in storage that outlives the list: sorted by name in
+  // place, and of equal names the first kept.
+  void Assign(value_type* items, size_t count) {
     const auto less = [](const value_type& a, const value_type& b) { return a.first < b.first; };
-    if (m_items.size() <= kFewItems) {
+    if (count <= kFewItems) {
       // A handful: sorted in place by insertion (stable, and no scratch buffer).
-      for (size_t i = 1; i < m_items.size(); ++i) {
-        for (size_t j = i; j > 0 && less(m_items[j], m_items[j - 1]); --j)
-          std::swap(m_items[j], m_items[j - 1]);
+      for (size_t i = 1; i < count; ++i) {
+        const value_type item = items[i];
+        size_t j = i;
+        for (; j > 0 && less(item, items[j - 1]); --j) items[j] = items[j - 1];
+        items[j] = item;
       }
     } else {
-      std::stable_sort(m_items.begin(), m_items.end(), less);
+      std::stable_sort(items, items + count, less);
     }
-    m_items.erase(std::unique(m_items.begin(), m_items.end(),
-                              [](const value_type& a, const value_type& b) {
-                                return a.first == b.first;
-                              }),
-                  m_items.end());
+    value_type* last = std::unique(items, items + count, [](const value_type& a,
+                                                            const value_type& b) {
+      return a.first == b.first;
+    });
+    m_items = items;
+    m_count = static_cast<uint32_t>(last - items);
   }
 
  private:
   static constexpr size_t kFewItems = 16;
 
-  std::vector<value_type>::iterator LowerBound(std::wstring_view name) const {
-    auto& items = const_cast<std::vector<value_type>&>(m_items);
-    return std::lower_bound(items.begin(), items.end(), name,
-                            [](const value_type& item, std::wstring_view key) {
-                              return std::wstring_view(item.first) < key;
-                            });
-  }
-
-  std::vector<value_type> m_items;
+  value_type* m_items = nullptr;
+  uint32_t m_count = 0;
 };
 
 }  // namespace velmor

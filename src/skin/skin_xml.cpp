@@ -11,6 +11,9 @@
 namespace velmor {
 namespace {
 
+// The NULs the parse needs after the text.
+constexpr size_t kParsePadding = 4;
+
 struct FileCloser {
   void operator()(FILE* f) const { fclose(f); }
 };
@@ -149,11 +152,19 @@ int MeasureXmlNesting(FILE* file, int limit) {
   return scanner.Max();
 }
 
+int MeasureXmlNesting(const std::string& text, int limit) {
+  NestingScanner scanner(limit);
+  scanner.Feed(text.data(), text.size());
+  return scanner.Max();
+}
+
 bool ReadXmlText(FILE* file, std::string& text) {
   text.clear();
   if (fseek(file, 0, SEEK_END) != 0) return false;
   const long length = ftell(file);
   if (length <= 0 || fseek(file, 0, SEEK_SET) != 0) return false;
+  // Room for the padding the parse adds (ParseSkinText), so it never copies the text.
+  text.reserve(static_cast<size_t>(length) + kParsePadding);
   text.resize(static_cast<size_t>(length));
   if (fread(text.data(), 1, text.size(), file) != text.size()) return false;
   // As the parser's own file loading does: the text ends at the first NUL, and CR LF and lone
@@ -177,18 +188,19 @@ bool ReadXmlText(FILE* file, std::string& text) {
 
 namespace {
 
-// Parses 'text' and builds the prototype tree of its "window" root.
-[[nodiscard]] HRESULT ParseSkinText(scIContentDocument* document, const std::string& text,
+// Parses 'text' and builds the prototype tree of its "window" root. 'text' is padded while it is
+// parsed and given back as it was.
+[[nodiscard]] HRESULT ParseSkinText(scIContentDocument* document, std::string& text,
                       const scAttributeSplit* split, scPrototypeElement** root) {
   // Element text keeps its line breaks (they become CR LF in the prototype).
   TiXmlBase::SetCondenseWhiteSpace(false);
   TiXmlDocument xml;
   // The parser may step up to three bytes past the end over a broken multi-byte character:
-  // the copy ends in enough NULs for that.
-  std::string padded;
-  padded.reserve(text.size() + 4);
-  padded.append(text).append(4, '\0');
-  xml.Parse(padded.c_str(), nullptr, TIXML_ENCODING_UTF8);
+  // the text ends in enough NULs for that.
+  const size_t size = text.size();
+  text.append(kParsePadding, '\0');
+  xml.Parse(text.c_str(), nullptr, TIXML_ENCODING_UTF8);
+  text.resize(size);
   if (xml.Error()) return E_FAIL;
   const TiXmlElement* top = xml.FirstChildElement();
   if (top == nullptr || strcmp(top->Value(), "window") != 0) return E_FAIL;
@@ -211,11 +223,12 @@ namespace {
       std::unique_ptr<FILE, FileCloser> file(_wfopen(path, L"rb"));
       if (!file || !ReadXmlText(file.get(), text)) return E_FAIL;
     }
-    NestingScanner scanner(kMaxSkinNesting);
-    if (!scanner.Feed(text.data(), text.size())) return E_FAIL;
-
+    // One pass finds the long attribute lists and, for ordinary markup, the nesting depth.
     std::string split;
-    const scAttributeSplit chunks = SplitLongAttributeLists(text, split);
+    int depth = -1;
+    const scAttributeSplit chunks = SplitLongAttributeLists(text, split, &depth);
+    if (depth < 0) depth = MeasureXmlNesting(text, kMaxSkinNesting);
+    if (depth > kMaxSkinNesting) return E_FAIL;
     if (chunks.marker.empty())
       return SUCCEEDED(ParseSkinText(document, text, nullptr, root)) ? S_OK : E_FAIL;
     const HRESULT hr = ParseSkinText(document, split, &chunks, root);

@@ -20,6 +20,8 @@ constexpr int kMaxSkinNesting = 256;
 // file position at the start. Answers the depth, or -1 when reading fails. Stops counting once
 // 'limit' is exceeded (answering limit + 1).
 int MeasureXmlNesting(FILE* file, int limit);
+// The same scan over text already read.
+int MeasureXmlNesting(const std::string& text, int limit);
 
 // Reads an opened XML file the way the parser's own file loading does: up to the first NUL, with
 // CR LF and lone CR turned into LF. False when the file is empty or cannot be read.

@@ -224,11 +224,11 @@ bool scITextBaseContent::GetAttr(const wchar_t* name, VARIANT* value) {
   if (name == nullptr || value == nullptr) return false;
   if (UniqueVariant* live = FindLive(name)) return SUCCEEDED(::VariantCopy(value, live));
   if (m_prototype == nullptr) return false;
-  const std::wstring* text = m_prototype->FindAttr(name);
+  const scPrototypeText* text = m_prototype->FindAttr(name);
   return text != nullptr && TextToAttrValue(*text, value);
 }
 
-bool scITextBaseContent::TextToAttrValue(const std::wstring& text, VARIANT* value) {
+bool scITextBaseContent::TextToAttrValue(std::wstring_view text, VARIANT* value) {
   BSTR copy = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
   if (copy == nullptr) return false;
   ::VariantClear(value);
@@ -251,7 +251,7 @@ bool scITextBaseContent::AttrValueIs(const wchar_t* name, const VARIANT& value) 
                VARCMP_EQ;
   }
   if (m_prototype == nullptr || V_VT(&value) != VT_BSTR) return false;
-  const std::wstring* text = m_prototype->FindAttr(name);
+  const scPrototypeText* text = m_prototype->FindAttr(name);
   if (text == nullptr) return false;
   const BSTR given = V_BSTR(&value);
   return std::wstring_view(given ? given : L"", ::SysStringLen(given)) == *text;
@@ -274,7 +274,7 @@ HRESULT scITextBaseContent::InitFromPrototype(scPrototypeElement* prototype) {
   RETURN_HR_IF_NULL(E_INVALIDARG, prototype);
   ReadCommonAttributes(*prototype);
   // The element keeps its prototype (its attribute defaults) and the document that owns it.
-  ++prototype->m_refCount;
+  prototype->AddRef();
   if (m_prototype != nullptr) m_prototype->Release();
   m_prototype = prototype;
   m_ownerDocument = prototype->m_ownerDocument;

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "base/bstr.h"
 #include "base/com_object.h"
@@ -144,7 +145,7 @@ class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextB
   bool HasLiveAttr(const wchar_t* name) const { return FindLive(name) != nullptr; }
   // Answers a text attribute the way the store answers the skin's values: a BSTR copy in
   // 'value' (cleared first); false when the copy cannot be made.
-  static bool TextToAttrValue(const std::wstring& text, VARIANT* value);
+  static bool TextToAttrValue(std::wstring_view text, VARIANT* value);
 
   uintptr_t m_link = 0;
   uint32_t m_flags = 0;  // bit 0: pass-through

@@ -6,6 +6,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,7 @@ class ContentTest : public ::testing::Test {
  protected:
   void SetUp() override {
     m_baseline = LiveObjects<scITextBaseContent>::Count();
+    m_arenas = LiveObjects<scPrototypeArena>::Count();
     m_dir = MakeTempDir(L"content");
     ASSERT_EQ(TestDocument::CreateObject(&m_document), S_OK);
   }
@@ -85,6 +87,7 @@ class ContentTest : public ::testing::Test {
     for (scPrototypeElement* p : m_prototypes) p->Release();
     if (m_document != nullptr) m_document->Release();
     EXPECT_EQ(LiveObjects<scITextBaseContent>::Count(), m_baseline) << "elements leaked";
+    EXPECT_EQ(LiveObjects<scPrototypeArena>::Count(), m_arenas) << "prototype trees leaked";
   }
   HRESULT Load(const std::string& xml) {
     const std::wstring path = m_dir + L"\\skin" + std::to_wstring(++m_files) + L".xml";
@@ -101,17 +104,20 @@ class ContentTest : public ::testing::Test {
   scPrototypeElement* Prototype(const wchar_t* tag,
                                 std::initializer_list<std::pair<const wchar_t*, const wchar_t*>>
                                     attributes = {}) {
-    auto* p = new scPrototypeElement();
+    // The texts are literals, which outlive the prototype.
+    scPrototypeArena* arena = scPrototypeArena::Create();
+    scPrototypeElement* p = arena->NewElement(m_document);
+    arena->Release();  // the node keeps it
     p->m_tag = tag;
-    p->m_ownerDocument = m_document;
-    for (const auto& [name, value] : attributes) p->m_attributes.emplace(name, value);
-    p->m_hasId = p->FindAttr(L"id") != nullptr;
+    auto* items = arena->AllocateArray<scPrototypeAttributes::value_type>(attributes.size());
+    std::copy(attributes.begin(), attributes.end(), items);
+    p->m_attributes.Assign(items, attributes.size());
     m_prototypes.push_back(p);
     return p;
   }
   ComPtr<scIContent> Create(scPrototypeElement* prototype) {
     ComPtr<scIContent> element;
-    EXPECT_EQ(CreateElement(prototype, &element), S_OK) << prototype->m_tag;
+    EXPECT_EQ(CreateElement(prototype, &element), S_OK) << std::wstring(prototype->m_tag);
     return element;
   }
   static scITextBaseContent* Impl(const ComPtr<scIContent>& e) {
@@ -119,6 +125,7 @@ class ContentTest : public ::testing::Test {
   }
 
   long m_baseline = 0;
+  long m_arenas = 0;
   std::wstring m_dir;
   int m_files = 0;
   TestDocument* m_document = nullptr;

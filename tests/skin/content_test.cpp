@@ -28,10 +28,13 @@ TEST_F(ContentTest, FactoryMakesElementsOfKnownTagsOnly) {
     EXPECT_EQ(CreateElement(Prototype(tag), &element), E_FAIL) << tag;
     EXPECT_EQ(element, nullptr);
   }
-  scPrototypeScript script;
+  scPrototypeArena* arena = scPrototypeArena::Create();
+  scPrototypeScript* script = arena->NewScript();
+  arena->Release();
   scIContent* element = reinterpret_cast<scIContent*>(1);
-  EXPECT_EQ(CreateElement(&script, &element), S_OK);
+  EXPECT_EQ(CreateElement(script, &element), S_OK);
   EXPECT_EQ(element, nullptr) << "a script node makes no element";
+  script->Release();
   // An element holds its prototype (and so its document) until it is destroyed.
   scPrototypeElement* prototype = Prototype(L"label");
   ComPtr<scIContent> label = Create(prototype);
@@ -445,18 +448,16 @@ TEST_F(PrototypeTest, ElementsKeepTagsAttributesAndOwner) {
             S_OK);
   EXPECT_EQ(m_root->m_kind, kPrototypeElement);
   EXPECT_EQ(m_root->m_refCount, 1);
-  EXPECT_TRUE(m_root->m_hasId);
   EXPECT_EQ(m_root->m_ownerDocument, static_cast<scIContentDocument*>(m_document));
   // Iteration is by code unit order of the names, not document order.
   std::vector<std::wstring> names;
-  for (const auto& [name, value] : m_root->m_attributes) names.push_back(name);
+  for (const auto& [name, value] : m_root->m_attributes) names.emplace_back(name);
   EXPECT_EQ(names, (std::vector<std::wstring>{L"alpha", L"id", L"title", L"zeta"}));
   EXPECT_EQ(*m_root->FindAttr(L"title"), L"\u8f7d\u5165");
 
   ASSERT_EQ(m_root->m_childCount, 3u);
   scPrototypeElement* button = Child(m_root, 0);
   EXPECT_EQ(button->m_tag, L"button");
-  EXPECT_FALSE(button->m_hasId);
   EXPECT_EQ(button->m_refCount, 1);
   EXPECT_EQ(button->m_ownerDocument, static_cast<scIContentDocument*>(m_document));
   EXPECT_EQ(button->m_childCount, 0u);
