@@ -2,6 +2,8 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
+
 #include <new>
 
 #include "base/module_instance.h"
@@ -66,7 +68,7 @@ ComPtr<imgIContainer> CImageManager::GetImageContainer(const wchar_t* path) {
 }
 
 const uint32_t* CImageManager::GetPremultipliedPixels(Gdiplus::Bitmap* image, UINT* width,
-                                                     UINT* height) {
+                                                     UINT* height, bool* opaque) {
   if (image == nullptr || width == nullptr || height == nullptr) return nullptr;
   try {
     auto it = m_pixels.find(image);
@@ -90,11 +92,14 @@ const uint32_t* CImageManager::GetPremultipliedPixels(Gdiplus::Bitmap* image, UI
                           PixelFormat32bppPARGB, &data) != Gdiplus::Ok)
         return nullptr;
       image->UnlockBits(&data);
+      copy.opaque = std::all_of(copy.pixels.begin(), copy.pixels.end(),
+                                [](uint32_t pixel) { return (pixel >> 24) == 0xFF; });
       it = m_pixels.emplace(image, std::move(copy)).first;
       m_pixelCount += count;
     }
     *width = it->second.width;
     *height = it->second.height;
+    if (opaque != nullptr) *opaque = it->second.opaque;
     return it->second.pixels.data();
   } catch (...) {
     return nullptr;

@@ -41,7 +41,9 @@ class CImageManager {
   // 'width' pixels each, read once and kept: painting copies them straight into its buffer
   // instead of going through GDI+, whose software drawing costs tens of nanoseconds a pixel
   // under Wine. Null when the image is too large for the cache's budget or cannot be read.
-  const uint32_t* GetPremultipliedPixels(Gdiplus::Bitmap* image, UINT* width, UINT* height);
+  // 'opaque', when given, tells whether every pixel has full alpha.
+  const uint32_t* GetPremultipliedPixels(Gdiplus::Bitmap* image, UINT* width, UINT* height,
+                                         bool* opaque = nullptr);
   // Forgets the pixels read from 'image' (its active frame changed).
   void DropPixels(const Gdiplus::Bitmap* image);
 
@@ -62,6 +64,7 @@ class CImageManager {
   std::map<std::wstring, std::unique_ptr<Gdiplus::Region>> m_regions;
   struct PixelCopy {
     UINT width = 0, height = 0;
+    bool opaque = false;
     std::vector<uint32_t> pixels;
   };
   std::map<const Gdiplus::Bitmap*, PixelCopy> m_pixels;
