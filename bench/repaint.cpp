@@ -19,6 +19,7 @@
 
 #include "bench_timing.h"
 #include "images/image_manager.h"
+#include "render/double_buffer.h"
 #include "render/image_draw.h"
 #include "window/document.h"
 
@@ -247,46 +248,14 @@ void DrawLabel(Gdiplus::Graphics& g, Calls calls, const Text& t, const RECT& box
   g.Restore(saved);
 }
 
-// A 32-bit DIB section the size of the window with a memory DC, as the engine's double buffer;
-// GDI+ draws into its pixels through a bitmap over them.
-class Dib {
- public:
-  explicit Dib(HDC target) : m_dc(::CreateCompatibleDC(target)) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = kWidth;
-    info.bmiHeader.biHeight = -kHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    m_bitmap = ::CreateDIBSection(target, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    m_pixels = static_cast<uint32_t*>(bits);
-    m_old = ::SelectObject(m_dc, m_bitmap);
-  }
-  ~Dib() {
-    ::SelectObject(m_dc, m_old);
-    ::DeleteObject(m_bitmap);
-    ::DeleteDC(m_dc);
-  }
-  Dib(const Dib&) = delete;
-  Dib& operator=(const Dib&) = delete;
-  HDC DC() const { return m_dc; }
-  uint32_t* Pixels() const { return m_pixels; }
-  // The colours (without the unused top byte), row after row.
-  std::vector<uint32_t> Colours() const {
-    ::GdiFlush();
-    std::vector<uint32_t> out(m_pixels, m_pixels + static_cast<size_t>(kWidth) * kHeight);
-    for (uint32_t& pixel : out) pixel &= 0xFFFFFF;
-    return out;
-  }
-
- private:
-  HDC m_dc;
-  HBITMAP m_bitmap = nullptr;
-  HGDIOBJ m_old = nullptr;
-  uint32_t* m_pixels = nullptr;
-};
+// The colours of a buffer the size of the window (without the unused top byte), row after row.
+std::vector<uint32_t> Colours(const velmor::scDoubleBuffer& buffer) {
+  ::GdiFlush();
+  const auto* pixels = reinterpret_cast<const uint32_t*>(buffer.Pixels());
+  std::vector<uint32_t> out(pixels, pixels + static_cast<size_t>(kWidth) * kHeight);
+  for (uint32_t& pixel : out) pixel &= 0xFFFFFF;
+  return out;
+}
 
 // The same picture without the engine: one buffer like the engine's, one Graphics, the drawing
 // calls at absolute coordinates, then one BitBlt. 'picture', when given, receives the colours.
@@ -294,16 +263,17 @@ void PaintBare(HWND window, const std::vector<Draw>& draws, Calls calls,
                std::vector<uint32_t>* picture = nullptr) {
   HDC target = ::GetDC(window);
   {
-    Dib buffer(target);
+    // The engine's own double buffer, so both sides pay the same for it.
+    const velmor::scDoubleBuffer buffer(target, RECT{0, 0, kWidth, kHeight});
     {
-      Gdiplus::Bitmap pixels(kWidth, kHeight, kWidth * 4, PixelFormat32bppRGB,
-                             reinterpret_cast<BYTE*>(buffer.Pixels()));
+      Gdiplus::Bitmap pixels(kWidth, kHeight, buffer.Stride(), PixelFormat32bppRGB,
+                             buffer.Pixels());
       Gdiplus::Graphics g(&pixels);
       g.SetInterpolationMode(Gdiplus::InterpolationModeNearestNeighbor);
       g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
       std::optional<velmor::scPixelTarget> copies;
       if (calls == Calls::kEngineCopies)
-        copies.emplace(&g, reinterpret_cast<BYTE*>(buffer.Pixels()), kWidth * 4, kWidth, kHeight);
+        copies.emplace(&g, buffer.Pixels(), buffer.Stride(), kWidth, kHeight);
       for (const Draw& d : draws) {
         const LONG w = d.box.right - d.box.left, h = d.box.bottom - d.box.top;
         const RECT whole{0, 0, d.image != nullptr ? static_cast<LONG>(d.image->GetWidth()) : 0,
@@ -350,19 +320,22 @@ void PaintBare(HWND window, const std::vector<Draw>& draws, Calls calls,
         }
       }
     }
-    if (picture != nullptr) *picture = buffer.Colours();
-    ::BitBlt(target, 0, 0, kWidth, kHeight, buffer.DC(), 0, 0, SRCCOPY);
-  }
+    if (picture != nullptr) *picture = Colours(buffer);
+  }  // copied to the window here
   ::ReleaseDC(window, target);
 }
 
 // The engine's picture of the whole window, painted into a buffer through WM_PRINTCLIENT.
 std::vector<uint32_t> EnginePicture(HWND window) {
   HDC screen = ::GetDC(window);
-  Dib canvas(screen);
+  std::vector<uint32_t> picture;
+  {
+    const velmor::scDoubleBuffer canvas(screen, RECT{0, 0, kWidth, kHeight});
+    ::SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.DC()), PRF_CLIENT);
+    picture = Colours(canvas);
+  }
   ::ReleaseDC(window, screen);
-  ::SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.DC()), PRF_CLIENT);
-  return canvas.Colours();
+  return picture;
 }
 
 size_t Differing(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
