@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include <new>
+#include <string_view>
 
 #include "base/module_instance.h"
 
@@ -32,8 +33,7 @@ bool ResolveImagePath(const wchar_t* path, wchar_t* buffer) {
 Gdiplus::Bitmap* CImageManager::GetImage(const wchar_t* path) {
   if (path == nullptr) return nullptr;
   try {
-    const std::wstring key(path);
-    const auto it = m_images.find(key);
+    const auto it = m_images.find(std::wstring_view(path));
     if (it != m_images.end()) return it->second.get();
 
     wchar_t file[MAX_PATH] = L"";
@@ -41,7 +41,7 @@ Gdiplus::Bitmap* CImageManager::GetImage(const wchar_t* path) {
     std::unique_ptr<Gdiplus::Bitmap> image(new Gdiplus::Bitmap(file, FALSE));
     if (!image || image->GetLastStatus() != Gdiplus::Ok) return nullptr;
     Gdiplus::Bitmap* entry = image.get();
-    m_images.emplace(key, std::move(image));
+    m_images.emplace(path, std::move(image));
     return entry;
   } catch (...) {
     return nullptr;

@@ -59,7 +59,8 @@ class CImageManager {
   static constexpr size_t kPixelBudget = 8u << 20;
 
  private:
-  std::map<std::wstring, std::unique_ptr<Gdiplus::Bitmap>> m_images;
+  // Looked up by the caller's characters on every paint, without making a string of them.
+  std::map<std::wstring, std::unique_ptr<Gdiplus::Bitmap>, std::less<>> m_images;
   std::map<std::wstring, ComPtr<imgContainer>> m_containers;
   std::map<std::wstring, std::unique_ptr<Gdiplus::Region>> m_regions;
   struct PixelCopy {

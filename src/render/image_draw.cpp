@@ -172,9 +172,8 @@ namespace {
 
 // Where 'd' (world coordinates of 'graphics') lands in the target's pixels, cut to them, and
 // where it starts before the cut; false when the transform is more than a whole-pixel move.
-bool PlaceInTarget(Gdiplus::Graphics* graphics, int width, int height, const RECT& d,
-                   RECT& cut, POINT& origin) {
-  Gdiplus::Matrix transform;
+bool PlaceInTarget(Gdiplus::Graphics* graphics, Gdiplus::Matrix& transform, int width,
+                   int height, const RECT& d, RECT& cut, POINT& origin) {
   Gdiplus::REAL m[6] = {};
   if (graphics->GetTransform(&transform) != Gdiplus::Ok ||
       transform.GetElements(m) != Gdiplus::Ok || m[0] != 1 || m[1] != 0 || m[2] != 0 ||
@@ -213,7 +212,9 @@ bool scPixelTarget::Copy(Gdiplus::Graphics* graphics, Gdiplus::Image* image, con
     return false;
   RECT cut{};
   POINT origin{};
-  if (!PlaceInTarget(graphics, target->m_width, target->m_height, d, cut, origin)) return false;
+  if (!PlaceInTarget(graphics, target->m_transform, target->m_width, target->m_height, d, cut,
+                     origin))
+    return false;
   CImageManager* manager = GetImageManager();
   UINT imageWidth = 0, imageHeight = 0;
   const uint32_t* source =
@@ -260,7 +261,9 @@ bool scPixelTarget::Fill(Gdiplus::Graphics* graphics, Gdiplus::ARGB colour, cons
   if (Width(d) <= 0 || Height(d) <= 0) return true;
   RECT cut{};
   POINT origin{};
-  if (!PlaceInTarget(graphics, target->m_width, target->m_height, d, cut, origin)) return false;
+  if (!PlaceInTarget(graphics, target->m_transform, target->m_width, target->m_height, d, cut,
+                     origin))
+    return false;
   if ((colour >> 24) == 0) return true;
   const uint32_t source = Premultiplied(colour);
   for (LONG y = cut.top; y < cut.bottom; ++y) {

@@ -44,6 +44,8 @@ class scPixelTarget {
                    const RECT& source, bool tiled);
 
   Gdiplus::Graphics* m_graphics;
+  // Receives the graphics' transform for each draw (one matrix per paint, not one per draw).
+  mutable Gdiplus::Matrix m_transform;
   BYTE* m_pixels;
   int m_stride, m_width, m_height;
   scPixelTarget* m_outer;
