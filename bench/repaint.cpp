@@ -258,10 +258,14 @@ std::vector<uint32_t> Colours(const velmor::scDoubleBuffer& buffer) {
 }
 
 // The same picture without the engine: one buffer like the engine's, one Graphics, the drawing
-// calls at absolute coordinates, then one BitBlt. 'picture', when given, receives the colours.
+// calls at absolute coordinates, then one BitBlt. The window goes through the platform's paint as
+// for the engine's WM_PAINT (invalidated, then painted between BeginPaint and EndPaint, which
+// also send it WM_NCPAINT and WM_ERASEBKGND). 'picture', when given, receives the colours.
 void PaintBare(HWND window, const std::vector<Draw>& draws, Calls calls,
                std::vector<uint32_t>* picture = nullptr) {
-  HDC target = ::GetDC(window);
+  ::InvalidateRect(window, nullptr, FALSE);
+  PAINTSTRUCT paint;
+  HDC target = ::BeginPaint(window, &paint);
   {
     // The engine's own double buffer, so both sides pay the same for it.
     const velmor::scDoubleBuffer buffer(target, RECT{0, 0, kWidth, kHeight});
@@ -322,7 +326,7 @@ void PaintBare(HWND window, const std::vector<Draw>& draws, Calls calls,
     }
     if (picture != nullptr) *picture = Colours(buffer);
   }  // copied to the window here
-  ::ReleaseDC(window, target);
+  ::EndPaint(window, &paint);
 }
 
 // The engine's picture of the whole window, painted into a buffer through WM_PRINTCLIENT.
