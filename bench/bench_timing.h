@@ -61,6 +61,19 @@ inline std::vector<double> InterleavedMediansMs(int runs,
   return medians;
 }
 
+// "load a b c": the host's load averages (Linux's, read through Wine's drive Z:), so figures
+// can be weighed against what else the machine was doing; "load unknown" elsewhere.
+inline std::string LoadAverage() {
+  FILE* in = std::fopen("Z:\\proc\\loadavg", "r");
+  double load[3] = {};
+  const bool read = in != nullptr && std::fscanf(in, "%lf %lf %lf", &load[0], &load[1], &load[2]) == 3;
+  if (in != nullptr) std::fclose(in);
+  if (!read) return "load unknown";
+  char text[64];
+  std::snprintf(text, sizeof(text), "load %.2f %.2f %.2f", load[0], load[1], load[2]);
+  return text;
+}
+
 // Writes 'bytes' to a file of that name in the temporary folder; answers its path ("" on failure).
 inline std::wstring WriteTempFile(const wchar_t* name, const std::string& bytes) {
   wchar_t temp[MAX_PATH];

@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "controls/content_state.h"
+#include "render/paint.h"
 #include "render/paint_context.h"
 #include "skin/prototype.h"
 
@@ -34,10 +35,8 @@ bool scLabelContent::Paint(scPaintContext* context) {
   if (context == nullptr || context->graphics == nullptr) return true;
   const ULONG state = FullContentState(m_stateOwner != nullptr ? m_stateOwner : this);
   const scLabelLook look = ChooseLabelLook(this, state);
-  if ((look.background >> 24) != 0) {
-    const Gdiplus::SolidBrush fill{Gdiplus::Color(look.background)};
-    context->graphics->FillRectangle(&fill, 0, 0, m_rect.width, m_rect.height);
-  }
+  if ((look.background >> 24) != 0)
+    FillBackground(context->graphics, look.background, m_rect.width, m_rect.height);
   UniqueVariant value;
   if (!GetAttr(L"value", &value) || V_VT(&value) != VT_BSTR || ::SysStringLen(V_BSTR(&value)) == 0)
     return true;

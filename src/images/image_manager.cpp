@@ -2,7 +2,10 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
+
 #include <new>
+#include <string_view>
 
 #include "base/module_instance.h"
 
@@ -30,8 +33,7 @@ bool ResolveImagePath(const wchar_t* path, wchar_t* buffer) {
 Gdiplus::Bitmap* CImageManager::GetImage(const wchar_t* path) {
   if (path == nullptr) return nullptr;
   try {
-    const std::wstring key(path);
-    const auto it = m_images.find(key);
+    const auto it = m_images.find(std::wstring_view(path));
     if (it != m_images.end()) return it->second.get();
 
     wchar_t file[MAX_PATH] = L"";
@@ -39,7 +41,7 @@ Gdiplus::Bitmap* CImageManager::GetImage(const wchar_t* path) {
     std::unique_ptr<Gdiplus::Bitmap> image(new Gdiplus::Bitmap(file, FALSE));
     if (!image || image->GetLastStatus() != Gdiplus::Ok) return nullptr;
     Gdiplus::Bitmap* entry = image.get();
-    m_images.emplace(key, std::move(image));
+    m_images.emplace(path, std::move(image));
     return entry;
   } catch (...) {
     return nullptr;
@@ -66,7 +68,7 @@ ComPtr<imgIContainer> CImageManager::GetImageContainer(const wchar_t* path) {
 }
 
 const uint32_t* CImageManager::GetPremultipliedPixels(Gdiplus::Bitmap* image, UINT* width,
-                                                     UINT* height) {
+                                                     UINT* height, bool* opaque) {
   if (image == nullptr || width == nullptr || height == nullptr) return nullptr;
   try {
     auto it = m_pixels.find(image);
@@ -90,11 +92,14 @@ const uint32_t* CImageManager::GetPremultipliedPixels(Gdiplus::Bitmap* image, UI
                           PixelFormat32bppPARGB, &data) != Gdiplus::Ok)
         return nullptr;
       image->UnlockBits(&data);
+      copy.opaque = std::all_of(copy.pixels.begin(), copy.pixels.end(),
+                                [](uint32_t pixel) { return (pixel >> 24) == 0xFF; });
       it = m_pixels.emplace(image, std::move(copy)).first;
       m_pixelCount += count;
     }
     *width = it->second.width;
     *height = it->second.height;
+    if (opaque != nullptr) *opaque = it->second.opaque;
     return it->second.pixels.data();
   } catch (...) {
     return nullptr;

@@ -41,7 +41,9 @@ class CImageManager {
   // 'width' pixels each, read once and kept: painting copies them straight into its buffer
   // instead of going through GDI+, whose software drawing costs tens of nanoseconds a pixel
   // under Wine. Null when the image is too large for the cache's budget or cannot be read.
-  const uint32_t* GetPremultipliedPixels(Gdiplus::Bitmap* image, UINT* width, UINT* height);
+  // 'opaque', when given, tells whether every pixel has full alpha.
+  const uint32_t* GetPremultipliedPixels(Gdiplus::Bitmap* image, UINT* width, UINT* height,
+                                         bool* opaque = nullptr);
   // Forgets the pixels read from 'image' (its active frame changed).
   void DropPixels(const Gdiplus::Bitmap* image);
 
@@ -57,11 +59,13 @@ class CImageManager {
   static constexpr size_t kPixelBudget = 8u << 20;
 
  private:
-  std::map<std::wstring, std::unique_ptr<Gdiplus::Bitmap>> m_images;
+  // Looked up by the caller's characters on every paint, without making a string of them.
+  std::map<std::wstring, std::unique_ptr<Gdiplus::Bitmap>, std::less<>> m_images;
   std::map<std::wstring, ComPtr<imgContainer>> m_containers;
   std::map<std::wstring, std::unique_ptr<Gdiplus::Region>> m_regions;
   struct PixelCopy {
     UINT width = 0, height = 0;
+    bool opaque = false;
     std::vector<uint32_t> pixels;
   };
   std::map<const Gdiplus::Bitmap*, PixelCopy> m_pixels;

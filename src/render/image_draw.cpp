@@ -21,26 +21,46 @@ void DrawRectRect(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT
                       Width(s), Height(s), Gdiplus::UnitPixel);
 }
 
+// Whether every pixel of 'image' is opaque, as far as the image cache knows.
+bool IsOpaque(Gdiplus::Image* image) {
+  CImageManager* manager = GetImageManager();
+  UINT width = 0, height = 0;
+  bool opaque = false;
+  return manager != nullptr && image->GetType() == Gdiplus::ImageTypeBitmap &&
+         manager->GetPremultipliedPixels(static_cast<Gdiplus::Bitmap*>(image), &width, &height,
+                                         &opaque) != nullptr &&
+         opaque;
+}
+
 void DrawStretched(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT& d,
                    const RECT& s) {
   if (scPixelTarget::Draw(graphics, image, d, s)) return;
-  if (Width(d) <= 1 || Width(s) <= 1) {
+  // Columns copied one to one come out exact (GDI+ rounds nothing there).
+  if (Width(d) <= 1 || Width(s) <= 1 || Width(s) == Width(d)) {
     DrawRectRect(graphics, image, d, s);
     return;
   }
-  // GDI+ leaves the right edge of a scaled draw half-covered; the last source column drawn into
-  // the last destination column keeps the element's edge solid. The scaled draw is clipped
-  // short of that column, so no translucent pixel there is blended twice.
-  const Gdiplus::GraphicsState state = graphics->Save();
-  graphics->SetClip(Gdiplus::Rect(d.left, d.top, Width(d) - 1, Height(d)),
-                    Gdiplus::CombineModeIntersect);
-  DrawRectRect(graphics, image, d, s);
-  graphics->Restore(state);
-  DrawRectRect(graphics, image, RECT{d.right - 1, d.top, d.right, d.bottom},
-               RECT{s.right - 1, s.top, s.right, s.bottom});
+  // Scaled across, GDI+ shows an inner source column in the last destination column when the image is
+  // narrowed, and at some positions, rounding its sample positions, nothing at all; the last
+  // source column drawn again into it keeps the element's edge solid. An opaque image simply
+  // covers it. A translucent one is first clipped short of that column, so no pixel there is
+  // blended twice (a clip makes Wine blend through a region, which costs a quarter more).
+  const RECT last{d.right - 1, d.top, d.right, d.bottom};
+  const RECT lastSource{s.right - 1, s.top, s.right, s.bottom};
+  if (IsOpaque(image)) {
+    DrawRectRect(graphics, image, d, s);
+  } else {
+    const Gdiplus::GraphicsState state = graphics->Save();
+    graphics->SetClip(Gdiplus::Rect(d.left, d.top, Width(d) - 1, Height(d)),
+                      Gdiplus::CombineModeIntersect);
+    DrawRectRect(graphics, image, d, s);
+    graphics->Restore(state);
+  }
+  DrawRectRect(graphics, image, last, lastSource);
 }
 
 void DrawTiled(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT& d, const RECT& s) {
+  if (scPixelTarget::Tile(graphics, image, d, s)) return;
   // The pattern starts at the origin of the world transform (the element's corner), not at the
   // destination's corner, so neighbouring tiled areas line up.
   Gdiplus::TextureBrush brush(image, Gdiplus::WrapModeTile,
@@ -102,6 +122,19 @@ void SourceIndices(LONG sourceStart, LONG sourceLength, LONG length, LONG skip, 
   }
 }
 
+// The source index for each of 'count' destination pixels of a tiled area, the first at
+// 'position' from the world origin, where the pattern of 'sourceLength' pixels from
+// 'sourceStart' begins.
+void TileIndices(LONG sourceStart, LONG sourceLength, long long position, LONG count,
+                 std::vector<LONG>& out) {
+  out.resize(static_cast<size_t>(count));
+  LONG at = static_cast<LONG>(((position % sourceLength) + sourceLength) % sourceLength);
+  for (LONG i = 0; i < count; ++i) {
+    out[static_cast<size_t>(i)] = sourceStart + at;
+    if (++at == sourceLength) at = 0;
+  }
+}
+
 // Source-over of a premultiplied pixel onto an opaque one, truncated as GDI+ truncates.
 inline uint32_t Over(uint32_t source, uint32_t target) {
   const uint32_t alpha = source >> 24;
@@ -139,9 +172,8 @@ namespace {
 
 // Where 'd' (world coordinates of 'graphics') lands in the target's pixels, cut to them, and
 // where it starts before the cut; false when the transform is more than a whole-pixel move.
-bool PlaceInTarget(Gdiplus::Graphics* graphics, int width, int height, const RECT& d,
-                   RECT& cut, POINT& origin) {
-  Gdiplus::Matrix transform;
+bool PlaceInTarget(Gdiplus::Graphics* graphics, Gdiplus::Matrix& transform, int width,
+                   int height, const RECT& d, RECT& cut, POINT& origin) {
   Gdiplus::REAL m[6] = {};
   if (graphics->GetTransform(&transform) != Gdiplus::Ok ||
       transform.GetElements(m) != Gdiplus::Ok || m[0] != 1 || m[1] != 0 || m[2] != 0 ||
@@ -163,6 +195,16 @@ bool PlaceInTarget(Gdiplus::Graphics* graphics, int width, int height, const REC
 
 bool scPixelTarget::Draw(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT& d,
                          const RECT& s) {
+  return Copy(graphics, image, d, s, false);
+}
+
+bool scPixelTarget::Tile(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT& d,
+                         const RECT& s) {
+  return Copy(graphics, image, d, s, true);
+}
+
+bool scPixelTarget::Copy(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT& d,
+                         const RECT& s, bool tiled) {
   const scPixelTarget* target = t_target;
   if (target == nullptr || graphics == nullptr || target->m_graphics != graphics ||
       target->m_pixels == nullptr || image == nullptr ||
@@ -170,7 +212,9 @@ bool scPixelTarget::Draw(Gdiplus::Graphics* graphics, Gdiplus::Image* image, con
     return false;
   RECT cut{};
   POINT origin{};
-  if (!PlaceInTarget(graphics, target->m_width, target->m_height, d, cut, origin)) return false;
+  if (!PlaceInTarget(graphics, target->m_transform, target->m_width, target->m_height, d, cut,
+                     origin))
+    return false;
   CImageManager* manager = GetImageManager();
   UINT imageWidth = 0, imageHeight = 0;
   const uint32_t* source =
@@ -184,13 +228,18 @@ bool scPixelTarget::Draw(Gdiplus::Graphics* graphics, Gdiplus::Image* image, con
 
   thread_local std::vector<LONG> columns, rows;
   try {
-    SourceIndices(s.left, Width(s), Width(d), cut.left - origin.x, Width(cut), Width(d) > 1,
-                  columns);
-    SourceIndices(s.top, Height(s), Height(d), cut.top - origin.y, Height(cut), false, rows);
+    const LONG skipX = cut.left - origin.x, skipY = cut.top - origin.y;
+    if (tiled) {
+      TileIndices(s.left, Width(s), static_cast<long long>(d.left) + skipX, Width(cut), columns);
+      TileIndices(s.top, Height(s), static_cast<long long>(d.top) + skipY, Height(cut), rows);
+    } else {
+      SourceIndices(s.left, Width(s), Width(d), skipX, Width(cut), Width(d) > 1, columns);
+      SourceIndices(s.top, Height(s), Height(d), skipY, Height(cut), false, rows);
+    }
   } catch (...) {
     return false;
   }
-  const bool sameWidth = Width(s) == Width(d);
+  const bool sameWidth = !tiled && Width(s) == Width(d);
   for (LONG y = cut.top; y < cut.bottom; ++y) {
     auto* out = reinterpret_cast<uint32_t*>(target->m_pixels + static_cast<ptrdiff_t>(y) * target->m_stride) + cut.left;
     const uint32_t* in = source + static_cast<size_t>(rows[static_cast<size_t>(y - cut.top)]) * imageWidth;
@@ -212,7 +261,9 @@ bool scPixelTarget::Fill(Gdiplus::Graphics* graphics, Gdiplus::ARGB colour, cons
   if (Width(d) <= 0 || Height(d) <= 0) return true;
   RECT cut{};
   POINT origin{};
-  if (!PlaceInTarget(graphics, target->m_width, target->m_height, d, cut, origin)) return false;
+  if (!PlaceInTarget(graphics, target->m_transform, target->m_width, target->m_height, d, cut,
+                     origin))
+    return false;
   if ((colour >> 24) == 0) return true;
   const uint32_t source = Premultiplied(colour);
   for (LONG y = cut.top; y < cut.bottom; ++y) {

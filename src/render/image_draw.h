@@ -31,12 +31,21 @@ class scPixelTarget {
   // large to keep as pixels).
   static bool Draw(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT& destination,
                    const RECT& source);
+  // The same with the 'source' part repeated across 'destination', the pattern anchored at
+  // the world transform's origin, as a GDI+ texture brush tiles.
+  static bool Tile(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT& destination,
+                   const RECT& source);
   // Fills 'destination' with a colour (GDI+ ARGB) blended over what is there; false when it
   // must go through GDI+ instead.
   static bool Fill(Gdiplus::Graphics* graphics, Gdiplus::ARGB colour, const RECT& destination);
 
  private:
+  static bool Copy(Gdiplus::Graphics* graphics, Gdiplus::Image* image, const RECT& destination,
+                   const RECT& source, bool tiled);
+
   Gdiplus::Graphics* m_graphics;
+  // Receives the graphics' transform for each draw (one matrix per paint, not one per draw).
+  mutable Gdiplus::Matrix m_transform;
   BYTE* m_pixels;
   int m_stride, m_width, m_height;
   scPixelTarget* m_outer;

@@ -157,6 +157,8 @@ TEST_F(WindowPaintTest, BitmapsCopiedIntoTheBufferMatchGdiPlus) {
       {"natural size, cut", 9, 7, true, "left=\"3\" top=\"2\" width=\"5\" height=\"4\""},
       {"nine-grid", 12, 12, true, "left=\"3\" top=\"2\" width=\"30\" height=\"20\" stretchMode=\"ninegrid\" nineGridMargins=\"3,4,2,5\""},
       {"partly outside the window", 8, 8, false, "left=\"30\" top=\"-3\" width=\"16\" height=\"12\" stretchMode=\"stretch\""},
+      {"translucent, reduced", 9, 7, true, "left=\"3\" top=\"2\" width=\"5\" height=\"4\" stretchMode=\"stretch\""},
+      {"translucent, tiled, partly outside", 3, 4, true, "left=\"-4\" top=\"-2\" width=\"30\" height=\"25\" stretchMode=\"tile\""},
   };
   for (const auto& c : kCases) {
     // A file of its own per case: the image cache keeps each path's first picture.
