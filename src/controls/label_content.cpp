@@ -32,8 +32,7 @@ bool scLabelContent::HasAttr(const wchar_t* name) {
 bool scLabelContent::Paint(scPaintContext* context) {
   if (!scITextBaseContent::Paint(context)) return false;
   if (context == nullptr || context->graphics == nullptr) return true;
-  const ULONG state = FullContentState(m_stateOwner != nullptr ? m_stateOwner : this);
-  const scLabelLook look = ChooseLabelLook(this, state);
+  const scLabelLook look = ChooseLabelLook(this, FullContentState(this));
   if ((look.background >> 24) != 0) {
     const Gdiplus::SolidBrush fill{Gdiplus::Color(look.background)};
     context->graphics->FillRectangle(&fill, 0, 0, m_rect.width, m_rect.height);
