@@ -1,5 +1,6 @@
 #include "skin/id_registry.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <new>
 
@@ -51,6 +52,10 @@ HRESULT scIdRegistry::Add(const wchar_t* id, scIContent* element) {
   const size_t length = wcslen(id) + 1;
   if (offset + length >= kFree) return E_OUTOFMEMORY;
   try {
+    // A quarter more each time rather than twice as much: a skin's ids are many and short, and
+    // a doubled buffer would hold nearly as many unused characters as ids.
+    if (m_characters.capacity() - offset < length)
+      m_characters.reserve(offset + length + std::max<size_t>(offset / 4, 256));
     m_characters.insert(m_characters.end(), id, id + length);
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
@@ -67,7 +72,7 @@ scIContent* scIdRegistry::Find(const wchar_t* id) const {
 
 void scIdRegistry::Clear() {
   m_table.reset();
-  m_characters = {};
+  std::vector<wchar_t>().swap(m_characters);
   m_capacity = 0;
   m_size = 0;
 }
