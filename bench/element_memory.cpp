@@ -3,9 +3,12 @@
 // text). Counted: the C++ heap bytes the load leaves allocated (this program counts every
 // operator new and delete, the engine's included) and the growth of the process's private bytes
 // in the first load (every heap, script engine included), each divided by the number of
-// elements; the attribute lists (each name/value entry and the text of its value; names are
-// stored once per skin) are reported apart, and the figure beyond them is the one to watch. Baseline: the bytes TinyXML's own tree of the same file holds.
-// Prints the median of several loads.
+// elements. The attribute strings (the text of each value, counted once where elements share it;
+// names are stored once per skin) are reported apart, and the figure beyond them is the one to
+// watch; the figure beyond the whole attribute lists (the name/value entries as well) is printed
+// beside it. Baseline: the bytes TinyXML's own tree of the same file holds. Prints the median of
+// several loads, for the mixed skin and for a skin of each kind alone (the same layout with every
+// element of one tag), so the heavy kinds show.
 #include <windows.h>
 #include <psapi.h>
 
@@ -68,7 +71,9 @@ namespace {
 
 constexpr int kGroups = 99, kPerGroup = 100, kRuns = 5;
 
-std::string MakeSkin() {
+// The skin of 99 panels of 100 elements; 'only' names the one tag of every element, or null for
+// the four tags in turn.
+std::string MakeSkin(const char* only) {
   static const char* const kTags[] = {"label", "button", "image", "checkbox"};
   static const char* const kAlign[] = {"left", "right", "stretch", "center"};
   std::string xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
@@ -78,7 +83,7 @@ std::string MakeSkin() {
     xml += "  <subwindow id=\"group" + std::to_string(g) +
            "\" left=\"0\" top=\"0\" width=\"800\" height=\"600\">\n";
     for (int c = 0; c < kPerGroup; ++c, ++n) {
-      const char* tag = kTags[n % 4];
+      const char* tag = only != nullptr ? only : kTags[n % 4];
       xml += std::string("    <") + tag + " id=\"e" + std::to_string(n) + "\" left=\"" +
              std::to_string(c * 8) + "\" top=\"" + std::to_string(g * 6) +
              "\" width=\"8\" height=\"6\" horizontalAlignment=\"" + kAlign[n % 4] + "\">Item</" +
@@ -103,12 +108,14 @@ size_t AttributeEntryBytes(velmor::scITextBaseContent* element,
   return bytes;
 }
 
-// The attribute lists of the subtree: entries, and each value text once.
-size_t AttributeStringBytes(velmor::scITextBaseContent* element) {
+// The attribute lists of the subtree: the bytes of their entries ('entries') and of their value
+// texts, each text once (the result).
+size_t AttributeStringBytes(velmor::scITextBaseContent* element, size_t& entries) {
   std::vector<velmor::scPrototypeText> texts;
-  size_t bytes = AttributeEntryBytes(element, texts);
+  entries = AttributeEntryBytes(element, texts);
   std::sort(texts.begin(), texts.end(),
             [](auto a, auto b) { return a.data() < b.data(); });
+  size_t bytes = 0;
   for (size_t i = 0; i < texts.size(); ++i) {
     if (i == 0 || texts[i].data() != texts[i - 1].data())
       bytes += (texts[i].size() + 1) * sizeof(wchar_t);
@@ -123,56 +130,91 @@ size_t PrivateBytes() {
   return counters.PagefileUsage;
 }
 
-}  // namespace
+struct Figures {
+  double tinyxml, heap, strings, entries, privateBytes;
+};
 
-int main() {
-  if (!velmor::bench::UseEngineModuleFromDist()) return 1;
-  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  const std::string xml = MakeSkin();
+// Loads the skin 'xml' kRuns times into fresh documents; false when a load fails.
+bool Measure(const std::string& xml, Figures& figures) {
   const std::wstring path = velmor::bench::WriteTempFile(L"velmor-bench-memory.xml", xml);
-  if (path.empty()) return 1;
+  if (path.empty()) return false;
   const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
   const double elements = kGroups * (kPerGroup + 1) + 1;
-
-  std::vector<double> heap, strings, privateBytes, tinyxml;
-  for (int run = 0; run < kRuns; ++run) {
+  std::vector<double> heap, strings, entries, privateBytes, tinyxml;
+  bool loaded = true;
+  for (int run = 0; run < kRuns && loaded; ++run) {
     {
       const long long before = g_liveBytes;
       TiXmlBase::SetCondenseWhiteSpace(false);
       TiXmlDocument document;
       FILE* file = _wfopen(path.c_str(), L"rb");
-      if (file == nullptr || !document.LoadFile(file, TIXML_ENCODING_UTF8)) return 1;
+      if (file == nullptr) return false;
+      const bool parsed = document.LoadFile(file, TIXML_ENCODING_UTF8);
       fclose(file);
+      if (!parsed) return false;
       tinyxml.push_back(static_cast<double>(g_liveBytes - before) / elements);
     }
     velmor::scDocument* document = nullptr;
-    if (FAILED(velmor::scDocument::CreateObject(&document))) return 1;
+    if (FAILED(velmor::scDocument::CreateObject(&document))) return false;
     const long long heapBefore = g_liveBytes;
     const size_t privateBefore = PrivateBytes();
-    if (FAILED(document->Load(folder.c_str(), path.c_str()))) {
-      std::printf("cannot load the skin\n");
-      return 1;
+    loaded = SUCCEEDED(document->Load(folder.c_str(), path.c_str()));
+    if (loaded) {
+      heap.push_back(static_cast<double>(g_liveBytes - heapBefore) / elements);
+      // Later loads reuse what the first freed: only the first shows the heaps growing.
+      if (run == 0)
+        privateBytes.push_back(static_cast<double>(PrivateBytes() - privateBefore) / elements);
+      size_t entryBytes = 0;
+      strings.push_back(static_cast<double>(AttributeStringBytes(
+                            velmor::scITextBaseContent::FromContent(document->RootElement()),
+                            entryBytes)) /
+                        elements);
+      entries.push_back(static_cast<double>(entryBytes) / elements);
     }
-    heap.push_back(static_cast<double>(g_liveBytes - heapBefore) / elements);
-    // Later loads reuse what the first freed: only the first shows the heaps growing.
-    if (run == 0)
-      privateBytes.push_back(static_cast<double>(PrivateBytes() - privateBefore) / elements);
-    strings.push_back(static_cast<double>(AttributeStringBytes(
-                          velmor::scITextBaseContent::FromContent(document->RootElement()))) /
-                      elements);
     LOG_IF_FAILED(document->Destroy());
     document->Release();
   }
-  const double h = velmor::bench::Median(heap), s = velmor::bench::Median(strings),
-               p = velmor::bench::Median(privateBytes), t = velmor::bench::Median(tinyxml);
-  std::printf("memory per live element: %.0f elements, median of %d loads\n", elements, kRuns);
-  std::printf("  TinyXML's tree of the same file         %8.1f bytes  (baseline)\n", t);
-  std::printf("  engine heap after the load              %8.1f bytes  ratio %.2f\n", h, h / t);
-  std::printf("    of which attribute lists              %8.1f bytes\n", s);
-  std::printf("    beyond the attribute lists            %8.1f bytes  ratio %.2f\n", h - s,
-              (h - s) / t);
-  std::printf("  growth of private bytes, first load     %8.1f bytes\n", p);
   ::DeleteFileW(path.c_str());
+  figures = {velmor::bench::Median(tinyxml), velmor::bench::Median(heap),
+             velmor::bench::Median(strings), velmor::bench::Median(entries),
+             velmor::bench::Median(privateBytes)};
+  return loaded;
+}
+
+}  // namespace
+
+int main() {
+  if (!velmor::bench::UseEngineModuleFromDist()) return 1;
+  ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  Figures mixed{};
+  if (!Measure(MakeSkin(nullptr), mixed)) {
+    std::printf("cannot load the skin\n");
+    return 1;
+  }
+  const double elements = kGroups * (kPerGroup + 1) + 1;
+  std::printf("memory per live element: %.0f elements, median of %d loads\n", elements, kRuns);
+  std::printf("  TinyXML's tree of the same file         %8.1f bytes  (baseline)\n", mixed.tinyxml);
+  std::printf("  engine heap after the load              %8.1f bytes  ratio %.2f\n", mixed.heap,
+              mixed.heap / mixed.tinyxml);
+  std::printf("    of which attribute strings            %8.1f bytes\n", mixed.strings);
+  std::printf("    beyond the attribute strings          %8.1f bytes  ratio %.2f\n",
+              mixed.heap - mixed.strings, (mixed.heap - mixed.strings) / mixed.tinyxml);
+  std::printf("    of which attribute list entries       %8.1f bytes\n", mixed.entries);
+  std::printf("    beyond the whole attribute lists      %8.1f bytes\n",
+              mixed.heap - mixed.strings - mixed.entries);
+  std::printf("  growth of private bytes, first load     %8.1f bytes\n", mixed.privateBytes);
+  // The same skin with every element of one tag: the figure beyond the attribute strings per
+  // element (panels and root included, as above).
+  std::printf("  by kind, beyond the attribute strings (a skin of that tag alone):\n");
+  for (const char* tag : {"label", "button", "image", "checkbox"}) {
+    Figures one{};
+    if (!Measure(MakeSkin(tag), one)) {
+      std::printf("    %-10s cannot load the skin\n", tag);
+      continue;
+    }
+    std::printf("    %-10s %8.1f bytes  (heap %.1f, strings %.1f, entries %.1f)\n", tag,
+                one.heap - one.strings, one.heap, one.strings, one.entries);
+  }
   ::CoUninitialize();
   return 0;
 }

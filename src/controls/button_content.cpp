@@ -1,9 +1,13 @@
 #include "controls/button_content.h"
 
 #include <cwchar>
+#include <new>
 #include <string>
 
 #include "controls/content_state.h"
+#include "controls/label_content.h"
+#include "render/paint.h"
+#include "render/paint_context.h"
 #include "skin/attribute_readers.h"
 #include "skin/event_record.h"
 #include "skin/prototype.h"
@@ -31,85 +35,101 @@ bool ReadPicture(scIContent* button, const wchar_t* name, std::wstring& path) {
   return GetStringAttr(button, name, path) && !path.empty();
 }
 
-template <class T>
-ComPtr<T> NewInner() {
-  T* created = nullptr;
-  if (FAILED(T::CreateObject(&created))) return nullptr;
-  return AdoptRef(created);
-}
+// Sets a flag for the lifetime of the scope.
+class FlagScope {
+ public:
+  explicit FlagScope(bool& flag) : m_flag(flag), m_was(flag) { m_flag = true; }
+  ~FlagScope() { m_flag = m_was; }
+  FlagScope(const FlagScope&) = delete;
+  FlagScope& operator=(const FlagScope&) = delete;
+
+ private:
+  bool& m_flag;
+  const bool m_was;
+};
 
 }  // namespace
 
+scButtonContent::~scButtonContent() { m_watch.Stop(this); }
+
 HRESULT scButtonContent::BindToTree(scIContentDocument* document, scIContent* parent) {
   RETURN_IF_FAILED(scITextBaseContent::BindToTree(document, parent));
-  if (document != nullptr && !m_image && FAILED(CreateInnerElements(document)))
-    ReleaseInnerElements();  // the button then draws nothing of its own
-  if (m_image) ChooseImage(FullContentState(this));
+  if (document != nullptr && !m_hasParts) MakeParts();
+  if (m_hasParts) ChooseImage(FullContentState(this));
   return S_OK;
 }
 
-HRESULT scButtonContent::CreateInnerElements(scIContentDocument* document) {
-  RETURN_HR_IF_NULL(E_UNEXPECTED, m_prototype);
-  m_image = NewInner<scImageContent>();
-  m_label = NewInner<scLabelContent>();
-  RETURN_HR_IF(E_OUTOFMEMORY, !m_image || !m_label);
-  // Both read the button's own attributes: the label its caption, font and colours, the image
-  // its drawing mode. The image's picture comes from the state images, never from "src".
-  RETURN_IF_FAILED(m_image->InitFromPrototype(m_prototype));
-  RETURN_IF_FAILED(m_label->InitFromPrototype(m_prototype));
-  m_image->SetSource(L"");
-  m_label->SetStateOwner(this);
-  for (scITextBaseContent* inner : {static_cast<scITextBaseContent*>(m_image.Get()),
-                                    static_cast<scITextBaseContent*>(m_label.Get())}) {
-    inner->SetPositionRaw(0, 0);
-    inner->SetWidthRaw(m_rect.width);
-    inner->SetHeightRaw(m_rect.height);
-    RETURN_IF_FAILED(inner->BindToTree(document, this));
+void scButtonContent::MakeParts() {
+  if (m_prototype == nullptr) return;  // the button then draws nothing of its own
+  // The picture comes from the state pictures, never from "src"; its drawing mode is the
+  // skin's.
+  m_picture.Clear();
+  m_prepared = false;
+  {
+    const FlagScope skinOnly(m_readingSkin);
+    ReadImageBoxDrawing(this, L"stretchMode", m_drawing);
   }
-  return S_OK;
+  m_hasParts = true;
 }
 
-void scButtonContent::ReleaseInnerElements() {
-  ComPtr<scImageContent> image = std::move(m_image);
-  ComPtr<scLabelContent> label = std::move(m_label);
-  for (scITextBaseContent* inner : {static_cast<scITextBaseContent*>(image.Get()),
-                                    static_cast<scITextBaseContent*>(label.Get())}) {
-    if (inner == nullptr) continue;
-    inner->UnbindFromTree(TRUE, TRUE);
-    inner->Destroy();
-  }
+void scButtonContent::DropParts() {
+  m_watch.Stop(this);
+  m_hasParts = false;
+  m_picture.Clear();
+  m_prepared = false;
 }
 
 void scButtonContent::UnbindFromTree(BOOL deep, BOOL nullParent) {
-  ReleaseInnerElements();
+  DropParts();
   scITextBaseContent::UnbindFromTree(deep, nullParent);
 }
 
 void scButtonContent::Destroy() {
-  ReleaseInnerElements();
+  DropParts();
   scITextBaseContent::Destroy();
-}
-
-void scButtonContent::MoveSize(int x, int y, int width, int height) {
-  scITextBaseContent::MoveSize(x, y, width, height);
-  // The button's own move has repainted its old and new boxes: the inner elements only follow.
-  for (scITextBaseContent* inner : {static_cast<scITextBaseContent*>(m_image.Get()),
-                                    static_cast<scITextBaseContent*>(m_label.Get())}) {
-    if (inner == nullptr) continue;
-    inner->SetPositionRaw(0, 0);
-    inner->SetWidthRaw(m_rect.width);
-    inner->SetHeightRaw(m_rect.height);
-  }
 }
 
 bool scButtonContent::Paint(scPaintContext* context) {
   if (!scITextBaseContent::Paint(context)) return false;
-  if (m_image) (void)m_image->Paint(context);
-  if (m_label) (void)m_label->Paint(context);
+  if (!m_hasParts) return true;
+  if (!m_prepared) {
+    m_prepared = true;  // looked for once per picture, found or not
+    m_watch.Watch(m_picture.CStr(), this);
+  }
+  if (context == nullptr || context->graphics == nullptr) return true;
+  // A missing or undecodable file draws nothing, silently.
+  if (!m_picture.Empty())
+    (void)DrawImageInBox(context->graphics, m_picture.CStr(), m_rect.width, m_rect.height,
+                         m_drawing);
+  PaintCaption(context);
   return true;
 }
 
+void scButtonContent::PaintCaption(scPaintContext* context) {
+  const FlagScope skinOnly(m_readingSkin);
+  const scLabelLook look = ChooseLabelLook(this, FullContentState(this));
+  if ((look.background >> 24) != 0)
+    FillBackground(context->graphics, look.background, m_rect.width, m_rect.height);
+  std::wstring caption;
+  if (!GetStringAttr(this, L"value", caption) || caption.empty()) return;
+  DrawLabelText(context->graphics, this, caption, look, m_rect.width, m_rect.height);
+}
+
+HRESULT scButtonContent::OnImageFrameChanged(imgIContainer*) {
+  InvalidateRect(0, 0, m_rect.width, m_rect.height);
+  return S_OK;
+}
+
 bool scButtonContent::GetAttr(const wchar_t* name, VARIANT* value) {
+  if (m_readingSkin) {
+    // The caption and the drawing mode: the prototype's values alone, and a caption without a
+    // "value" (or with an empty one) shows the text between the tags, as a label does.
+    if (name == nullptr || value == nullptr || m_prototype == nullptr) return false;
+    const scPrototypeText* text = m_prototype->FindAttr(name);
+    if (wcscmp(name, L"value") == 0 && (text == nullptr || text->empty()))
+      text = &m_prototype->m_text;
+    return text != nullptr && TextToAttrValue(*text, value);
+  }
   if (name != nullptr && (m_state & kStateChecked) && wcscmp(name, L"tooltip") == 0)
     return scITextBaseContent::GetAttr(L"checkTooltip", value);
   return scITextBaseContent::GetAttr(name, value);
@@ -122,13 +142,20 @@ void scButtonContent::ContentStateChanged() {
 }
 
 void scButtonContent::ChooseImage(ULONG state) {
-  if (!m_image) return;
+  if (!m_hasParts) return;
   const StatePictures pictures = PicturesFor(state);
   std::wstring path;
   const bool found = ((state & kStateChecked) && ReadPicture(this, pictures.checked, path)) ||
                      ReadPicture(this, pictures.plain, path) || ReadPicture(this, L"image", path);
   if (!found) return;
-  m_image->SetSource(path.c_str());
+  // The old picture's animation no longer concerns the button.
+  try {
+    m_picture.Assign(path);
+  } catch (const std::bad_alloc&) {
+    return;  // the old picture stays
+  }
+  m_watch.Stop(this);
+  m_prepared = false;
   InvalidateRect(0, 0, m_rect.width, m_rect.height);
 }
 

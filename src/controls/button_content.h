@@ -1,31 +1,38 @@
-// scButtonContent: the drawn "button". It has no window of its own: an inner image shows the
-// picture of the button's state (normal, hover, pressed, disabled, each checked or not) and an
-// inner label draws its caption over it, both built from the button's own attributes and never
-// seen by scripts. The mouse code's hover and active bits reach it as state changes; "click"
+// scButtonContent: the drawn "button". It has no window of its own: it paints the picture of its
+// state (normal, hover, pressed, disabled, each checked or not) and its caption over it. Both
+// parts are read from the skin's attributes of the button alone, as an image and a label made
+// from the button's prototype would read them: what scripts store on the button changes which
+// picture the next state shows, never the caption or the drawing mode. The parts are plain
+// fields rather than elements of their own (a skin has many buttons), present while the button
+// is in a document. The mouse code's hover and active bits reach it as state changes; "click"
 // comes from the mouse code as for any element. Scripts reach it as IDOMButton.
 #pragma once
 #include <windows.h>
 
-#include "controls/image_content.h"
-#include "controls/label_content.h"
+#include "base/compact_text.h"
+#include "controls/image_animation_watch.h"
+#include "controls/image_box.h"
 #include "controls/menu_host.h"
+#include "images/img_container.h"
 #include "skin/element_classes.h"
 
 namespace velmor {
 
-class scButtonContent : public scScriptContentClass<scButtonContent, element_interfaces::kButton,
-                                                    IDOMNodeImpl<scButtonContent, IDOMButton>> {
+class scButtonContent
+    : public scScriptContentClass<scButtonContent, element_interfaces::kButton,
+                                  IDOMNodeImpl<scButtonContent, IDOMButton>,
+                                  imgIContainerObserverImpl<scButtonContent>> {
  public:
+  ~scButtonContent() override;
+
   const wchar_t* NodeName() const override { return L"button"; }
 
-  // Builds the inner image and label once the button is in a document and shows the image of
-  // its stored state (a button that starts checked shows its checked image).
+  // Makes the parts once the button is in a document and shows the picture of its stored
+  // state (a button that starts checked shows its checked picture).
   HRESULT STDMETHODCALLTYPE BindToTree(scIContentDocument* document, scIContent* parent) override;
   void STDMETHODCALLTYPE UnbindFromTree(BOOL deep, BOOL nullParent) override;
   void STDMETHODCALLTYPE Destroy() override;
-  // The inner image and label always fill the button.
-  void STDMETHODCALLTYPE MoveSize(int x, int y, int width, int height) override;
-  // The image first, the caption over it.
+  // The picture first, the caption over it, both over the whole box.
   bool STDMETHODCALLTYPE Paint(scPaintContext* context) override;
   // A checked button answers "tooltip" with its "checkTooltip" (absent when that is).
   bool STDMETHODCALLTYPE GetAttr(const wchar_t* name, VARIANT* value) override;
@@ -37,19 +44,25 @@ class scButtonContent : public scScriptContentClass<scButtonContent, element_int
   STDMETHODIMP get_checked(BOOL* checked) override;
   STDMETHODIMP put_checked(BOOL checked) override;
 
-  scImageContent* InnerImage() const { return m_image.Get(); }
-  scLabelContent* InnerLabel() const { return m_label.Get(); }
+  // The container calls this (through imgIContainerObserver) when the picture's frame changes.
+  [[nodiscard]] HRESULT OnImageFrameChanged(imgIContainer* container);
 
  private:
-  HRESULT CreateInnerElements(scIContentDocument* document);
-  void ReleaseInnerElements();
-  // Shows the state image of 'state' (with every fallback down to "image"); keeps what the
-  // image showed when the button has none.
+  void MakeParts();
+  void DropParts();
+  // Shows the picture of 'state' (with every fallback down to "image"); keeps what was shown
+  // when the button has none.
   void ChooseImage(ULONG state);
   void SetChecked(bool checked);
+  void PaintCaption(scPaintContext* context);
 
-  ComPtr<scImageContent> m_image;
-  ComPtr<scLabelContent> m_label;
+  scCompactText m_picture;
+  scImageBoxDrawing m_drawing;  // the button's "stretchMode", read when the parts are made
+  bool m_hasParts = false;
+  // While set, GetAttr answers the skin's values alone, as the parts read them.
+  bool m_readingSkin = false;
+  bool m_prepared = false;  // the picture's animation was looked for
+  scImageAnimationWatch m_watch;
 };
 
 }  // namespace velmor

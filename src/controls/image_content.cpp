@@ -1,5 +1,7 @@
 #include "controls/image_content.h"
 
+#include <new>
+
 #include "render/paint_context.h"
 #include "skin/attribute_readers.h"
 
@@ -12,9 +14,13 @@ HRESULT scImageContent::InitFromPrototype(scPrototypeElement* prototype) {
   // Parsing again re-reads the source; an element without "src" shows nothing.
   std::wstring src;
   (void)GetStringAttr(this, L"src", src);
-  if (src != m_src) {
+  if (m_src.View() != src) {
     StopObserving();
-    m_src = std::move(src);
+    try {
+      m_src.Assign(src);
+    } catch (const std::bad_alloc&) {
+      return E_OUTOFMEMORY;
+    }
     m_prepared = false;
   }
   ReadImageBoxDrawing(this, L"stretchMode", m_drawing);
@@ -29,15 +35,15 @@ void scImageContent::Destroy() {
 bool scImageContent::Paint(scPaintContext* context) {
   if (!scITextBaseContent::Paint(context)) return false;
   if (!m_prepared) Prepare();
-  if (m_src.empty() || context == nullptr || context->graphics == nullptr) return true;
+  if (m_src.Empty() || context == nullptr || context->graphics == nullptr) return true;
   // A missing or undecodable file draws nothing, silently.
-  (void)DrawImageInBox(context->graphics, m_src.c_str(), m_rect.width, m_rect.height, m_drawing);
+  (void)DrawImageInBox(context->graphics, m_src.CStr(), m_rect.width, m_rect.height, m_drawing);
   return true;
 }
 
 void scImageContent::Prepare() {
   m_prepared = true;  // tried once per source change, found or not
-  m_watch.Watch(m_src.c_str(), static_cast<imgIContainerObserver*>(this));
+  m_watch.Watch(m_src.CStr(), static_cast<imgIContainerObserver*>(this));
 }
 
 void scImageContent::StopObserving() { m_watch.Stop(static_cast<imgIContainerObserver*>(this)); }
@@ -46,7 +52,7 @@ void scImageContent::SetSource(const wchar_t* path) {
   // The old image's animation no longer concerns this element.
   StopObserving();
   if (path == nullptr) return;
-  m_src = path;
+  m_src.Assign(path);
   m_prepared = false;
   InvalidateRect(0, 0, m_rect.width, m_rect.height);
 }
@@ -59,8 +65,8 @@ HRESULT scImageContent::OnImageFrameChanged(imgIContainer*) {
 STDMETHODIMP scImageContent::get_src(BSTR* src) {
   if (src == nullptr) return E_POINTER;
   *src = nullptr;
-  if (m_src.empty()) return S_OK;
-  *src = ::SysAllocStringLen(m_src.data(), static_cast<UINT>(m_src.size()));
+  if (m_src.Empty()) return S_OK;
+  *src = ::SysAllocString(m_src.CStr());
   return *src != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 

@@ -4,8 +4,7 @@
 #pragma once
 #include <windows.h>
 
-#include <string>
-
+#include "base/compact_text.h"
 #include "controls/image_animation_watch.h"
 #include "controls/image_box.h"
 #include "images/img_container.h"
@@ -34,20 +33,18 @@ class scImageContent
   // The container calls this (through imgIContainerObserver) when its frame changes.
   [[nodiscard]] HRESULT OnImageFrameChanged(imgIContainer* container);
 
-  // For native callers (buttons choose their image by state): the same as put_src.
-  void SetSource(const wchar_t* path);
-  const std::wstring& Source() const { return m_src; }
-  const scImageBoxDrawing& Drawing() const { return m_drawing; }
   // True once the element has looked for an animation since the last source change.
   bool IsPrepared() const { return m_prepared; }
 
  private:
+  // Shows the image at 'path' (throws std::bad_alloc).
+  void SetSource(const wchar_t* path);
   // Hooks the element to an animated container of the source, once per source change.
   void Prepare();
   // Leaves the container it watches, if any.
   void StopObserving();
 
-  std::wstring m_src;
+  scCompactText m_src;
   scImageBoxDrawing m_drawing;
   bool m_prepared = false;
   scImageAnimationWatch m_watch;

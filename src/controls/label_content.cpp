@@ -33,8 +33,7 @@ bool scLabelContent::HasAttr(const wchar_t* name) {
 bool scLabelContent::Paint(scPaintContext* context) {
   if (!scITextBaseContent::Paint(context)) return false;
   if (context == nullptr || context->graphics == nullptr) return true;
-  const ULONG state = FullContentState(m_stateOwner != nullptr ? m_stateOwner : this);
-  const scLabelLook look = ChooseLabelLook(this, state);
+  const scLabelLook look = ChooseLabelLook(this, FullContentState(this));
   if ((look.background >> 24) != 0)
     FillBackground(context->graphics, look.background, m_rect.width, m_rect.height);
   UniqueVariant value;

@@ -1,8 +1,8 @@
 // scLabelContent: the "label" element. Draws one piece of text with GDI+ in its box over an
 // optional fill, in colours and a font that follow the element's state (normal, hover,
 // disabled). Everything is read from its attributes at each paint; nothing but the system's
-// default GUI font is remembered. Every button carries one as its caption. Scripts reach it as
-// IDOMLabel.
+// default GUI font is remembered. A button draws its caption by the same rules. Scripts reach it
+// as IDOMLabel.
 #pragma once
 #include <windows.h>
 #include <gdiplus.h>
@@ -55,17 +55,11 @@ class scLabelContent : public scScriptContentClass<scLabelContent, element_inter
   STDMETHODIMP get_foregroundColor(VARIANT* value) override;
   STDMETHODIMP put_foregroundColor(VARIANT value) override;
 
-  // Makes this label the caption of 'owner' (not owned; it owns the label): the label then shows
-  // the owner's state rather than its own.
-  void SetStateOwner(scITextBaseContent* owner) { m_stateOwner = owner; }
-
  private:
   // True while "value" stands for the element's text.
   bool ValueIsElementText() const;
   // Stores a script's value for 'name' and repaints the label.
   HRESULT PutAndRepaint(const wchar_t* name, const VARIANT& value);
-
-  scITextBaseContent* m_stateOwner = nullptr;
 };
 
 }  // namespace velmor

@@ -40,7 +40,7 @@ class scSplitter : public scScriptContentClass<scSplitter, element_interfaces::k
   STDMETHODIMP get_bar(IDOMNode** value) override;
 
  protected:
-  bool IsLayoutLocked() const override { return m_layoutLock != 0; }
+  bool IsLayoutLocked() const override { return LayoutLockCount() != 0; }
   void InvalidateSplitter() override { InvalidateRect(0, 0, m_rect.width, m_rect.height); }
   bool GhostBarHost(HWND& host, POINT& at) override;
 

@@ -1,6 +1,7 @@
 #include "script/dispatch_bridge.h"
 
 #include <cwchar>
+#include <new>
 #include <unordered_map>
 #include <vector>
 
@@ -89,12 +90,23 @@ const std::wstring* IDispatchExImplBase::NameOf(DISPID id) const {
   return nullptr;
 }
 
+ComPtr<IUnknown> IDispatchExImplBase::Identity() const {
+  ComPtr<IUnknown> identity;
+  if (m_self != nullptr) (void)m_self->QueryInterface(IID_PPV_ARGS(&identity));
+  return identity;
+}
+
 HRESULT IDispatchExImplBase::ResolveEntry(size_t position, IDispatch** out) {
   *out = nullptr;
-  if (position >= m_table.count || m_identity == nullptr) return DISP_E_MEMBERNOTFOUND;
+  if (position >= m_table.count || m_self == nullptr) return DISP_E_MEMBERNOTFOUND;
   const DispInterfaceEntry& e = m_table.entries[position];
-  if (e.held != nullptr) return e.held(m_identity, out);
-  return m_identity->QueryInterface(*e.iid, reinterpret_cast<void**>(out));
+  if (e.held != nullptr) {
+    const ComPtr<IUnknown> identity = Identity();
+    RETURN_HR_IF_NULL(DISP_E_MEMBERNOTFOUND, identity);
+    return e.held(identity.Get(), out);
+  }
+  // Any interface of an object answers for all of its interfaces.
+  return m_self->QueryInterface(*e.iid, reinterpret_cast<void**>(out));
 }
 
 HRESULT IDispatchExImplBase::LookupName(const wchar_t* name, DISPID* id) {
@@ -153,25 +165,34 @@ HRESULT IDispatchExImplBase::EnsureExpando(const std::wstring& name, DISPID* id)
       return S_OK;
     }
   }
-  if (((m_next + 1) & kTopBits) != 0) return DISP_E_OVERFLOW;
   try {
     Expandos& expandos = MakeExpandos();
-    expandos.names.emplace(name, m_next);
+    if (((expandos.next + 1) & kTopBits) != 0) return DISP_E_OVERFLOW;
+    expandos.names.emplace(name, expandos.next);
     VARIANT empty;
     ::VariantInit(&empty);
-    expandos.values.emplace(m_next, empty);
+    expandos.values.emplace(expandos.next, empty);
+    *id = expandos.next++;
   }
   VELMOR_CATCH_RETURN()
-  *id = m_next++;
   return S_OK;
 }
 
 void IDispatchExImplBase::ForgetExpandos() {
   // The values go after the tables are gone from the object: releasing a script function may
   // run script code that reaches this object again.
-  const std::unique_ptr<Expandos> gone = std::move(m_expandos);
-  if (gone) {
-    for (auto& [id, value] : gone->values) ::VariantClear(&value);
+  std::unique_ptr<Expandos> gone = std::move(m_expandos);
+  if (!gone) return;
+  // Identifiers are never reused: an empty table carries the numbering on (the old one, once
+  // emptied, when no new one can be made).
+  m_expandos.reset(new (std::nothrow) Expandos());
+  if (m_expandos) m_expandos->next = gone->next;
+  for (auto& [id, value] : gone->values) ::VariantClear(&value);
+  gone->defined.clear();
+  if (!m_expandos) {
+    gone->names.clear();
+    gone->values.clear();
+    m_expandos = std::move(gone);
   }
 }
 
@@ -242,7 +263,7 @@ HRESULT IDispatchExImplBase::GetMemberName(DISPID id, BSTR* name) {
 HRESULT IDispatchExImplBase::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags,
                                     DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep,
                                     UINT* argErr) {
-  if (m_identity == nullptr) return E_INVALIDARG;
+  if (m_self == nullptr) return E_INVALIDARG;
   const size_t position = static_cast<size_t>((static_cast<ULONG>(id) >> 28) & 0xF);
   if (position >= 1 && position <= m_table.count)
     return InvokeNative(id, riid, lcid, flags, params, result, excep, argErr);
@@ -385,7 +406,7 @@ HRESULT IDispatchExImplBase::InvokeExpando(DISPID id, REFIID riid, WORD flags,
 
 HRESULT IDispatchExImplBase::CallWithThis(IDispatch* function, DISPPARAMS* params,
                                           VARIANT* result, EXCEPINFO* excep) {
-  return CallFunctionWithThis(function, m_identity, params, result, excep);
+  return CallFunctionWithThis(function, Identity().Get(), params, result, excep);
 }
 
 [[nodiscard]] HRESULT CallFunctionWithThis(IDispatch* function, IUnknown* self, DISPPARAMS* params,

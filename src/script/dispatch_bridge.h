@@ -49,11 +49,10 @@ class IDispatchExImplBase {
   ~IDispatchExImplBase();
 
   // The object this state belongs to: its identity (passed to script functions as 'this') and
-  // its IJSObject face. Neither is owned.
-  void Bind(IUnknown* identity, scIJSObject* self) {
-    m_identity = identity;
-    m_self = self;
-  }
+  // its IJSObject face. Neither is owned, and only the face is kept: the identity is what the
+  // face answers for IUnknown (every scriptable object embeds a bridge, so a pointer less
+  // counts).
+  void Bind(IUnknown* identity, scIJSObject* self) { m_self = identity != nullptr ? self : nullptr; }
 
   // IDispatch / IDispatchEx
   [[nodiscard]] HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids);
@@ -102,15 +101,17 @@ class IDispatchExImplBase {
     std::map<std::wstring, DISPID> names;
     std::map<DISPID, VARIANT> values;
     std::map<DISPID, ComPtr<IDispatch>> defined;
+    DISPID next = kFirstExpandoId;  // identifiers are never reused
   };
   // The tables, made when missing (throws std::bad_alloc).
   Expandos& MakeExpandos();
 
   const DispInterfaceTable& m_table;
-  IUnknown* m_identity = nullptr;
+  // The identity, with a reference (null when unbound).
+  [[nodiscard]] ComPtr<IUnknown> Identity() const;
+
   scIJSObject* m_self = nullptr;
   std::unique_ptr<Expandos> m_expandos;
-  DISPID m_next = kFirstExpandoId;
 
   friend HRESULT CallFunctionWithThis(IDispatch*, IUnknown*, DISPPARAMS*, VARIANT*, EXCEPINFO*);
 };

@@ -86,7 +86,7 @@ void scITextBaseContent::ReadCommonAttributes(const scPrototypeElement& prototyp
   uint32_t vertical = 0;
   ParseHorizontalAlignment(texts.horizontalAlignment, horizontal);
   ParseVerticalAlignment(texts.verticalAlignment, vertical);
-  m_alignment = (horizontal & kAlignHorizontalMask) | (vertical & kAlignVerticalMask);
+  SetAlignment((horizontal & kAlignHorizontalMask) | (vertical & kAlignVerticalMask));
 
   // The current rectangle starts as designed.
   SetPositionRaw(m_design.x, m_design.y);
@@ -163,7 +163,7 @@ void scITextBaseContent::MoveSize(int x, int y, int width, int height) {
 
 bool scITextBaseContent::LayoutChildren() {
   // The lock is checked before every child: a child's size handler may take it.
-  for (scITextBaseContent* child = m_firstChild; child != nullptr && m_layoutLock == 0;
+  for (scITextBaseContent* child = m_firstChild; child != nullptr && LayoutLockCount() == 0;
        child = child->m_nextSibling) {
     const scRect placed = AnchorChild(child->m_rect, child->m_design, child->m_alignment,
                                       m_rect.width, m_rect.height, m_design.width, m_design.height);
@@ -224,15 +224,21 @@ bool scITextBaseContent::IsShownInTree() const {
 }
 
 int32_t scITextBaseContent::PaintLock(bool increment) {
-  m_paintLock = increment ? anchor::Add(m_paintLock, 1) : anchor::Sub(m_paintLock, 1);
-  if (m_paintLock == 0) InvalidateRect(0, 0, m_rect.width, m_rect.height);
-  return m_paintLock;
+  Extras* extras = MakeExtras();
+  if (extras == nullptr) return 0;
+  int32_t& count = extras->paintLock;
+  count = increment ? anchor::Add(count, 1) : anchor::Sub(count, 1);
+  if (count == 0) InvalidateRect(0, 0, m_rect.width, m_rect.height);
+  return count;
 }
 
 int32_t scITextBaseContent::LayoutLock(bool increment) {
-  m_layoutLock = increment ? anchor::Add(m_layoutLock, 1) : anchor::Sub(m_layoutLock, 1);
-  if (m_layoutLock == 0) LayoutChildren();
-  return m_layoutLock;
+  Extras* extras = MakeExtras();
+  if (extras == nullptr) return 0;
+  int32_t& count = extras->layoutLock;
+  count = increment ? anchor::Add(count, 1) : anchor::Sub(count, 1);
+  if (count == 0) LayoutChildren();
+  return count;  // the extras stay while the element lives
 }
 
 }  // namespace velmor

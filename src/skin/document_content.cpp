@@ -15,7 +15,7 @@ namespace velmor {
 scDocumentContent::~scDocumentContent() { Clear(); }
 
 void scDocumentContent::Clear() {
-  m_ids.clear();
+  m_ids.Clear();
   if (m_rootElement) {
     m_rootElement->Destroy();
     m_rootElement.Reset();
@@ -115,19 +115,10 @@ void scDocumentContent::RegisterElement(scIContent* element, const scPrototypeEl
 
 HRESULT scDocumentContent::RegisterId(const wchar_t* id, scIContent* element) {
   RETURN_HR_IF_NULL(E_INVALIDARG, id);
-  try {
-    // The first element registered under an id keeps it.
-    return m_ids.try_emplace(id, element).second ? S_OK : S_FALSE;
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
+  return m_ids.Add(id, element);
 }
 
-scIContent* scDocumentContent::FindById(const wchar_t* id) const {
-  if (id == nullptr) return nullptr;
-  const auto it = m_ids.find(std::wstring_view(id));
-  return it == m_ids.end() ? nullptr : it->second;
-}
+scIContent* scDocumentContent::FindById(const wchar_t* id) const { return m_ids.Find(id); }
 
 HRESULT scDocumentContent::GetElementById(BSTR id, IDOMElement** element) const {
   if (element == nullptr || *element != nullptr || id == nullptr) return S_FALSE;

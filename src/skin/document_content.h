@@ -4,12 +4,12 @@
 #pragma once
 #include <windows.h>
 
-#include <map>
 #include <string>
 
 #include "base/com_object.h"
 #include "skin/content.h"
 #include "skin/element_factory.h"
+#include "skin/id_registry.h"
 
 struct IDOMElement;
 
@@ -78,7 +78,7 @@ class scDocumentContent {
   std::wstring m_baseFolder;
   std::wstring m_documentPath;
   ComPtr<scIContent> m_rootElement;
-  std::map<std::wstring, scIContent*, std::less<>> m_ids;  // the tree keeps the elements alive
+  scIdRegistry m_ids;  // the tree keeps the elements alive
 };
 
 }  // namespace velmor

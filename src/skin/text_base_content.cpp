@@ -1,5 +1,6 @@
 #include "skin/text_base_content.h"
 
+#include <new>
 #include <vector>
 
 #include "skin/prototype.h"
@@ -39,8 +40,8 @@ scITextBaseContent::~scITextBaseContent() {
       child = next;
     }
   }
-  if (m_listenerManager) m_listenerManager->Disconnect();
-  m_listenerManager.Reset();
+  if (m_extras && m_extras->listenerManager) m_extras->listenerManager->Disconnect();
+  m_extras.reset();
   if (m_prototype != nullptr) m_prototype->Release();
   if (!t_pending.draining) {
     t_pending.draining = true;
@@ -74,8 +75,10 @@ HRESULT scITextBaseContent::PostHandleEvent(scEventRecord* record, LONG* status)
 HRESULT scITextBaseContent::GetListenerManager(BOOL create, scIEventListenerManager** manager) {
   if (manager == nullptr) return E_POINTER;
   *manager = nullptr;
-  if (!m_listenerManager) {
+  if (!m_extras || !m_extras->listenerManager) {
     if (!create || m_ownerDocument == nullptr) return E_FAIL;
+    Extras* extras = MakeExtras();
+    RETURN_HR_IF_NULL(E_OUTOFMEMORY, extras);
     ComPtr<scIEventListenerManager> created;
     // A document without listener tables (one that only holds content) refuses every element:
     // an answer, not a fault, so it leaves no trace (skins give many elements handlers).
@@ -83,11 +86,16 @@ HRESULT scITextBaseContent::GetListenerManager(BOOL create, scIEventListenerMana
     if (FAILED(hr)) return hr;
     RETURN_HR_IF_NULL(E_FAIL, created);
     created->SetOwner(this);
-    m_listenerManager = created;
+    extras->listenerManager = created;
   }
-  *manager = m_listenerManager.Get();
+  *manager = m_extras->listenerManager.Get();
   (*manager)->AddRef();
   return S_OK;
+}
+
+scITextBaseContent::Extras* scITextBaseContent::MakeExtras() {
+  if (!m_extras) m_extras.reset(new (std::nothrow) Extras());
+  return m_extras.get();
 }
 
 scIContent* scITextBaseContent::GetChildAt(UINT index) {
@@ -199,8 +207,9 @@ void scITextBaseContent::UnbindFromTree(BOOL deep, BOOL nullParent) {
 HRESULT scITextBaseContent::SetAttr(const wchar_t* name, const VARIANT& value, BOOL notify) {
   RETURN_HR_IF_NULL(E_INVALIDARG, name);
   try {
-    if (!m_liveAttributes) m_liveAttributes = std::make_unique<LiveAttributes>();
-    UniqueVariant& stored = m_liveAttributes->try_emplace(name).first->second;
+    if (!m_extras) m_extras = std::make_unique<Extras>();
+    if (!m_extras->liveAttributes) m_extras->liveAttributes = std::make_unique<LiveAttributes>();
+    UniqueVariant& stored = m_extras->liveAttributes->try_emplace(name).first->second;
     const HRESULT hr = stored.CopyFrom(value);
     if (FAILED(hr)) {
       stored.Clear();
@@ -215,9 +224,10 @@ HRESULT scITextBaseContent::SetAttr(const wchar_t* name, const VARIANT& value, B
 }
 
 UniqueVariant* scITextBaseContent::FindLive(const wchar_t* name) const {
-  if (!m_liveAttributes) return nullptr;
-  const auto live = m_liveAttributes->find(name);
-  return live != m_liveAttributes->end() ? &live->second : nullptr;
+  if (!m_extras || !m_extras->liveAttributes) return nullptr;
+  LiveAttributes& values = *m_extras->liveAttributes;
+  const auto live = values.find(name);
+  return live != values.end() ? &live->second : nullptr;
 }
 
 bool scITextBaseContent::GetAttr(const wchar_t* name, VARIANT* value) {
@@ -263,9 +273,10 @@ HRESULT scITextBaseContent::UnsetAttr(const wchar_t* name, BOOL notify) {
     const auto it = m_prototype->m_attributes.find(name);
     if (it != m_prototype->m_attributes.end()) m_prototype->m_attributes.erase(it);
   }
-  if (m_liveAttributes) {
-    const auto live = m_liveAttributes->find(name);
-    if (live != m_liveAttributes->end()) m_liveAttributes->erase(live);
+  if (m_extras && m_extras->liveAttributes) {
+    LiveAttributes& values = *m_extras->liveAttributes;
+    const auto live = values.find(name);
+    if (live != values.end()) values.erase(live);
   }
   return S_OK;
 }

@@ -56,7 +56,8 @@ class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextB
   bool STDMETHODCALLTYPE HasAttr(const wchar_t* name) override;
   bool STDMETHODCALLTYPE AttrValueIs(const wchar_t* name, const VARIANT& value) override;
   HRESULT STDMETHODCALLTYPE UnsetAttr(const wchar_t* name, BOOL notify) override;
-  LONG STDMETHODCALLTYPE GetStoredValue() override { return m_storedValue; }
+  // No element class keeps a stored value.
+  LONG STDMETHODCALLTYPE GetStoredValue() override { return 0; }
   ULONG STDMETHODCALLTYPE IntrinsicState() override;
   void STDMETHODCALLTYPE ContentStateChanged() override;
   HRESULT STDMETHODCALLTYPE InitFromPrototype(scPrototypeElement* prototype) override;
@@ -65,7 +66,7 @@ class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextB
   void STDMETHODCALLTYPE SetWidthRaw(int width) override { m_rect.width = width; }
   void STDMETHODCALLTYPE SetHeightRaw(int height) override { m_rect.height = height; }
   void STDMETHODCALLTYPE MoveSize(int x, int y, int width, int height) override;
-  bool STDMETHODCALLTYPE Paint(scPaintContext* context) override { return m_paintLock == 0; }
+  bool STDMETHODCALLTYPE Paint(scPaintContext* context) override { return PaintLockCount() == 0; }
   bool STDMETHODCALLTYPE LayoutChildren() override;
   void STDMETHODCALLTYPE InvalidateRect(int x, int y, int width, int height) override;
   void STDMETHODCALLTYPE SetVisible(bool visible) override;
@@ -74,8 +75,9 @@ class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextB
   const scRect& Rect() const { return m_rect; }
   const scRect& DesignRect() const { return m_design; }
   uint32_t Alignment() const { return m_alignment; }
-  // Replaces the alignment flags; the children are not laid out again.
-  void SetAlignment(uint32_t flags) { m_alignment = flags; }
+  // Replaces the alignment flags (kAlignHorizontalMask and kAlignVerticalMask bits); the
+  // children are not laid out again.
+  void SetAlignment(uint32_t flags) { m_alignment = static_cast<uint8_t>(flags); }
   bool IsVisible() const { return m_visible; }
   bool IsPassThrough() const { return (m_flags & kPassThrough) != 0; }
   // The hit-testing flags word (FlagsWord).
@@ -88,11 +90,12 @@ class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextB
   void SetPassThrough(bool passThrough);
   // The lock counters: true increments, false decrements; the new count is returned. When a
   // count comes back to 0 its deferred work runs: one repaint of the element for the paint lock,
-  // one layout of the children for the layout lock.
+  // one layout of the children for the layout lock. A count that cannot be stored (no memory
+  // for the element's extras) stays as it was.
   int32_t PaintLock(bool increment);
   int32_t LayoutLock(bool increment);
-  int32_t PaintLockCount() const { return m_paintLock; }
-  int32_t LayoutLockCount() const { return m_layoutLock; }
+  int32_t PaintLockCount() const { return m_extras ? m_extras->paintLock : 0; }
+  int32_t LayoutLockCount() const { return m_extras ? m_extras->layoutLock : 0; }
 
   // The tag constant of the class ("menuitem" for both item tags).
   virtual const wchar_t* NodeName() const = 0;
@@ -147,30 +150,36 @@ class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextB
   // 'value' (cleared first); false when the copy cannot be made.
   static bool TextToAttrValue(std::wstring_view text, VARIANT* value);
 
+  // Values scripts set over the prototype's strings.
+  using LiveAttributes = std::map<std::wstring, UniqueVariant, std::less<>>;
+  // What few elements ever use, in one block made on the first need: a skin has thousands of
+  // elements and most never get a script value, a listener or a lock.
+  struct Extras {
+    std::unique_ptr<LiveAttributes> liveAttributes;  // made on the first value
+    ComPtr<scIEventListenerManager> listenerManager;
+    int32_t paintLock = 0;
+    int32_t layoutLock = 0;
+  };
+  // The extras, made when missing; null when they cannot be made.
+  Extras* MakeExtras();
+
   uintptr_t m_link = 0;
   uint32_t m_flags = 0;  // bit 0: pass-through
   uint32_t m_childCount = 0;  // beside the flags: no padding between them
   scIContentDocument* m_ownerDocument = nullptr;
-  int32_t m_paintLock = 0;
-  int32_t m_layoutLock = 0;
   scITextBaseContent* m_firstChild = nullptr;   // owned
   scITextBaseContent* m_lastChild = nullptr;    // owned through the sibling chain
   scITextBaseContent* m_nextSibling = nullptr;  // owned
   scITextBaseContent* m_previousSibling = nullptr;
-  // Values scripts set over the prototype's strings; made on the first such value (most
-  // elements never get one, and an empty map costs as much as a rectangle and a half).
-  using LiveAttributes = std::map<std::wstring, UniqueVariant, std::less<>>;
-  std::unique_ptr<LiveAttributes> m_liveAttributes;
   scPrototypeElement* m_prototype = nullptr;  // one counted reference
-  ComPtr<scIEventListenerManager> m_listenerManager;
+  std::unique_ptr<Extras> m_extras;
 
   // Geometry: current and design rectangles, alignment flags, visibility.
   scRect m_rect;
   scRect m_design;
-  uint32_t m_alignment = 0;
+  uint8_t m_alignment = 0;
+  uint8_t m_state = 0;  // active 0x01, hover 0x04, checked 0x20
   bool m_visible = true;
-  uint32_t m_state = 0;  // active 0x01, hover 0x04, checked 0x20
-  LONG m_storedValue = 0;
 
  private:
   // The value a script set for 'name', or null.

@@ -1,6 +1,6 @@
 // Drawn buttons in real windows: the picture of each state under the real pointer and under
 // mouse messages, with every fallback between the state pictures, the caption over the picture,
-// clicks, and the tooltip of the checked state.
+// clicks, the drawing mode and the caption from the text, and the tooltip of the checked state.
 //
 // Labels in real windows: where their text goes and in what colour, which attributes change the
 // drawing in which state, and the members scripts read and set.
@@ -180,6 +180,23 @@ TEST_F(ButtonTest, FollowsTheRealPointerAndClicksOnceUnlessDisabled) {
   EXPECT_EQ(Eval(L"clicks"), L"1") << "a disabled button is not clicked";
   EXPECT_EQ(Shown(), ColourOf("disabledImage"));
   PointerTo(off);
+}
+
+// The parts read the skin as an image and a label would: the picture in the button's drawing
+// mode, and the text between the tags as the caption when there is no "value".
+TEST_F(ButtonTest, DrawsItsPictureInItsModeAndTheTextBetweenItsTags) {
+  const std::string small = WritePng("small.png", 8, 8, [](int, int) { return 0xFFC00000u; });
+  ASSERT_EQ(LoadBody("<subwindow width='200' height='120' backgroundColor='#808080'>"
+                     "<button id='b' left='20' top='20' width='80' height='40' image='" + small +
+                         "' stretchMode='stretch' fontFace='Tahoma' fontSize='20' "
+                         "textAlignment='center vcenter' foregroundColor='#000000'>Go</button>"
+                         "</subwindow>",
+                     200, 120),
+            S_OK);
+  Show(300, 200, 200, 120);
+  const Picture p = PrintClient();
+  EXPECT_EQ(p.At(95, 55) & 0xFFFFFFu, 0xC00000u) << "stretched over the whole button";
+  EXPECT_GT(p.Count(RECT{40, 25, 80, 55}, 0x000000), 0) << "the caption";
 }
 
 TEST_F(ButtonTest, ACheckedButtonShowsItsCheckTooltipOrNone) {

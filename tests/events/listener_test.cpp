@@ -340,7 +340,7 @@ class DefaultActionContent final : public scContentClass<DefaultActionContent> {
   }
   // Gives the element a listener table without a document.
   void Attach(scIEventListenerManager* manager) {
-    m_listenerManager = manager;
+    MakeExtras()->listenerManager = manager;
     manager->SetOwner(this);
   }
 
