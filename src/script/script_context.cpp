@@ -10,14 +10,6 @@
 namespace velmor {
 namespace {
 
-// 'code' ended by a statement of its own whose value is nothing. Wine's engine keeps the value of
-// a script's or a procedure's last statement after the run, past the engine's close: when that is
-// an element (a handler "touch('logo');" calling a function that returns one), the element stays
-// alive for good. Nothing reads that value (a script block has no result, a handler returns what
-// its return statement gives), so the ending changes nothing else. The line break keeps a
-// trailing line comment from swallowing it.
-std::wstring EndedWithoutValue(const wchar_t* code) { return std::wstring(code) + L"\n;void 0;"; }
-
 // The script language number of JavaScript.
 constexpr LONG kJavaScriptTypeId = 2;
 constexpr const wchar_t* kEventParameter = L"event";
@@ -116,11 +108,7 @@ HRESULT scScriptContext::Reserved(IUnknown*) { return E_NOTIMPL; }
 
 HRESULT scScriptContext::ExecuteScript(const wchar_t* code, const wchar_t* itemName) {
   if (code == nullptr) return E_POINTER;
-  try {
-    return m_owner.Parse(EndedWithoutValue(code).c_str(), NoneIfEmpty(itemName),
-                         SCRIPTTEXT_ISVISIBLE, nullptr);
-  }
-  VELMOR_CATCH_RETURN()
+  return m_owner.Parse(code, NoneIfEmpty(itemName), SCRIPTTEXT_ISVISIBLE, nullptr);
 }
 
 HRESULT scScriptContext::CompileEventHandler(const wchar_t* itemName, IDispatch** handler,
@@ -170,11 +158,8 @@ HRESULT scScriptContext::CompileFunction(const wchar_t* name, ULONG argCount,
   std::wstring parameters;
   RETURN_IF_FAILED(BuildParameterList(argCount, argNames, parameters));
   ComPtr<IActiveScriptParseProcedureT> keep = procedure;
-  try {
-    return keep->ParseProcedureText(EndedWithoutValue(body).c_str(), parameters.c_str(), name,
-                                    nullptr, nullptr, nullptr, 0, 0, 0, function);
-  }
-  VELMOR_CATCH_RETURN()
+  return keep->ParseProcedureText(body, parameters.c_str(), name, nullptr, nullptr, nullptr, 0, 0,
+                                  0, function);
 }
 
 HRESULT scScriptContext::CreateDebugSupport() { return m_owner.CreateDebugSupport(GetUnknown()); }

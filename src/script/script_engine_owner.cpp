@@ -180,6 +180,7 @@ void ScriptEngineOwner::ReleaseEngineParts() {
 void ScriptEngineOwner::CloseEngine() {
   if (m_engine) {
     ComPtr<IActiveScript> engine = m_engine;
+    ForgetLastCallResult();
     engine->SetScriptState(SCRIPTSTATE_DISCONNECTED);
     engine->SetScriptState(SCRIPTSTATE_CLOSED);
     engine->Close();
@@ -187,6 +188,18 @@ void ScriptEngineOwner::CloseEngine() {
   ReleaseEngineParts();
   // The debug document holds the owner through its document host: let go of it now.
   if (m_debug != nullptr) m_debug->DetachDocumentHost();
+}
+
+void ScriptEngineOwner::ForgetLastCallResult() {
+  // Wine's engine keeps the result of the last call a script made until its next call, past the
+  // engine's close: a handler "find('logo');" whose function returns an element, or one that
+  // returns early after such a call, would keep that element (and through its handlers the
+  // engine) alive for good. One more call, to a function literal no skin can replace, takes its
+  // place. Its result does not matter.
+  if (!m_parser) return;
+  ComPtr<IActiveScriptParseT> parser = m_parser;
+  (void)parser->ParseScriptText(L"(function () {})();", nullptr, nullptr, nullptr, 0, 0, 0,
+                                nullptr, nullptr);
 }
 
 void ScriptEngineOwner::ReleaseAll() {

@@ -86,6 +86,9 @@ class ScriptEngineOwner {
   [[nodiscard]] HRESULT RunPrelude();
   void ReleaseEngineParts();
 
+  // Runs one call in the engine so that it lets go of the previous call's result.
+  void ForgetLastCallResult();
+
   ComPtr<IActiveScript> m_engine;
   ComPtr<IActiveScriptParseT> m_parser;
   ComPtr<IActiveScriptParseProcedureT> m_procedure;

@@ -1,5 +1,7 @@
 #include "window/document.h"
 
+#include <cstdio>
+
 #include <shlwapi.h>
 
 #include <utility>
@@ -194,6 +196,11 @@ bool scDocument::ResolveFile(const wchar_t* name, std::wstring& path) const {
 // expects; a deeper one is only remembered, and the outermost call applies the last size it was
 // given once its own layout is over. Handlers that keep resizing the window are left at the
 // layout of the last pass the outermost call runs, instead of recursing until the stack ends.
+// Sizemode changes wait for the outermost call to finish its layout in any case: each costs the
+// platform a round of window-state messages, and handlers that flip the mode of a window with
+// many elements would otherwise run one per handler per layout, tens of thousands in a cascade.
+// The last mode asked for is applied; handlers that ask again from the layout that change
+// causes get kMaxDeferredSizeModes changes in all, the rest is traced and dropped.
 void scDocument::OnSizeChanged(int sizeType, int width, int height) {
   if (m_sizeDepth >= kMaxNestedSizeChanges) {
     m_deferredSize = SizeChange{sizeType, width, height};
@@ -202,13 +209,34 @@ void scDocument::OnSizeChanged(int sizeType, int width, int height) {
   ++m_sizeDepth;
   ApplySize(sizeType, width, height);
   if (m_sizeDepth == 1) {
-    for (int pass = 0; pass < kMaxDeferredSizes && m_deferredSize; ++pass) {
-      const SizeChange next = *std::exchange(m_deferredSize, std::nullopt);
-      ApplySize(next.type, next.width, next.height);
+    ApplyDeferredSizes();
+    for (int changes = 0; m_deferredSizeMode && m_hWnd != nullptr; ++changes) {
+      const LONG mode = *std::exchange(m_deferredSizeMode, std::nullopt);
+      if (mode == m_sizemode) continue;
+      if (changes == kMaxDeferredSizeModes) {
+        wchar_t line[160];
+        std::swprintf(line, sizeof(line) / sizeof(line[0]),
+                      L"Velmor: size handlers changed the sizemode of a window more than %d times "
+                      L"in a row; sizemode %ld is not applied\n",
+                      kMaxDeferredSizeModes, static_cast<long>(mode));
+        ::OutputDebugStringW(line);
+        break;
+      }
+      SendSizeModeCommand(mode);
+      ApplyDeferredSizes();
     }
     m_deferredSize.reset();
+    m_deferredSizeMode.reset();
   }
   --m_sizeDepth;
+}
+
+void scDocument::ApplyDeferredSizes() {
+  for (int pass = 0; pass < kMaxDeferredSizes && m_deferredSize; ++pass) {
+    const SizeChange next = *std::exchange(m_deferredSize, std::nullopt);
+    ApplySize(next.type, next.width, next.height);
+  }
+  m_deferredSize.reset();
 }
 
 void scDocument::ApplySize(int sizeType, int width, int height) {

@@ -128,10 +128,12 @@ class scDocument
   // layout-locked, records the size type and invalidates the window. Size changes that its own
   // handlers raise run inside it up to kMaxNestedSizeChanges deep; deeper ones wait until the
   // outermost call is done, which then applies the last of them, at most kMaxDeferredSizes
-  // times.
+  // times. A sizemode change asked for while it runs waits for its end too (see put_sizemode);
+  // it then applies the last one asked for, at most kMaxDeferredSizeModes times.
   void OnSizeChanged(int sizeType, int width, int height);
   static constexpr int kMaxNestedSizeChanges = 2;
   static constexpr int kMaxDeferredSizes = 4;
+  static constexpr int kMaxDeferredSizeModes = 2;
 
   // The base folder with 'name' appended; false when the result does not fit.
   bool ResolveFile(const wchar_t* name, std::wstring& path) const;
@@ -321,6 +323,11 @@ class scDocument
   void DispatchDocumentEvent(scIContent* target, int eventType);
   // The size handler's work for one size change.
   void ApplySize(int sizeType, int width, int height);
+  // The last size change that came too deep to run in place, at most kMaxDeferredSizes times.
+  void ApplyDeferredSizes();
+  // Asks the platform for sizemode 'mode' (0 restore, 1 minimise, 2 maximise) as the system menu
+  // would; the window's size handler follows before it returns.
+  void SendSizeModeCommand(LONG mode);
   // Lays out again at the current client size and sizemode.
   void Relayout();
   void UpdateWindowRegion();
@@ -344,6 +351,8 @@ class scDocument
   };
   int m_sizeDepth = 0;
   std::optional<SizeChange> m_deferredSize;
+  // The sizemode a script asked for while the size handler ran, applied once it is done.
+  std::optional<LONG> m_deferredSizeMode;
   bool m_windowReference = false;  // the reference held for the life of the native window
   // A close() request posted and not yet handled, and a close being decided (its handler may
   // run an alert, whose message loop would otherwise take the next request and nest another).

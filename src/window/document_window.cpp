@@ -35,18 +35,28 @@ STDMETHODIMP scDocument::close() {
 
 STDMETHODIMP scDocument::get_sizemode(LONG* mode) {
   if (mode == nullptr) return E_POINTER;
-  *mode = m_sizemode;
+  // A change asked for during the size handler reads back at once, as one applied there would.
+  *mode = m_deferredSizeMode ? *m_deferredSizeMode : m_sizemode;
   return S_OK;
 }
 
 STDMETHODIMP scDocument::put_sizemode(LONG mode) {
+  if (mode < 0 || mode > 2 || m_hWnd == nullptr) return S_OK;
+  // From inside the size handler (a size or sizemode event), the change waits for it to end.
+  if (m_sizeDepth > 0) {
+    m_deferredSizeMode = mode;
+    return S_OK;
+  }
+  if (mode != m_sizemode) SendSizeModeCommand(mode);
+  return S_OK;
+}
+
+void scDocument::SendSizeModeCommand(LONG mode) {
   static const WPARAM kCommands[] = {SC_RESTORE, SC_MINIMIZE, SC_MAXIMIZE};
-  if (mode == m_sizemode || mode < 0 || mode > 2 || m_hWnd == nullptr) return S_OK;
   if (::GetCapture() == m_hWnd) ::ReleaseCapture();
   POINT cursor{};
   ::GetCursorPos(&cursor);
   ::SendMessageW(m_hWnd, WM_SYSCOMMAND, kCommands[mode], MAKELPARAM(cursor.x, cursor.y));
-  return S_OK;
 }
 
 STDMETHODIMP scDocument::get_visible(VARIANT_BOOL* visible) {

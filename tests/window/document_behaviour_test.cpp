@@ -217,11 +217,17 @@ TEST_F(SizeReentryTest, ResizingSizeHandlersEndAndLeaveTheLayoutAtTheWindowSize)
   constexpr int kNested = scITextBaseContent::kMaxNestedSizeEvents;
   constexpr int kPasses = scDocument::kMaxNestedSizeChanges * (1 + scDocument::kMaxDeferredSizes);
   static const char kScript[] =
-      "<script>var runs = 0, log = '', done = false, start = 0;"
+      "<script>var runs = 0, log = '', done = false, start = 0, armed = false;"
       "function byId(id) { return document.getElementById(id); }</script>";
+  // 31 handlers, each asking for a sizemode: the last of a layout asks for the other of normal
+  // and maximised, which lays the window out again. Changes end after kMaxDeferredSizeModes.
+  std::string flipping;
+  for (int i = 0; i < 31; ++i)
+    flipping += "<image id=\"" + std::string(i == 0 ? "a" : "c" + std::to_string(i)) +
+               "\" onsize=\"runs++; if (armed) window.sizemode = runs % 62 > 30 ? 2 : 0;\"/>";
   struct Case {
     const char* name;
-    const char* content;
+    std::string content;
     std::wstring expected;  // runs and log after one resize; "W" stands for the client width
   } const kCases[] = {
       {"a handler moving its own element",
@@ -242,11 +248,17 @@ TEST_F(SizeReentryTest, ResizingSizeHandlersEndAndLeaveTheLayoutAtTheWindowSize)
        "<image id=\"a\" onsize=\"runs++; log += this.parentNode.width + ';';"
        " if (!done) { done = true; window.lock(2); window.unlock(2); log += 'after;'; }\"/>",
        L"2,0,W;W;after;"},
+      {"a handler changing the sizemode once",
+       "<image id=\"a\" onsize=\"runs++; if (armed) if (!done) {"
+       " done = true; window.sizemode = 2; log += window.sizemode + ';'; }\"/>",
+       L"2,0,2;"},
+      {"handlers flipping the sizemode", flipping,
+       Count(31 * (1 + scDocument::kMaxDeferredSizeModes)) + L",0,"},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
     ASSERT_EQ(Load(std::string("<window>") + kScript + c.content + "</window>"), S_OK);
-    Run(L"runs = 0; log = ''; done = false; start = byId('a').left;");
+    Run(L"runs = 0; log = ''; done = false; start = byId('a').left; armed = true;");
     ::SetWindowPos(Window(), nullptr, 0, 0, 320, 240, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     std::wstring expected = c.expected;
     const std::wstring width = std::to_wstring(ClientRect().right);
