@@ -104,11 +104,7 @@ TEST_F(LoaderTest, FileErrorsAreHresultsAndTheItemNameReachesTheEngine) {
 }
 
 TEST_F(LoaderTest, Streams) {
-  ComPtr<test::CProbe> notAStream;
-  test::CProbe* raw = nullptr;
-  ASSERT_EQ(test::CProbe::CreateObject(&raw, 1), S_OK);
-  notAStream = raw;
-  raw->Release();
+  ComPtr<test::CProbe> notAStream = test::MakeProbe(1);
   UniqueBstr item(L"");
   EXPECT_EQ(m_loader->LoadSubScriptFromStream(notAStream->GetUnknown(), item.Get()), E_NOINTERFACE);
 
@@ -192,8 +188,7 @@ TEST_F(LoaderTest, ScriptsCallTheLoaderAndMayNestLoads) {
 
 // A loader whose owner is neither kind of engine owner has nowhere to run text.
 TEST(LoaderWithoutOwner, RunsNothing) {
-  test::CProbe* outer = nullptr;
-  ASSERT_EQ(test::CProbe::CreateObject(&outer, 1), S_OK);
+  ComPtr<test::CProbe> outer = test::MakeProbe(1);
   ComPtr<IUnknown> inner;
   ASSERT_EQ(CJSSubScriptLoader::Create(outer->GetUnknown(), inner.GetAddressOf()), S_OK);
   ComPtr<IJSSubScriptLoader> loader;
@@ -206,9 +201,6 @@ TEST(LoaderWithoutOwner, RunsNothing) {
   EXPECT_EQ(loader->LoadSubScriptFromFile(missing.Get(), item.Get()),
             HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
   EXPECT_EQ(loader->LoadSubScriptFromResource(module.Get(), name.Get(), item.Get()), E_UNEXPECTED);
-  loader.Reset();
-  inner.Reset();
-  outer->Release();
 }
 
 }  // namespace
