@@ -120,9 +120,7 @@ TEST(ScriptPrelude, EachEngineUsesOnceAndIncludesEveryTime) {
   test::ChromeFolder chrome;
   chrome.Write(L"counted.js",
                test::Utf16Bytes(L"loads = (typeof loads == 'number' ? loads : 0) + 1;"));
-  std::wstring name;
-  for (wchar_t c : chrome.NameOf(L"counted.js"))
-    name += c == L'\\' ? std::wstring(L"\\\\") : std::wstring(1, c);
+  const std::wstring name = test::Escaped(chrome.NameOf(L"counted.js"));
   const std::wstring uses = L"$uses('" + name + L"');", include = L"$include('" + name + L"');";
   ScriptHost host, includer;
   ASSERT_EQ(host.created(), S_OK);

@@ -18,12 +18,6 @@ using test::ScriptHost;
 using test::Utf16Bytes;
 using test::Utf8Bytes;
 
-std::wstring Escaped(const std::wstring& path) {
-  std::wstring out;
-  for (wchar_t c : path) out += c == L'\\' ? std::wstring(L"\\\\") : std::wstring(1, c);
-  return out;
-}
-
 class LoaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -167,8 +161,8 @@ TEST_F(LoaderTest, ScriptsCallTheLoaderAndMayNestLoads) {
   m_chrome.Write(L"inner.js", Utf16Bytes(L"order += 'b';"));
   m_chrome.Write(L"outer.js",
                  Utf16Bytes(L"order += 'a'; LoadSubScriptFromFile('" +
-                            Escaped(m_chrome.PathOf(L"inner.js")) + L"'); order += 'c';"));
-  const std::wstring outer = Escaped(m_chrome.PathOf(L"outer.js"));
+                            test::Escaped(m_chrome.PathOf(L"inner.js")) + L"'); order += 'c';"));
+  const std::wstring outer = test::Escaped(m_chrome.PathOf(L"outer.js"));
   ASSERT_EQ(m_host->AddCode(L"var order = '';", L""), S_OK);
   // A global function and a method of ScriptLoader, with and without the item name.
   ASSERT_EQ(m_host->AddCode((L"LoadSubScriptFromFile('" + outer + L"');").c_str(), L""), S_OK);
