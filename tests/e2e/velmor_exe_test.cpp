@@ -3,7 +3,6 @@
 // Scripting.FileSystemObject.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 
 #include "support/test_env.h"
@@ -34,21 +33,17 @@ class Install {
     for (const wchar_t* file : {L"Velmor.exe", L"ui.dll", L"vmrt.dll"})
       ::CopyFileW((test::DistDir() + L"\\" + file).c_str(), (m_dir + L"\\" + file).c_str(), FALSE);
     ::CreateDirectoryW((m_dir + L"\\chrome").c_str(), nullptr);
-    WriteUtf16(m_dir + L"\\chrome\\main.js", mainJs);
+    std::string script("\xFF\xFE", 2);  // UTF-16LE with its mark, as the engine reads scripts
+    for (wchar_t c : mainJs) script.append({static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)});
+    test::WriteFileBytes(m_dir + L"\\chrome\\main.js", script);
     ::CreateDirectoryW((m_dir + L"\\skins").c_str(), nullptr);
     ::CreateDirectoryW((m_dir + L"\\skins\\default").c_str(), nullptr);
-    std::ofstream xml((m_dir + L"\\skins\\default\\mainframe.xml").c_str(), std::ios::binary);
-    xml << "<window width=\"200\" height=\"100\"></window>\n";
-    xml.close();
+    test::WriteFileBytes(m_dir + L"\\skins\\default\\mainframe.xml",
+                         "<window width=\"200\" height=\"100\"></window>\n");
   }
   std::wstring Exe() const { return L"\"" + m_dir + L"\\Velmor.exe\""; }
 
  private:
-  static void WriteUtf16(const std::wstring& path, const std::wstring& text) {
-    std::ofstream out(path.c_str(), std::ios::binary);
-    out.put(static_cast<char>(0xFF)).put(static_cast<char>(0xFE));
-    for (wchar_t c : text) out.put(static_cast<char>(c & 0xFF)).put(static_cast<char>(c >> 8));
-  }
   std::wstring m_dir;
 };
 

@@ -284,35 +284,66 @@ TEST_F(PopupMenuTest, OpenPopupPlacesTheMenuAtEveryPosition) {
   }
 }
 
-TEST_F(PopupMenuTest, MenubarTitlesOpenSlideAndDeliverOneCommand) {
-  const RECT file = ScreenBox(L"file");
-  const RECT edit = ScreenBox(L"edit");
-  RECT first{}, second{};
-  DWORD titleWhileOpen = 0;
-  {
+// Each way of opening a popup: a real press on a menubar title or on a menu button, or a script
+// at the pointer. The menu's corner lies where it belongs, the opener shows it while the menu is
+// open, and an item chosen with real keys reaches script as one "command" from the message loop
+// once the menu has gone.
+TEST_F(PopupMenuTest, EachOpenerPlacesItsMenuAndDeliversOneCommand) {
+  const RECT file = ScreenBox(L"file"), button = ScreenBox(L"mb");
+  const POINT pointer{380, 260};
+  struct Row {
+    const char* what;
+    std::function<void()> open;
+    POINT corner;  // the menu's top-left corner
+    int downs;     // Down presses to the item
+    const wchar_t* command;
+    std::function<bool()> shows;  // the opener's look while its menu is open
+  };
+  const Row kRows[] = {
+      {"menubar title", [&] { Mouse(Centre(file), true); }, {file.left, file.bottom}, 2,
+       L"open.command", [&] { return PrintClient().At(2, 2) == 0x316AC5u; }},
+      {"menu button", [&] { Mouse(Centre(button), true); }, {button.left, button.bottom}, 1,
+       L"pick.command", [&] { return (State(L"mb") & kStateChecked) != 0; }},
+      {"at the pointer",
+       [&] {
+         ::SetCursorPos(pointer.x, pointer.y);
+         ASSERT_EQ(Run(L"document.getElementById('items').openPopupAtScreen(-1, -1);"), S_OK);
+       },
+       pointer, 1, L"save.command", [] { return true; }},
+  };
+  for (const Row& row : kRows) {
+    SCOPED_TRACE(row.what);
+    RECT shown{};
+    bool shows = false;
     Steps steps({[&] {
-                   if (OpenMenu() == nullptr) return false;
-                   first = WindowBox(OpenMenu());
-                   titleWhileOpen = PrintClient().At(2, 2);
-                   Press({}, VK_DOWN);
-                   Press({}, VK_DOWN);
-                   Press({}, VK_RETURN);
-                   return true;
-                 }});
-    Mouse(Centre(file), true);
-    EXPECT_EQ(TraceUntil(L"open.command"), L"open.command");
+      if (OpenMenu() == nullptr) return false;
+      shown = WindowBox(OpenMenu());
+      shows = row.shows();
+      for (int i = 0; i < row.downs; ++i) Press({}, VK_DOWN);
+      Press({}, VK_RETURN);
+      return true;
+    }});
+    row.open();
+    EXPECT_EQ(Eval(L"trace.length"), L"0");
+    EXPECT_EQ(TraceUntil(row.command), row.command);
     Loop([] { return false; }, 200);
     EXPECT_EQ(Eval(L"trace.length"), L"0");  // exactly one command
     EXPECT_TRUE(steps.Done());
+    EXPECT_EQ(shown.left, row.corner.x);
+    EXPECT_EQ(shown.top, row.corner.y);
+    EXPECT_TRUE(shows);
   }
-  EXPECT_EQ(first.left, file.left);
-  EXPECT_EQ(first.top, file.bottom);
-  EXPECT_EQ(titleWhileOpen, 0x316AC5u);
   Mouse({file.left + 100, file.bottom + 100}, false);
   Loop([] { return false; }, 200);
   EXPECT_NE(PrintClient().At(2, 2), 0x316AC5u);  // neither pressed nor under the mouse
+  EXPECT_EQ(Eval(L"document.getElementById('mb').checked"), L"0");
+}
 
-  // Sliding onto the next title while a menu is open switches menus; Escape fires nothing.
+// Sliding onto the next title while a menu is open switches menus; Escape fires nothing.
+TEST_F(PopupMenuTest, MenubarSlidesBetweenTitles) {
+  const RECT file = ScreenBox(L"file");
+  const RECT edit = ScreenBox(L"edit");
+  RECT second{};
   Steps steps({[&] {
                  if (OpenMenu() == nullptr) return false;
                  Mouse(Centre(edit), false);
@@ -330,48 +361,6 @@ TEST_F(PopupMenuTest, MenubarTitlesOpenSlideAndDeliverOneCommand) {
   EXPECT_TRUE(steps.Done());
   EXPECT_EQ(second.top, edit.bottom);
   EXPECT_EQ(Eval(L"trace.length"), L"0");
-}
-
-// A button of type "menu" opens its popup below itself on a real press and shows its checked
-// pictures while the menu is open.
-TEST_F(PopupMenuTest, MenuButtonOpensItsPopupBelowIt) {
-  const RECT button = ScreenBox(L"mb");
-  RECT shown{};
-  bool checkedWhileOpen = false;
-  Steps steps({[&] {
-    if (OpenMenu() == nullptr) return false;
-    shown = WindowBox(OpenMenu());
-    checkedWhileOpen = (State(L"mb") & kStateChecked) != 0;
-    Press({}, VK_DOWN);
-    Press({}, VK_RETURN);
-    return true;
-  }});
-  Mouse(Centre(button), true);
-  EXPECT_EQ(TraceUntil(L"pick.command"), L"pick.command");
-  EXPECT_TRUE(steps.Done());
-  EXPECT_EQ(shown.left, button.left);
-  EXPECT_EQ(shown.top, button.bottom);
-  EXPECT_TRUE(checkedWhileOpen);
-  EXPECT_EQ(Eval(L"document.getElementById('mb').checked"), L"0");
-}
-
-TEST_F(PopupMenuTest, ContextMenuAtThePointerReportsTheChosenItem) {
-  const POINT pointer{380, 260};
-  ::SetCursorPos(pointer.x, pointer.y);
-  RECT shown{};
-  Steps steps({[&] {
-    if (OpenMenu() == nullptr) return false;
-    shown = WindowBox(OpenMenu());
-    Press({}, VK_DOWN);
-    Press({}, VK_RETURN);
-    return true;
-  }});
-  ASSERT_EQ(Run(L"document.getElementById('items').openPopupAtScreen(-1, -1);"), S_OK);
-  // The command comes from the message loop once the menu has gone.
-  EXPECT_EQ(Eval(L"trace.length"), L"0");
-  EXPECT_EQ(TraceUntil(L"save.command"), L"save.command");
-  EXPECT_EQ(shown.left, pointer.x);
-  EXPECT_EQ(shown.top, pointer.y);
 }
 
 namespace shortcuts {

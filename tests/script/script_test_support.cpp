@@ -60,6 +60,12 @@ std::string Utf8Bytes(std::wstring_view text) {
   return bytes;
 }
 
+std::wstring Escaped(std::wstring_view path) {
+  std::wstring out;
+  for (wchar_t c : path) out += c == L'\\' ? std::wstring(L"\\\\") : std::wstring(1, c);
+  return out;
+}
+
 ChromeFolder::ChromeFolder() {
   const std::wstring chrome = TestBinDir() + L"\\chrome";
   ::CreateDirectoryW(chrome.c_str(), nullptr);

@@ -20,6 +20,8 @@ namespace velmor::test {
 // The bytes of a script file: UTF-16LE, with the FF FE mark unless 'mark' is false.
 std::string Utf16Bytes(std::wstring_view text, bool mark = true);
 std::string Utf8Bytes(std::wstring_view text);
+// A path as it is written inside a script's string literal (backslashes doubled).
+std::wstring Escaped(std::wstring_view path);
 
 // A folder under "chrome" beside the test executable, removed with everything in it at the end.
 class ChromeFolder {

@@ -18,12 +18,6 @@ using test::ScriptHost;
 using test::Utf16Bytes;
 using test::Utf8Bytes;
 
-std::wstring Escaped(const std::wstring& path) {
-  std::wstring out;
-  for (wchar_t c : path) out += c == L'\\' ? std::wstring(L"\\\\") : std::wstring(1, c);
-  return out;
-}
-
 class LoaderTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -104,11 +98,7 @@ TEST_F(LoaderTest, FileErrorsAreHresultsAndTheItemNameReachesTheEngine) {
 }
 
 TEST_F(LoaderTest, Streams) {
-  ComPtr<test::CProbe> notAStream;
-  test::CProbe* raw = nullptr;
-  ASSERT_EQ(test::CProbe::CreateObject(&raw, 1), S_OK);
-  notAStream = raw;
-  raw->Release();
+  ComPtr<test::CProbe> notAStream = test::MakeProbe(1);
   UniqueBstr item(L"");
   EXPECT_EQ(m_loader->LoadSubScriptFromStream(notAStream->GetUnknown(), item.Get()), E_NOINTERFACE);
 
@@ -171,8 +161,8 @@ TEST_F(LoaderTest, ScriptsCallTheLoaderAndMayNestLoads) {
   m_chrome.Write(L"inner.js", Utf16Bytes(L"order += 'b';"));
   m_chrome.Write(L"outer.js",
                  Utf16Bytes(L"order += 'a'; LoadSubScriptFromFile('" +
-                            Escaped(m_chrome.PathOf(L"inner.js")) + L"'); order += 'c';"));
-  const std::wstring outer = Escaped(m_chrome.PathOf(L"outer.js"));
+                            test::Escaped(m_chrome.PathOf(L"inner.js")) + L"'); order += 'c';"));
+  const std::wstring outer = test::Escaped(m_chrome.PathOf(L"outer.js"));
   ASSERT_EQ(m_host->AddCode(L"var order = '';", L""), S_OK);
   // A global function and a method of ScriptLoader, with and without the item name.
   ASSERT_EQ(m_host->AddCode((L"LoadSubScriptFromFile('" + outer + L"');").c_str(), L""), S_OK);
@@ -192,8 +182,7 @@ TEST_F(LoaderTest, ScriptsCallTheLoaderAndMayNestLoads) {
 
 // A loader whose owner is neither kind of engine owner has nowhere to run text.
 TEST(LoaderWithoutOwner, RunsNothing) {
-  test::CProbe* outer = nullptr;
-  ASSERT_EQ(test::CProbe::CreateObject(&outer, 1), S_OK);
+  ComPtr<test::CProbe> outer = test::MakeProbe(1);
   ComPtr<IUnknown> inner;
   ASSERT_EQ(CJSSubScriptLoader::Create(outer->GetUnknown(), inner.GetAddressOf()), S_OK);
   ComPtr<IJSSubScriptLoader> loader;
@@ -206,9 +195,6 @@ TEST(LoaderWithoutOwner, RunsNothing) {
   EXPECT_EQ(loader->LoadSubScriptFromFile(missing.Get(), item.Get()),
             HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
   EXPECT_EQ(loader->LoadSubScriptFromResource(module.Get(), name.Get(), item.Get()), E_UNEXPECTED);
-  loader.Reset();
-  inner.Reset();
-  outer->Release();
 }
 
 }  // namespace
