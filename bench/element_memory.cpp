@@ -3,12 +3,11 @@
 // text). Counted: the C++ heap bytes the load leaves allocated (this program counts every
 // operator new and delete, the engine's included) and the growth of the process's private bytes
 // in the first load (every heap, script engine included), each divided by the number of
-// elements. The attribute strings (the text of each value, counted once where elements share it;
-// names are stored once per skin) are reported apart, and the figure beyond them is the one to
-// watch; the figure beyond the whole attribute lists (the name/value entries as well) is printed
-// beside it. Baseline: the bytes TinyXML's own tree of the same file holds. Prints the median of
-// several loads, for the mixed skin and for a skin of each kind alone (the same layout with every
-// element of one tag), so the heavy kinds show.
+// elements. The attribute strings (each name/value entry of the attribute lists and the text of
+// each value, counted once where elements share it; names are stored once per skin) are reported
+// apart, and the figure beyond them is the one to watch. Baseline: the bytes TinyXML's own tree
+// of the same file holds. Prints the median of several loads, for the mixed skin and for a skin
+// of each kind alone (the same layout with every element of one tag), so the heavy kinds show.
 #include <windows.h>
 #include <psapi.h>
 
@@ -196,12 +195,11 @@ int main() {
   std::printf("  TinyXML's tree of the same file         %8.1f bytes  (baseline)\n", mixed.tinyxml);
   std::printf("  engine heap after the load              %8.1f bytes  ratio %.2f\n", mixed.heap,
               mixed.heap / mixed.tinyxml);
-  std::printf("    of which attribute strings            %8.1f bytes\n", mixed.strings);
+  const double attributes = mixed.strings + mixed.entries;
+  std::printf("    of which attribute strings            %8.1f bytes", attributes);
+  std::printf("  (entries %.1f, texts %.1f)\n", mixed.entries, mixed.strings);
   std::printf("    beyond the attribute strings          %8.1f bytes  ratio %.2f\n",
-              mixed.heap - mixed.strings, (mixed.heap - mixed.strings) / mixed.tinyxml);
-  std::printf("    of which attribute list entries       %8.1f bytes\n", mixed.entries);
-  std::printf("    beyond the whole attribute lists      %8.1f bytes\n",
-              mixed.heap - mixed.strings - mixed.entries);
+              mixed.heap - attributes, (mixed.heap - attributes) / mixed.tinyxml);
   std::printf("  growth of private bytes, first load     %8.1f bytes\n", mixed.privateBytes);
   // The same skin with every element of one tag: the figure beyond the attribute strings per
   // element (panels and root included, as above).
@@ -212,8 +210,8 @@ int main() {
       std::printf("    %-10s cannot load the skin\n", tag);
       continue;
     }
-    std::printf("    %-10s %8.1f bytes  (heap %.1f, strings %.1f, entries %.1f)\n", tag,
-                one.heap - one.strings, one.heap, one.strings, one.entries);
+    std::printf("    %-10s %8.1f bytes  (heap %.1f, attribute strings %.1f)\n", tag,
+                one.heap - one.strings - one.entries, one.heap, one.strings + one.entries);
   }
   ::CoUninitialize();
   return 0;
