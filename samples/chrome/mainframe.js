@@ -37,7 +37,9 @@ function ShowMainFrame() {
   UpdateClock();
   window.setInterval("UpdateClock()", 1000);
   window.visible = true;
-  OpenTools();
+  // The tool window opens once the main window has painted: a timeout's platform timer comes
+  // after pending paints, so the main window shows without waiting for the second load.
+  window.setTimeout("OpenTools()", 0);
 }
 
 // The tool window (tools.xml) is owned by this window and docks itself on its right edge. Its
