@@ -4,6 +4,8 @@
 #include <climits>
 #include <cwchar>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -215,10 +217,8 @@ TEST(MarginListGrammar, FourNumbersWithAnySeparator) {
   for (const Case& c : kCases) {
     int32_t m[4] = {99, 99, 99, 99};
     EXPECT_EQ(ParseMarginList(c.text, m), c.recognised) << c.text;
-    EXPECT_EQ(m[0], c.left) << c.text;
-    EXPECT_EQ(m[1], c.top) << c.text;
-    EXPECT_EQ(m[2], c.right) << c.text;
-    EXPECT_EQ(m[3], c.bottom) << c.text;
+    EXPECT_EQ(std::vector<int32_t>(m, m + 4), (std::vector<int32_t>{c.left, c.top, c.right, c.bottom}))
+        << c.text;
   }
   int32_t m[4] = {9, 9, 9, 9};
   EXPECT_FALSE(ParseMarginList(nullptr, m));
@@ -238,8 +238,7 @@ TEST(CornerSizeGrammar, TwoNumbersOrNothing) {
   for (const Case& c : kCases) {
     int32_t x = -7, y = -7;
     EXPECT_EQ(ParseCornerSize(c.text, x, y), c.recognised) << c.text;
-    EXPECT_EQ(x, c.x) << c.text;
-    EXPECT_EQ(y, c.y) << c.text;
+    EXPECT_EQ(std::make_pair(x, y), std::make_pair(c.x, c.y)) << c.text;
   }
 }
 
@@ -317,29 +316,25 @@ TEST(TextAlignmentGrammar, LaterWordsWinAndOthersKeepDefaults) {
 TEST(WindowFeatureGrammar, NamedItemsSetFlags) {
   struct Case {
     const wchar_t* text;
-    bool modal, center, hidden, owner, notDisableParent;
+    const wchar_t* flags;  // the flags set, in the order modal, center, hidden, owner, notdisableparent
   };
   static const Case kCases[] = {
-      {L"modal,center", true, true, false, false, false},
-      {L"hidden;owner", false, false, true, true, false},
-      {L"notdisableparent=1", false, false, false, false, true},
-      {L"modal=no", true, false, false, false, false},
-      {L"=modal", true, false, false, false, false},
-      {L" modal", false, false, false, false, false},
-      {L"Modal", false, false, false, false, false},
-      {L"modal,,center;", true, true, false, false, false},
-      {L"dialog=yes,center", false, true, false, false, false},
-      {L"width=300;hidden=", false, false, true, false, false},
-      {L"", false, false, false, false, false},
+      {L"modal,center", L"modal center"},        {L"hidden;owner", L"hidden owner"},
+      {L"notdisableparent=1", L"notdisableparent"}, {L"modal=no", L"modal"},
+      {L"=modal", L"modal"},                     {L" modal", L""},
+      {L"Modal", L""},                           {L"modal,,center;", L"modal center"},
+      {L"dialog=yes,center", L"center"},         {L"width=300;hidden=", L"hidden"},
+      {L"", L""},
   };
   for (const Case& c : kCases) {
     WindowFeatures f;
     EXPECT_TRUE(ParseWindowFeatures(c.text, f)) << c.text;
-    EXPECT_EQ(f.modal, c.modal) << c.text;
-    EXPECT_EQ(f.center, c.center) << c.text;
-    EXPECT_EQ(f.hidden, c.hidden) << c.text;
-    EXPECT_EQ(f.owner, c.owner) << c.text;
-    EXPECT_EQ(f.notDisableParent, c.notDisableParent) << c.text;
+    std::wstring flags;
+    for (const auto& [set, name] : {std::pair{f.modal, L"modal"}, {f.center, L"center"},
+                                    {f.hidden, L"hidden"}, {f.owner, L"owner"},
+                                    {f.notDisableParent, L"notdisableparent"}})
+      if (set) flags += (flags.empty() ? L"" : L" ") + std::wstring(name);
+    EXPECT_EQ(flags, c.flags) << c.text;
   }
 }
 
