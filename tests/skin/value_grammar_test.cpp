@@ -270,10 +270,8 @@ TEST(KeywordGrammars, DrawingModesAndAlignments) {
   };
   for (const AlignCase& c : kAligns) {
     uint32_t h = 99, v = 99;
-    EXPECT_TRUE(ParseHorizontalAlignment(c.text, h));
-    EXPECT_TRUE(ParseVerticalAlignment(c.text, v));
-    EXPECT_EQ(h, c.horizontal) << c.text;
-    EXPECT_EQ(v, c.vertical) << c.text;
+    EXPECT_TRUE(ParseHorizontalAlignment(c.text, h) && ParseVerticalAlignment(c.text, v));
+    EXPECT_EQ(std::make_pair(h, v), std::make_pair(c.horizontal, c.vertical)) << c.text;
   }
 }
 
@@ -308,8 +306,7 @@ TEST(TextAlignmentGrammar, LaterWordsWinAndOthersKeepDefaults) {
   for (const Case& c : kCases) {
     int32_t h = 9, v = 9;
     EXPECT_TRUE(ParseTextAlignment(c.text, h, v)) << c.text;
-    EXPECT_EQ(h, c.horizontal) << c.text;
-    EXPECT_EQ(v, c.vertical) << c.text;
+    EXPECT_EQ(std::make_pair(h, v), std::make_pair(c.horizontal, c.vertical)) << c.text;
   }
 }
 
