@@ -279,9 +279,6 @@ class TimerTest : public DocumentTest {
     EXPECT_EQ(scTimerList::LiveRecords(), m_records) << "timer records leaked";
     (void)components::Shutdown();
   }
-  bool PumpUntilTrue(const wchar_t* expression, DWORD ms) {
-    return PumpUntil([&] { return Eval(L"String(" + std::wstring(expression) + L")") == L"true"; }, ms);
-  }
 
   long m_records = 0;
 };
@@ -305,7 +302,8 @@ TEST_F(TimerTest, TimeoutsAndIntervalsRunLaterInTheirOwnWindow) {
             S_OK);
   // Identifiers count from 2 per window, timeouts and intervals alike; nothing ran at once.
   EXPECT_EQ(Eval(L"ids.join() + ',' + selfId + ',' + failId + ',' + atOnce"), L"2,3,4,5,6,0");
-  EXPECT_TRUE(PumpUntilTrue(L"n == 3 && failing >= 4 && log.length == 2", 5000))
+  EXPECT_TRUE(PumpUntil(
+      [&] { return Eval(L"String(n == 3 && failing >= 4 && log.length == 2)") == L"true"; }, 5000))
       << Eval(L"n + ';' + failing + ';' + log");
   ASSERT_EQ(Run(L"window.clearInterval(failId); var stoppedAt = failing;"), S_OK);
   PumpFor(150);

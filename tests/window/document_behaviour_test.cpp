@@ -291,26 +291,19 @@ TEST_F(DocumentTest, LoadCreatesHiddenWindowWithClassStylesTitleAndIcon) {
 
   // Scripts show it (document_script_test); until then it reads as hidden.
   EXPECT_EQ(Eval(L"String(window.visible)"), L"false");
-}
 
-// Scripts setting the title are in document_script_test.
-TEST_F(DocumentTest, TitleComesFromAStringTitleAttributeOnly) {
-  struct Case {
+  // The title comes from a string title attribute only (scripts setting it: document_script_test).
+  static const struct {
     const char* root;
     const wchar_t* title;
-  };
-  static const Case kCases[] = {
-      {"<window/>", L"Velmor"},
-      {"<window title=\"Hello\"/>", L"Hello"},
-      {"<window title=\"\"/>", L""},
-  };
-  for (const Case& c : kCases) {
+  } kTitles[] = {{"<window/>", L"Velmor"}, {"<window title=\"Hello\"/>", L"Hello"},
+                 {"<window title=\"\"/>", L""}};
+  for (const auto& c : kTitles) {
     ASSERT_EQ(Load(c.root), S_OK) << c.root;
     EXPECT_EQ(Eval(L"window.title"), c.title) << c.root;
   }
-}
 
-TEST_F(DocumentTest, MissingIconFileLeavesTheWindowWithoutIcon) {
+  // Without the icon file the window has no icon.
   const std::wstring icon = test::TestBinDir() + L"\\skins\\default\\icon\\Velmor.ico";
   const std::wstring aside = icon + L".aside";
   ASSERT_TRUE(::MoveFileW(icon.c_str(), aside.c_str()));
