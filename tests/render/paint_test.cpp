@@ -43,19 +43,11 @@ std::string Panel(const char* id, int x, int y, int w, int h, DWORD rgb,
 
 class WindowPaintTest : public PaintTest {
  protected:
-  void ShowAndPaint() { ShowAt(40, 40); }
   // Wine copies a window's surface to the X server from its message loop, a little after the
   // paint: let that happen before the screen is read.
   static void Settle() { test::PumpFor(150); }
-  std::string m_a, m_b;
-  void MakeTwoImages() {
-    m_a = WritePng("a.png", 6, 6, [](int, int) { return 0xFF00FF00u; });
-    m_b = WritePng("b.png", 6, 6, [](int, int) { return 0xFFFFFFFFu; });
-  }
 };
 
-// Later siblings on top; children in their parent's coordinates, and hidden with it even though
-// they are visible themselves.
 TEST_F(WindowPaintTest, PrintClientPaintsEveryElementWithLaterSiblingsOnTop) {
   const std::string child = Panel("c", 2, 3, 4, 4, kBlue);
   ASSERT_EQ(LoadBody(Panel("bg", 0, 0, 60, 30, kGrey) + Panel("a", 5, 5, 20, 10, kRed) +
@@ -178,18 +170,19 @@ TEST_F(WindowPaintTest, EraseBackgroundIsHandledWithoutErasing) {
 // screen; while the window is paint-locked it keeps its old pixels, and the release repaints the
 // whole client area without erasing.
 TEST_F(WindowPaintTest, ImageChangesRepaintTheirBoxUnlessThePaintLockHoldsThemBack) {
-  MakeTwoImages();
+  const std::string green = WritePng("a.png", 6, 6, [](int, int) { return 0xFF00FF00u; });
+  const std::string white = WritePng("b.png", 6, 6, [](int, int) { return 0xFFFFFFFFu; });
   ASSERT_EQ(LoadBody(Panel("bg", 0, 0, 60, 40, kGrey) + Panel("other", 2, 2, 10, 10, kRed) +
                      "<image id=\"img\" left=\"30\" top=\"20\" width=\"6\" height=\"6\" src=\"" +
-                     m_a + "\"/>",
+                     green + "\"/>",
                  60, 40),
             S_OK);
-  ShowAndPaint();
+  ShowAt(40, 40);
   ASSERT_EQ(Screen().At(32, 22), kGreen);
   ComPtr<IDOMImage> image;
   ASSERT_EQ(Element(L"img")->QueryInterface(IID_PPV_ARGS(&image)), S_OK);
-  UniqueBstr a(std::wstring(m_a.begin(), m_a.end()).c_str());
-  UniqueBstr b(std::wstring(m_b.begin(), m_b.end()).c_str());
+  UniqueBstr a(std::wstring(green.begin(), green.end()).c_str());
+  UniqueBstr b(std::wstring(white.begin(), white.end()).c_str());
   ASSERT_EQ(image->put_src(b.Get()), S_OK);
   RECT update{};
   ASSERT_TRUE(::GetUpdateRect(Window(), &update, FALSE));
@@ -239,7 +232,7 @@ TEST_F(WindowPaintTest, MovesInOneMessageRepaintExactlyTheUnionOfTheirOldAndNewR
                          Panel("trigger", 100, 40, 6, 6, kGreen, "", move),
                      110, 50),
             S_OK);
-  ShowAndPaint();
+  ShowAt(40, 40);
   ::SendMessageW(Window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(102, 42));
   ::ReleaseCapture();
   ASSERT_EQ(Impl(L"s7")->Rect().y, 31) << "the handler did not run";
