@@ -158,17 +158,9 @@ TEST_F(WindowPaintTest, BitmapsCopiedIntoTheBufferMatchGdiPlus) {
   }
 }
 
-TEST_F(WindowPaintTest, EraseBackgroundIsHandledWithoutErasing) {
-  ASSERT_EQ(LoadBody(Panel("bg", 0, 0, 10, 10, kGrey), 10, 10), S_OK);
-  test::DibCanvas canvas(4, 4);
-  canvas.Fill(0x010203);
-  EXPECT_EQ(::SendMessageW(Window(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas.DC()), 0), 1);
-  EXPECT_EQ(canvas.Take().At(1, 1), 0x010203u);
-}
-
 // A new image source repaints the image's box only, and the partial repaint lands there on the
 // screen; while the window is paint-locked it keeps its old pixels, and the release repaints the
-// whole client area without erasing.
+// whole client area without erasing (the window never erases its background).
 TEST_F(WindowPaintTest, ImageChangesRepaintTheirBoxUnlessThePaintLockHoldsThemBack) {
   const std::string green = WritePng("a.png", 6, 6, [](int, int) { return 0xFF00FF00u; });
   const std::string white = WritePng("b.png", 6, 6, [](int, int) { return 0xFFFFFFFFu; });
@@ -213,6 +205,11 @@ TEST_F(WindowPaintTest, ImageChangesRepaintTheirBoxUnlessThePaintLockHoldsThemBa
   EXPECT_EQ(erases.Count(), 0);
   Settle();
   EXPECT_EQ(Screen().At(32, 22), kGreen);
+  // Asked to erase all the same, the window answers that it did and leaves the surface alone.
+  test::DibCanvas canvas(4, 4);
+  canvas.Fill(0x010203);
+  EXPECT_EQ(::SendMessageW(Window(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas.DC()), 0), 1);
+  EXPECT_EQ(canvas.Take().At(1, 1), 0x010203u);
 }
 
 TEST_F(WindowPaintTest, MovesInOneMessageRepaintExactlyTheUnionOfTheirOldAndNewRectangles) {
