@@ -74,40 +74,42 @@ void SendKeys(std::initializer_list<WORD> modifiers, WORD key) {
   ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+namespace {
+
+// A real mouse event, then a pause for the platform to take it.
+void Step(DWORD flags) {
+  SendMouseButton(flags);
+  ::Sleep(40);
+}
+
+}  // namespace
+
 void MouseAt(POINT at, bool click) {
   // The platform takes the pointer's new place asynchronously: the pauses keep the button from
   // arriving before it.
   ::SetCursorPos(at.x, at.y);
   ::Sleep(100);
-  auto send = [](DWORD flags) {
-    SendMouseButton(flags);
-    ::Sleep(40);
-  };
-  send(MOUSEEVENTF_MOVE);  // a real move message at the new place
+  Step(MOUSEEVENTF_MOVE);  // a real move message at the new place
   if (!click) return;
-  send(MOUSEEVENTF_LEFTDOWN);
-  send(MOUSEEVENTF_LEFTUP);
+  Step(MOUSEEVENTF_LEFTDOWN);
+  Step(MOUSEEVENTF_LEFTUP);
 }
 
 void MouseWithRealInput(POINT from, POINT to, bool doubleClick) {
-  auto button = [](DWORD flags) {
-    SendMouseButton(flags);
-    ::Sleep(40);
-  };
   ::SetCursorPos(from.x, from.y);
   ::Sleep(150);
   if (doubleClick) {
-    button(MOUSEEVENTF_LEFTDOWN);
-    button(MOUSEEVENTF_LEFTUP);
+    Step(MOUSEEVENTF_LEFTDOWN);
+    Step(MOUSEEVENTF_LEFTUP);
   }
-  button(MOUSEEVENTF_LEFTDOWN);
+  Step(MOUSEEVENTF_LEFTDOWN);
   ::Sleep(150);
   for (int i = 1; i <= 6; ++i) {
     ::SetCursorPos(from.x + (to.x - from.x) * i / 6, from.y + (to.y - from.y) * i / 6);
     ::Sleep(60);
   }
   ::Sleep(100);
-  button(MOUSEEVENTF_LEFTUP);
+  Step(MOUSEEVENTF_LEFTUP);
   ::Sleep(150);
 }
 
