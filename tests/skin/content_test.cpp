@@ -443,10 +443,9 @@ TEST_F(PrototypeTest, ElementsKeepTagsAttributesAndOwner) {
   EXPECT_EQ(unknown->m_tag, L"unknowntag");
   ASSERT_EQ(unknown->m_childCount, 1u);
   EXPECT_EQ(Child(unknown, 0)->m_tag, L"label");
-}
 
-TEST_F(PrototypeTest, NamesThatConvertAlikeKeepTheFirstValue) {
-  // Two names that differ only in invalid UTF-8 bytes convert to the same wide name.
+  // Two names that differ only in invalid UTF-8 bytes convert to the same wide name: the first
+  // value stays.
   ASSERT_EQ(Read("<window a\xFF=\"first\" a\xFE=\"second\"/>"), S_OK);
   ASSERT_EQ(m_root->m_attributes.size(), 1u);
   EXPECT_EQ(m_root->m_attributes.begin()->second, L"first");

@@ -88,40 +88,23 @@ uint32_t Abgr(int r, int g, int b, int a = 255) {
          (static_cast<uint32_t>(g) << 8) | static_cast<uint32_t>(r);
 }
 
-TEST(ColorGrammar, HexadecimalForms) {
-  struct Case {
-    const wchar_t* text;
-    bool recognised;
-    int r, g, b;
-  };
-  static const Case kCases[] = {
-      {L"#FFF", true, 255, 255, 255},     {L"#ffffff", true, 255, 255, 255},
-      {L"#f80", true, 0xFF, 0x88, 0x00},  {L"#123456", true, 0x12, 0x34, 0x56},
-      {L"#aBcDeF", true, 0xAB, 0xCD, 0xEF}, {L"#000", true, 0, 0, 0},
-      {L"#ffff", false, 0, 0, 0},         {L"#gggggg", false, 0, 0, 0},
-      {L"#", false, 0, 0, 0},             {L"#12345", false, 0, 0, 0},
-      {L"#1234567", false, 0, 0, 0},      {L"#ff f", false, 0, 0, 0},
-      {L"#0x1234", false, 0, 0, 0},       {L"fff", false, 0, 0, 0},
-  };
-  for (const Case& c : kCases) {
-    uint32_t value = 0xDEADBEEF;
-    EXPECT_EQ(ParseColor(c.text, value), c.recognised) << c.text;
-    EXPECT_EQ(value, c.recognised ? Abgr(c.r, c.g, c.b) : 0xDEADBEEF) << c.text;
-  }
-}
-
-TEST(ColorGrammar, KeywordsAreExactAndLowerCase) {
-  struct Case {
+// Hexadecimal forms and exact lower-case keywords; what is not recognised leaves the value alone.
+TEST(ColorGrammar, HexadecimalFormsAndKeywords) {
+  const struct {
     const wchar_t* text;
     bool recognised;
     uint32_t abgr;
+  } kCases[] = {
+      {L"#FFF", true, Abgr(255, 255, 255)},     {L"#ffffff", true, Abgr(255, 255, 255)},
+      {L"#f80", true, Abgr(0xFF, 0x88, 0x00)},  {L"#123456", true, Abgr(0x12, 0x34, 0x56)},
+      {L"#aBcDeF", true, Abgr(0xAB, 0xCD, 0xEF)}, {L"#000", true, Abgr(0, 0, 0)},
+      {L"#ffff", false, 0},   {L"#gggggg", false, 0}, {L"#", false, 0},        {L"#12345", false, 0},
+      {L"#1234567", false, 0}, {L"#ff f", false, 0},  {L"#0x1234", false, 0},  {L"fff", false, 0},
+      {L"red", true, 0xFF0000FFu}, {L"Red", false, 0},  {L"RED", false, 0},
+      {L"transparent", true, 0u},  {L"Transparent", false, 0}, {L"", false, 0},
+      {L"rgb(1,2,3)", false, 0},   {L"red ", false, 0},  {L"blueish", false, 0},
   };
-  static const Case kCases[] = {
-      {L"red", true, 0xFF0000FFu},  {L"Red", false, 0},       {L"RED", false, 0},
-      {L"transparent", true, 0u},   {L"Transparent", false, 0}, {L"", false, 0},
-      {L"rgb(1,2,3)", false, 0},    {L"red ", false, 0},      {L"blueish", false, 0},
-  };
-  for (const Case& c : kCases) {
+  for (const auto& c : kCases) {
     uint32_t value = 0xDEADBEEF;
     EXPECT_EQ(ParseColor(c.text, value), c.recognised) << c.text;
     EXPECT_EQ(value, c.recognised ? c.abgr : 0xDEADBEEF) << c.text;
