@@ -222,7 +222,7 @@ Var Typed(VARTYPE type, double value) {
 }
 Var Int(LONG value) { return Typed(VT_I4, value); }
 
-TEST_F(ContentTest, LiveValuesLayerOverPrototypeText) {
+TEST_F(ContentTest, LiveValuesLayerOverPrototypeTextAndUnsettingReachesItsSharers) {
   ComPtr<scIContent> e = Create(Prototype(L"label", {{L"width", L"40"}, {L"title", L"Hello"}}));
   Var v;
   ASSERT_TRUE(e->GetAttr(L"width", &v));
@@ -242,15 +242,13 @@ TEST_F(ContentTest, LiveValuesLayerOverPrototypeText) {
   EXPECT_TRUE(e->HasAttr(L"title"));
   EXPECT_FALSE(e->HasAttr(L"nothing"));
   e->Destroy();
-}
 
-TEST_F(ContentTest, UnsetAttrReachesElementsSharingThePrototype) {
+  // Unsetting reaches the elements that share the prototype.
   scPrototypeElement* shared = Prototype(L"button", {{L"tooltip", L"tip"}, {L"left", L"3"}});
   ComPtr<scIContent> one = Create(shared);
   ComPtr<scIContent> two = Create(shared);
   ASSERT_EQ(one->SetAttr(L"tooltip", Text(L"live"), TRUE), S_OK);
   ASSERT_EQ(one->UnsetAttr(L"tooltip", TRUE), S_OK);
-  Var v;
   EXPECT_FALSE(one->GetAttr(L"tooltip", &v));
   EXPECT_FALSE(two->GetAttr(L"tooltip", &v)) << "removed from the shared prototype";
   EXPECT_FALSE(two->HasAttr(L"tooltip"));
