@@ -6,6 +6,7 @@
 
 #include "image_test_support.h"
 #include "images/image_manager.h"
+#include "render/image_draw.h"
 #include "support/test_env.h"
 
 namespace velmor {
@@ -53,7 +54,9 @@ TEST_F(ImageManagerTest, DecodesAndSharesEachPathAsWrittenOnce) {
   EXPECT_EQ(m_manager->ImageCount(), 3u);
 }
 
-TEST_F(ImageManagerTest, MissingAndUndecodableFilesGiveNothingAndAreNotCached) {
+// Nothing for files that are missing or not images, wherever they are asked for: no image, no
+// container, no drawing, no shape; and nothing is cached.
+TEST_F(ImageManagerTest, MissingAndUndecodableFilesGiveNothingAnywhere) {
   const std::wstring cases[] = {
       test::ImageFixture(L"no-such.png"), test::ImageFixture(L"not_an_image.png"),
       test::ImageFixture(L"make_fixtures.sh"), L"test-images\\no-such.png", L"", L"C:\\",
@@ -61,11 +64,20 @@ TEST_F(ImageManagerTest, MissingAndUndecodableFilesGiveNothingAndAreNotCached) {
   for (const std::wstring& path : cases) {
     EXPECT_EQ(m_manager->GetImage(path.c_str()), nullptr);
     EXPECT_EQ(m_manager->GetImageContainer(path.c_str()), nullptr);
+    EXPECT_EQ(CreateRegionFromImage(path.c_str(), 0xFFFF00FF), nullptr);
+    test::Canvas canvas(8, 8);
+    EXPECT_FALSE(DrawImageByPath(canvas.Graphics(), path.c_str(), RECT{0, 0, 8, 8}, RECT{}, 16));
+    EXPECT_FALSE(DrawNineGridByPath(canvas.Graphics(), RECT{0, 0, 8, 8}, path.c_str(),
+                                    NineGridMargins{1, 1, 1, 1}));
+    EXPECT_EQ(canvas.PaintedCount(), 0);
   }
   EXPECT_EQ(m_manager->GetImage(nullptr), nullptr);
   EXPECT_EQ(m_manager->GetImageContainer(nullptr), nullptr);
+  EXPECT_EQ(CreateRegionFromImage(nullptr, 0xFFFF00FF), nullptr);
+  EXPECT_FALSE(DrawImageByPath(nullptr, nullptr, RECT{0, 0, 8, 8}, RECT{}, 0));
   EXPECT_EQ(m_manager->ImageCount(), 0u);
   EXPECT_EQ(m_manager->ContainerCount(), 0u);
+  EXPECT_EQ(m_manager->RegionCount(), 0u);
 }
 
 TEST_F(ImageManagerTest, RelativePathsResolveUnderTheDefaultSkinBesideTheProgram) {

@@ -83,14 +83,5 @@ TEST_F(ImageRegionTest, TheFirstColourUsedWithAPathWins) {
   EXPECT_EQ(GetImageManager()->RegionCount(), 2u);
 }
 
-TEST_F(ImageRegionTest, ImagesThatCannotBeHadGiveNoRegion) {
-  for (const wchar_t* name : {L"no-such.png", L"not_an_image.png"}) {
-    const std::wstring path = test::ImageFixture(name);
-    EXPECT_EQ(CreateRegionFromImage(path.c_str(), kMagenta), nullptr);
-  }
-  EXPECT_EQ(CreateRegionFromImage(nullptr, kMagenta), nullptr);
-  EXPECT_EQ(GetImageManager()->RegionCount(), 0u);
-}
-
 }  // namespace
 }  // namespace velmor
