@@ -195,20 +195,9 @@ TEST_F(ChildWindowTest, TheOpenerTakesNoInputUntilTheDialogIsAnswered) {
   }
 }
 
-// The opener closes while its modal dialog runs: the dialog goes with it and the script that
-// opened the dialog gets its answer (none) without harm.
-TEST_F(ChildWindowTest, AnOpenerClosedUnderItsDialogTakesTheDialogAlong) {
-  WriteFile(L"closer.xml",
-             "<window title='Closer' width='200' height='100'"
-             " onload=\"window.setTimeout('window.parent.close()', 0);\"/>");
-  EXPECT_EQ(Run(L"var r = window.showModalDialog('closer.xml');"), S_OK);
-  EXPECT_FALSE(::IsWindow(Window()));
-  EXPECT_EQ(Find(L"Closer"), nullptr);
-}
-
 // A dialog opens a dialog from a timer. Answered, the inner one closes from its own timer and its
 // answer reaches the outer one; left open, a quit ends both loops (innermost first) and hands the
-// opener back, while both dialogs stay until their owner goes.
+// opener back, while both dialogs stay until their owner goes, closed by a third dialog.
 TEST_F(ChildWindowTest, NestedDialogsAnswerInTurnAndAQuitEndsEveryLoop) {
   WriteFile(L"outer.xml",
              "<window title='Outer' width='300' height='200' onload=\"window.setTimeout('nest()', 0);\">"
@@ -233,6 +222,15 @@ TEST_F(ChildWindowTest, NestedDialogsAnswerInTurnAndAQuitEndsEveryLoop) {
   EXPECT_TRUE(::IsWindowEnabled(Window()));
   EXPECT_NE(Find(L"Outer"), nullptr);
   EXPECT_NE(Find(L"Inner"), nullptr);
+
+  // The opener closes while another modal dialog runs: every dialog goes with it and the script
+  // that opened the last one gets its answer (none) without harm.
+  WriteFile(L"closer.xml", "<window title='Closer' width='200' height='100'"
+                           " onload=\"window.setTimeout('window.parent.close()', 0);\"/>");
+  EXPECT_EQ(Run(L"var r = window.showModalDialog('closer.xml');"), S_OK);
+  EXPECT_FALSE(::IsWindow(Window()));
+  for (const wchar_t* title : {L"Closer", L"Outer", L"Inner"})
+    EXPECT_EQ(Find(title), nullptr) << title;
 }
 
 TEST_F(ChildWindowTest, AThousandDialogsWithTimersAndImagesLeaveNothingBehind) {
