@@ -110,30 +110,6 @@ TEST_F(DocumentTest, SizemodeSendsSystemCommandsOnlyForChanges) {
   }
 }
 
-TEST_F(DocumentTest, ActivatedOnlyBringsForward) {
-  ASSERT_EQ(Load(kSkin), S_OK);
-  ASSERT_EQ(m_document->put_visible(VARIANT_TRUE), S_OK);
-  HWND other = ::CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 300, 300, 50,
-                                 50, nullptr, nullptr, nullptr, nullptr);
-  ASSERT_NE(other, nullptr);
-  ::SetForegroundWindow(other);
-  test::PumpFor(30);
-  ASSERT_EQ(::GetForegroundWindow(), other);
-
-  VARIANT_BOOL active = VARIANT_TRUE;
-  EXPECT_EQ(m_document->get_activated(&active), S_OK);
-  EXPECT_EQ(active, VARIANT_FALSE);
-  EXPECT_EQ(m_document->put_activated(VARIANT_TRUE), S_OK);
-  test::PumpFor(30);
-  EXPECT_EQ(::GetForegroundWindow(), Window());
-  EXPECT_EQ(m_document->put_activated(VARIANT_FALSE), S_OK);
-  test::PumpFor(30);
-  EXPECT_EQ(::GetForegroundWindow(), Window()) << "activated = false pushed the window back";
-  EXPECT_EQ(m_document->get_activated(&active), S_OK);
-  EXPECT_EQ(active, VARIANT_TRUE);
-  ::DestroyWindow(other);
-}
-
 struct BoxCall {
   HWND owner;
   std::wstring text, caption;
