@@ -169,14 +169,11 @@ TEST_F(ImageElementTest, ScriptsReadAndSetTheSource) {
                          "\"/><image id=\"empty\" left=\"10\" width=\"4\" height=\"4\"/>",
                      40, 30),
             S_OK);
-  std::wstring quoted = Wide(b);
-  for (size_t at = 0; (at = quoted.find(L'\\', at)) != std::wstring::npos; at += 2)
-    quoted.insert(at, 1, L'\\');
   ASSERT_EQ(Run(L"var img = document.getElementById('img');"), S_OK);
   EXPECT_EQ(Eval(L"img.src"), Wide(a));
   EXPECT_EQ(Eval(L"document.getElementById('empty').src"), L"");
   EXPECT_EQ(PrintClient().At(1, 1), 0x00FF00u);
-  ASSERT_EQ(Run(L"img.src = '" + quoted + L"';"), S_OK);
+  ASSERT_EQ(Run(L"img.src = '" + test::Escaped(Wide(b)) + L"';"), S_OK);
   EXPECT_EQ(PrintClient().At(1, 1), 0x0000FFu);
   EXPECT_EQ(Script()->put_src(nullptr), S_OK);
   EXPECT_EQ(Eval(L"img.src"), L"");

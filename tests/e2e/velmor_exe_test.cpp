@@ -12,19 +12,6 @@ namespace {
 
 constexpr const wchar_t* kConfigOther = L"software\\Velmor\\Config\\Other";
 
-HWND FindListener() {
-  return ::FindWindowExW(HWND_MESSAGE, nullptr, L"VelmorMessageWindow", nullptr);
-}
-
-std::wstring JsString(const std::wstring& text) {
-  std::wstring out = L"'";
-  for (wchar_t c : text) {
-    if (c == L'\\' || c == L'\'') out += L'\\';
-    out += c;
-  }
-  return out + L"'";
-}
-
 // A private install: the three modules, a main.js and the default skin's mainframe.xml.
 class Install {
  public:
@@ -33,9 +20,7 @@ class Install {
     for (const wchar_t* file : {L"Velmor.exe", L"ui.dll", L"vmrt.dll"})
       ::CopyFileW((test::DistDir() + L"\\" + file).c_str(), (m_dir + L"\\" + file).c_str(), FALSE);
     ::CreateDirectoryW((m_dir + L"\\chrome").c_str(), nullptr);
-    std::string script("\xFF\xFE", 2);  // UTF-16LE with its mark, as the engine reads scripts
-    for (wchar_t c : mainJs) script.append({static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)});
-    test::WriteFileBytes(m_dir + L"\\chrome\\main.js", script);
+    test::WriteFileBytes(m_dir + L"\\chrome\\main.js", test::Utf16Bytes(mainJs));
     ::CreateDirectoryW((m_dir + L"\\skins").c_str(), nullptr);
     ::CreateDirectoryW((m_dir + L"\\skins\\default").c_str(), nullptr);
     test::WriteFileBytes(m_dir + L"\\skins\\default\\mainframe.xml",
@@ -51,13 +36,13 @@ class Install {
 std::wstring ReportHelper(const std::wstring& reportPath) {
   return L"function report(text) {\n"
          L"  var fso = new ActiveXObject('Scripting.FileSystemObject');\n"
-         L"  var f = fso.OpenTextFile(" + JsString(reportPath) + L", 8, true);\n"
+         L"  var f = fso.OpenTextFile('" + test::Escaped(reportPath) + L"', 8, true);\n"
          L"  f.WriteLine(text); f.Close();\n"
          L"}\n";
 }
 
 TEST(VelmorExe, LaterStartHandsItsCommandLineToTheRunningInstance) {
-  ASSERT_EQ(FindListener(), nullptr);
+  ASSERT_EQ(test::FindListener(), nullptr);
   test::ScopedRegistryValue oneProcess(kConfigOther, L"OneProcess");
   oneProcess.Delete();
   const std::wstring dir = test::MakeTempDir(L"e2e");
@@ -74,7 +59,7 @@ TEST(VelmorExe, LaterStartHandsItsCommandLineToTheRunningInstance) {
 
   HANDLE first = test::StartProcess(install.Exe() + L" -first");
   ASSERT_NE(first, nullptr);
-  ASSERT_TRUE(test::PumpUntil([] { return FindListener() != nullptr; }, 20000));
+  ASSERT_TRUE(test::PumpUntil([] { return test::FindListener() != nullptr; }, 20000));
   const std::wstring secondLine = install.Exe() + L" -second \"two words\"";
   HANDLE second = test::StartProcess(secondLine);
   ASSERT_NE(second, nullptr);
@@ -95,7 +80,7 @@ TEST(VelmorExe, LaterStartHandsItsCommandLineToTheRunningInstance) {
   EXPECT_NE(report.find("local:-first"), std::string::npos) << report;
   EXPECT_EQ(report.find("local:"), report.rfind("local:")) << "the later start ran nothing";
   EXPECT_NE(report.find("shutdown"), std::string::npos) << report;
-  EXPECT_EQ(FindListener(), nullptr);
+  EXPECT_EQ(test::FindListener(), nullptr);
 }
 
 // The first visible document window ("VelmorGUI") of a process owned by 'owner' (none: the main
@@ -125,7 +110,7 @@ HWND VisibleDocumentWindowOf(DWORD processId, HWND owner = nullptr) {
 
 // The demo as shipped in dist/ shows its skinned main window.
 TEST(VelmorExe, DemoShowsItsSkinnedMainWindow) {
-  ASSERT_EQ(FindListener(), nullptr);
+  ASSERT_EQ(test::FindListener(), nullptr);
   test::ScopedRegistryValue oneProcess(kConfigOther, L"OneProcess");
   oneProcess.SetDword(0);
   HANDLE process =
@@ -173,7 +158,7 @@ TEST(VelmorExe, DemoShowsItsSkinnedMainWindow) {
   ::TerminateProcess(process, 0);
   test::WaitProcess(process, 10000);
   ::CloseHandle(process);
-  EXPECT_TRUE(test::PumpUntil([] { return FindListener() == nullptr; }, 5000));
+  EXPECT_TRUE(test::PumpUntil([] { return test::FindListener() == nullptr; }, 5000));
 }
 
 }  // namespace

@@ -134,7 +134,8 @@ INSTANTIATE_TEST_SUITE_P(Scenarios, MouseSequenceTest, ::testing::ValuesIn(kCase
 
 // The hover and active bits as the state manager answers them, observed from inside the
 // handlers: B is the hover element during its own "mouseover", A still is during its "mouseout".
-TEST_F(EventsTest, HoverBitMovesWithMouseover) {
+// A leave clears the hover element and the next move asks for the leave report again.
+TEST_F(EventsTest, HoverAndActiveBitsFollowTheMouse) {
   ASSERT_EQ(Load(SkinWithRecorder(), 320, 240), S_OK);
   std::vector<std::wstring> seen;
   auto watch = [&](const wchar_t* id, const wchar_t* name) {
@@ -146,19 +147,20 @@ TEST_F(EventsTest, HoverBitMovesWithMouseover) {
   };
   watch(L"A", L"onmouseout");
   watch(L"B", L"onmouseover");
+  scMouseInput& mouse = m_document->MouseInput();
+  EXPECT_FALSE(mouse.TrackingLeave());
   Send(kMove, 40, 30);
+  EXPECT_TRUE(mouse.TrackingLeave());
   Send(kMove, 130, 30);
-  const std::vector<std::wstring> expected = {L"A.onmouseout: A=4 B=0",
-                                              L"B.onmouseover: A=0 B=4"};
-  EXPECT_EQ(seen, expected);
+  EXPECT_EQ(seen, (std::vector<std::wstring>{L"A.onmouseout: A=4 B=0", L"B.onmouseover: A=0 B=4"}));
   EXPECT_EQ(State(L"B"), 4u);
   Send(kLeave, 0, 0);
   EXPECT_EQ(State(L"B"), 0u);
-}
+  EXPECT_FALSE(mouse.TrackingLeave());
+  EXPECT_EQ(mouse.HoverElement(), nullptr);
 
-TEST_F(EventsTest, ActiveBitFromLeftPressUntilRelease) {
-  ASSERT_EQ(Load(SkinWithRecorder(), 320, 240), S_OK);
   Send(kMove, 40, 30);
+  EXPECT_TRUE(mouse.TrackingLeave());
   Send(kDown, 40, 30);
   EXPECT_EQ(State(L"A"), 0x05u);  // active and hover
   EXPECT_EQ(::GetCapture(), Window());
@@ -178,19 +180,6 @@ TEST_F(EventsTest, ActiveBitFromLeftPressUntilRelease) {
   EXPECT_EQ(State(L"B"), 0x01u);
   EXPECT_EQ(states->SetContentState(nullptr, 0x01), S_OK);
   EXPECT_EQ(State(L"B"), 0x00u);
-}
-
-TEST_F(EventsTest, LeavingStartsANewLeaveRequestOnTheNextMove) {
-  ASSERT_EQ(Load(SkinWithRecorder(), 320, 240), S_OK);
-  scMouseInput& mouse = m_document->MouseInput();
-  EXPECT_FALSE(mouse.TrackingLeave());
-  Send(kMove, 40, 30);
-  EXPECT_TRUE(mouse.TrackingLeave());
-  Send(kLeave, 0, 0);
-  EXPECT_FALSE(mouse.TrackingLeave());
-  EXPECT_EQ(mouse.HoverElement(), nullptr);
-  Send(kMove, 40, 30);
-  EXPECT_TRUE(mouse.TrackingLeave());
 }
 
 // Mouse members of the event object: client, offset and screen positions, modifier keys.
@@ -218,7 +207,6 @@ TEST_F(EventsTest, MouseEventMembers) {
                                 std::to_wstring(origin.y) + L",false,true,true,0";
   EXPECT_EQ(Eval(L"pos"), expected);
 }
-
 
 // An element that notes when the state manager tells it its state changed.
 class NotedContent final : public scContentClass<NotedContent> {
@@ -354,19 +342,9 @@ std::string Skin() {
 
 TEST_F(EventsTest, RealPointerAndButtonGiveTheSameSequence) {
   ASSERT_EQ(Load(Skin(), 320, 240), S_OK);
-  ::SetWindowPos(Window(), HWND_TOP, 200, 150, 320, 240, SWP_SHOWWINDOW);
-  ::SetForegroundWindow(Window());
-  test::PumpFor(300);
+  Show(200, 150, 320, 240);
   TakeTrace();
-
-  POINT over{60, 50};
-  ::ClientToScreen(Window(), &over);
-  ::SetCursorPos(over.x, over.y);
-  test::PumpFor(300);
-  test::SendMouseButton(MOUSEEVENTF_LEFTDOWN);
-  test::PumpFor(200);
-  test::SendMouseButton(MOUSEEVENTF_LEFTUP);
-  test::PumpFor(300);
+  test::RealMouse({260, 200}, {260, 200});  // client (60, 50)
   EXPECT_EQ(TakeTrace(), L"A.mouseover A.mousedown A.mouseup A.click");
   EXPECT_NE(::GetCapture(), Window()) << "the release gave the capture back";
 

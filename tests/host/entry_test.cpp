@@ -20,10 +20,6 @@ namespace {
 
 constexpr const wchar_t* kConfigOther = L"software\\Velmor\\Config\\Other";
 
-HWND FindListener() {
-  return ::FindWindowExW(HWND_MESSAGE, nullptr, kMessageWindowClass, nullptr);
-}
-
 // The listener of a running instance, in this process, over the runtime's command-line service.
 class InstanceListenerTest : public ::testing::Test {
  protected:
@@ -147,7 +143,7 @@ TEST(Entry, RunsTheWholeSequenceAndTearsDown) {
   EXPECT_STREQ(vmnet, L"0");
   EXPECT_EQ(::GetModuleHandleW(L"vmnet.dll"), nullptr);
   // The listener existed during the run and is gone afterwards; the runtime is shut down.
-  EXPECT_EQ(FindListener(), nullptr);
+  EXPECT_EQ(test::FindListener(), nullptr);
   ComPtr<IServiceManager> manager;
   EXPECT_EQ(components::GetServiceManager(&manager), E_UNEXPECTED);
 }

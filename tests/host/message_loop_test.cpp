@@ -162,17 +162,8 @@ class MessageLoopTest : public ::testing::Test {
   IMessageManager* Manager() { return m_manager; }
   CMessageLoopEx& Loop() { return m_manager->Loop(); }
   void Run(const wchar_t* code) { ASSERT_EQ(m_script->Execute(code), S_OK) << m_script->LastError(); }
-  std::wstring Eval(const wchar_t* expression) {
-    UniqueVariant v;
-    if (FAILED(m_script->Evaluate(expression, v.Put()))) return m_script->LastError();
-    if (FAILED(::VariantChangeType(&v, &v, 0, VT_BSTR))) return L"?";
-    return v.bstrVal != nullptr ? v.bstrVal : L"";
-  }
-  ComPtr<IDispatch> Object(const wchar_t* name) {
-    UniqueVariant v;
-    EXPECT_EQ(m_script->Evaluate(name, v.Put()), S_OK);
-    return ComPtr<IDispatch>(v.vt == VT_DISPATCH ? v.pdispVal : nullptr);
-  }
+  std::wstring Eval(const wchar_t* expression) { return m_script->Text(expression); }
+  ComPtr<IDispatch> Object(const wchar_t* name) { return m_script->Object(name); }
   // Native entries write into the script's log, so one log shows the order of both kinds.
   std::function<void(const std::string&)> ScriptLog() {
     return [this](const std::string& entry) {

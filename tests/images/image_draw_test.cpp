@@ -199,19 +199,5 @@ TEST_F(ImageDrawTest, ByPathUsesTheWholeImageForAnEmptySource) {
   EXPECT_EQ(part.At(1, 1), PositionColour(8, 9));
 }
 
-TEST_F(ImageDrawTest, MissingOrUndecodableImagesDrawNothing) {
-  for (const std::wstring& path :
-       {test::ImageFixture(L"no-such-file.png"), test::ImageFixture(L"not_an_image.png"),
-        std::wstring(L"test-images\\missing.png"), std::wstring()}) {
-    Canvas canvas(8, 8);
-    EXPECT_FALSE(DrawImageByPath(canvas.Graphics(), path.c_str(), RECT{0, 0, 8, 8}, RECT{}, 16));
-    EXPECT_FALSE(DrawNineGridByPath(canvas.Graphics(), RECT{0, 0, 8, 8}, path.c_str(),
-                                    NineGridMargins{1, 1, 1, 1}));
-    EXPECT_EQ(canvas.PaintedCount(), 0);
-  }
-  EXPECT_FALSE(DrawImageByPath(nullptr, nullptr, RECT{0, 0, 8, 8}, RECT{}, 0));
-  EXPECT_EQ(GetImageManager()->ImageCount(), 0u);
-}
-
 }  // namespace
 }  // namespace velmor

@@ -6,6 +6,7 @@
 
 #include "image_test_support.h"
 #include "images/image_manager.h"
+#include "render/image_draw.h"
 #include "support/test_env.h"
 
 namespace velmor {
@@ -22,7 +23,7 @@ class ImageManagerTest : public ::testing::Test {
   CImageManager* m_manager = nullptr;
 };
 
-TEST_F(ImageManagerTest, DecodesEachPathAsWrittenOnceAndKeepsIt) {
+TEST_F(ImageManagerTest, DecodesAndSharesEachPathAsWrittenOnce) {
   const std::wstring path = test::ImageFixture(L"grad10.png");
   Gdiplus::Bitmap* image = m_manager->GetImage(path.c_str());
   ASSERT_NE(image, nullptr);
@@ -38,9 +39,24 @@ TEST_F(ImageManagerTest, DecodesEachPathAsWrittenOnceAndKeepsIt) {
   ASSERT_NE(dotted, nullptr);
   EXPECT_NE(dotted, image);
   EXPECT_EQ(m_manager->ImageCount(), 2u);
+  // Containers are shared per path too, over the one decoded image the drawing uses, whether the
+  // image or the container came first.
+  const std::wstring gif = test::ImageFixture(L"loop2.gif");
+  for (const std::wstring& p : {path, gif}) {
+    ComPtr<imgIContainer> a = m_manager->GetImageContainer(p.c_str());
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a.Get(), m_manager->GetImageContainer(p.c_str()).Get());
+    Gdiplus::Bitmap* shown = nullptr;
+    ASSERT_EQ(a->GetImage(&shown), S_OK);
+    EXPECT_EQ(shown, m_manager->GetImage(p.c_str()));
+  }
+  EXPECT_EQ(m_manager->ContainerCount(), 2u);
+  EXPECT_EQ(m_manager->ImageCount(), 3u);
 }
 
-TEST_F(ImageManagerTest, MissingAndUndecodableFilesGiveNothingAndAreNotCached) {
+// Nothing for files that are missing or not images, wherever they are asked for: no image, no
+// container, no drawing, no shape; and nothing is cached.
+TEST_F(ImageManagerTest, MissingAndUndecodableFilesGiveNothingAnywhere) {
   const std::wstring cases[] = {
       test::ImageFixture(L"no-such.png"), test::ImageFixture(L"not_an_image.png"),
       test::ImageFixture(L"make_fixtures.sh"), L"test-images\\no-such.png", L"", L"C:\\",
@@ -48,11 +64,20 @@ TEST_F(ImageManagerTest, MissingAndUndecodableFilesGiveNothingAndAreNotCached) {
   for (const std::wstring& path : cases) {
     EXPECT_EQ(m_manager->GetImage(path.c_str()), nullptr);
     EXPECT_EQ(m_manager->GetImageContainer(path.c_str()), nullptr);
+    EXPECT_EQ(CreateRegionFromImage(path.c_str(), 0xFFFF00FF), nullptr);
+    test::Canvas canvas(8, 8);
+    EXPECT_FALSE(DrawImageByPath(canvas.Graphics(), path.c_str(), RECT{0, 0, 8, 8}, RECT{}, 16));
+    EXPECT_FALSE(DrawNineGridByPath(canvas.Graphics(), RECT{0, 0, 8, 8}, path.c_str(),
+                                    NineGridMargins{1, 1, 1, 1}));
+    EXPECT_EQ(canvas.PaintedCount(), 0);
   }
   EXPECT_EQ(m_manager->GetImage(nullptr), nullptr);
   EXPECT_EQ(m_manager->GetImageContainer(nullptr), nullptr);
+  EXPECT_EQ(CreateRegionFromImage(nullptr, 0xFFFF00FF), nullptr);
+  EXPECT_FALSE(DrawImageByPath(nullptr, nullptr, RECT{0, 0, 8, 8}, RECT{}, 0));
   EXPECT_EQ(m_manager->ImageCount(), 0u);
   EXPECT_EQ(m_manager->ContainerCount(), 0u);
+  EXPECT_EQ(m_manager->RegionCount(), 0u);
 }
 
 TEST_F(ImageManagerTest, RelativePathsResolveUnderTheDefaultSkinBesideTheProgram) {
@@ -78,26 +103,6 @@ TEST_F(ImageManagerTest, RelativePathsResolveUnderTheDefaultSkinBesideTheProgram
   EXPECT_EQ(m_manager->GetImage(L"test-images\\only-in-other.png"), nullptr);
   EXPECT_EQ(m_manager->GetImage(L"..\\other\\test-images\\only-in-other.png") != nullptr, true)
       << "a path may still climb out of the default skin explicitly";
-}
-
-TEST_F(ImageManagerTest, ContainersAreSharedPerPath) {
-  const std::wstring path = test::ImageFixture(L"loop2.gif");
-  ComPtr<imgIContainer> a = m_manager->GetImageContainer(path.c_str());
-  ComPtr<imgIContainer> b = m_manager->GetImageContainer(path.c_str());
-  ASSERT_TRUE(a);
-  EXPECT_EQ(a.Get(), b.Get());
-  Gdiplus::Bitmap* image = nullptr;
-  ASSERT_EQ(a->GetImage(&image), S_OK);
-  EXPECT_EQ(image, m_manager->GetImage(path.c_str()));
-  EXPECT_EQ(m_manager->ContainerCount(), 1u);
-  EXPECT_EQ(m_manager->ImageCount(), 1u);
-  // A container made first decodes the image into the same cache entry the drawing uses.
-  const std::wstring still = test::ImageFixture(L"grad10.png");
-  ComPtr<imgIContainer> c = m_manager->GetImageContainer(still.c_str());
-  ASSERT_TRUE(c);
-  ASSERT_EQ(c->GetImage(&image), S_OK);
-  EXPECT_EQ(image, m_manager->GetImage(still.c_str()));
-  EXPECT_EQ(m_manager->ImageCount(), 2u);
 }
 
 TEST_F(ImageManagerTest, EmptyingFreesEverythingAndDetachesContainersStillHeld) {

@@ -83,33 +83,5 @@ TEST_F(ImageRegionTest, TheFirstColourUsedWithAPathWins) {
   EXPECT_EQ(GetImageManager()->RegionCount(), 2u);
 }
 
-TEST_F(ImageRegionTest, ImagesThatCannotBeHadGiveNoRegion) {
-  for (const wchar_t* name : {L"no-such.png", L"not_an_image.png"}) {
-    const std::wstring path = test::ImageFixture(name);
-    EXPECT_EQ(CreateRegionFromImage(path.c_str(), kMagenta), nullptr);
-  }
-  EXPECT_EQ(CreateRegionFromImage(nullptr, kMagenta), nullptr);
-  EXPECT_EQ(GetImageManager()->RegionCount(), 0u);
-}
-
-TEST_F(ImageRegionTest, EachRunOfARowIsOneRectangle) {
-  // Alternating columns: 3 runs per row, so 3 rectangles per row in the native region.
-  auto bitmap = test::MakeBitmap(6, 2, [](int x, int) { return x % 2 ? kMagenta : 0xFF000000u; });
-  auto region = BuildRegionFromBitmap(bitmap.get(), kMagenta);
-  ASSERT_TRUE(region);
-  EXPECT_EQ(Mask(region.get(), 7, 3), "#.#.#..\n#.#.#..\n.......\n");
-  Gdiplus::Bitmap scratch(1, 1, PixelFormat32bppARGB);
-  Gdiplus::Graphics graphics(&scratch);
-  HRGN native = region->GetHRGN(&graphics);
-  ASSERT_NE(native, nullptr);
-  const DWORD bytes = ::GetRegionData(native, 0, nullptr);
-  std::string data(bytes, '\0');
-  ASSERT_EQ(::GetRegionData(native, bytes, reinterpret_cast<RGNDATA*>(data.data())), bytes);
-  // Rows with the same runs merge into one band: three rectangles of height 2.
-  const auto* header = reinterpret_cast<const RGNDATAHEADER*>(data.data());
-  EXPECT_EQ(header->nCount, 3u);
-  ::DeleteObject(native);
-}
-
 }  // namespace
 }  // namespace velmor

@@ -19,16 +19,6 @@ Gdiplus::Graphics* ScratchGraphics() {
 
 }  // namespace
 
-std::wstring ImageFixture(const wchar_t* name) {
-  // The fixtures folder is a Unix path; Wine maps the Unix root to drive Z:.
-  const std::string unix = VELMOR_FIXTURES;
-  std::wstring path = L"Z:";
-  for (char c : unix) path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
-  path += L"\\images\\";
-  path += name;
-  return path;
-}
-
 std::unique_ptr<Gdiplus::Bitmap> MakeBitmap(int width, int height,
                                             const std::function<Gdiplus::ARGB(int, int)>& pixel) {
   auto bitmap = std::make_unique<Gdiplus::Bitmap>(width, height, PixelFormat32bppARGB);

@@ -8,10 +8,14 @@
 #include <memory>
 #include <string>
 
+#include "support/test_env.h"
+
 namespace velmor::test {
 
 // Windows path of a file under tests/fixtures/images.
-std::wstring ImageFixture(const wchar_t* name);
+inline std::wstring ImageFixture(const std::wstring& name) {
+  return FixturePath((L"images\\" + name).c_str());
+}
 
 // A 32-bit ARGB bitmap whose pixel (x, y) is pixel(x, y).
 std::unique_ptr<Gdiplus::Bitmap> MakeBitmap(int width, int height,

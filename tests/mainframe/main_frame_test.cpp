@@ -162,10 +162,7 @@ TEST_F(MainFrameTest, ShellExecuteStartsTheFileAndIgnoresNoFile) {
   const std::wstring mark = m_dir + L"\\started.txt";
   const std::wstring batch =
       WriteFile(L"start.cmd", "@echo started> \"" + std::string(mark.begin(), mark.end()) + "\"\r\n");
-  std::wstring script = L"window.shellExecute('open', '" + batch + L"')";
-  for (size_t at = 0; (at = script.find(L'\\', at)) != std::wstring::npos; at += 2)
-    script.insert(at, 1, L'\\');
-  ASSERT_EQ(Run(script), S_OK);
+  ASSERT_EQ(Run(L"window.shellExecute('open', '" + test::Escaped(batch) + L"')"), S_OK);
   // The shell starts the command on its own; wait for what it writes.
   for (int i = 0; i < 200 && ::GetFileAttributesW(mark.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
     ::Sleep(50);

@@ -73,23 +73,6 @@ class MenusTest : public DocumentTest {
   }
 
   static void Press(std::initializer_list<WORD> modifiers, WORD key) { SendKeys(modifiers, key); }
-  // Real mouse input: the pointer moves to the screen point and, with 'click', presses and
-  // releases the left button there.
-  static void Mouse(POINT at, bool click) {
-    // The platform takes the pointer's new place asynchronously: the pauses keep the button
-    // from arriving before it.
-    ::SetCursorPos(at.x, at.y);
-    ::Sleep(100);
-    auto send = [](DWORD flags) {
-      SendMouseButton(flags);
-      ::Sleep(40);
-    };
-    send(MOUSEEVENTF_MOVE);  // a real move message at the new place
-    if (!click) return;
-    send(MOUSEEVENTF_LEFTDOWN);
-    send(MOUSEEVENTF_LEFTUP);
-  }
-
   // An element's box on the screen.
   RECT ScreenBox(const wchar_t* id) {
     RECT box{};
@@ -300,9 +283,9 @@ TEST_F(PopupMenuTest, EachOpenerPlacesItsMenuAndDeliversOneCommand) {
     std::function<bool()> shows;  // the opener's look while its menu is open
   };
   const Row kRows[] = {
-      {"menubar title", [&] { Mouse(Centre(file), true); }, {file.left, file.bottom}, 2,
+      {"menubar title", [&] { MouseAt(Centre(file), true); }, {file.left, file.bottom}, 2,
        L"open.command", [&] { return PrintClient().At(2, 2) == 0x316AC5u; }},
-      {"menu button", [&] { Mouse(Centre(button), true); }, {button.left, button.bottom}, 1,
+      {"menu button", [&] { MouseAt(Centre(button), true); }, {button.left, button.bottom}, 1,
        L"pick.command", [&] { return (State(L"mb") & kStateChecked) != 0; }},
       {"at the pointer",
        [&] {
@@ -333,7 +316,7 @@ TEST_F(PopupMenuTest, EachOpenerPlacesItsMenuAndDeliversOneCommand) {
     EXPECT_EQ(shown.top, row.corner.y);
     EXPECT_TRUE(shows);
   }
-  Mouse({file.left + 100, file.bottom + 100}, false);
+  MouseAt({file.left + 100, file.bottom + 100}, false);
   Loop([] { return false; }, 200);
   EXPECT_NE(PrintClient().At(2, 2), 0x316AC5u);  // neither pressed nor under the mouse
   EXPECT_EQ(Eval(L"document.getElementById('mb').checked"), L"0");
@@ -346,7 +329,7 @@ TEST_F(PopupMenuTest, MenubarSlidesBetweenTitles) {
   RECT second{};
   Steps steps({[&] {
                  if (OpenMenu() == nullptr) return false;
-                 Mouse(Centre(edit), false);
+                 MouseAt(Centre(edit), false);
                  return true;
                },
                [&] {
@@ -355,7 +338,7 @@ TEST_F(PopupMenuTest, MenubarSlidesBetweenTitles) {
                  Press({}, VK_ESCAPE);
                  return true;
                }});
-  Mouse(Centre(file), true);
+  MouseAt(Centre(file), true);
   Loop([&] { return steps.Done() && !Document()->MenuManager()->IsTracking(); }, 4000);
   Loop([] { return false; }, 200);
   EXPECT_TRUE(steps.Done());

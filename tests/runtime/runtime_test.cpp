@@ -32,17 +32,8 @@ class RuntimeTest : public ::testing::Test {
     m_script.reset();  // scripts let go of the services before the runtime goes
     EXPECT_EQ(components::Shutdown(), S_OK);
   }
-  std::wstring Eval(const wchar_t* expression) {
-    UniqueVariant v;
-    if (FAILED(m_script->Evaluate(expression, v.Put()))) return L"error: " + m_script->LastError();
-    if (FAILED(::VariantChangeType(&v, &v, 0, VT_BSTR))) return L"?";
-    return v.bstrVal != nullptr ? v.bstrVal : L"";
-  }
-  ComPtr<IDispatch> Object(const wchar_t* expression) {
-    UniqueVariant v;
-    EXPECT_EQ(m_script->Evaluate(expression, v.Put()), S_OK) << m_script->LastError();
-    return ComPtr<IDispatch>(v.vt == VT_DISPATCH ? v.pdispVal : nullptr);
-  }
+  std::wstring Eval(const wchar_t* expression) { return m_script->Text(expression); }
+  ComPtr<IDispatch> Object(const wchar_t* expression) { return m_script->Object(expression); }
   std::unique_ptr<test::ScriptRunner> m_script;
 };
 

@@ -42,15 +42,6 @@ std::vector<UINT>& ReportIcons() {
 
 }  // namespace
 
-std::string Utf16Bytes(std::wstring_view text, bool mark) {
-  std::string bytes = mark ? std::string("\xFF\xFE", 2) : std::string();
-  for (wchar_t c : text) {
-    bytes.push_back(static_cast<char>(c & 0xFF));
-    bytes.push_back(static_cast<char>((c >> 8) & 0xFF));
-  }
-  return bytes;
-}
-
 std::string Utf8Bytes(std::wstring_view text) {
   const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
                                       nullptr, 0, nullptr, nullptr);
@@ -58,12 +49,6 @@ std::string Utf8Bytes(std::wstring_view text) {
   ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n,
                         nullptr, nullptr);
   return bytes;
-}
-
-std::wstring Escaped(std::wstring_view path) {
-  std::wstring out;
-  for (wchar_t c : path) out += c == L'\\' ? std::wstring(L"\\\\") : std::wstring(1, c);
-  return out;
 }
 
 ChromeFolder::ChromeFolder() {

@@ -13,15 +13,13 @@
 #include "base/bstr.h"
 #include "base/com_object.h"
 #include "script/js_script.h"
+#include "support/test_env.h"
 #include "ui_h.h"
 
 namespace velmor::test {
 
-// The bytes of a script file: UTF-16LE, with the FF FE mark unless 'mark' is false.
-std::string Utf16Bytes(std::wstring_view text, bool mark = true);
+// UTF-16LE script bytes and escaped literals: support/test_env.h.
 std::string Utf8Bytes(std::wstring_view text);
-// A path as it is written inside a script's string literal (backslashes doubled).
-std::wstring Escaped(std::wstring_view path);
 
 // A folder under "chrome" beside the test executable, removed with everything in it at the end.
 class ChromeFolder {

@@ -89,9 +89,14 @@ class ContentTest : public ::testing::Test {
     EXPECT_EQ(LiveObjects<scITextBaseContent>::Count(), m_baseline) << "elements leaked";
     EXPECT_EQ(LiveObjects<scPrototypeArena>::Count(), m_arenas) << "prototype trees leaked";
   }
-  HRESULT Load(const std::string& xml) {
+  // Writes the skin text to a new file of the test folder; answers its path.
+  std::wstring WriteSkin(const std::string& xml) {
     const std::wstring path = m_dir + L"\\skin" + std::to_wstring(++m_files) + L".xml";
     EXPECT_TRUE(WriteFileBytes(path, xml));
+    return path;
+  }
+  HRESULT Load(const std::string& xml) {
+    const std::wstring path = WriteSkin(xml);
     Content().Clear();
     return Content().Load(m_dir.c_str(), path.c_str());
   }

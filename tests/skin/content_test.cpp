@@ -212,14 +212,17 @@ Var Text(const wchar_t* text) {
   V_BSTR(&v) = ::SysAllocString(text);
   return v;
 }
-Var Int(LONG value) {
+// A number converted to another variant type (VT_BOOL, VT_I2, ...).
+Var Typed(VARTYPE type, double value) {
   Var v;
-  V_VT(&v) = VT_I4;
-  V_I4(&v) = value;
+  V_VT(&v) = VT_R8;
+  V_R8(&v) = value;
+  EXPECT_EQ(::VariantChangeType(&v, &v, 0, type), S_OK);
   return v;
 }
+Var Int(LONG value) { return Typed(VT_I4, value); }
 
-TEST_F(ContentTest, LiveValuesLayerOverPrototypeText) {
+TEST_F(ContentTest, LiveValuesLayerOverPrototypeTextAndUnsettingReachesItsSharers) {
   ComPtr<scIContent> e = Create(Prototype(L"label", {{L"width", L"40"}, {L"title", L"Hello"}}));
   Var v;
   ASSERT_TRUE(e->GetAttr(L"width", &v));
@@ -239,15 +242,13 @@ TEST_F(ContentTest, LiveValuesLayerOverPrototypeText) {
   EXPECT_TRUE(e->HasAttr(L"title"));
   EXPECT_FALSE(e->HasAttr(L"nothing"));
   e->Destroy();
-}
 
-TEST_F(ContentTest, UnsetAttrReachesElementsSharingThePrototype) {
+  // Unsetting reaches the elements that share the prototype.
   scPrototypeElement* shared = Prototype(L"button", {{L"tooltip", L"tip"}, {L"left", L"3"}});
   ComPtr<scIContent> one = Create(shared);
   ComPtr<scIContent> two = Create(shared);
   ASSERT_EQ(one->SetAttr(L"tooltip", Text(L"live"), TRUE), S_OK);
   ASSERT_EQ(one->UnsetAttr(L"tooltip", TRUE), S_OK);
-  Var v;
   EXPECT_FALSE(one->GetAttr(L"tooltip", &v));
   EXPECT_FALSE(two->GetAttr(L"tooltip", &v)) << "removed from the shared prototype";
   EXPECT_FALSE(two->HasAttr(L"tooltip"));
@@ -264,9 +265,7 @@ TEST_F(ContentTest, AttrValueIsCaseRulesDependOnTheLayer) {
   ASSERT_EQ(e->SetAttr(L"number", Int(5), TRUE), S_OK);
   ASSERT_EQ(e->SetAttr(L"shadowed", Text(L"Live"), TRUE), S_OK);
   // Live text compares without case, prototype text exactly, other values by type and value.
-  Var five;
-  V_VT(&five) = VT_R8;  // equal as a number, but of another type
-  V_R8(&five) = 5.0;
+  const Var five = Typed(VT_R8, 5);  // equal as a number, but of another type
   EXPECT_TRUE(e->AttrValueIs(L"live", Text(L"Value")) && e->AttrValueIs(L"live", Text(L"VALUE")));
   EXPECT_FALSE(e->AttrValueIs(L"live", Text(L"other")));
   EXPECT_TRUE(e->AttrValueIs(L"proto", Text(L"Value")));
@@ -282,8 +281,8 @@ TEST_F(ContentTest, AttrValueIsCaseRulesDependOnTheLayer) {
 // A JScript object made by evaluating 'expression' in 'runner'.
 Var Object(test::ScriptRunner& runner, const wchar_t* expression) {
   Var v;
-  EXPECT_EQ(runner.Evaluate(expression, &v), S_OK) << runner.LastError();
-  EXPECT_EQ(V_VT(&v), VT_DISPATCH);
+  V_VT(&v) = VT_DISPATCH;
+  V_DISPATCH(&v) = runner.Object(expression).Detach();
   return v;
 }
 
@@ -291,66 +290,41 @@ TEST_F(ContentTest, TypedReadersFollowTheValueType) {
   ComPtr<scIContent> e = Create(Prototype(
       L"label", {{L"pInt", L"010"}, {L"pColor", L"#123456"}, {L"pBool", L"true"},
                  {L"pBadBool", L"True"}, {L"pBadColor", L"Red"}, {L"pText", L"abc"}}));
-  Var boolTrue;
-  V_VT(&boolTrue) = VT_BOOL;
-  V_BOOL(&boolTrue) = VARIANT_TRUE;
-  Var shortZero;
-  V_VT(&shortZero) = VT_I2;
-  V_I2(&shortZero) = 0;
-  Var dbl;
-  V_VT(&dbl) = VT_R8;
-  V_R8(&dbl) = 1.5;
   ASSERT_EQ(e->SetAttr(L"lInt", Int(-4), TRUE), S_OK);
   ASSERT_EQ(e->SetAttr(L"lHex", Text(L"0x10"), TRUE), S_OK);
   ASSERT_EQ(e->SetAttr(L"lColor", Int(static_cast<LONG>(0x80112233)), TRUE), S_OK);
-  ASSERT_EQ(e->SetAttr(L"lBool", boolTrue, TRUE), S_OK);
-  ASSERT_EQ(e->SetAttr(L"lShort", shortZero, TRUE), S_OK);
-  ASSERT_EQ(e->SetAttr(L"lDouble", dbl, TRUE), S_OK);
+  ASSERT_EQ(e->SetAttr(L"lBool", Typed(VT_BOOL, 1), TRUE), S_OK);
+  ASSERT_EQ(e->SetAttr(L"lShort", Typed(VT_I2, 0), TRUE), S_OK);
+  ASSERT_EQ(e->SetAttr(L"lDouble", Typed(VT_R8, 1.5), TRUE), S_OK);
 
-  struct IntCase {
+  // Not found leaves the value as it was: 99 for numbers and colours, false for booleans.
+  enum Reader { kInt, kColor, kBool };
+  static const struct {
+    Reader reader;
     const wchar_t* name;
     bool found;
-    int32_t value;
+    int64_t value;
+  } kReads[] = {
+      {kInt, L"pInt", true, 8},          {kInt, L"lInt", true, -4},
+      {kInt, L"lHex", true, 16},         {kInt, L"pText", true, 0},
+      {kInt, L"lDouble", false, 99},     {kInt, L"missing", false, 99},
+      {kInt, L"lBool", false, 99},       {kColor, L"pColor", true, 0xFF123456},
+      {kColor, L"lColor", true, 0x80112233}, {kColor, L"pBadColor", false, 99},
+      {kColor, L"lBool", false, 99},     {kBool, L"pBool", true, 1},
+      {kBool, L"lBool", true, 1},        {kBool, L"lShort", true, 0},
+      {kBool, L"lInt", true, 1},         {kBool, L"pBadBool", false, 0},
+      {kBool, L"lDouble", false, 0},
   };
-  static const IntCase kInts[] = {
-      {L"pInt", true, 8},  {L"lInt", true, -4},     {L"lHex", true, 16},
-      {L"pText", true, 0}, {L"lDouble", false, 99}, {L"missing", false, 99},
-      {L"lBool", false, 99},
-  };
-  for (const IntCase& c : kInts) {
-    int32_t value = 99;
-    EXPECT_EQ(GetIntAttr(e.Get(), c.name, value), c.found) << c.name;
-    EXPECT_EQ(value, c.value) << c.name;
-  }
-
-  struct ColorCase {
-    const wchar_t* name;
-    bool found;
-    uint32_t argb;
-  };
-  static const ColorCase kColors[] = {
-      {L"pColor", true, 0xFF123456u},  {L"lColor", true, 0x80112233u},
-      {L"pBadColor", false, 1u},       {L"lBool", false, 1u},
-  };
-  for (const ColorCase& c : kColors) {
-    uint32_t value = 1;
-    EXPECT_EQ(GetColorAttr(e.Get(), c.name, value), c.found) << c.name;
-    EXPECT_EQ(value, c.argb) << c.name;
-  }
-
-  struct BoolCase {
-    const wchar_t* name;
-    bool found;
-    bool value;
-  };
-  static const BoolCase kBools[] = {
-      {L"pBool", true, true},  {L"lBool", true, true},      {L"lShort", true, false},
-      {L"lInt", true, true},   {L"pBadBool", false, false}, {L"lDouble", false, false},
-  };
-  for (const BoolCase& c : kBools) {
-    bool value = false;
-    EXPECT_EQ(GetBoolAttr(e.Get(), c.name, value), c.found) << c.name;
-    EXPECT_EQ(value, c.value) << c.name;
+  for (const auto& r : kReads) {
+    int32_t number = 99;
+    uint32_t colour = 99;
+    bool flag = false;
+    const bool found = r.reader == kInt     ? GetIntAttr(e.Get(), r.name, number)
+                       : r.reader == kColor ? GetColorAttr(e.Get(), r.name, colour)
+                                            : GetBoolAttr(e.Get(), r.name, flag);
+    EXPECT_EQ(found, r.found) << r.reader << r.name;
+    EXPECT_EQ(r.reader == kInt ? number : r.reader == kColor ? int64_t{colour} : flag, r.value)
+        << r.reader << r.name;
   }
 
   std::wstring text = L"unchanged";
@@ -391,10 +365,8 @@ class PrototypeTest : public test::ContentTest {
  protected:
   // Writes 'xml' and reads it; the tree (or null) is kept for the test and released after it.
   HRESULT Read(const std::string& xml) {
-    const std::wstring path = m_dir + L"\\skin" + std::to_wstring(++m_files) + L".xml";
-    EXPECT_TRUE(test::WriteFileBytes(path, xml));
     Reset();
-    return ReadSkinFile(m_document, path.c_str(), &m_root);
+    return ReadSkinFile(m_document, WriteSkin(xml).c_str(), &m_root);
   }
   void TearDown() override {
     Reset();
@@ -469,10 +441,9 @@ TEST_F(PrototypeTest, ElementsKeepTagsAttributesAndOwner) {
   EXPECT_EQ(unknown->m_tag, L"unknowntag");
   ASSERT_EQ(unknown->m_childCount, 1u);
   EXPECT_EQ(Child(unknown, 0)->m_tag, L"label");
-}
 
-TEST_F(PrototypeTest, NamesThatConvertAlikeKeepTheFirstValue) {
-  // Two names that differ only in invalid UTF-8 bytes convert to the same wide name.
+  // Two names that differ only in invalid UTF-8 bytes convert to the same wide name: the first
+  // value stays.
   ASSERT_EQ(Read("<window a\xFF=\"first\" a\xFE=\"second\"/>"), S_OK);
   ASSERT_EQ(m_root->m_attributes.size(), 1u);
   EXPECT_EQ(m_root->m_attributes.begin()->second, L"first");

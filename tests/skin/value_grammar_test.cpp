@@ -4,6 +4,8 @@
 #include <climits>
 #include <cwchar>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -86,40 +88,23 @@ uint32_t Abgr(int r, int g, int b, int a = 255) {
          (static_cast<uint32_t>(g) << 8) | static_cast<uint32_t>(r);
 }
 
-TEST(ColorGrammar, HexadecimalForms) {
-  struct Case {
-    const wchar_t* text;
-    bool recognised;
-    int r, g, b;
-  };
-  static const Case kCases[] = {
-      {L"#FFF", true, 255, 255, 255},     {L"#ffffff", true, 255, 255, 255},
-      {L"#f80", true, 0xFF, 0x88, 0x00},  {L"#123456", true, 0x12, 0x34, 0x56},
-      {L"#aBcDeF", true, 0xAB, 0xCD, 0xEF}, {L"#000", true, 0, 0, 0},
-      {L"#ffff", false, 0, 0, 0},         {L"#gggggg", false, 0, 0, 0},
-      {L"#", false, 0, 0, 0},             {L"#12345", false, 0, 0, 0},
-      {L"#1234567", false, 0, 0, 0},      {L"#ff f", false, 0, 0, 0},
-      {L"#0x1234", false, 0, 0, 0},       {L"fff", false, 0, 0, 0},
-  };
-  for (const Case& c : kCases) {
-    uint32_t value = 0xDEADBEEF;
-    EXPECT_EQ(ParseColor(c.text, value), c.recognised) << c.text;
-    EXPECT_EQ(value, c.recognised ? Abgr(c.r, c.g, c.b) : 0xDEADBEEF) << c.text;
-  }
-}
-
-TEST(ColorGrammar, KeywordsAreExactAndLowerCase) {
-  struct Case {
+// Hexadecimal forms and exact lower-case keywords; what is not recognised leaves the value alone.
+TEST(ColorGrammar, HexadecimalFormsAndKeywords) {
+  const struct {
     const wchar_t* text;
     bool recognised;
     uint32_t abgr;
+  } kCases[] = {
+      {L"#FFF", true, Abgr(255, 255, 255)},     {L"#ffffff", true, Abgr(255, 255, 255)},
+      {L"#f80", true, Abgr(0xFF, 0x88, 0x00)},  {L"#123456", true, Abgr(0x12, 0x34, 0x56)},
+      {L"#aBcDeF", true, Abgr(0xAB, 0xCD, 0xEF)}, {L"#000", true, Abgr(0, 0, 0)},
+      {L"#ffff", false, 0},   {L"#gggggg", false, 0}, {L"#", false, 0},        {L"#12345", false, 0},
+      {L"#1234567", false, 0}, {L"#ff f", false, 0},  {L"#0x1234", false, 0},  {L"fff", false, 0},
+      {L"red", true, 0xFF0000FFu}, {L"Red", false, 0},  {L"RED", false, 0},
+      {L"transparent", true, 0u},  {L"Transparent", false, 0}, {L"", false, 0},
+      {L"rgb(1,2,3)", false, 0},   {L"red ", false, 0},  {L"blueish", false, 0},
   };
-  static const Case kCases[] = {
-      {L"red", true, 0xFF0000FFu},  {L"Red", false, 0},       {L"RED", false, 0},
-      {L"transparent", true, 0u},   {L"Transparent", false, 0}, {L"", false, 0},
-      {L"rgb(1,2,3)", false, 0},    {L"red ", false, 0},      {L"blueish", false, 0},
-  };
-  for (const Case& c : kCases) {
+  for (const auto& c : kCases) {
     uint32_t value = 0xDEADBEEF;
     EXPECT_EQ(ParseColor(c.text, value), c.recognised) << c.text;
     EXPECT_EQ(value, c.recognised ? c.abgr : 0xDEADBEEF) << c.text;
@@ -215,10 +200,8 @@ TEST(MarginListGrammar, FourNumbersWithAnySeparator) {
   for (const Case& c : kCases) {
     int32_t m[4] = {99, 99, 99, 99};
     EXPECT_EQ(ParseMarginList(c.text, m), c.recognised) << c.text;
-    EXPECT_EQ(m[0], c.left) << c.text;
-    EXPECT_EQ(m[1], c.top) << c.text;
-    EXPECT_EQ(m[2], c.right) << c.text;
-    EXPECT_EQ(m[3], c.bottom) << c.text;
+    EXPECT_EQ(std::vector<int32_t>(m, m + 4), (std::vector<int32_t>{c.left, c.top, c.right, c.bottom}))
+        << c.text;
   }
   int32_t m[4] = {9, 9, 9, 9};
   EXPECT_FALSE(ParseMarginList(nullptr, m));
@@ -238,8 +221,7 @@ TEST(CornerSizeGrammar, TwoNumbersOrNothing) {
   for (const Case& c : kCases) {
     int32_t x = -7, y = -7;
     EXPECT_EQ(ParseCornerSize(c.text, x, y), c.recognised) << c.text;
-    EXPECT_EQ(x, c.x) << c.text;
-    EXPECT_EQ(y, c.y) << c.text;
+    EXPECT_EQ(std::make_pair(x, y), std::make_pair(c.x, c.y)) << c.text;
   }
 }
 
@@ -271,10 +253,8 @@ TEST(KeywordGrammars, DrawingModesAndAlignments) {
   };
   for (const AlignCase& c : kAligns) {
     uint32_t h = 99, v = 99;
-    EXPECT_TRUE(ParseHorizontalAlignment(c.text, h));
-    EXPECT_TRUE(ParseVerticalAlignment(c.text, v));
-    EXPECT_EQ(h, c.horizontal) << c.text;
-    EXPECT_EQ(v, c.vertical) << c.text;
+    EXPECT_TRUE(ParseHorizontalAlignment(c.text, h) && ParseVerticalAlignment(c.text, v));
+    EXPECT_EQ(std::make_pair(h, v), std::make_pair(c.horizontal, c.vertical)) << c.text;
   }
 }
 
@@ -309,37 +289,32 @@ TEST(TextAlignmentGrammar, LaterWordsWinAndOthersKeepDefaults) {
   for (const Case& c : kCases) {
     int32_t h = 9, v = 9;
     EXPECT_TRUE(ParseTextAlignment(c.text, h, v)) << c.text;
-    EXPECT_EQ(h, c.horizontal) << c.text;
-    EXPECT_EQ(v, c.vertical) << c.text;
+    EXPECT_EQ(std::make_pair(h, v), std::make_pair(c.horizontal, c.vertical)) << c.text;
   }
 }
 
 TEST(WindowFeatureGrammar, NamedItemsSetFlags) {
   struct Case {
     const wchar_t* text;
-    bool modal, center, hidden, owner, notDisableParent;
+    const wchar_t* flags;  // the flags set, in the order modal, center, hidden, owner, notdisableparent
   };
   static const Case kCases[] = {
-      {L"modal,center", true, true, false, false, false},
-      {L"hidden;owner", false, false, true, true, false},
-      {L"notdisableparent=1", false, false, false, false, true},
-      {L"modal=no", true, false, false, false, false},
-      {L"=modal", true, false, false, false, false},
-      {L" modal", false, false, false, false, false},
-      {L"Modal", false, false, false, false, false},
-      {L"modal,,center;", true, true, false, false, false},
-      {L"dialog=yes,center", false, true, false, false, false},
-      {L"width=300;hidden=", false, false, true, false, false},
-      {L"", false, false, false, false, false},
+      {L"modal,center", L"modal center"},        {L"hidden;owner", L"hidden owner"},
+      {L"notdisableparent=1", L"notdisableparent"}, {L"modal=no", L"modal"},
+      {L"=modal", L"modal"},                     {L" modal", L""},
+      {L"Modal", L""},                           {L"modal,,center;", L"modal center"},
+      {L"dialog=yes,center", L"center"},         {L"width=300;hidden=", L"hidden"},
+      {L"", L""},
   };
   for (const Case& c : kCases) {
     WindowFeatures f;
     EXPECT_TRUE(ParseWindowFeatures(c.text, f)) << c.text;
-    EXPECT_EQ(f.modal, c.modal) << c.text;
-    EXPECT_EQ(f.center, c.center) << c.text;
-    EXPECT_EQ(f.hidden, c.hidden) << c.text;
-    EXPECT_EQ(f.owner, c.owner) << c.text;
-    EXPECT_EQ(f.notDisableParent, c.notDisableParent) << c.text;
+    std::wstring flags;
+    for (const auto& [set, name] : {std::pair{f.modal, L"modal"}, {f.center, L"center"},
+                                    {f.hidden, L"hidden"}, {f.owner, L"owner"},
+                                    {f.notDisableParent, L"notdisableparent"}})
+      if (set) flags += (flags.empty() ? L"" : L" ") + std::wstring(name);
+    EXPECT_EQ(flags, c.flags) << c.text;
   }
 }
 

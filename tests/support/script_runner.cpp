@@ -1,6 +1,9 @@
 #include "support/script_runner.h"
 
 #include <dispex.h>
+#include <gtest/gtest.h>
+
+#include "base/bstr.h"
 
 namespace velmor::test {
 namespace {
@@ -95,6 +98,20 @@ HRESULT ScriptRunner::Evaluate(const wchar_t* expression, VARIANT* result) {
   EXCEPINFO excep{};
   return parse->ParseScriptText(expression, nullptr, nullptr, nullptr, 0, 0,
                                 SCRIPTTEXT_ISEXPRESSION, result, &excep);
+}
+
+std::wstring ScriptRunner::Text(const wchar_t* expression) {
+  UniqueVariant v;
+  if (FAILED(Evaluate(expression, v.Put()))) return L"error: " + LastError();
+  if (FAILED(::VariantChangeType(&v, &v, 0, VT_BSTR))) return L"?";
+  return v.bstrVal != nullptr ? v.bstrVal : L"";
+}
+
+ComPtr<IDispatch> ScriptRunner::Object(const wchar_t* expression) {
+  UniqueVariant v;
+  EXPECT_EQ(Evaluate(expression, v.Put()), S_OK) << LastError();
+  EXPECT_EQ(v.vt, VT_DISPATCH) << expression;
+  return ComPtr<IDispatch>(v.vt == VT_DISPATCH ? v.pdispVal : nullptr);
 }
 
 HRESULT ScriptRunner::Global(IDispatch** global) {

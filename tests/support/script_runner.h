@@ -25,6 +25,10 @@ class ScriptRunner {
   HRESULT Execute(const wchar_t* code);
   // Evaluates an expression.
   HRESULT Evaluate(const wchar_t* expression, VARIANT* result);
+  // An expression's value as text; "error: " and the script error's text when it fails.
+  std::wstring Text(const wchar_t* expression);
+  // An expression's object value; null, failing the test, when it is not one.
+  ComPtr<IDispatch> Object(const wchar_t* expression);
   // The global object (script functions and variables by name).
   HRESULT Global(IDispatch** global);
   // Text of the last script error ("" when none).

@@ -74,25 +74,42 @@ void SendKeys(std::initializer_list<WORD> modifiers, WORD key) {
   ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+namespace {
+
+// A real mouse event, then a pause for the platform to take it.
+void Step(DWORD flags) {
+  SendMouseButton(flags);
+  ::Sleep(40);
+}
+
+}  // namespace
+
+void MouseAt(POINT at, bool click) {
+  // The platform takes the pointer's new place asynchronously: the pauses keep the button from
+  // arriving before it.
+  ::SetCursorPos(at.x, at.y);
+  ::Sleep(100);
+  Step(MOUSEEVENTF_MOVE);  // a real move message at the new place
+  if (!click) return;
+  Step(MOUSEEVENTF_LEFTDOWN);
+  Step(MOUSEEVENTF_LEFTUP);
+}
+
 void MouseWithRealInput(POINT from, POINT to, bool doubleClick) {
-  auto button = [](DWORD flags) {
-    SendMouseButton(flags);
-    ::Sleep(40);
-  };
   ::SetCursorPos(from.x, from.y);
   ::Sleep(150);
   if (doubleClick) {
-    button(MOUSEEVENTF_LEFTDOWN);
-    button(MOUSEEVENTF_LEFTUP);
+    Step(MOUSEEVENTF_LEFTDOWN);
+    Step(MOUSEEVENTF_LEFTUP);
   }
-  button(MOUSEEVENTF_LEFTDOWN);
+  Step(MOUSEEVENTF_LEFTDOWN);
   ::Sleep(150);
   for (int i = 1; i <= 6; ++i) {
     ::SetCursorPos(from.x + (to.x - from.x) * i / 6, from.y + (to.y - from.y) * i / 6);
     ::Sleep(60);
   }
   ::Sleep(100);
-  button(MOUSEEVENTF_LEFTUP);
+  Step(MOUSEEVENTF_LEFTUP);
   ::Sleep(150);
 }
 
@@ -165,6 +182,32 @@ bool WriteFileBytes(const std::wstring& path, std::string_view bytes) {
       ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   ::CloseHandle(file);
   return ok && written == bytes.size();
+}
+
+std::string Utf16Bytes(std::wstring_view text, bool mark) {
+  std::string bytes = mark ? std::string("\xFF\xFE", 2) : std::string();
+  for (wchar_t c : text) bytes.append({static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)});
+  return bytes;
+}
+
+std::wstring Escaped(std::wstring_view text) {
+  std::wstring out;
+  for (wchar_t c : text) {
+    if (c == L'\\' || c == L'\'' || c == L'"') out += L'\\';
+    out += c;
+  }
+  return out;
+}
+
+std::wstring FixturePath(const wchar_t* relative) {
+  // The fixtures folder is a Unix path; Wine maps the Unix root to drive Z:.
+  std::wstring path = L"Z:";
+  for (const char* c = VELMOR_FIXTURES; *c != 0; ++c) path += *c == '/' ? L'\\' : wchar_t(*c);
+  return path + L"\\" + relative;
+}
+
+HWND FindListener() {
+  return ::FindWindowExW(HWND_MESSAGE, nullptr, L"VelmorMessageWindow", nullptr);
 }
 
 }  // namespace velmor::test

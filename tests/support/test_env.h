@@ -26,6 +26,9 @@ void PumpFor(DWORD ms);
 // to 'to' in steps and the button goes up. Synchronous, with pauses between the steps: a window
 // of this thread must have its messages handled meanwhile by another thread.
 void MouseWithRealInput(POINT from, POINT to, bool doubleClick = false);
+// Real mouse input from this thread: the pointer moves to a screen point and, with 'click', the
+// left button goes down and up there.
+void MouseAt(POINT at, bool click);
 // One real mouse button event (MOUSEEVENTF_LEFTDOWN, ...) at the pointer.
 void SendMouseButton(DWORD flags);
 // Real key strokes: the modifiers go down, the key goes down and up, the modifiers go up.
@@ -56,6 +59,15 @@ HANDLE StartProcess(const std::wstring& commandLine, const std::wstring& directo
 std::optional<DWORD> WaitProcess(HANDLE process, DWORD timeoutMs);
 
 std::string ReadFileText(const std::wstring& path);
+// The bytes of a script file as the engine reads them: UTF-16LE, with the FF FE mark unless
+// 'mark' is false.
+std::string Utf16Bytes(std::wstring_view text, bool mark = true);
+// Text as it is written inside a quoted script string literal (backslashes and quotes escaped).
+std::wstring Escaped(std::wstring_view text);
+// Windows path of a file under tests/fixtures ("images\\grad10.png").
+std::wstring FixturePath(const wchar_t* relative);
+// The message-only window a running instance listens on for command lines (null when none).
+HWND FindListener();
 // Writes the bytes as the whole file (created or truncated); false when any of it failed.
 bool WriteFileBytes(const std::wstring& path, std::string_view bytes);
 

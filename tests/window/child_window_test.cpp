@@ -58,13 +58,11 @@ class ChildWindowTest : public DocumentTest {
     DocumentTest::TearDown();
     (void)components::Shutdown();
   }
-  void WriteNamed(const wchar_t* name, const std::string& xml) { WriteFile(name, xml); }
   static HWND Find(const wchar_t* title) { return ::FindWindowW(L"VelmorGUI", title); }
-
 };
 
 TEST_F(ChildWindowTest, ShowModalDialogAnswersWhatTheDialogLeftOnceItClosed) {
-  WriteNamed(L"dialog.xml", kAnsweringDialog);
+  WriteFile(L"dialog.xml", kAnsweringDialog);
   struct Case {
     const wchar_t* kind;
     const wchar_t* make;
@@ -99,7 +97,7 @@ TEST_F(ChildWindowTest, ShowModalDialogAnswersWhatTheDialogLeftOnceItClosed) {
 }
 
 TEST_F(ChildWindowTest, OpenPlacesShowsAndOwnsAsTheFeaturesSay) {
-  WriteNamed(L"child.xml",
+  WriteFile(L"child.xml",
              "<window title='Child' width='300' height='200'><script>window.setInterval(\"window.title ="
              " window.parent == null ? 'orphan' : 'child of ' + window.parent.title\", 10);</script></window>");
   struct Case {
@@ -146,7 +144,7 @@ TEST_F(ChildWindowTest, OpenPlacesShowsAndOwnsAsTheFeaturesSay) {
 
 // Real clicks on the opener while its dialog runs, then Enter or Escape in the dialog.
 TEST_F(ChildWindowTest, TheOpenerTakesNoInputUntilTheDialogIsAnswered) {
-  WriteNamed(L"keys.xml",
+  WriteFile(L"keys.xml",
              "<window title='Keys' width='300' height='150' onok=\"done('ok');\""
              " oncancel=\"done('cancel');\"><subwindow left='0' top='0' width='300' height='150'"
              " backgroundColor='#2060c0'/><script>function done(answer) {"
@@ -197,29 +195,18 @@ TEST_F(ChildWindowTest, TheOpenerTakesNoInputUntilTheDialogIsAnswered) {
   }
 }
 
-// The opener closes while its modal dialog runs: the dialog goes with it and the script that
-// opened the dialog gets its answer (none) without harm.
-TEST_F(ChildWindowTest, AnOpenerClosedUnderItsDialogTakesTheDialogAlong) {
-  WriteNamed(L"closer.xml",
-             "<window title='Closer' width='200' height='100'"
-             " onload=\"window.setTimeout('window.parent.close()', 0);\"/>");
-  EXPECT_EQ(Run(L"var r = window.showModalDialog('closer.xml');"), S_OK);
-  EXPECT_FALSE(::IsWindow(Window()));
-  EXPECT_EQ(Find(L"Closer"), nullptr);
-}
-
 // A dialog opens a dialog from a timer. Answered, the inner one closes from its own timer and its
 // answer reaches the outer one; left open, a quit ends both loops (innermost first) and hands the
-// opener back, while both dialogs stay until their owner goes.
+// opener back, while both dialogs stay until their owner goes, closed by a third dialog.
 TEST_F(ChildWindowTest, NestedDialogsAnswerInTurnAndAQuitEndsEveryLoop) {
-  WriteNamed(L"outer.xml",
+  WriteFile(L"outer.xml",
              "<window title='Outer' width='300' height='200' onload=\"window.setTimeout('nest()', 0);\">"
              "<script>function nest() { var a = window.showModalDialog(window.dialogArguments);"
              " if (a) { window.returnValue = a + \"!\"; window.close(); } }</script></window>");
-  WriteNamed(L"inner.xml",
+  WriteFile(L"inner.xml",
              "<window title='Inner' width='200' height='100' onload=\"window.setTimeout('window.returnValue"
              " = window.parent.parent.title; window.close();', 0);\"/>");
-  WriteNamed(L"stay.xml", "<window title='Inner' width='200' height='100'/>");
+  WriteFile(L"stay.xml", "<window title='Inner' width='200' height='100'/>");
   EXPECT_EQ(Eval(L"window.showModalDialog('outer.xml', 'inner.xml')"), L"Opener!");
   const DWORD thread = ::GetCurrentThreadId();
   std::thread quitter([&] {
@@ -235,11 +222,21 @@ TEST_F(ChildWindowTest, NestedDialogsAnswerInTurnAndAQuitEndsEveryLoop) {
   EXPECT_TRUE(::IsWindowEnabled(Window()));
   EXPECT_NE(Find(L"Outer"), nullptr);
   EXPECT_NE(Find(L"Inner"), nullptr);
+
+  // The opener closes while another modal dialog runs: every dialog goes with it and the script
+  // that opened the last one gets its answer (none) without harm.
+  WriteFile(L"closer.xml", "<window title='Closer' width='200' height='100'"
+                           " onload=\"window.setTimeout('window.parent.close()', 0);\"/>");
+  EXPECT_EQ(Run(L"var r = window.showModalDialog('closer.xml');"), S_OK);
+  EXPECT_FALSE(::IsWindow(Window()));
+  for (const wchar_t* title : {L"Closer", L"Outer", L"Inner"})
+    EXPECT_EQ(Find(title), nullptr) << title;
 }
 
 TEST_F(ChildWindowTest, AThousandDialogsWithTimersAndImagesLeaveNothingBehind) {
-  const std::string images = "Z:" VELMOR_FIXTURES "/images/";
-  WriteNamed(L"leak.xml",
+  const std::wstring fixtures = FixturePath(L"images\\");
+  const std::string images(fixtures.begin(), fixtures.end());
+  WriteFile(L"leak.xml",
              "<window title='Leak' width='200' height='100' onload=\"window.setInterval('ticks++', 10);"
              " window.setTimeout('ticks = -1', 60000); if (window.dialogArguments % 10 == 0)"
              " window.setTimeout('window.close()', 0); else window.close();\">"
@@ -280,9 +277,6 @@ class TimerTest : public DocumentTest {
     EXPECT_EQ(scTimerList::LiveRecords(), m_records) << "timer records leaked";
     (void)components::Shutdown();
   }
-  bool PumpUntilTrue(const wchar_t* expression, DWORD ms) {
-    return PumpUntil([&] { return Eval(L"String(" + std::wstring(expression) + L")") == L"true"; }, ms);
-  }
 
   long m_records = 0;
 };
@@ -306,7 +300,8 @@ TEST_F(TimerTest, TimeoutsAndIntervalsRunLaterInTheirOwnWindow) {
             S_OK);
   // Identifiers count from 2 per window, timeouts and intervals alike; nothing ran at once.
   EXPECT_EQ(Eval(L"ids.join() + ',' + selfId + ',' + failId + ',' + atOnce"), L"2,3,4,5,6,0");
-  EXPECT_TRUE(PumpUntilTrue(L"n == 3 && failing >= 4 && log.length == 2", 5000))
+  EXPECT_TRUE(PumpUntil(
+      [&] { return Eval(L"String(n == 3 && failing >= 4 && log.length == 2)") == L"true"; }, 5000))
       << Eval(L"n + ';' + failing + ';' + log");
   ASSERT_EQ(Run(L"window.clearInterval(failId); var stoppedAt = failing;"), S_OK);
   PumpFor(150);

@@ -13,16 +13,6 @@
 namespace velmor::window_test {
 namespace {
 
-// The bytes of a script file: UTF-16LE with its byte-order mark.
-std::string ScriptFileBytes(const std::wstring& text) {
-  std::string bytes = "\xFF\xFE";
-  for (wchar_t ch : text) {
-    bytes += static_cast<char>(ch & 0xFF);
-    bytes += static_cast<char>((ch >> 8) & 0xFF);
-  }
-  return bytes;
-}
-
 ULONG RefCount(IUnknown* object) {
   object->AddRef();
   return object->Release();
@@ -89,7 +79,7 @@ TEST_F(DocumentScriptTest, ScriptsSeeTheElementsBeforeThemAndTheirAncestorsOnly)
 }
 
 TEST_F(DocumentScriptTest, InlineTextRunsBeforeTheSourceFileAndErrorsDoNotStopTheLoad) {
-  WriteFile(L"part.js", ScriptFileBytes(L"order += 'file;';"));
+  WriteFile(L"part.js", test::Utf16Bytes(L"order += 'file;';"));
   WriteFile(L"utf8.js", "order += 'utf8;';");
   ASSERT_EQ(Load("<window>\n"
                     "  <script>var order = '';</script>\n"
@@ -117,16 +107,25 @@ TEST_F(DocumentScriptTest, WindowAndDocumentAreOneObjectAndComponentsIsPublished
     if (c.componentManager) {
       ASSERT_EQ(components::Initialize(), S_OK);
     }
-    const HRESULT loaded = Load(
-        "<window title=\"Shared\">"
-        "<script>window.fromWindow = 40; document.fromDocument = 2;</script>"
-        "</window>");
-    ASSERT_EQ(loaded, S_OK);
-    EXPECT_EQ(Eval(L"document.fromWindow + window.fromDocument"), L"42");
-    EXPECT_EQ(Eval(L"String(window == document)"), L"true");
-    // Both faces answer: the window's title and the document's node name.
-    EXPECT_EQ(Eval(L"document.title + ',' + window.nodeName"), L"Shared,#document");
-    EXPECT_EQ(Eval(L"typeof Components"), c.componentsType);
+    // getElementById misses an unknown id and the menu bar, which has no node face; the root is
+    // the document's first child.
+    ASSERT_EQ(Load("<window id=\"main\" title=\"Shared\"><image id=\"hand\"/><menubar id=\"bar\"/>"
+                   "<script>window.fromWindow = 40; document.fromDocument = 2;</script></window>"),
+              S_OK);
+    EXPECT_EQ(Eval(L"[document.fromWindow + window.fromDocument, window == document, document.title,"
+                   L" window.nodeName, typeof Components, document.getElementById('hand').id,"
+                   L" document.getElementById('nope') === null, document.getElementById('bar') === null,"
+                   L" document.firstChild.id, window.topMost, (window.topMost = true, window.topMost)]"
+                   L".join()"),
+              std::wstring(L"42,true,Shared,#document,") + c.componentsType + L",hand,true,true,main,false,true");
+    EXPECT_NE(::GetWindowLongPtrW(Window(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    EXPECT_EQ(Eval(L"window.parent"), L"<failed>") << "a window nobody opened has no parent";
+    // The root element finds the window through its document.
+    ComPtr<scIWidget> widget;
+    ASSERT_EQ(Root()->QueryInterface(IID_PPV_ARGS(&widget)), S_OK);
+    HWND window = nullptr;
+    EXPECT_EQ(widget->GetWindow(&window), S_OK);
+    EXPECT_EQ(window, Window());
     EXPECT_EQ(Context()->NamedItemCount(), c.componentManager ? 3u : 2u);
     EXPECT_HRESULT_SUCCEEDED(m_document->Destroy());
     if (c.componentManager) {

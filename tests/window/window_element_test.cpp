@@ -164,12 +164,19 @@ TEST_F(DocumentTest, CloseActivateOkAndCancelReachTheSkin) {
             S_OK);
   Show(200, 150, 300, 200);
   ASSERT_EQ(Run(L"log = '';"), S_OK);
-  // Another window shown takes the activation; then this one takes it back.
+  // Another window shown takes the activation; then this one takes it back through its script
+  // member, which only ever brings the window forward.
   UniqueHWnd other(::CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 700, 300, 50,
                                      50, nullptr, nullptr, nullptr, nullptr));
   test::PumpFor(100);
-  ::SetForegroundWindow(Window());
-  test::PumpFor(100);
+  ASSERT_EQ(::GetForegroundWindow(), other.Get());
+  EXPECT_EQ(Eval(L"String(window.activated)"), L"false");
+  for (const wchar_t* activated : {L"true", L"false"}) {
+    ASSERT_EQ(Run(std::wstring(L"window.activated = ") + activated + L";"), S_OK);
+    test::PumpFor(100);
+    EXPECT_EQ(::GetForegroundWindow(), Window()) << "activated = " << activated;
+    EXPECT_EQ(Eval(L"String(window.activated)"), L"true");
+  }
   EXPECT_EQ(::SendMessageW(Window(), WM_COMMAND, IDOK, 0), 0);
   EXPECT_EQ(::SendMessageW(Window(), WM_COMMAND, IDCANCEL, 0), 0);
   ::SendMessageW(Window(), WM_COMMAND, 7, 0);  // any other command is not the window's
