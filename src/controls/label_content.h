@@ -33,10 +33,15 @@ scLabelLook ChooseLabelLook(scIContent* element, ULONG state);
 const std::wstring& DefaultLabelFace();
 int32_t DefaultLabelSize();
 
+// How much of a label's text is handed to GDI+: what can show in the visible part of its box
+// (the same pixels, a fraction of the cost for long paragraphs), or all of it.
+enum class scLabelTextCut { kToVisibleLines, kNone };
+
 // Draws 'text' as a label does into (0, 0, width, height) of 'graphics': the look's font and
 // colour, "textAlignment" and "wordWrap" read from 'element', '&' underlining the next character.
 void DrawLabelText(Gdiplus::Graphics* graphics, scIContent* element, const std::wstring& text,
-                   const scLabelLook& look, int width, int height);
+                   const scLabelLook& look, int width, int height,
+                   scLabelTextCut cut = scLabelTextCut::kToVisibleLines);
 
 class scLabelContent : public scScriptContentClass<scLabelContent, element_interfaces::kLabel,
                                                    IDOMNodeImpl<scLabelContent, IDOMLabel>> {

@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstring>
 
+#include "controls/label_content.h"
 #include "support/document_fixture.h"
 
 namespace velmor::controls_test {
@@ -392,6 +393,70 @@ TEST_F(LabelTest, ScriptsReadAndSetTheTextAndItsColour) {
   ASSERT_EQ(Run(L"t.value = '';"), S_OK);
   EXPECT_EQ(InkIn(PrintClient(), box).count, 0);
 }
+
+// A long text set by a script in a box reaching below the window: GDI+ is handed only the lines
+// that can show, and they must be the pixels the whole text gives. The reference is the same
+// label's text drawn whole with bare GDI+ and the paint's settings over the same grey.
+struct LongTextCase {
+  const char* name;
+  const char* attributes;
+  int height;
+  const wchar_t* words;  // repeated with a number into a text longer than 512 characters
+};
+
+class LabelLongTextTest : public LabelTest, public ::testing::WithParamInterface<LongTextCase> {};
+
+TEST_P(LabelLongTextTest, DrawsTheVisibleLinesAsTheWholeTextDoes) {
+  const LongTextCase& c = GetParam();
+  ASSERT_EQ(LoadBody("<subwindow width='240' height='700' backgroundColor='#808080'>"
+                     "<label id='t' left='10' top='10' width='200' height='" +
+                         std::to_string(c.height) + "' fontFace='Tahoma' fontSize='13' " +
+                         c.attributes + "/></subwindow>",
+                     240, 160),
+            S_OK);
+  ASSERT_EQ(Run(std::wstring(L"var s = ''; for (var i = 0; i < 90; i++) s += '") + c.words +
+                L"' + i + ' '; document.getElementById('t').value = s;"),
+            S_OK);
+  const std::wstring text = Eval(L"document.getElementById('t').value");
+  ASSERT_GT(text.size(), 512u);
+  const Picture drawn = PrintClient();
+
+  Gdiplus::Bitmap whole(240, 160, PixelFormat32bppRGB);
+  {
+    Gdiplus::Graphics graphics(&whole);
+    graphics.SetInterpolationMode(Gdiplus::InterpolationModeNearestNeighbor);
+    graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+    graphics.Clear(Gdiplus::Color(0xFF808080));
+    graphics.TranslateTransform(10, 10);
+    scIContent* label = Element(L"t");
+    DrawLabelText(&graphics, label, text, ChooseLabelLook(label, 0), 200, c.height,
+                  scLabelTextCut::kNone);
+  }
+  int differing = 0;
+  POINT first{-1, -1};
+  for (int y = 0; y < 160; ++y) {
+    for (int x = 0; x < 240; ++x) {
+      Gdiplus::Color colour;
+      whole.GetPixel(x, y, &colour);
+      if ((drawn.At(x, y) & 0xFFFFFFu) == (colour.GetValue() & 0xFFFFFFu)) continue;
+      if (differing++ == 0) first = {x, y};
+    }
+  }
+  EXPECT_EQ(differing, 0) << "first at " << first.x << "," << first.y;
+  EXPECT_GT(InkIn(drawn, RECT{10, 10, 210, 160}).count, 200) << "text shows";
+}
+
+const LongTextCase kLongTextCases[] = {
+    {"WrappedFromTheTop", "wordWrap='true' textAlignment='left top'", 680, L"lorem ipsum dolor"},
+    {"WrappedAndCentred", "wordWrap='true' textAlignment='center vcenter'", 220, L"sit amet"},
+    {"RightAlignedWithAmpersands", "wordWrap='true' textAlignment='right top'", 680,
+     L"a&b c&&d &e"},
+    {"BottomAlignedIsDrawnWhole", "wordWrap='true' textAlignment='left bottom'", 300, L"abc"},
+    {"UnwrappedLines", "textAlignment='left top'", 680, L"line\\n"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Labels, LabelLongTextTest, ::testing::ValuesIn(kLongTextCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace labels
 
