@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -223,9 +224,7 @@ TEST_F(ButtonTest, ACheckedButtonShowsItsCheckTooltipOrNone) {
 }
 
 namespace labels {
-using test::Picture;
 
-constexpr DWORD kGrey = 0x808080;
 // The grey panel under the labels; they stand inside it, so the mouse reaches them.
 std::string InPanel(const std::string& elements) {
   return "<subwindow width='240' height='160' backgroundColor='#808080'>" + elements +
@@ -267,14 +266,8 @@ struct CompareCase {
   DWORD colourA;  // a colour a's text must show
 };
 
-// The pointer starts away from every test window: one shown under it would be hovered at once.
-class LabelTest : public test::DocumentTest {
- protected:
-  void SetUp() override {
-    DocumentTest::SetUp();
-    ::SetCursorPos(1, 1);
-  }
-};
+// Labels are tested with the buttons' pointer set-up.
+using LabelTest = ButtonTest;
 
 class LabelCompareTest : public LabelTest, public ::testing::WithParamInterface<CompareCase> {};
 
@@ -432,17 +425,12 @@ TEST_P(LabelLongTextTest, DrawsTheVisibleLinesAsTheWholeTextDoes) {
     DrawLabelText(&graphics, label, text, ChooseLabelLook(label, 0), 200, c.height,
                   scLabelTextCut::kNone);
   }
-  int differing = 0;
-  POINT first{-1, -1};
-  for (int y = 0; y < 160; ++y) {
-    for (int x = 0; x < 240; ++x) {
-      Gdiplus::Color colour;
-      whole.GetPixel(x, y, &colour);
-      if ((drawn.At(x, y) & 0xFFFFFFu) == (colour.GetValue() & 0xFFFFFFu)) continue;
-      if (differing++ == 0) first = {x, y};
-    }
-  }
-  EXPECT_EQ(differing, 0) << "first at " << first.x << "," << first.y;
+  const std::vector<DWORD> reference = test::PictureOf(whole).pixels;
+  const size_t first =
+      std::mismatch(drawn.pixels.begin(), drawn.pixels.end(), reference.begin()).first -
+      drawn.pixels.begin();
+  EXPECT_EQ(first, drawn.pixels.size())
+      << "first difference at " << first % 240 << "," << first / 240;
   EXPECT_GT(InkIn(drawn, RECT{10, 10, 210, 160}).count, 200) << "text shows";
 }
 
