@@ -43,6 +43,12 @@ void DrawLabelText(Gdiplus::Graphics* graphics, scIContent* element, const std::
                    const scLabelLook& look, int width, int height,
                    scLabelTextCut cut = scLabelTextCut::kToVisibleLines);
 
+// The text between the tags when it stands for "value", as a label's text or a button's
+// caption: the skin gives no "value" or an empty one and no script has stored one
+// ('scriptValueStored'; a reader of the skin alone passes false). Null otherwise.
+const scPrototypeText* ElementTextForValue(const scPrototypeElement* prototype,
+                                           bool scriptValueStored);
+
 class scLabelContent : public scScriptContentClass<scLabelContent, element_interfaces::kLabel,
                                                    IDOMNodeImpl<scLabelContent, IDOMLabel>> {
  public:
@@ -61,8 +67,10 @@ class scLabelContent : public scScriptContentClass<scLabelContent, element_inter
   STDMETHODIMP put_foregroundColor(VARIANT value) override;
 
  private:
-  // True while "value" stands for the element's text.
-  bool ValueIsElementText() const;
+  // The element's text while it stands for "value".
+  const scPrototypeText* ElementText() const {
+    return ElementTextForValue(m_prototype, HasLiveAttr(L"value"));
+  }
   // Stores a script's value for 'name' and repaints the label.
   HRESULT PutAndRepaint(const wchar_t* name, const VARIANT& value);
 };
