@@ -2,7 +2,9 @@
 // window's own script engine reads `el.width` of a real button (its IDOMAmbient, second in the
 // button's interface table) in a loop, and, as the baseline in the same run, the same loop reads
 // a property of a plain script object. For comparison it also reads `window.sizemode` through the
-// document's bridge. Prints the median of several interleaved runs and the ratios.
+// document's bridge, and calls `document.getElementById` with a name no element has, as a skin's
+// script searching for elements does. Prints the median of several interleaved runs and the
+// ratios.
 #include <objbase.h>
 #include <windows.h>
 
@@ -47,6 +49,7 @@ int main() {
         L"for (var i = 0; i < " + n + L"; i++) x = plain.width;",
         L"for (var i = 0; i < " + n + L"; i++) x = el.width;",
         L"for (var i = 0; i < " + n + L"; i++) x = window.sizemode;",
+        L"for (var i = 0; i < " + n + L"; i++) x = document.getElementById('x');",
     };
     std::vector<std::function<bool()>> bodies;
     for (const std::wstring& loop : loops)
@@ -60,6 +63,8 @@ int main() {
                 ms[1] / ms[0]);
     std::printf("  window.sizemode through the bridge  %8.3f us/read  ratio %.2f\n", perRead(ms[2]),
                 ms[2] / ms[0]);
+    std::printf("  document.getElementById (not found) %8.3f us/call  ratio %.2f\n", perRead(ms[3]),
+                ms[3] / ms[0]);
     if (ms[0] <= 0) rc = 1;
     LOG_IF_FAILED(document->Destroy());
     document->Release();

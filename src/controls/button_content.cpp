@@ -125,9 +125,9 @@ bool scButtonContent::GetAttr(const wchar_t* name, VARIANT* value) {
     // The caption and the drawing mode: the prototype's values alone, and a caption without a
     // "value" (or with an empty one) shows the text between the tags, as a label does.
     if (name == nullptr || value == nullptr || m_prototype == nullptr) return false;
-    const scPrototypeText* text = m_prototype->FindAttr(name);
-    if (wcscmp(name, L"value") == 0 && (text == nullptr || text->empty()))
-      text = &m_prototype->m_text;
+    const scPrototypeText* text =
+        wcscmp(name, L"value") == 0 ? ElementTextForValue(m_prototype, false) : nullptr;
+    if (text == nullptr) text = m_prototype->FindAttr(name);
     return text != nullptr && TextToAttrValue(*text, value);
   }
   if (name != nullptr && (m_state & kStateChecked) && wcscmp(name, L"tooltip") == 0)

@@ -14,20 +14,20 @@ bool IsValue(const wchar_t* name) { return name != nullptr && wcscmp(name, L"val
 
 }  // namespace
 
-bool scLabelContent::ValueIsElementText() const {
-  if (m_prototype == nullptr || HasLiveAttr(L"value")) return false;
-  const scPrototypeText* given = m_prototype->FindAttr(L"value");
-  return given == nullptr || given->empty();
+const scPrototypeText* ElementTextForValue(const scPrototypeElement* prototype,
+                                           bool scriptValueStored) {
+  if (prototype == nullptr || scriptValueStored) return nullptr;
+  const scPrototypeText* given = prototype->FindAttr(L"value");
+  return given == nullptr || given->empty() ? &prototype->m_text : nullptr;
 }
 
 bool scLabelContent::GetAttr(const wchar_t* name, VARIANT* value) {
-  if (!IsValue(name) || value == nullptr || !ValueIsElementText())
-    return scITextBaseContent::GetAttr(name, value);
-  return TextToAttrValue(m_prototype->m_text, value);
+  const scPrototypeText* text = IsValue(name) && value != nullptr ? ElementText() : nullptr;
+  return text != nullptr ? TextToAttrValue(*text, value) : scITextBaseContent::GetAttr(name, value);
 }
 
 bool scLabelContent::HasAttr(const wchar_t* name) {
-  return (IsValue(name) && ValueIsElementText()) || scITextBaseContent::HasAttr(name);
+  return (IsValue(name) && ElementText() != nullptr) || scITextBaseContent::HasAttr(name);
 }
 
 bool scLabelContent::Paint(scPaintContext* context) {

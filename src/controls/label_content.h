@@ -33,10 +33,21 @@ scLabelLook ChooseLabelLook(scIContent* element, ULONG state);
 const std::wstring& DefaultLabelFace();
 int32_t DefaultLabelSize();
 
+// How much of a label's text is handed to GDI+: what can show in the visible part of its box
+// (the same pixels, a fraction of the cost for long paragraphs), or all of it.
+enum class scLabelTextCut { kToVisibleLines, kNone };
+
 // Draws 'text' as a label does into (0, 0, width, height) of 'graphics': the look's font and
 // colour, "textAlignment" and "wordWrap" read from 'element', '&' underlining the next character.
 void DrawLabelText(Gdiplus::Graphics* graphics, scIContent* element, const std::wstring& text,
-                   const scLabelLook& look, int width, int height);
+                   const scLabelLook& look, int width, int height,
+                   scLabelTextCut cut = scLabelTextCut::kToVisibleLines);
+
+// The text between the tags when it stands for "value", as a label's text or a button's
+// caption: the skin gives no "value" or an empty one and no script has stored one
+// ('scriptValueStored'; a reader of the skin alone passes false). Null otherwise.
+const scPrototypeText* ElementTextForValue(const scPrototypeElement* prototype,
+                                           bool scriptValueStored);
 
 class scLabelContent : public scScriptContentClass<scLabelContent, element_interfaces::kLabel,
                                                    IDOMNodeImpl<scLabelContent, IDOMLabel>> {
@@ -56,8 +67,10 @@ class scLabelContent : public scScriptContentClass<scLabelContent, element_inter
   STDMETHODIMP put_foregroundColor(VARIANT value) override;
 
  private:
-  // True while "value" stands for the element's text.
-  bool ValueIsElementText() const;
+  // The element's text while it stands for "value".
+  const scPrototypeText* ElementText() const {
+    return ElementTextForValue(m_prototype, HasLiveAttr(L"value"));
+  }
   // Stores a script's value for 'name' and repaints the label.
   HRESULT PutAndRepaint(const wchar_t* name, const VARIANT& value);
 };

@@ -88,6 +88,47 @@ const DefaultFont& TheDefaultFont() {
   return font;
 }
 
+// Texts shorter than this are drawn whole: measuring where to cut them costs more than the
+// glyphs it could save.
+constexpr size_t kLongText = 512;
+
+// How much of 'text' the visible part of 'layout' can show. GDI+ lays out and rasterises every
+// line it is given, even lines far below the box or outside the window, so a long paragraph
+// would cost its full length at every paint. Lines are laid out from the top (a centred text is
+// drawn from its own top as well), and a line breaks where it does whatever follows the line
+// after it: cutting after the lines GDI+ fits down to the visible bottom plus three more lines
+// leaves every line that can show as it was. Bottom-aligned text is placed from its last line,
+// so it is drawn whole.
+size_t VisibleTextLength(Gdiplus::Graphics* graphics, const std::wstring& text,
+                         const Gdiplus::Font& font, const Gdiplus::RectF& layout,
+                         const Gdiplus::StringFormat& format) {
+  if (text.size() < kLongText || format.GetLineAlignment() == Gdiplus::StringAlignmentFar)
+    return text.size();
+  Gdiplus::RectF visible;
+  if (graphics->GetVisibleClipBounds(&visible) != Gdiplus::Ok) return text.size();
+  const Gdiplus::REAL line = font.GetHeight(graphics);
+  if (!(line > 0)) return text.size();
+  Gdiplus::StringFormat fromTop(&format);
+  fromTop.SetLineAlignment(Gdiplus::StringAlignmentNear);
+  const Gdiplus::RectF lines(0, 0, layout.Width, visible.GetBottom() + 1 + 3 * line);
+  Gdiplus::RectF bounds;
+  INT fitted = 0;
+  INT filled = 0;
+  if (graphics->MeasureString(text.c_str(), static_cast<INT>(text.size()), &font, lines, &fromTop,
+                              &bounds, &fitted, &filled) != Gdiplus::Ok ||
+      fitted <= 0)
+    return text.size();
+  // A '&' shows nothing of its own: the fitted count may leave them out, so the cut goes as far
+  // past it as there are of them.
+  size_t shown = 0;
+  size_t end = 0;
+  while (end < text.size() && shown < static_cast<size_t>(fitted)) {
+    if (text[end] != L'&') ++shown;
+    ++end;
+  }
+  return end;
+}
+
 // The drawing of one text with a font already made.
 struct TextDrawing {
   Gdiplus::Graphics* graphics;
@@ -96,6 +137,7 @@ struct TextDrawing {
   const Gdiplus::Brush& brush;
   int width;
   int height;
+  scLabelTextCut cut;
 
   void With(const Gdiplus::Font& font) const {
     if (font.GetLastStatus() != Gdiplus::Ok) return;
@@ -105,8 +147,14 @@ struct TextDrawing {
     // layout box: the text is kept inside the label's box by a clip of its own.
     const Gdiplus::GraphicsState saved = graphics->Save();
     graphics->IntersectClip(layout);
-    (void)DrawTextCentered(graphics, text.c_str(), static_cast<INT>(text.size()), &font, layout,
-                           &format, &brush);
+    // A label wholly outside the window or the area being painted costs nothing.
+    if (!graphics->IsVisibleClipEmpty()) {
+      const size_t length = cut == scLabelTextCut::kNone
+                                ? text.size()
+                                : VisibleTextLength(graphics, text, font, layout, format);
+      (void)DrawTextCentered(graphics, text.c_str(), static_cast<INT>(length), &font, layout,
+                             &format, &brush);
+    }
     graphics->Restore(saved);
   }
 };
@@ -134,7 +182,7 @@ scLabelLook ChooseLabelLook(scIContent* element, ULONG state) {
 }
 
 void DrawLabelText(Gdiplus::Graphics* graphics, scIContent* element, const std::wstring& text,
-                   const scLabelLook& look, int width, int height) {
+                   const scLabelLook& look, int width, int height, scLabelTextCut cut) {
   if (graphics == nullptr || text.empty()) return;
   Gdiplus::StringFormat format(0, LANG_NEUTRAL);
   std::wstring words;
@@ -151,7 +199,7 @@ void DrawLabelText(Gdiplus::Graphics* graphics, scIContent* element, const std::
   format.SetHotkeyPrefix(Gdiplus::HotkeyPrefixShow);
   format.SetTrimming(Gdiplus::StringTrimmingNone);
   const Gdiplus::SolidBrush brush{Gdiplus::Color(look.foreground)};
-  const TextDrawing drawing{graphics, text, format, brush, width, height};
+  const TextDrawing drawing{graphics, text, format, brush, width, height, cut};
 
   const Gdiplus::FontFamily family(look.face.c_str());
   if (family.GetLastStatus() == Gdiplus::Ok) {

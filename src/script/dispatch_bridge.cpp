@@ -2,6 +2,8 @@
 
 #include <cwchar>
 #include <new>
+#include <functional>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -49,7 +51,7 @@ class NativeNameCache {
     auto& names = Names();
     auto perTable = names.find(&table);
     if (perTable == names.end()) return false;
-    auto it = perTable->second.find(name);
+    auto it = perTable->second.find(std::wstring_view(name));
     if (it == perTable->second.end()) return false;
     *id = it->second;
     return true;
@@ -63,7 +65,12 @@ class NativeNameCache {
   }
 
  private:
-  using NameMap = std::unordered_map<std::wstring, DISPID>;
+  // Found by the caller's string as it is: scripts ask for the same few names millions of times.
+  struct NameHash {
+    using is_transparent = void;
+    size_t operator()(std::wstring_view name) const { return std::hash<std::wstring_view>{}(name); }
+  };
+  using NameMap = std::unordered_map<std::wstring, DISPID, NameHash, std::equal_to<>>;
   static std::unordered_map<const DispInterfaceTable*, NameMap>& Names() {
     static auto* s_names = new std::unordered_map<const DispInterfaceTable*, NameMap>();
     return *s_names;  // outlives every static destructor, like the objects that use it
@@ -120,7 +127,7 @@ HRESULT IDispatchExImplBase::LookupName(const wchar_t* name, DISPID* id) {
       return S_OK;
     }
     if (m_expandos && !m_expandos->names.empty()) {
-      auto it = m_expandos->names.find(name);
+      auto it = m_expandos->names.find(std::wstring_view(name));
       if (it != m_expandos->names.end()) {
         *id = it->second;
         return S_OK;

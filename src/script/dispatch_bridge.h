@@ -98,7 +98,7 @@ class IDispatchExImplBase {
   // What scripts added to the object. Most objects never get an expando, so the tables are
   // made on the first one.
   struct Expandos {
-    std::map<std::wstring, DISPID> names;
+    std::map<std::wstring, DISPID, std::less<>> names;  // found by any string, unconverted
     std::map<DISPID, VARIANT> values;
     std::map<DISPID, ComPtr<IDispatch>> defined;
     DISPID next = kFirstExpandoId;  // identifiers are never reused

@@ -7,9 +7,11 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
+#include "controls/label_content.h"
 #include "support/document_fixture.h"
 
 namespace velmor::controls_test {
@@ -222,9 +224,7 @@ TEST_F(ButtonTest, ACheckedButtonShowsItsCheckTooltipOrNone) {
 }
 
 namespace labels {
-using test::Picture;
 
-constexpr DWORD kGrey = 0x808080;
 // The grey panel under the labels; they stand inside it, so the mouse reaches them.
 std::string InPanel(const std::string& elements) {
   return "<subwindow width='240' height='160' backgroundColor='#808080'>" + elements +
@@ -266,14 +266,8 @@ struct CompareCase {
   DWORD colourA;  // a colour a's text must show
 };
 
-// The pointer starts away from every test window: one shown under it would be hovered at once.
-class LabelTest : public test::DocumentTest {
- protected:
-  void SetUp() override {
-    DocumentTest::SetUp();
-    ::SetCursorPos(1, 1);
-  }
-};
+// Labels are tested with the buttons' pointer set-up.
+using LabelTest = ButtonTest;
 
 class LabelCompareTest : public LabelTest, public ::testing::WithParamInterface<CompareCase> {};
 
@@ -392,6 +386,65 @@ TEST_F(LabelTest, ScriptsReadAndSetTheTextAndItsColour) {
   ASSERT_EQ(Run(L"t.value = '';"), S_OK);
   EXPECT_EQ(InkIn(PrintClient(), box).count, 0);
 }
+
+// A long text set by a script in a box reaching below the window: GDI+ is handed only the lines
+// that can show, and they must be the pixels the whole text gives. The reference is the same
+// label's text drawn whole with bare GDI+ and the paint's settings over the same grey.
+struct LongTextCase {
+  const char* name;
+  const char* attributes;
+  int height;
+  const wchar_t* words;  // repeated with a number into a text longer than 512 characters
+};
+
+class LabelLongTextTest : public LabelTest, public ::testing::WithParamInterface<LongTextCase> {};
+
+TEST_P(LabelLongTextTest, DrawsTheVisibleLinesAsTheWholeTextDoes) {
+  const LongTextCase& c = GetParam();
+  ASSERT_EQ(LoadBody("<subwindow width='240' height='700' backgroundColor='#808080'>"
+                     "<label id='t' left='10' top='10' width='200' height='" +
+                         std::to_string(c.height) + "' fontFace='Tahoma' fontSize='13' " +
+                         c.attributes + "/></subwindow>",
+                     240, 160),
+            S_OK);
+  ASSERT_EQ(Run(std::wstring(L"var s = ''; for (var i = 0; i < 90; i++) s += '") + c.words +
+                L"' + i + ' '; document.getElementById('t').value = s;"),
+            S_OK);
+  const std::wstring text = Eval(L"document.getElementById('t').value");
+  ASSERT_GT(text.size(), 512u);
+  const Picture drawn = PrintClient();
+
+  Gdiplus::Bitmap whole(240, 160, PixelFormat32bppRGB);
+  {
+    Gdiplus::Graphics graphics(&whole);
+    graphics.SetInterpolationMode(Gdiplus::InterpolationModeNearestNeighbor);
+    graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+    graphics.Clear(Gdiplus::Color(0xFF808080));
+    graphics.TranslateTransform(10, 10);
+    scIContent* label = Element(L"t");
+    DrawLabelText(&graphics, label, text, ChooseLabelLook(label, 0), 200, c.height,
+                  scLabelTextCut::kNone);
+  }
+  const std::vector<DWORD> reference = test::PictureOf(whole).pixels;
+  const size_t first =
+      std::mismatch(drawn.pixels.begin(), drawn.pixels.end(), reference.begin()).first -
+      drawn.pixels.begin();
+  EXPECT_EQ(first, drawn.pixels.size())
+      << "first difference at " << first % 240 << "," << first / 240;
+  EXPECT_GT(InkIn(drawn, RECT{10, 10, 210, 160}).count, 200) << "text shows";
+}
+
+const LongTextCase kLongTextCases[] = {
+    {"WrappedFromTheTop", "wordWrap='true' textAlignment='left top'", 680, L"lorem ipsum dolor"},
+    {"WrappedAndCentred", "wordWrap='true' textAlignment='center vcenter'", 220, L"sit amet"},
+    {"RightAlignedWithAmpersands", "wordWrap='true' textAlignment='right top'", 680,
+     L"a&b c&&d &e"},
+    {"BottomAlignedIsDrawnWhole", "wordWrap='true' textAlignment='left bottom'", 300, L"abc"},
+    {"UnwrappedLines", "textAlignment='left top'", 680, L"line\\n"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Labels, LabelLongTextTest, ::testing::ValuesIn(kLongTextCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace labels
 
