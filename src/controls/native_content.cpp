@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cwchar>
+#include <unordered_map>
 
 #include "base/platform_text.h"
 #include "skin/anchor_layout.h"
@@ -77,6 +78,56 @@ void InitControlClasses() {
   }();
   (void)s_done;
 }
+
+bool CanBeSeen(scITextBaseContent* element, HWND host, POINT at) {
+  if (!element->IsShownInTree()) return false;
+  RECT client{};
+  if (!::GetClientRect(host, &client)) return false;
+  const scRect& r = element->Rect();
+  const RECT box{at.x, at.y, anchor::Add(at.x, r.width), anchor::Add(at.y, r.height)};
+  RECT seen{};
+  return ::IntersectRect(&seen, &box, &client) != FALSE;
+}
+
+namespace {
+
+struct OrderedControl {
+  HWND host;
+  uint64_t order;
+};
+
+// The live controls of the thread with their hosts and bind orders (controls live on the thread
+// of their window).
+std::unordered_map<HWND, OrderedControl>& BindOrders() {
+  thread_local std::unordered_map<HWND, OrderedControl> s_orders;
+  return s_orders;
+}
+
+}  // namespace
+
+uint64_t NextBindOrder() {
+  thread_local uint64_t s_next = 0;
+  return ++s_next;
+}
+
+void KeepInBindOrder(HWND control, HWND host, uint64_t order) {
+  auto& orders = BindOrders();
+  // A new child window goes below its siblings, which is its place unless an element bound
+  // after it already has its control.
+  HWND later = nullptr;
+  uint64_t laterOrder = 0;
+  for (const auto& [window, entry] : orders) {
+    if (entry.host == host && entry.order > order && (later == nullptr || entry.order < laterOrder))
+      later = window, laterOrder = entry.order;
+  }
+  orders[control] = OrderedControl{host, order};
+  if (later == nullptr) return;
+  HWND above = ::GetWindow(later, GW_HWNDPREV);
+  ::SetWindowPos(control, above != nullptr ? above : HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+}
+
+void ForgetBindOrder(HWND control) { BindOrders().erase(control); }
 
 namespace {
 

@@ -247,18 +247,18 @@ TEST_F(NativeControlsTest, ColoursHintsAndPasswordsShowOnScreen) {
 }
 
 TEST_F(NativeControlsTest, AttributesChooseTheControlsStyles) {
-  ASSERT_EQ(LoadBody("<textbox id='single'/>"
-                     "<textbox id='multi' multiline='true'/>"
-                     "<textbox id='wrap' multiline='true' wordWrap='true'/>"
-                     "<textbox id='wrapOnly' wordWrap='true'/>"
-                     "<textbox id='num' type='number'/>"
-                     "<textbox id='pw' type='password'/>"
-                     "<textbox id='ro' readOnly='true' border='true'/>"
-                     "<textbox id='bars' multiline='true' verticalScrollBar='true'"
+  ASSERT_EQ(LoadBody("<textbox id='single' width='20' height='9'/>"
+                     "<textbox id='multi' width='20' height='9' multiline='true'/>"
+                     "<textbox id='wrap' width='20' height='9' multiline='true' wordWrap='true'/>"
+                     "<textbox id='wrapOnly' width='20' height='9' wordWrap='true'/>"
+                     "<textbox id='num' width='20' height='9' type='number'/>"
+                     "<textbox id='pw' width='20' height='9' type='password'/>"
+                     "<textbox id='ro' width='20' height='9' readOnly='true' border='true'/>"
+                     "<textbox id='bars' width='20' height='9' multiline='true' verticalScrollBar='true'"
                      " horizontalScrollBar='true'/>"
-                     "<textbox id='off' disabled='true' visible='false'/>"
-                     "<checkbox id='c'/><radio id='r'/>"
-                     "<datepicker id='d'/><timepicker id='tm'/>",
+                     "<textbox id='off' width='20' height='9' disabled='true'/>"
+                     "<checkbox id='c' width='20' height='9'/><radio id='r' width='20' height='9'/>"
+                     "<datepicker id='d' width='20' height='9'/><timepicker id='tm' width='20' height='9'/>",
                      200, 100),
             S_OK);
   ASSERT_EQ(Run(L"function $(id) { return document.getElementById(id); }"), S_OK);
@@ -279,7 +279,7 @@ TEST_F(NativeControlsTest, AttributesChooseTheControlsStyles) {
       {L"pw", kChild | ES_PASSWORD, ES_NUMBER, 0},
       {L"ro", kChild | ES_READONLY, 0, WS_EX_CLIENTEDGE},
       {L"bars", kChild | WS_VSCROLL | WS_HSCROLL, 0, 0},
-      {L"off", WS_CHILD | WS_DISABLED, WS_VISIBLE, 0},
+      {L"off", kChild | WS_DISABLED, 0, 0},
       {L"c", kChild | BS_AUTOCHECKBOX, BS_AUTORADIOBUTTON & ~BS_AUTOCHECKBOX, 0},
       {L"r", kChild | BS_AUTORADIOBUTTON, 0, 0},
       // The pickers draw their own sunken edge.
@@ -372,7 +372,8 @@ TEST_F(NativeControlsTest, OpenCloseCyclesLeaveNothingBehind) {
 TEST_F(NativeControlsTest, ControlsPastTheWindowsBoundKeepToTheirAttributes) {
   const int boxes = native::kMaxControlWindowsPerWindow - scTimePickerContent::kPlatformWindows;
   std::string body;
-  for (int i = 0; i < boxes; ++i) body += "<checkbox left='" + std::to_string(i % 300) + "'/>";
+  for (int i = 0; i < boxes; ++i)
+    body += "<checkbox left='" + std::to_string(i % 90) + "' width='4' height='4'/>";
   ASSERT_EQ(LoadShown(body + "<timepicker id='last' left='0' top='40' width='90' height='20'/>"
                              "<textbox id='past' value='kept' top='80' width='90' height='20'/>"
                              "<checkbox id='late' top='120' width='90' height='20'/>"),
@@ -389,6 +390,52 @@ TEST_F(NativeControlsTest, ControlsPastTheWindowsBoundKeepToTheirAttributes) {
                  L"l.checked = true; var mark = l.checked; l.checked = false;"
                  L"[was, p.value, mark, l.checked, $('last').nodeName].join()"),
             L"kept,set,-1,0,timepicker");
+}
+
+// Controls nobody can see yet (outside the client area, or hidden) are made when they come into
+// sight, with what scripts set meanwhile, stacked in their elements' order.
+TEST_F(NativeControlsTest, ControlsAreMadeWhenSeenWithWhatScriptsSet) {
+  ASSERT_EQ(LoadShown("<subwindow width='200' height='100' horizontalAlignment='stretch'"
+                      " backgroundColor='#ffffff'/>"
+                      "<textbox id='t' left='300' top='0' width='60' height='20' value='skin'/>"
+                      "<checkbox id='c' left='300' top='30' width='60' height='20'/>"
+                      "<radio id='r1' left='300' top='60' width='60' height='20'/>"
+                      "<datepicker id='d' left='10' top='0' width='90' height='20'"
+                      " visible='false'/>"
+                      "<radio id='r2' left='10' top='60' width='60' height='20'/>",
+                      200, 100),
+            S_OK);
+  const wchar_t* const kIds[] = {L"t", L"c", L"r1", L"d", L"r2"};
+  for (const wchar_t* id : kIds) EXPECT_EQ(Control(id) == nullptr, id != kIds[4]) << id;
+  const wchar_t kRead[] = L"[t.value, c.checked, r1.checked, r2.checked,"
+                          L" new Date(d.dateValue).getDate()].join()";
+  ASSERT_EQ(Run(L"var t = $('t'), c = $('c'), r1 = $('r1'), r2 = $('r2'), d = $('d');"
+                L"t.value = 'typed'; c.checked = true; r1.checked = true; d.dateValue = 44322;"),
+            S_OK);
+  EXPECT_EQ(Eval(kRead), L"typed,-1,-1,0,6");
+  ClickControl(L"r2");  // unchecks every other radio of the window, made or not
+  ASSERT_EQ(Run(L"d.visible = true;"), S_OK);
+  ::SetWindowPos(Window(), nullptr, 0, 0, 420, 100, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  std::vector<HWND> made;
+  for (const wchar_t* id : kIds) made.push_back(Control(id));
+  std::vector<HWND> stacked;
+  for (HWND child = ::GetWindow(Window(), GW_CHILD); child != nullptr;
+       child = ::GetWindow(child, GW_HWNDNEXT))
+    stacked.push_back(child);
+  EXPECT_EQ(stacked, made);
+  EXPECT_EQ(Eval(kRead), L"typed,-1,0,-1,6");
+  wchar_t shown[16] = L"";
+  ::GetWindowTextW(Control(L"t"), shown, 16);
+  EXPECT_STREQ(shown, L"typed");
+  EXPECT_EQ(::SendMessageW(Control(L"c"), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(::SendMessageW(Control(L"r1"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  SYSTEMTIME date{};
+  ::SendMessageW(Control(L"d"), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&date));
+  EXPECT_EQ(date.wYear * 10000 + date.wMonth * 100 + date.wDay, 20210506);
+  // As with a box made at once, the skin's attribute stays as written.
+  UniqueVariant attribute;
+  ASSERT_TRUE(Element(L"t")->GetAttr(L"value", attribute.Put()));
+  EXPECT_STREQ(attribute.bstrVal, L"skin");
 }
 
 namespace splitters {
