@@ -58,17 +58,31 @@ void ShowWithElement(scITextBaseContent* element, HWND window, HWND host,
 // Registers the common-control classes the native elements use, once per process.
 void InitControlClasses();
 
-// Whether the element and its ancestors are visible and its box meets the client area of 'host'
-// (the window its control goes in): a control nobody can see yet is not made. A skin may hold
+// An element whose control waits until the made control above it moves or hides.
+class scNativeWaiter {
+ public:
+  virtual void RetryControl() = 0;
+
+ protected:
+  ~scNativeWaiter() = default;
+};
+
+// Whether the element and its ancestors are visible, its box meets the client area of 'host'
+// (the window its control goes in) and no shown control of an element bound before it (which
+// lies above it) holds the whole box: a control nobody can see yet is not made. A skin may hold
 // thousands of controls of which a window shows a few, and each costs milliseconds to make.
-bool CanBeSeen(scITextBaseContent* element, HWND host, POINT at);
+// A covered element is kept as 'waiter' until the control over it moves or hides.
+bool CanBeSeen(scITextBaseContent* element, HWND host, POINT at, uint64_t order,
+               scNativeWaiter* waiter);
+// Forgets 'waiter' (made, unbound or gone).
+void StopWaiting(scNativeWaiter* waiter);
 
 // The order in which native elements were bound, which is the order of their controls among
 // the host's children (what overlaps what, and the tab order) whenever each control is made.
 uint64_t NextBindOrder();
-// Takes 'control' (just made in 'host') into the order, moving it among the host's children above
-// the control of the next later element that already has one.
-void KeepInBindOrder(HWND control, HWND host, uint64_t order);
+// Takes 'control' (just made in 'host', and kept at 'placed') into the order, moving it among the
+// host's children above the control of the next later element that already has one.
+void KeepInBindOrder(HWND control, HWND host, uint64_t order, const RECT* placed);
 // Takes a control being destroyed out of the order.
 void ForgetBindOrder(HWND control);
 
@@ -97,11 +111,14 @@ void ReleaseControl(HWND host, int windows);
 // A class with its own creation replaces CreateControl.
 template <class Derived, const DispInterfaceTable& Interfaces, class ClassFace, class... More>
 class scINativeContent : public scScriptContentClass<Derived, Interfaces, ClassFace, More...>,
-                         public CWindowImpl<Derived> {
+                         public CWindowImpl<Derived>,
+                         public native::scNativeWaiter {
   using Content = scScriptContentClass<Derived, Interfaces, ClassFace, More...>;
   using Window = CWindowImpl<Derived>;
 
  public:
+  ~scINativeContent() { native::StopWaiting(this); }
+
   HRESULT STDMETHODCALLTYPE BindToTree(scIContentDocument* document,
                                        scIContent* parent) override {
     RETURN_IF_FAILED(Content::BindToTree(document, parent));
@@ -120,11 +137,13 @@ class scINativeContent : public scScriptContentClass<Derived, Interfaces, ClassF
   void STDMETHODCALLTYPE UnbindFromTree(BOOL deep, BOOL nullParent) override {
     Content::UnbindFromTree(deep, nullParent);
     m_waiting = false;
+    native::StopWaiting(this);
     DestroyControl();
   }
   void STDMETHODCALLTYPE Destroy() override {
     Content::Destroy();
     m_waiting = false;
+    native::StopWaiting(this);
     DestroyControl();
   }
   void STDMETHODCALLTYPE MoveSize(int x, int y, int width, int height) override {
@@ -197,7 +216,7 @@ class scINativeContent : public scScriptContentClass<Derived, Interfaces, ClassF
     }
     m_host = host;
     m_placed = box;
-    native::KeepInBindOrder(this->m_hWnd, host, m_order);
+    native::KeepInBindOrder(this->m_hWnd, host, m_order, &m_placed);
     RETURN_IF_FAILED(AcceptReflectedMessages(this->m_hWnd));
     return S_OK;
   }
@@ -214,13 +233,16 @@ class scINativeContent : public scScriptContentClass<Derived, Interfaces, ClassF
     HWND host = nullptr;
     POINT at{};
     if (!native::FindHostWindow(this, host, at)) return false;
-    if (!now && !native::CanBeSeen(this, host, at)) return false;
+    if (!now && !native::CanBeSeen(this, host, at, m_order, this)) return false;
+    native::StopWaiting(this);
     // Tried once: an element past the window's bound on controls, or whose control the platform
     // refused, keeps to its attributes from then on.
     m_waiting = false;
     (void)Self()->CreateControl();
     return this->m_hWnd != nullptr;
   }
+
+  void RetryControl() override { MakeControlOnceSeen(); }
 
   // Moves the control to the element's place while it is shown and still in the window it was
   // created in; makes it when its element comes into sight.

@@ -247,20 +247,21 @@ TEST_F(NativeControlsTest, ColoursHintsAndPasswordsShowOnScreen) {
 }
 
 TEST_F(NativeControlsTest, AttributesChooseTheControlsStyles) {
-  ASSERT_EQ(LoadBody("<textbox id='single' width='20' height='9'/>"
-                     "<textbox id='multi' width='20' height='9' multiline='true'/>"
-                     "<textbox id='wrap' width='20' height='9' multiline='true' wordWrap='true'/>"
-                     "<textbox id='wrapOnly' width='20' height='9' wordWrap='true'/>"
-                     "<textbox id='num' width='20' height='9' type='number'/>"
-                     "<textbox id='pw' width='20' height='9' type='password'/>"
-                     "<textbox id='ro' width='20' height='9' readOnly='true' border='true'/>"
-                     "<textbox id='bars' width='20' height='9' multiline='true' verticalScrollBar='true'"
-                     " horizontalScrollBar='true'/>"
-                     "<textbox id='off' width='20' height='9' disabled='true'/>"
-                     "<checkbox id='c' width='20' height='9'/><radio id='r' width='20' height='9'/>"
-                     "<datepicker id='d' width='20' height='9'/><timepicker id='tm' width='20' height='9'/>",
-                     200, 100),
-            S_OK);
+  // Side by side: a control wholly under another would not be made.
+  const char* const kElements[] = {
+      "textbox id='single'", "textbox id='multi' multiline='true'",
+      "textbox id='wrap' multiline='true' wordWrap='true'", "textbox id='wrapOnly' wordWrap='true'",
+      "textbox id='num' type='number'", "textbox id='pw' type='password'",
+      "textbox id='ro' readOnly='true' border='true'",
+      "textbox id='bars' multiline='true' verticalScrollBar='true' horizontalScrollBar='true'",
+      "textbox id='off' disabled='true'", "checkbox id='c'", "radio id='r'", "datepicker id='d'",
+      "timepicker id='tm'"};
+  std::string body;
+  int left = 0;
+  for (const char* element : kElements)
+    body += "<" + std::string(element) + " left='" + std::to_string(left++ * 15) +
+            "' width='14' height='9'/>";
+  ASSERT_EQ(LoadBody(body, 200, 100), S_OK);
   ASSERT_EQ(Run(L"function $(id) { return document.getElementById(id); }"), S_OK);
   struct Case {
     const wchar_t* id;
@@ -373,7 +374,8 @@ TEST_F(NativeControlsTest, ControlsPastTheWindowsBoundKeepToTheirAttributes) {
   const int boxes = native::kMaxControlWindowsPerWindow - scTimePickerContent::kPlatformWindows;
   std::string body;
   for (int i = 0; i < boxes; ++i)
-    body += "<checkbox left='" + std::to_string(i % 90) + "' width='4' height='4'/>";
+    body += "<checkbox left='" + std::to_string(i % 90) + "' top='" + std::to_string(i / 90 * 5) +
+            "' width='4' height='4'/>";
   ASSERT_EQ(LoadShown(body + "<timepicker id='last' left='0' top='40' width='90' height='20'/>"
                              "<textbox id='past' value='kept' top='80' width='90' height='20'/>"
                              "<checkbox id='late' top='120' width='90' height='20'/>"),
@@ -436,6 +438,34 @@ TEST_F(NativeControlsTest, ControlsAreMadeWhenSeenWithWhatScriptsSet) {
   UniqueVariant attribute;
   ASSERT_TRUE(Element(L"t")->GetAttr(L"value", attribute.Put()));
   EXPECT_STREQ(attribute.bstrVal, L"skin");
+}
+
+// A control wholly under one made before it cannot be seen either: it is made, with its value,
+// when the one above moves off it or hides.
+TEST_F(NativeControlsTest, ControlsUnderOthersAreMadeWhenUncovered) {
+  ASSERT_EQ(LoadShown("<textbox id='a1' left='10' top='10' width='80' height='20'/>"
+                      "<textbox id='a2' left='20' top='10' width='60' height='20' value='u'/>"
+                      "<checkbox id='b1' left='10' top='50' width='80' height='20'/>"
+                      "<checkbox id='b2' left='10' top='50' width='80' height='20'/>"),
+            S_OK);
+  struct Step {
+    const wchar_t* script;
+    bool a2, b2;  // made
+  };
+  static const Step kSteps[] = {
+      {L"", false, false},
+      {L"$('a1').left = 150;", true, false},
+      {L"$('b1').visible = false;", true, true},
+  };
+  for (const Step& step : kSteps) {
+    ASSERT_EQ(Run(step.script), S_OK) << step.script;
+    EXPECT_EQ(Control(L"a2") != nullptr, step.a2) << step.script;
+    EXPECT_EQ(Control(L"b2") != nullptr, step.b2) << step.script;
+  }
+  wchar_t shown[8] = L"";
+  ::GetWindowTextW(Control(L"a2"), shown, 8);
+  EXPECT_STREQ(shown, L"u");
+  EXPECT_TRUE(::IsWindowVisible(Control(L"b2")));
 }
 
 namespace splitters {
