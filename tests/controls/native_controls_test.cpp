@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "components/component_manager.h"
 #include "controls/check_box_content.h"
@@ -78,6 +79,14 @@ class NativeControlsTest : public DocumentTest {
     ::GetWindowRect(Control(id), &r);
     ::MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&r), 2);
     return r;
+  }
+  // The text a control shows, and its element's "value" attribute as the skin wrote it.
+  std::pair<std::wstring, std::wstring> TextAndValue(const wchar_t* id) {
+    wchar_t shown[64] = L"";
+    ::GetWindowTextW(Control(id), shown, 64);
+    UniqueVariant value;
+    const bool has = Element(id)->GetAttr(L"value", value.Put()) && value.vt == VT_BSTR;
+    return {shown, has ? value.bstrVal : L"(none)"};
   }
   // The screen picture of a control's client area.
   test::Picture ScreenOf(const wchar_t* id) {
@@ -185,12 +194,7 @@ TEST_F(NativeControlsTest, ControlsFollowTheirElementsPlaceVisibilityAndState) {
     EXPECT_EQ(ControlRect(L"t"), step.rect) << step.script;
   }
   // The value set on the live box is what it shows; the skin's attribute stays as written.
-  wchar_t shown[16] = L"";
-  ::GetWindowTextW(Control(L"t"), shown, 16);
-  EXPECT_STREQ(shown, L"new");
-  UniqueVariant attribute;
-  ASSERT_TRUE(Element(L"t")->GetAttr(L"value", attribute.Put()));
-  EXPECT_STREQ(attribute.bstrVal, L"old");
+  EXPECT_EQ(TextAndValue(L"t"), std::make_pair(std::wstring(L"new"), std::wstring(L"old")));
 }
 
 // What the controls show on screen: skin colours answered to their reflected colour requests,
@@ -426,18 +430,13 @@ TEST_F(NativeControlsTest, ControlsAreMadeWhenSeenWithWhatScriptsSet) {
     stacked.push_back(child);
   EXPECT_EQ(stacked, made);
   EXPECT_EQ(Eval(kRead), L"typed,-1,0,-1,6");
-  wchar_t shown[16] = L"";
-  ::GetWindowTextW(Control(L"t"), shown, 16);
-  EXPECT_STREQ(shown, L"typed");
+  // As with a box made at once, the skin's attribute stays as written.
+  EXPECT_EQ(TextAndValue(L"t"), std::make_pair(std::wstring(L"typed"), std::wstring(L"skin")));
   EXPECT_EQ(::SendMessageW(Control(L"c"), BM_GETCHECK, 0, 0), BST_CHECKED);
   EXPECT_EQ(::SendMessageW(Control(L"r1"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
   SYSTEMTIME date{};
   ::SendMessageW(Control(L"d"), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&date));
   EXPECT_EQ(date.wYear * 10000 + date.wMonth * 100 + date.wDay, 20210506);
-  // As with a box made at once, the skin's attribute stays as written.
-  UniqueVariant attribute;
-  ASSERT_TRUE(Element(L"t")->GetAttr(L"value", attribute.Put()));
-  EXPECT_STREQ(attribute.bstrVal, L"skin");
 }
 
 // A control wholly under one made before it cannot be seen either: it is made, with its value,
@@ -462,9 +461,7 @@ TEST_F(NativeControlsTest, ControlsUnderOthersAreMadeWhenUncovered) {
     EXPECT_EQ(Control(L"a2") != nullptr, step.a2) << step.script;
     EXPECT_EQ(Control(L"b2") != nullptr, step.b2) << step.script;
   }
-  wchar_t shown[8] = L"";
-  ::GetWindowTextW(Control(L"a2"), shown, 8);
-  EXPECT_STREQ(shown, L"u");
+  EXPECT_EQ(TextAndValue(L"a2").first, L"u");
   EXPECT_TRUE(::IsWindowVisible(Control(L"b2")));
 }
 
