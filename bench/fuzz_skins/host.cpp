@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <string>
 
+#include "../bench_timing.h"
 #include "../engine_environment.h"
 #include "fuzz.h"
 #include "events/event_listener_manager.h"
@@ -68,16 +69,31 @@ LRESULT CALLBACK DismissBoxes(int code, WPARAM wParam, LPARAM lParam) {
   return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// Where one skin's time went, in milliseconds: the driver prints it for replayed skins, so a
+// slow skin names the step that is slow.
+struct Phases {
+  double load = 0, show = 0, paint = 0, input = 0, resize = 0, destroy = 0;
+};
+
 // Loads one skin and puts it through what a user and its scripts would do. False when the skin
 // did not load.
-bool Exercise(const std::wstring& folder, const std::wstring& path) {
+bool Exercise(const std::wstring& folder, const std::wstring& path, Phases& phases) {
+  double mark = bench::NowMs();
+  const auto lap = [&mark](double& into) {
+    const double now = bench::NowMs();
+    into += now - mark;
+    mark = now;
+  };
   scDocument* document = nullptr;
   if (FAILED(scDocument::CreateObject(&document))) return false;
   const bool loaded = SUCCEEDED(document->Load(folder.c_str(), path.c_str()));
   HWND window = document->WindowHandle();
+  lap(phases.load);
   if (loaded && window != nullptr && ::IsWindow(window)) {
     ::SetWindowPos(window, nullptr, 0, 0, 320, 240, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    lap(phases.show);
     ::UpdateWindow(window);
+    lap(phases.paint);
     static const POINT kPoints[] = {{5, 5}, {40, 30}, {160, 120}, {300, 220}};
     for (const POINT& p : kPoints) {
       if (!::IsWindow(window)) break;
@@ -89,17 +105,20 @@ bool Exercise(const std::wstring& folder, const std::wstring& path) {
       ::SendMessageW(window, WM_RBUTTONDOWN, MK_RBUTTON, at);
       ::SendMessageW(window, WM_RBUTTONUP, 0, at);
     }
+    lap(phases.input);
     if (::IsWindow(window)) {
       ::SendMessageW(window, WM_MOUSELEAVE, 0, 0);
       ::SetWindowPos(window, nullptr, 0, 0, 180, 90, SWP_NOZORDER | SWP_NOACTIVATE);
       ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     }
     Pump(10);
+    lap(phases.resize);
   }
   if (window != nullptr && ::IsWindow(window)) ::ShowWindow(window, SW_HIDE);
   LOG_IF_FAILED(document->Destroy());
   Pump(1);
   document->Release();
+  lap(phases.destroy);
   return loaded;
 }
 
@@ -119,7 +138,11 @@ int RunHost(const std::wstring& folder, int first, int count) {
     const std::wstring path = folder + L"\\" + SkinFileName(i);
     std::printf("begin %d\n", i);
     std::fflush(stdout);
-    const bool loaded = Exercise(folder, path);
+    Phases phases;
+    const bool loaded = Exercise(folder, path, phases);
+    std::printf("phases %d load=%.0f show=%.0f paint=%.0f input=%.0f resize=%.0f destroy=%.0f\n",
+                i, phases.load, phases.show, phases.paint, phases.input, phases.resize,
+                phases.destroy);
     std::printf("end %d %s\n", i, loaded ? "clean" : "loadfail");
     std::fflush(stdout);
   }

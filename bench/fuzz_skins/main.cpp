@@ -168,6 +168,11 @@ int RunBatch(const Options& options, const std::wstring& work, const std::vector
           (std::string(word) == "clean" ? tally.clean : tally.loadFailures)++;
           current = -1;
           lastEnded = index;
+        } else if (line.rfind("phases ", 0) == 0) {
+          // Where a slow skin's time went: loading, the first show and paint, input, resizing
+          // and repainting, closing.
+          if (options.replay || ::GetTickCount() - since > options.timeoutMs / 2)
+            std::printf("fuzz: %s\n", line.c_str());
         } else if (line.rfind("leaks ", 0) == 0) {
           bool leaked = false;
           for (size_t at = 6; at < line.size();) {

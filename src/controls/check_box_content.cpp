@@ -1,5 +1,7 @@
 #include "controls/check_box_content.h"
 
+#include <cwchar>
+
 #include "events/dom_event.h"
 #include "events/event_state_manager.h"
 #include "render/paint.h"
@@ -65,12 +67,35 @@ LRESULT scCheckBoxContent::OnReflectedCommand(UINT, WPARAM wParam, LPARAM, BOOL&
     handled = FALSE;
     return 0;
   }
+  if (ControlStyle() == BS_AUTORADIOBUTTON) UncheckWaitingRadios();
   // Handlers may close the window, which lets go of the tree and this element.
   ComPtr<scIContent> keep(this);
   scEventRecord record(false, kEventClassPlain, kEventClick);
   LONG status = kEventStatusNone;
   (void)DispatchEventToTarget(this, &record, nullptr, &status);
   return 0;
+}
+
+void scCheckBoxContent::UncheckWaitingRadios() {
+  scITextBaseContent* root = this;
+  while (root->ParentElement() != nullptr) root = root->ParentElement();
+  for (scITextBaseContent* element = root; element != nullptr;) {
+    if (element != this && std::wcscmp(element->NodeName(), L"radio") == 0) {
+      auto* radio = static_cast<scRadioContent*>(element);
+      HWND host = nullptr;
+      POINT at{};
+      if (radio->ControlWaiting() && native::FindHostWindow(radio, host, at) && host == m_host)
+        radio->m_state &= ~static_cast<uint32_t>(kStateChecked);
+    }
+    // The next element in document order.
+    if (scITextBaseContent* child = element->FirstChild()) {
+      element = child;
+      continue;
+    }
+    while (element != nullptr && element != root && element->NextSibling() == nullptr)
+      element = element->ParentElement();
+    element = element != nullptr && element != root ? element->NextSibling() : nullptr;
+  }
 }
 
 LRESULT scCheckBoxContent::OnReflectedColor(UINT, WPARAM wParam, LPARAM, BOOL& handled) {

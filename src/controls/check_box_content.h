@@ -54,6 +54,9 @@ class scCheckBoxContent
   LRESULT OnSetCheck(UINT, WPARAM wParam, LPARAM, BOOL& handled);
   LRESULT OnReflectedCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled);
   LRESULT OnReflectedColor(UINT, WPARAM wParam, LPARAM, BOOL& handled);
+  // A click on a radio unchecks the host's other radios; those whose controls wait to be seen
+  // lose their mark here, as the platform's do.
+  void UncheckWaitingRadios();
 
   UniqueHBrush m_brush;
 };

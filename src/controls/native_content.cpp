@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include <cwchar>
+#include <unordered_map>
+#include <vector>
 
 #include "base/platform_text.h"
 #include "skin/anchor_layout.h"
@@ -48,6 +50,10 @@ bool ControlText(scIContent* element, const wchar_t* name, std::wstring& text) {
   return true;
 }
 
+namespace {
+void RetryWaiters(HWND control);
+}  // namespace
+
 void PlaceOverElement(scITextBaseContent* element, HWND window, HWND host, RECT* placed) {
   if (window == nullptr || !element->IsShownInTree()) return;
   HWND found = nullptr;
@@ -58,6 +64,7 @@ void PlaceOverElement(scITextBaseContent* element, HWND window, HWND host, RECT*
   if (placed != nullptr && ::EqualRect(placed, &box)) return;
   ::MoveWindow(window, at.x, at.y, r.width, r.height, TRUE);
   if (placed != nullptr) *placed = box;
+  RetryWaiters(window);
 }
 
 void ShowWithElement(scITextBaseContent* element, HWND window, HWND host, RECT* placed) {
@@ -65,7 +72,9 @@ void ShowWithElement(scITextBaseContent* element, HWND window, HWND host, RECT* 
   const bool shown = element->IsShownInTree();
   if (shown) PlaceOverElement(element, window, host, placed);
   const bool visible = (::GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0;
-  if (visible != shown) ::ShowWindow(window, shown ? SW_SHOW : SW_HIDE);
+  if (visible == shown) return;
+  ::ShowWindow(window, shown ? SW_SHOW : SW_HIDE);
+  if (!shown) RetryWaiters(window);
 }
 
 HBRUSH CreateBrush(uint32_t argb) { return ::CreateSolidBrush(ToColorRef(argb)); }
@@ -77,6 +86,113 @@ void InitControlClasses() {
   }();
   (void)s_done;
 }
+
+namespace {
+
+struct OrderedControl {
+  HWND host;
+  uint64_t order;
+  const RECT* placed;  // the control's box in its host, kept by its element
+};
+
+// The live controls of the thread with their hosts and bind orders (controls live on the thread
+// of their window).
+std::unordered_map<HWND, OrderedControl>& BindOrders() {
+  thread_local std::unordered_map<HWND, OrderedControl> s_orders;
+  return s_orders;
+}
+
+// The thread's elements whose controls wait under another control, with that control, and the
+// same pairs by covering control.
+std::unordered_map<scNativeWaiter*, HWND>& Waiters() {
+  thread_local std::unordered_map<scNativeWaiter*, HWND> s_waiters;
+  return s_waiters;
+}
+std::unordered_multimap<HWND, scNativeWaiter*>& Covered() {
+  thread_local std::unordered_multimap<HWND, scNativeWaiter*> s_covered;
+  return s_covered;
+}
+
+void WaitUnder(HWND cover, scNativeWaiter* waiter) {
+  StopWaiting(waiter);
+  Waiters()[waiter] = cover;
+  Covered().emplace(cover, waiter);
+}
+
+bool Contains(const RECT& outer, const RECT& inner) {
+  return outer.left <= inner.left && outer.top <= inner.top && outer.right >= inner.right &&
+         outer.bottom >= inner.bottom;
+}
+
+// 'control' moved or hid: the controls waiting under it look again.
+void RetryWaiters(HWND control) {
+  const auto [first, last] = Covered().equal_range(control);
+  if (first == last) return;
+  std::vector<scNativeWaiter*> waiting;
+  for (auto it = first; it != last; ++it) waiting.push_back(it->second);
+  for (scNativeWaiter* waiter : waiting) {
+    const auto found = Waiters().find(waiter);
+    if (found != Waiters().end() && found->second == control) waiter->RetryControl();
+  }
+}
+
+}  // namespace
+
+bool CanBeSeen(scITextBaseContent* element, HWND host, POINT at, uint64_t order,
+               scNativeWaiter* waiter) {
+  if (!element->IsShownInTree()) return false;
+  RECT client{};
+  if (!::GetClientRect(host, &client)) return false;
+  const scRect& r = element->Rect();
+  const RECT box{at.x, at.y, anchor::Add(at.x, r.width), anchor::Add(at.y, r.height)};
+  RECT seen{};
+  if (!::IntersectRect(&seen, &box, &client)) return false;
+  for (const auto& [window, entry] : BindOrders()) {
+    if (entry.host == host && entry.order < order && Contains(*entry.placed, box) &&
+        (::GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0) {
+      WaitUnder(window, waiter);
+      return false;
+    }
+  }
+  return true;
+}
+
+void StopWaiting(scNativeWaiter* waiter) {
+  const auto found = Waiters().find(waiter);
+  if (found == Waiters().end()) return;
+  const auto [first, last] = Covered().equal_range(found->second);
+  for (auto it = first; it != last; ++it) {
+    if (it->second == waiter) {
+      Covered().erase(it);
+      break;
+    }
+  }
+  Waiters().erase(found);
+}
+
+uint64_t NextBindOrder() {
+  thread_local uint64_t s_next = 0;
+  return ++s_next;
+}
+
+void KeepInBindOrder(HWND control, HWND host, uint64_t order, const RECT* placed) {
+  auto& orders = BindOrders();
+  // A new child window goes below its siblings, which is its place unless an element bound
+  // after it already has its control.
+  HWND later = nullptr;
+  uint64_t laterOrder = 0;
+  for (const auto& [window, entry] : orders) {
+    if (entry.host == host && entry.order > order && (later == nullptr || entry.order < laterOrder))
+      later = window, laterOrder = entry.order;
+  }
+  orders[control] = OrderedControl{host, order, placed};
+  if (later == nullptr) return;
+  HWND above = ::GetWindow(later, GW_HWNDPREV);
+  ::SetWindowPos(control, above != nullptr ? above : HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+}
+
+void ForgetBindOrder(HWND control) { BindOrders().erase(control); }
 
 namespace {
 

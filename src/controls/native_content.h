@@ -1,12 +1,14 @@
 // scINativeContent: the elements that are real Windows child controls placed over the painted
 // document (check boxes and radios, text boxes, date and time pickers). Each is at once an
-// element and a window object: binding the element into a document creates its control as a
-// child of the nearest ancestor window, moves follow the element, visibility follows the element
+// element and a window object: its control is a child of the nearest ancestor window, made once
+// the element is bound into a document and can be seen (it and its ancestors visible, its box
+// inside that window's client area), moves follow the element, visibility follows the element
 // and its ancestors, "disabled" enables or disables the control, and the control goes with the
-// element. The control's class is the framework's superclass of the system class, so its
-// message map sees every message first, the notifications and colour requests its parent
-// reflects back (message + kReflectedBase) among them. The element paints nothing: the control
-// paints itself.
+// element. Until the control is made the element answers its script members itself, and the
+// control starts from what they set. The control's class is the framework's superclass of the
+// system class, so its message map sees every message first, the notifications and colour
+// requests its parent reflects back (message + kReflectedBase) among them. The element paints
+// nothing: the control paints itself.
 #pragma once
 #include <windows.h>
 
@@ -56,11 +58,42 @@ void ShowWithElement(scITextBaseContent* element, HWND window, HWND host,
 // Registers the common-control classes the native elements use, once per process.
 void InitControlClasses();
 
+// An element whose control waits until the made control above it moves or hides.
+class scNativeWaiter {
+ public:
+  virtual void RetryControl() = 0;
+
+ protected:
+  ~scNativeWaiter() = default;
+};
+
+// Whether the element and its ancestors are visible, its box meets the client area of 'host'
+// (the window its control goes in) and no shown control of an element bound before it (which
+// lies above it) holds the whole box: a control nobody can see yet is not made. A skin may hold
+// thousands of controls of which a window shows a few, and each costs milliseconds to make.
+// A covered element is kept as 'waiter' until the control over it moves or hides.
+bool CanBeSeen(scITextBaseContent* element, HWND host, POINT at, uint64_t order,
+               scNativeWaiter* waiter);
+// Forgets 'waiter' (made, unbound or gone).
+void StopWaiting(scNativeWaiter* waiter);
+
+// The order in which native elements were bound, which is the order of their controls among
+// the host's children (what overlaps what, and the tab order) whenever each control is made.
+uint64_t NextBindOrder();
+// Takes 'control' (just made in 'host', and kept at 'placed') into the order, moving it among the
+// host's children above the control of the next later element that already has one.
+void KeepInBindOrder(HWND control, HWND host, uint64_t order, const RECT* placed);
+// Takes a control being destroyed out of the order.
+void ForgetBindOrder(HWND control);
+
 // How many platform windows the native controls of one window may take at most. Each costs
-// milliseconds to create, paint and destroy, and the platform allows a process 10,000 windows in
-// all: a skin asking for more gets the first controls, and every element past the bound behaves
-// as a control that could not be made (its script members keep to its attributes).
-constexpr int kMaxControlWindowsPerWindow = 1000;
+// milliseconds to create, paint and destroy (a date picker 2 to 4 ms to create under Wine on a
+// busy machine: a thousand windows' worth took 3 s to open, half of it 1.4 s), and the platform
+// allows a process 10,000 windows in all; real skins hold tens of controls. A skin asking for
+// more gets the controls seen first (in the order of its elements when they show together), and
+// every element past the bound behaves as a control that could not be made (its script members
+// keep to its attributes).
+constexpr int kMaxControlWindowsPerWindow = 500;
 // Counts a control of 'windows' platform windows about to be made in 'host'; false, with one
 // debug line per window naming the bound and 'tag', when they would pass the bound.
 bool ReserveControl(HWND host, int windows, const wchar_t* tag);
@@ -78,27 +111,39 @@ void ReleaseControl(HWND host, int windows);
 // A class with its own creation replaces CreateControl.
 template <class Derived, const DispInterfaceTable& Interfaces, class ClassFace, class... More>
 class scINativeContent : public scScriptContentClass<Derived, Interfaces, ClassFace, More...>,
-                         public CWindowImpl<Derived> {
+                         public CWindowImpl<Derived>,
+                         public native::scNativeWaiter {
   using Content = scScriptContentClass<Derived, Interfaces, ClassFace, More...>;
   using Window = CWindowImpl<Derived>;
 
  public:
+  ~scINativeContent() { native::StopWaiting(this); }
+
   HRESULT STDMETHODCALLTYPE BindToTree(scIContentDocument* document,
                                        scIContent* parent) override {
     RETURN_IF_FAILED(Content::BindToTree(document, parent));
-    if (document == nullptr || this->m_hWnd != nullptr) return S_OK;
+    if (document == nullptr || this->m_hWnd != nullptr || m_waiting) return S_OK;
     this->MarkNativeWindowPath();
-    // A control that cannot be made leaves the element unbound in all but name: its script
-    // members fall back to the attributes.
-    (void)Self()->CreateControl();
+    // Without a window above it the element stays without a control: its script members fall
+    // back to the attributes.
+    HWND host = nullptr;
+    POINT at{};
+    if (!native::FindHostWindow(this, host, at)) return S_OK;
+    m_waiting = true;
+    m_order = native::NextBindOrder();
+    MakeControlOnceSeen();
     return S_OK;
   }
   void STDMETHODCALLTYPE UnbindFromTree(BOOL deep, BOOL nullParent) override {
     Content::UnbindFromTree(deep, nullParent);
+    m_waiting = false;
+    native::StopWaiting(this);
     DestroyControl();
   }
   void STDMETHODCALLTYPE Destroy() override {
     Content::Destroy();
+    m_waiting = false;
+    native::StopWaiting(this);
     DestroyControl();
   }
   void STDMETHODCALLTYPE MoveSize(int x, int y, int width, int height) override {
@@ -130,8 +175,10 @@ class scINativeContent : public scScriptContentClass<Derived, Interfaces, ClassF
   // The platform windows one control takes (counted against kMaxControlWindowsPerWindow).
   static constexpr int kPlatformWindows = 1;
 
-  // The control, null while the element is not bound into a document.
+  // The control, null while the element is not bound into a document or not seen yet.
   HWND Control() const { return this->m_hWnd; }
+  // Whether the control is still to be made when the element is first seen.
+  bool ControlWaiting() const { return m_waiting; }
   // The window the control was created in.
   HWND HostWindow() const { return m_host; }
 
@@ -169,6 +216,7 @@ class scINativeContent : public scScriptContentClass<Derived, Interfaces, ClassF
     }
     m_host = host;
     m_placed = box;
+    native::KeepInBindOrder(this->m_hWnd, host, m_order, &m_placed);
     RETURN_IF_FAILED(AcceptReflectedMessages(this->m_hWnd));
     return S_OK;
   }
@@ -178,13 +226,43 @@ class scINativeContent : public scScriptContentClass<Derived, Interfaces, ClassF
                    reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), TRUE);
   }
 
+  // Makes the waiting control when its element can be seen, or at once with 'now' (members that
+  // need the control, such as focus). True when the control exists.
+  bool MakeControlOnceSeen(bool now = false) {
+    if (this->m_hWnd != nullptr || !m_waiting) return this->m_hWnd != nullptr;
+    HWND host = nullptr;
+    POINT at{};
+    if (!native::FindHostWindow(this, host, at)) return false;
+    if (!now && !native::CanBeSeen(this, host, at, m_order, this)) return false;
+    native::StopWaiting(this);
+    // Tried once: an element past the window's bound on controls, or whose control the platform
+    // refused, keeps to its attributes from then on.
+    m_waiting = false;
+    (void)Self()->CreateControl();
+    return this->m_hWnd != nullptr;
+  }
+
+  void RetryControl() override { MakeControlOnceSeen(); }
+
   // Moves the control to the element's place while it is shown and still in the window it was
-  // created in.
-  void PositionControl() { native::PlaceOverElement(this, this->m_hWnd, m_host, &m_placed); }
+  // created in; makes it when its element comes into sight.
+  void PositionControl() {
+    if (this->m_hWnd == nullptr) {
+      MakeControlOnceSeen();
+      return;
+    }
+    native::PlaceOverElement(this, this->m_hWnd, m_host, &m_placed);
+  }
 
   // Shows the control when the element and all its ancestors are visible (placed first: its
   // ancestors may have moved while it was hidden), hides it otherwise.
-  void ShowControl() { native::ShowWithElement(this, this->m_hWnd, m_host, &m_placed); }
+  void ShowControl() {
+    if (this->m_hWnd == nullptr) {
+      MakeControlOnceSeen();
+      return;
+    }
+    native::ShowWithElement(this, this->m_hWnd, m_host, &m_placed);
+  }
 
   void DestroyControl() {
     if (this->m_hWnd == nullptr) return;
@@ -196,12 +274,15 @@ class scINativeContent : public scScriptContentClass<Derived, Interfaces, ClassF
   // DestroyControl or with its host.
   void OnFinalMessage(HWND window) override {
     RefuseReflectedMessages(window);
+    native::ForgetBindOrder(window);
     native::ReleaseControl(m_host, Derived::kPlatformWindows);
     m_host = nullptr;
   }
 
   HWND m_host = nullptr;
   RECT m_placed{};  // where the control was last put in its host
+  uint64_t m_order = 0;  // NextBindOrder at binding
+  bool m_waiting = false;  // bound, its control not made yet
 
  private:
   Derived* Self() { return static_cast<Derived*>(this); }

@@ -93,7 +93,12 @@ HRESULT scTextBoxContent::CreateControl() {
       CreateControlWindow(native::BaseStyle(this) | EditStyle(), exStyle, L"");
   if (created != S_OK) return created;
   std::wstring text;
-  if (native::ControlText(this, L"value", text)) ::SetWindowTextW(m_hWnd, text.c_str());
+  if (m_waitingValue) {
+    ::SetWindowTextW(m_hWnd, m_waitingValue->c_str());
+    m_waitingValue.reset();
+  } else if (native::ControlText(this, L"value", text)) {
+    ::SetWindowTextW(m_hWnd, text.c_str());
+  }
   SetDefaultFont();
   if (native::ControlText(this, L"emptyText", text))
     ::SendMessageW(m_hWnd, EM_SETCUEBANNER, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -120,13 +125,21 @@ LRESULT scTextBoxContent::OnReflectedColor(UINT message, WPARAM wParam, LPARAM l
 STDMETHODIMP scTextBoxContent::get_value(BSTR* value) {
   if (value == nullptr) return E_POINTER;
   if (m_hWnd != nullptr) return WindowTextBstr(m_hWnd, value);
+  if (m_waitingValue) {
+    *value = ::SysAllocStringLen(m_waitingValue->data(), static_cast<UINT>(m_waitingValue->size()));
+    return *value != nullptr ? S_OK : E_OUTOFMEMORY;
+  }
   return StringAttribute(this, L"value", value);
 }
 
 STDMETHODIMP scTextBoxContent::put_value(BSTR value) {
   // The control is the value while it exists; the skin's attribute stays as written.
-  if (m_hWnd == nullptr) return SetStringAttribute(this, L"value", value);
+  if (m_hWnd == nullptr && !ControlWaiting()) return SetStringAttribute(this, L"value", value);
   try {
+    if (m_hWnd == nullptr) {
+      m_waitingValue = BoundedText(value, ::SysStringLen(value));
+      return S_OK;
+    }
     ::SetWindowTextW(m_hWnd, BoundedText(value, ::SysStringLen(value)).c_str());
   }
   VELMOR_CATCH_RETURN()
@@ -188,7 +201,8 @@ STDMETHODIMP scTextBoxContent::select() {
 }
 
 STDMETHODIMP scTextBoxContent::focus() {
-  if (m_hWnd != nullptr) ::SetFocus(m_hWnd);
+  // Keys go to the box whether it can be seen or not.
+  if (MakeControlOnceSeen(true)) ::SetFocus(m_hWnd);
   return S_OK;
 }
 

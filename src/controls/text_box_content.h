@@ -2,13 +2,16 @@
 // "multiline" makes it take several lines (and Enter), "wordWrap" with it wraps them; "type"
 // "password" hides the characters, "number" takes digits only; "emptyText" is the grey hint
 // shown while the field is empty and unfocused (single-line boxes only). While the control exists
-// `value` is its text: setting it changes what the box shows, not the skin's attribute. Its
+// `value` is its text: setting it changes what the box shows, not the skin's attribute (a value
+// set while the box waits to be seen is kept for its control, with the same effect). Its
 // colours come from the label's colour attributes, answered to the control's reflected colour
 // requests.
 #pragma once
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "base/handles.h"
 #include "controls/native_content.h"
@@ -63,6 +66,7 @@ class scTextBoxContent
   UniqueHBrush m_brush;
   uint32_t m_background = 0;  // 0xAARRGGBB of the brush
   bool m_clickSelectsAll = false;
+  std::optional<std::wstring> m_waitingValue;  // `value` set before the control was made
 };
 
 }  // namespace velmor

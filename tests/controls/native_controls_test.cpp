@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "components/component_manager.h"
 #include "controls/check_box_content.h"
@@ -78,6 +79,14 @@ class NativeControlsTest : public DocumentTest {
     ::GetWindowRect(Control(id), &r);
     ::MapWindowPoints(nullptr, Window(), reinterpret_cast<POINT*>(&r), 2);
     return r;
+  }
+  // The text a control shows, and its element's "value" attribute as the skin wrote it.
+  std::pair<std::wstring, std::wstring> TextAndValue(const wchar_t* id) {
+    wchar_t shown[64] = L"";
+    ::GetWindowTextW(Control(id), shown, 64);
+    UniqueVariant value;
+    const bool has = Element(id)->GetAttr(L"value", value.Put()) && value.vt == VT_BSTR;
+    return {shown, has ? value.bstrVal : L"(none)"};
   }
   // The screen picture of a control's client area.
   test::Picture ScreenOf(const wchar_t* id) {
@@ -185,12 +194,7 @@ TEST_F(NativeControlsTest, ControlsFollowTheirElementsPlaceVisibilityAndState) {
     EXPECT_EQ(ControlRect(L"t"), step.rect) << step.script;
   }
   // The value set on the live box is what it shows; the skin's attribute stays as written.
-  wchar_t shown[16] = L"";
-  ::GetWindowTextW(Control(L"t"), shown, 16);
-  EXPECT_STREQ(shown, L"new");
-  UniqueVariant attribute;
-  ASSERT_TRUE(Element(L"t")->GetAttr(L"value", attribute.Put()));
-  EXPECT_STREQ(attribute.bstrVal, L"old");
+  EXPECT_EQ(TextAndValue(L"t"), std::make_pair(std::wstring(L"new"), std::wstring(L"old")));
 }
 
 // What the controls show on screen: skin colours answered to their reflected colour requests,
@@ -247,20 +251,21 @@ TEST_F(NativeControlsTest, ColoursHintsAndPasswordsShowOnScreen) {
 }
 
 TEST_F(NativeControlsTest, AttributesChooseTheControlsStyles) {
-  ASSERT_EQ(LoadBody("<textbox id='single'/>"
-                     "<textbox id='multi' multiline='true'/>"
-                     "<textbox id='wrap' multiline='true' wordWrap='true'/>"
-                     "<textbox id='wrapOnly' wordWrap='true'/>"
-                     "<textbox id='num' type='number'/>"
-                     "<textbox id='pw' type='password'/>"
-                     "<textbox id='ro' readOnly='true' border='true'/>"
-                     "<textbox id='bars' multiline='true' verticalScrollBar='true'"
-                     " horizontalScrollBar='true'/>"
-                     "<textbox id='off' disabled='true' visible='false'/>"
-                     "<checkbox id='c'/><radio id='r'/>"
-                     "<datepicker id='d'/><timepicker id='tm'/>",
-                     200, 100),
-            S_OK);
+  // Side by side: a control wholly under another would not be made.
+  const char* const kElements[] = {
+      "textbox id='single'", "textbox id='multi' multiline='true'",
+      "textbox id='wrap' multiline='true' wordWrap='true'", "textbox id='wrapOnly' wordWrap='true'",
+      "textbox id='num' type='number'", "textbox id='pw' type='password'",
+      "textbox id='ro' readOnly='true' border='true'",
+      "textbox id='bars' multiline='true' verticalScrollBar='true' horizontalScrollBar='true'",
+      "textbox id='off' disabled='true'", "checkbox id='c'", "radio id='r'", "datepicker id='d'",
+      "timepicker id='tm'"};
+  std::string body;
+  int left = 0;
+  for (const char* element : kElements)
+    body += "<" + std::string(element) + " left='" + std::to_string(left++ * 15) +
+            "' width='14' height='9'/>";
+  ASSERT_EQ(LoadBody(body, 200, 100), S_OK);
   ASSERT_EQ(Run(L"function $(id) { return document.getElementById(id); }"), S_OK);
   struct Case {
     const wchar_t* id;
@@ -279,7 +284,7 @@ TEST_F(NativeControlsTest, AttributesChooseTheControlsStyles) {
       {L"pw", kChild | ES_PASSWORD, ES_NUMBER, 0},
       {L"ro", kChild | ES_READONLY, 0, WS_EX_CLIENTEDGE},
       {L"bars", kChild | WS_VSCROLL | WS_HSCROLL, 0, 0},
-      {L"off", WS_CHILD | WS_DISABLED, WS_VISIBLE, 0},
+      {L"off", kChild | WS_DISABLED, 0, 0},
       {L"c", kChild | BS_AUTOCHECKBOX, BS_AUTORADIOBUTTON & ~BS_AUTOCHECKBOX, 0},
       {L"r", kChild | BS_AUTORADIOBUTTON, 0, 0},
       // The pickers draw their own sunken edge.
@@ -372,7 +377,9 @@ TEST_F(NativeControlsTest, OpenCloseCyclesLeaveNothingBehind) {
 TEST_F(NativeControlsTest, ControlsPastTheWindowsBoundKeepToTheirAttributes) {
   const int boxes = native::kMaxControlWindowsPerWindow - scTimePickerContent::kPlatformWindows;
   std::string body;
-  for (int i = 0; i < boxes; ++i) body += "<checkbox left='" + std::to_string(i % 300) + "'/>";
+  for (int i = 0; i < boxes; ++i)
+    body += "<checkbox left='" + std::to_string(i % 90) + "' top='" + std::to_string(i / 90 * 5) +
+            "' width='4' height='4'/>";
   ASSERT_EQ(LoadShown(body + "<timepicker id='last' left='0' top='40' width='90' height='20'/>"
                              "<textbox id='past' value='kept' top='80' width='90' height='20'/>"
                              "<checkbox id='late' top='120' width='90' height='20'/>"),
@@ -389,6 +396,73 @@ TEST_F(NativeControlsTest, ControlsPastTheWindowsBoundKeepToTheirAttributes) {
                  L"l.checked = true; var mark = l.checked; l.checked = false;"
                  L"[was, p.value, mark, l.checked, $('last').nodeName].join()"),
             L"kept,set,-1,0,timepicker");
+}
+
+// Controls nobody can see yet (outside the client area, or hidden) are made when they come into
+// sight, with what scripts set meanwhile, stacked in their elements' order.
+TEST_F(NativeControlsTest, ControlsAreMadeWhenSeenWithWhatScriptsSet) {
+  ASSERT_EQ(LoadShown("<subwindow width='200' height='100' horizontalAlignment='stretch'"
+                      " backgroundColor='#ffffff'/>"
+                      "<textbox id='t' left='300' top='0' width='60' height='20' value='skin'/>"
+                      "<checkbox id='c' left='300' top='30' width='60' height='20'/>"
+                      "<radio id='r1' left='300' top='60' width='60' height='20'/>"
+                      "<datepicker id='d' left='10' top='0' width='90' height='20'"
+                      " visible='false'/>"
+                      "<radio id='r2' left='10' top='60' width='60' height='20'/>",
+                      200, 100),
+            S_OK);
+  const wchar_t* const kIds[] = {L"t", L"c", L"r1", L"d", L"r2"};
+  for (const wchar_t* id : kIds) EXPECT_EQ(Control(id) == nullptr, id != kIds[4]) << id;
+  const wchar_t kRead[] = L"[t.value, c.checked, r1.checked, r2.checked,"
+                          L" new Date(d.dateValue).getDate()].join()";
+  ASSERT_EQ(Run(L"var t = $('t'), c = $('c'), r1 = $('r1'), r2 = $('r2'), d = $('d');"
+                L"t.value = 'typed'; c.checked = true; r1.checked = true; d.dateValue = 44322;"),
+            S_OK);
+  EXPECT_EQ(Eval(kRead), L"typed,-1,-1,0,6");
+  ClickControl(L"r2");  // unchecks every other radio of the window, made or not
+  ASSERT_EQ(Run(L"d.visible = true;"), S_OK);
+  ::SetWindowPos(Window(), nullptr, 0, 0, 420, 100, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  std::vector<HWND> made;
+  for (const wchar_t* id : kIds) made.push_back(Control(id));
+  std::vector<HWND> stacked;
+  for (HWND child = ::GetWindow(Window(), GW_CHILD); child != nullptr;
+       child = ::GetWindow(child, GW_HWNDNEXT))
+    stacked.push_back(child);
+  EXPECT_EQ(stacked, made);
+  EXPECT_EQ(Eval(kRead), L"typed,-1,0,-1,6");
+  // As with a box made at once, the skin's attribute stays as written.
+  EXPECT_EQ(TextAndValue(L"t"), std::make_pair(std::wstring(L"typed"), std::wstring(L"skin")));
+  EXPECT_EQ(::SendMessageW(Control(L"c"), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(::SendMessageW(Control(L"r1"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  SYSTEMTIME date{};
+  ::SendMessageW(Control(L"d"), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&date));
+  EXPECT_EQ(date.wYear * 10000 + date.wMonth * 100 + date.wDay, 20210506);
+}
+
+// A control wholly under one made before it cannot be seen either: it is made, with its value,
+// when the one above moves off it or hides.
+TEST_F(NativeControlsTest, ControlsUnderOthersAreMadeWhenUncovered) {
+  ASSERT_EQ(LoadShown("<textbox id='a1' left='10' top='10' width='80' height='20'/>"
+                      "<textbox id='a2' left='20' top='10' width='60' height='20' value='u'/>"
+                      "<checkbox id='b1' left='10' top='50' width='80' height='20'/>"
+                      "<checkbox id='b2' left='10' top='50' width='80' height='20'/>"),
+            S_OK);
+  struct Step {
+    const wchar_t* script;
+    bool a2, b2;  // made
+  };
+  static const Step kSteps[] = {
+      {L"", false, false},
+      {L"$('a1').left = 150;", true, false},
+      {L"$('b1').visible = false;", true, true},
+  };
+  for (const Step& step : kSteps) {
+    ASSERT_EQ(Run(step.script), S_OK) << step.script;
+    EXPECT_EQ(Control(L"a2") != nullptr, step.a2) << step.script;
+    EXPECT_EQ(Control(L"b2") != nullptr, step.b2) << step.script;
+  }
+  EXPECT_EQ(TextAndValue(L"a2").first, L"u");
+  EXPECT_TRUE(::IsWindowVisible(Control(L"b2")));
 }
 
 namespace splitters {
