@@ -1,6 +1,7 @@
 #include "events/dom_event.h"
 
 #include "base/bstr.h"
+#include "events/event_listener_manager.h"
 #include "skin/content.h"
 #include "skin/text_base_content.h"
 
@@ -301,6 +302,26 @@ scEventRecord* RecordOfDOMEvent(IDOMEvent* event) {
   return record;
 }
 
+namespace {
+
+// False when the element's listener table is still to be made from its skin's handlers and none
+// of them can hear the record's event: the dispatch then need not make it.
+bool NeedsListenerTable(scIContent* element, const scEventRecord& record) {
+  const scITextBaseContent* content = scITextBaseContent::FromContent(element);
+  if (content == nullptr || !content->HasWaitingSkinHandlers()) return true;
+  if (record.flags & kEventFlagNoListeners) return false;
+  std::wstring name;
+  try {
+    if (!RecordEventName(record, name)) return false;
+    name.insert(0, L"on");
+  } catch (...) {
+    return true;
+  }
+  return content->WaitingSkinHandlerMayHear(name);
+}
+
+}  // namespace
+
 [[nodiscard]] HRESULT DispatchEventToTarget(scIContent* element, scEventRecord* record, IDOMEvent** event,
                               LONG* status) {
   if (element == nullptr) return E_INVALIDARG;
@@ -314,8 +335,11 @@ scEventRecord* RecordOfDOMEvent(IDOMEvent* event) {
   IDOMEvent** slot = event != nullptr ? event : local.Put();
   HRESULT hr = E_FAIL;
   ComPtr<scIEventListenerManager> manager;
-  if (SUCCEEDED(element->GetListenerManager(FALSE, &manager)) && manager)
+  if (!NeedsListenerTable(element, *record)) {
+    hr = scEventListenerManagerImp::HandleUnheardEvent(record, status);
+  } else if (SUCCEEDED(element->GetListenerManager(FALSE, &manager)) && manager) {
     hr = manager->HandleEvent(record, slot, status);
+  }
   element->PostHandleEvent(record, status);
   return hr;
 }

@@ -70,7 +70,8 @@ HRESULT scEventListenerManagerImp::AddEventListener(IUnknown* listener, const wc
     auto entry = std::make_shared<Entry>();
     entry->listener = resolved;
     entry->isScript = isScript;
-    entry->name = name;
+    entry->ownName = name;
+    entry->name = entry->ownName;
     entry->flags = flags;
     Append(std::move(entry));
   }
@@ -122,8 +123,8 @@ void scEventListenerManagerImp::Erase(EntryList& list, const Entry* entry) {
   }
 }
 
-std::wstring scEventListenerManagerImp::Folded(const std::wstring& name) {
-  std::wstring folded = name;
+std::wstring scEventListenerManagerImp::Folded(std::wstring_view name) {
+  std::wstring folded(name);
   for (wchar_t& c : folded) c = static_cast<wchar_t>(std::towlower(c));
   return folded;
 }
@@ -135,7 +136,7 @@ scEventListenerManagerImp::EntryList scEventListenerManagerImp::MatchingEntries(
   EntryList matching;
   matching.reserve(found->second.size());
   for (const auto& entry : found->second) {
-    if (_wcsicmp(entry->name.c_str(), name.c_str()) == 0) matching.push_back(entry);
+    if (_wcsicmp(entry->name.data(), name.c_str()) == 0) matching.push_back(entry);
   }
   return matching;
 }
@@ -173,30 +174,57 @@ HRESULT scEventListenerManagerImp::AddScriptEventListener(const wchar_t* name,
   return AddEventListener(function.Get(), name, kListenerAttributeHandler);
 }
 
-HRESULT scEventListenerManagerImp::AddDeferredScriptEventListener(const wchar_t* name,
-                                                                  const wchar_t* scriptText) {
-  if (name == nullptr || scriptText == nullptr) return E_INVALIDARG;
+HRESULT scEventListenerManagerImp::AddSkinHandlers(scPrototypeElement* prototype) {
+  if (prototype == nullptr) return E_INVALIDARG;
   if (m_owner == nullptr) return E_UNEXPECTED;
-  // With script debugging on, a handler's syntax error is reported while its skin loads, and a
-  // second handler of one name replaces the first only if it compiles: both compile now.
   // Deferred handlers share the table's one context; should the document's context change, the
   // new one's handlers compile at once.
   ComPtr<scIScriptContext> context;
   RETURN_IF_FAILED(OwnerScriptContext(context));
-  try {
-    if (IsScriptDebuggingEnabled() || !ExactlyNamed(name).empty() ||
-        (m_deferredContext && m_deferredContext.Get() != context.Get()))
-      return AddScriptEventListener(name, scriptText, 1);
-    auto entry = std::make_shared<Entry>();
-    entry->isScript = true;
-    entry->name = name;
-    entry->flags = kListenerAttributeHandler;
-    entry->deferredText = scriptText;
-    entry->deferred = true;
-    Append(std::move(entry));
-    m_deferredContext = std::move(context);
+  // With script debugging on, a handler's syntax error is reported as the handler comes, and a
+  // second handler of one name replaces the first only if it compiles: those compile now.
+  const bool now = IsScriptDebuggingEnabled() ||
+                   (m_deferredContext && m_deferredContext.Get() != context.Get()) ||
+                   (m_handlerPrototype != nullptr && m_handlerPrototype != prototype);
+  const bool hadEntries = !m_entries.empty();
+  if (!now && m_handlerPrototype == nullptr) {
+    prototype->AddRef();
+    m_handlerPrototype = prototype;
+    m_deferredContext = context;
   }
-  VELMOR_CATCH_RETURN()
+  const auto handlers = prototype->m_attributes.WithPrefix(kHandlerPrefix);
+  for (auto it = handlers.first; it != handlers.second; ++it) {
+    const wchar_t* name = it->first.data();
+    try {
+      if (now || (hadEntries && !ExactlyNamed(name).empty())) {
+        (void)AddScriptEventListener(name, it->second.data(), 1);
+        continue;
+      }
+      auto entry = std::make_shared<Entry>();
+      entry->isScript = true;
+      entry->name = it->first;
+      entry->flags = kListenerAttributeHandler;
+      entry->deferredText = it->second;
+      entry->deferred = true;
+      Append(std::move(entry));
+    }
+    VELMOR_CATCH_RETURN()
+  }
+  return S_OK;
+}
+
+scEventListenerManagerImp::~scEventListenerManagerImp() {
+  if (m_handlerPrototype != nullptr) m_handlerPrototype->Release();
+}
+
+HRESULT scEventListenerManagerImp::HandleUnheardEvent(scEventRecord* record, LONG* status) {
+  if (record == nullptr) return E_INVALIDARG;
+  if (record->flags & kEventFlagNoListeners) return S_OK;
+  std::wstring eventName;
+  if (!RecordEventName(*record, eventName)) return E_FAIL;
+  if (status != nullptr && *status == kEventStatusStartPrevented)
+    record->flags |= kEventFlagPrevented;
+  if ((record->flags & kEventFlagPrevented) && status != nullptr) *status = kEventStatusPrevented;
   return S_OK;
 }
 
@@ -204,11 +232,11 @@ bool scEventListenerManagerImp::Compile(const std::shared_ptr<Entry>& entry) {
   if (entry->removed) return false;
   if (!entry->deferred) return true;
   entry->deferred = false;
-  const std::wstring text = std::move(entry->deferredText);
-  entry->deferredText = std::wstring();
+  const std::wstring_view text = entry->deferredText;
+  entry->deferredText = {};
   ComPtr<IDispatch> function;
   if (m_deferredContext &&
-      SUCCEEDED(m_deferredContext->CompileFunction(entry->name.c_str(), 1, nullptr, text.c_str(),
+      SUCCEEDED(m_deferredContext->CompileFunction(entry->name.data(), 1, nullptr, text.data(),
                                                    &function)) &&
       function) {
     entry->listener = function;

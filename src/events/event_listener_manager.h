@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "script/script_context.h"
 #include "skin/content.h"
 #include "skin/deferred_handlers.h"
+#include "skin/prototype.h"
 
 // The native listener interface: native code that wants to hear an element's events.
 struct scIDOMEventListener : public IUnknown {
@@ -37,14 +39,19 @@ class scEventListenerManagerImp
   HRESULT STDMETHODCALLTYPE AddScriptEventListener(const wchar_t* name, const wchar_t* scriptText,
                                                    ULONG flag) override;
   HRESULT STDMETHODCALLTYPE HasAttributeListener(const wchar_t* name) override;
+  ~scEventListenerManagerImp() override;
+
   HRESULT STDMETHODCALLTYPE HandleEvent(scEventRecord* record, IDOMEvent** event,
                                         LONG* status) override;
   HRESULT STDMETHODCALLTYPE FireScriptEvent(const wchar_t* name, DISPPARAMS* params,
                                             VARIANT* result) override;
   HRESULT STDMETHODCALLTYPE Disconnect() override;
   HRESULT STDMETHODCALLTYPE SetOwner(scIContent* owner) override;
-  HRESULT STDMETHODCALLTYPE AddDeferredScriptEventListener(const wchar_t* name,
-                                                           const wchar_t* scriptText) override;
+  HRESULT STDMETHODCALLTYPE AddSkinHandlers(scPrototypeElement* prototype) override;
+
+  // What HandleEvent does with 'record' and 'status' on a table none of whose entries hears the
+  // event: a dispatch to an element whose table is not made yet answers the same.
+  [[nodiscard]] static HRESULT HandleUnheardEvent(scEventRecord* record, LONG* status);
 
   // The number of entries (for tests and diagnostics).
   size_t EntryCount() const { return m_entries.size(); }
@@ -61,9 +68,11 @@ class scEventListenerManagerImp
     bool removed = false;
     // A skin's handler not compiled yet: its text waits here and listener is null.
     bool deferred = false;
-    std::wstring name;
     ULONG flags = 0;
-    std::wstring deferredText;
+    // NUL-terminated: ownName's text, or a skin handler's name in the prototype.
+    std::wstring_view name;
+    std::wstring_view deferredText;  // the prototype's text of a deferred handler
+    std::wstring ownName;
   };
   using EntryList = std::vector<std::shared_ptr<Entry>>;
 
@@ -71,7 +80,7 @@ class scEventListenerManagerImp
   [[nodiscard]] static HRESULT Resolve(IUnknown* listener, ComPtr<IUnknown>& resolved, bool& isScript);
   void CallListener(const Entry& entry, IDOMEvent* event, scIContent* owner);
   // The name with its letters folded to one case: the key of the dispatch index.
-  static std::wstring Folded(const std::wstring& name);
+  static std::wstring Folded(std::wstring_view name);
   // The entries whose name matches 'name' without regard to letter case, in the order added.
   EntryList MatchingEntries(const std::wstring& name) const;
   // The entries named exactly 'name', in the order added.
@@ -93,6 +102,8 @@ class scEventListenerManagerImp
   std::unordered_map<std::wstring, EntryList> m_byFoldedName;
   // The script context deferred handlers compile in (the owner's document's when they came).
   ComPtr<scIScriptContext> m_deferredContext;
+  // The prototype whose texts deferred entries view; one counted reference.
+  scPrototypeElement* m_handlerPrototype = nullptr;
 };
 
 // The listener table a document hands to its elements.

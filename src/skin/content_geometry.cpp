@@ -145,7 +145,10 @@ bool scITextBaseContent::FireSizeEvent() {
   // Handlers may drop the last other reference to this element (closing its window). Without
   // an event-object slot the listener table makes one that ends with its walk.
   ComPtr<scIContent> keep(this);
-  (void)DispatchToListeners(&record, nullptr, &status);
+  // Layout sends every element its size event: a skin's handlers that cannot hear it leave the
+  // element without a listener table (nothing would run and the status stays as it is).
+  if (!HasWaitingSkinHandlers() || WaitingSkinHandlerMayHear(L"onsize"))
+    (void)DispatchToListeners(&record, nullptr, &status);
   (void)PostHandleEvent(&record, &status);
   return status == kEventStatusPrevented;
 }

@@ -2,9 +2,11 @@
 
 #include <new>
 
+#include "script/script_settings.h"
 #include "skin/deferred_handlers.h"
 #include "skin/element_classes.h"
 #include "skin/prototype.h"
+#include "skin/text_base_content.h"
 
 namespace velmor {
 namespace {
@@ -73,10 +75,6 @@ const wchar_t* const kTagNames[] = {
 };
 static_assert(sizeof(kTagNames) / sizeof(kTagNames[0]) == kTagCount);
 
-bool IsHandlerName(std::wstring_view name) {
-  return name.size() >= 2 && name[0] == L'o' && name[1] == L'n';
-}
-
 }  // namespace
 
 const ElementClassTable& PlainElementClasses() { return kPlainTable; }
@@ -122,18 +120,29 @@ const wchar_t* const* ElementTags(int* count) {
 [[nodiscard]] HRESULT InitElement(scIContent* element, scPrototypeElement* prototype) {
   RETURN_HR_IF_NULL(E_INVALIDARG, element);
   if (FAILED(element->InitFromPrototype(prototype))) return E_FAIL;
-  for (const auto& [name, value] : prototype->m_attributes) {
-    if (!IsHandlerName(name)) continue;
-    ComPtr<scIEventListenerManager> manager;
-    if (FAILED(element->GetListenerManager(TRUE, &manager)) || !manager) continue;
-    ComPtr<scIDeferredScriptListeners> deferred;
-    if (SUCCEEDED(manager.As(&deferred))) {
-      deferred->AddDeferredScriptEventListener(name.data(), value.data());
-    } else {
-      manager->AddScriptEventListener(name.data(), value.data(), 1);
-    }
+  const auto handlers = prototype->m_attributes.WithPrefix(kHandlerPrefix);
+  if (handlers.first == handlers.second) return S_OK;
+  // With script debugging on, a handler's syntax error is reported while its skin loads.
+  const bool now = IsScriptDebuggingEnabled();
+  if (scITextBaseContent* content = scITextBaseContent::FromContent(element)) {
+    content->AdoptSkinHandlers(now);
+    return S_OK;
   }
+  ComPtr<scIEventListenerManager> manager;
+  if (SUCCEEDED(element->GetListenerManager(TRUE, &manager)) && manager)
+    AddSkinHandlersTo(manager.Get(), prototype);
   return S_OK;
+}
+
+void AddSkinHandlersTo(scIEventListenerManager* table, scPrototypeElement* prototype) {
+  ComPtr<scIDeferredScriptListeners> deferred;
+  if (SUCCEEDED(table->QueryInterface(IID_PPV_ARGS(&deferred)))) {
+    (void)deferred->AddSkinHandlers(prototype);
+    return;
+  }
+  const auto handlers = prototype->m_attributes.WithPrefix(kHandlerPrefix);
+  for (auto it = handlers.first; it != handlers.second; ++it)
+    (void)table->AddScriptEventListener(it->first.data(), it->second.data(), 1);
 }
 
 }  // namespace velmor

@@ -3,6 +3,7 @@
 #include <new>
 #include <vector>
 
+#include "skin/deferred_handlers.h"
 #include "skin/prototype.h"
 
 namespace velmor {
@@ -76,7 +77,8 @@ HRESULT scITextBaseContent::GetListenerManager(BOOL create, scIEventListenerMana
   if (manager == nullptr) return E_POINTER;
   *manager = nullptr;
   if (!m_extras || !m_extras->listenerManager) {
-    if (!create || m_ownerDocument == nullptr) return E_FAIL;
+    const bool waiting = HasWaitingSkinHandlers();
+    if ((!create && !waiting) || m_ownerDocument == nullptr) return E_FAIL;
     Extras* extras = MakeExtras();
     RETURN_HR_IF_NULL(E_OUTOFMEMORY, extras);
     ComPtr<scIEventListenerManager> created;
@@ -87,10 +89,31 @@ HRESULT scITextBaseContent::GetListenerManager(BOOL create, scIEventListenerMana
     RETURN_HR_IF_NULL(E_FAIL, created);
     created->SetOwner(this);
     extras->listenerManager = created;
+    // The skin's handlers come first, before any listener added from now on.
+    m_flags &= ~kSkinHandlersWaiting;
+    if (waiting && m_prototype != nullptr) AddSkinHandlersTo(created.Get(), m_prototype);
   }
   *manager = m_extras->listenerManager.Get();
   (*manager)->AddRef();
   return S_OK;
+}
+
+void scITextBaseContent::AdoptSkinHandlers(bool now) {
+  if (m_prototype == nullptr) return;
+  if (m_extras && m_extras->listenerManager) {
+    AddSkinHandlersTo(m_extras->listenerManager.Get(), m_prototype);
+    return;
+  }
+  m_flags |= kSkinHandlersWaiting;
+  ComPtr<scIEventListenerManager> made;
+  if (now) (void)GetListenerManager(TRUE, &made);
+}
+
+bool scITextBaseContent::WaitingSkinHandlerMayHear(std::wstring_view listenerName) const {
+  if (!HasWaitingSkinHandlers() || m_prototype == nullptr) return false;
+  const auto handlers = m_prototype->m_attributes.WithPrefix(kHandlerPrefix);
+  return scPrototypeAttributes::MayEqualIgnoringCase(handlers.first, handlers.second,
+                                                     listenerName);
 }
 
 scITextBaseContent::Extras* scITextBaseContent::MakeExtras() {
@@ -297,6 +320,7 @@ void scITextBaseContent::Destroy() {
     child->Destroy();
   ForgetScriptProperties();
   m_link = 0;
+  m_flags &= ~kSkinHandlersWaiting;  // they live in the prototype
   if (m_prototype != nullptr) {
     m_prototype->Release();
     m_prototype = nullptr;

@@ -86,6 +86,8 @@ class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextB
   // The element is, or lies above, an element with a native child window: visibility changes
   // must reach it (MarkNativeWindowPath).
   static constexpr uint32_t kNativeWindowPath = 0x100;
+  // The prototype's handler attributes wait for the listener table (AdoptSkinHandlers).
+  static constexpr uint32_t kSkinHandlersWaiting = 0x200;
   uint32_t FlagsWord() const { return m_flags; }
   void SetPassThrough(bool passThrough);
   // The lock counters: true increments, false decrements; the new count is returned. When a
@@ -96,6 +98,15 @@ class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextB
   int32_t LayoutLock(bool increment);
   int32_t PaintLockCount() const { return m_extras ? m_extras->paintLock : 0; }
   int32_t LayoutLockCount() const { return m_extras ? m_extras->layoutLock : 0; }
+
+  // Takes the handler attributes of the element's prototype: they go into the listener table
+  // when it is made, at once when it exists or 'now' is set. Until then the element has no table
+  // and its events cost nothing, unless a handler may hear them.
+  void AdoptSkinHandlers(bool now);
+  bool HasWaitingSkinHandlers() const { return (m_flags & kSkinHandlersWaiting) != 0; }
+  // Whether a waiting handler attribute may be named 'listenerName' (letter case ignored): its
+  // event then needs the listener table.
+  bool WaitingSkinHandlerMayHear(std::wstring_view listenerName) const;
 
   // The tag constant of the class ("menuitem" for both item tags).
   virtual const wchar_t* NodeName() const = 0;

@@ -419,5 +419,52 @@ TEST_F(EventsTest, DocumentFiresLoadSizemodeSizeAndUnload) {
 
 }  // namespace document_events
 
+// An element makes its listener table from its skin's handlers only for an event one of them
+// may hear (names compared without letter case). Either way a dispatch answers as if the table
+// had been made at load: the handlers that hear it run, and the status comes back the same.
+struct WaitingCase {
+  const char* handlers;
+  uint32_t type;  // kEventSize is sent by moving the element
+  const wchar_t* customType;
+  const wchar_t* trace;
+};
+
+const WaitingCase kWaitingCases[] = {
+    {"onCLICK='log(\"upper\")' onclic='log(1)' onclickx='log(2)'", kEventClick, nullptr,
+     L"upper"},
+    {"onclic='log(1)' onclickx='log(2)' onmouseup='log(3)' onKlick='log(4)'", kEventClick,
+     nullptr, L""},
+    {"oncommand='log(event.type)' onc='log(1)'", kEventCustom, L"COMMAND", L"COMMAND"},
+    {"onSize='log(\"resized\")' onclick='log(1)'", kEventSize, nullptr, L"resized"},
+    {"onsizemode='log(1)' onsiz='log(2)'", kEventSize, nullptr, L""},
+};
+
+class WaitingHandlersTest : public EventsTest,
+                            public ::testing::WithParamInterface<WaitingCase> {};
+
+TEST_P(WaitingHandlersTest, TableIsMadeOnlyForAnEventAHandlerMayHear) {
+  const WaitingCase& c = GetParam();
+  ASSERT_EQ(Load(std::string("<window><script>") + kRecorderScript +
+                     "</script><button id='B' left='0' top='0' width='10' height='10' " +
+                     c.handlers + "/></window>",
+                 320, 240),
+            S_OK);
+  TakeTrace();  // the size events of the first layout
+  auto* element = scITextBaseContent::FromContent(Element(L"B"));
+  if (c.type == kEventSize) {
+    element->MoveSize(1, 1, 12, 12);
+  } else {
+    scMouseEventRecord record(false, c.type);
+    if (c.customType != nullptr) record.customType = c.customType;
+    LONG status = kEventStatusStartPrevented;
+    EXPECT_EQ(DispatchEventToTarget(element, &record, nullptr, &status), S_OK);
+    EXPECT_EQ(status, kEventStatusPrevented);
+  }
+  EXPECT_EQ(TakeTrace(), c.trace);
+  EXPECT_EQ(element->HasWaitingSkinHandlers(), *c.trace == L'\0');
+}
+
+INSTANTIATE_TEST_SUITE_P(Events, WaitingHandlersTest, ::testing::ValuesIn(kWaitingCases));
+
 }  // namespace
 }  // namespace velmor::events_test
