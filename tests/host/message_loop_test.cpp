@@ -186,30 +186,27 @@ class MessageLoopTest : public ::testing::Test {
   std::unique_ptr<test::ScriptRunner> m_script;
 };
 
-TEST_F(MessageLoopTest, LastAddedFilterSeesEachMessageFirstAndProcessedMessagesStop) {
+// Native filters run first (the last added first), then script filters the same way; a filter
+// that processes a message ends its walk and keeps it from the window.
+TEST_F(MessageLoopTest, FiltersRunNativeFirstLastAddedFirstAndProcessedMessagesStop) {
   RecordingWindow window(m_log);
   window.onMessage = [this](UINT message, WPARAM) {
     if (message == kMsgStop) Manager()->Quit(FALSE);
   };
+  NativeFilter n1(ScriptLog(), "N1"), n2(ScriptLog(), "N2", kMsgC);
   Run(L"msgManager.AddMsgFilter(F('A', 0x8001)); msgManager.AddMsgFilter(thrower);"
       L"msgManager.AddMsgFilter(F('B', 0x8002));");
-  EXPECT_EQ(RunWith(window.Get(), {{kMsgA, 1}, {kMsgB, 2}, {kMsgC, 3}, {kMsgStop, 4}}), 4);
-  EXPECT_EQ(Eval(L"log.join(' ')"),
-            L"B:1:1 T:1:1 A:1:1 B:2:2 B:3:3 T:3:3 A:3:3 B:9:4 T:9:4 A:9:4");
-  EXPECT_EQ(m_log, (Log{MessageEntry("window", kMsgC, 3), MessageEntry("window", kMsgStop, 4)}));
-}
-
-TEST_F(MessageLoopTest, NativeFiltersRunBeforeScriptFiltersAndCanSwallow) {
-  NativeFilter n1(ScriptLog(), "N1"), n2(ScriptLog(), "N2", kMsgB);
-  Run(L"msgManager.AddMsgFilter(F('S'));");
   ASSERT_TRUE(Loop().AddMessageFilter(&n1));
   ASSERT_TRUE(Loop().AddMessageFilter(&n2));
-  EXPECT_FALSE(Offer(kMsgA));
-  EXPECT_TRUE(Offer(kMsgB));
+  EXPECT_EQ(RunWith(window.Get(), {{kMsgA, 1}, {kMsgB, 2}, {kMsgC, 3}, {kMsgStop, 4}}), 4);
   ASSERT_TRUE(Loop().RemoveMessageFilter(&n2));
   EXPECT_FALSE(Loop().RemoveMessageFilter(&n2));
-  EXPECT_FALSE(Offer(kMsgB));
-  EXPECT_EQ(Eval(L"log.join(' ')"), L"N2:1:0 N1:1:0 S:1:0 N2:2:0 N1:2:0 S:2:0");
+  EXPECT_FALSE(Offer(kMsgC, 5));
+  ASSERT_TRUE(Loop().RemoveMessageFilter(&n1));
+  EXPECT_EQ(Eval(L"log.join(' ')"),
+            L"N2:1:1 N1:1:1 B:1:1 T:1:1 A:1:1 N2:2:2 N1:2:2 B:2:2 N2:3:3 "
+            L"N2:9:4 N1:9:4 B:9:4 T:9:4 A:9:4 N1:3:5 B:3:5 T:3:5 A:3:5");
+  EXPECT_EQ(m_log, (Log{MessageEntry("window", kMsgStop, 4)}));
 }
 
 // Removing takes the latest entry for the object, found through the adapter's identity.

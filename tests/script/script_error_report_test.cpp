@@ -17,8 +17,7 @@ using test::CapturedReports;
 using test::ScriptHost;
 
 // An error object as an engine hands it to OnScriptError.
-class CFakeError : public ComObject<CFakeError, IActiveScriptError> {
- public:
+struct ErrorFields {
   WORD wCode = 0;
   SCODE scode = 0;
   const wchar_t* description = nullptr;
@@ -26,6 +25,10 @@ class CFakeError : public ComObject<CFakeError, IActiveScriptError> {
   ULONG line = 0;
   LONG column = 0;
   bool deferred = false;  // the description arrives through the deferred fill-in
+};
+
+class CFakeError : public ComObject<CFakeError, IActiveScriptError>, public ErrorFields {
+ public:
 
   STDMETHODIMP GetExceptionInfo(EXCEPINFO* info) override {
     *info = {};
@@ -61,49 +64,31 @@ class CFakeError : public ComObject<CFakeError, IActiveScriptError> {
   static inline const wchar_t* s_deferredDescription = nullptr;
 };
 
-ComPtr<CFakeError> MakeError() {
-  CFakeError* raw = nullptr;
-  EXPECT_EQ(CFakeError::CreateObject(&raw), S_OK);
-  ComPtr<CFakeError> error(raw);
-  raw->Release();
-  return error;
-}
-
 // (An error in scode with wCode 0, as Wine's engine reports them: the real engine's errors below.)
 TEST(ScriptErrorText, FollowsTheReportFormat) {
   struct Case {
     const char* what;
-    WORD wCode;
-    SCODE scode;
-    const wchar_t* description;
-    const wchar_t* sourceLine;
-    ULONG line;
-    LONG column;
-    bool deferred;
+    ErrorFields error;
     const wchar_t* expected;
   };
   const Case cases[] = {
-      {"16-bit code", 1010, 0, L"Expected identifier", L"var = ;", 3, 4, false,
+      {"16-bit code", {1010, 0, L"Expected identifier", L"var = ;", 3, 4, false},
        L"出现了运行时间错误。\r\n\r\n行号:  3 字符数: 4\r\n错误号:0x000003f2\r\n"
        L"错误:  Expected identifier\r\n行源码:var = ;"},
-      {"deferred description", 0, static_cast<SCODE>(0x800A138F), L"Object expected", L"o.f();", 12,
-       7, true,
+      {"deferred description",
+       {0, static_cast<SCODE>(0x800A138F), L"Object expected", L"o.f();", 12, 7, true},
        L"出现了运行时间错误。\r\n\r\n行号:  12 字符数: 7\r\n错误号:0x800a138f\r\n"
        L"错误:  Object expected\r\n行源码:o.f();"},
-      {"nothing but a code", 0, static_cast<SCODE>(0x800A01B6), nullptr, nullptr, 2, 0, false,
+      {"nothing but a code", {0, static_cast<SCODE>(0x800A01B6), nullptr, nullptr, 2, 0, false},
        L"出现了运行时间错误。\r\n\r\n行号:  2 字符数: 0\r\n错误号:0x800a01b6\r\n"
        L"错误:  (脚本引擎没有给出错误描述)\r\n行源码:(脚本引擎没有给出这一行的源码)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    ComPtr<CFakeError> error = MakeError();
-    error->wCode = c.wCode;
-    error->scode = c.scode;
-    error->description = c.description;
-    error->sourceLine = c.sourceLine;
-    error->line = c.line;
-    error->column = c.column;
-    error->deferred = c.deferred;
+    CFakeError* raw = nullptr;
+    ASSERT_EQ(CFakeError::CreateObject(&raw), S_OK);
+    ComPtr<CFakeError> error = AdoptRef(raw);
+    static_cast<ErrorFields&>(*raw) = c.error;
     EXPECT_EQ(FormatScriptError(error.Get()), c.expected);
   }
 }
