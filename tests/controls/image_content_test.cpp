@@ -13,11 +13,11 @@ namespace {
 
 // The drawing-mode cases of the image element and the subwindow's background image: a 10 x 10
 // picture whose every pixel tells where it came from, drawn into boxes of several sizes.
-// Opaque colour that tells the position it was taken from (no two pixels of the 10 × 10 picture
+// Opaque colour that tells the position it was taken from (no two pixels of the 10 x 10 picture
 // share one, none is grey).
 Gdiplus::ARGB PositionColour(int x, int y) {
-  return 0xFF000000u | (static_cast<Gdiplus::ARGB>(10 + 20 * x) << 16) |
-         (static_cast<Gdiplus::ARGB>(10 + 20 * y) << 8) | 0x40u;
+  return 0xFF000040u | static_cast<Gdiplus::ARGB>(10 + 20 * x) << 16 |
+         static_cast<Gdiplus::ARGB>(10 + 20 * y) << 8;
 }
 
 struct ImageBoxCase {
@@ -42,6 +42,13 @@ const ImageBoxCase kImageBoxCases[] = {
     {"unknown_keyword_is_natural", "center", nullptr, 13, 12, Natural},
     {"margins_without_ninegrid_are_ignored", nullptr, "5,5,5,5", 13, 12, Natural},
     {"stretch_of_equal_size_copies", "stretch", nullptr, 10, 10, Natural},
+    // Squeezed, the last column is taken from the picture's last column, not an inner one.
+    {"stretch_squeezed_keeps_the_last_column", "stretch", nullptr, 3, 10,
+     [](int x, int y, int& sx, int& sy) {
+       sx = x == 2 ? 9 : x * 10 / 3;
+       sy = y;
+       return true;
+     }},
     {"stretch_doubles", "stretch", nullptr, 20, 20,
      [](int x, int y, int& sx, int& sy) {
        sx = x / 2;
@@ -54,6 +61,24 @@ const ImageBoxCase kImageBoxCases[] = {
        sy = y % 10;
        return true;
      }},
+    // Corners at natural size, edges and centre stretched between them (here to twice their
+    // size); with no room down, the bottom row of parts is drawn over the top one.
+    {"ninegrid_stretches_edges_and_centre", "ninegrid", "3,3,3,3", 14, 14,
+     [](int x, int y, int& sx, int& sy) {
+       sx = x < 3 ? x : x >= 11 ? x - 4 : 3 + (x - 3) / 2;
+       sy = y < 3 ? y : y >= 11 ? y - 4 : 3 + (y - 3) / 2;
+       return true;
+     }},
+    {"ninegrid_without_room_down", "ninegrid", "3,3,3,3", 14, 5,
+     [](int x, int y, int& sx, int& sy) {
+       sx = x < 3 ? x : x >= 11 ? x - 4 : 3 + (x - 3) / 2;
+       sy = y < 2 ? y : y + 5;
+       return true;
+     }},
+    {"an_empty_box_draws_nothing", nullptr, nullptr, 0, 6, Natural},
+    {"an_empty_box_stretched_draws_nothing", "stretch", nullptr, 6, 0, Natural},
+    {"an_empty_box_tiled_draws_nothing", "tile", nullptr, 0, 6, Natural},
+    {"an_empty_box_in_ninegrid_draws_nothing", "ninegrid", "5,5,5,5", 6, 0, Natural},
     // Smaller than the margins: only the four corners, overlapping, the later over the earlier
     // (top-left, top-right, bottom-left, bottom-right).
     {"ninegrid_draws_only_overlapping_corners", "ninegrid", "5,5,5,5", 8, 8,
@@ -76,17 +101,16 @@ std::string Attr(const char* name, const char* value) {
 
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
-std::string FixtureImage(const char* name) {
-  // The fixtures folder is a Unix path; Wine maps the Unix root to drive Z:.
-  std::string path = "Z:";
-  for (const char* c = VELMOR_FIXTURES; *c; ++c) path += *c == '/' ? '\\' : *c;
-  return path + "\\images\\" + name;
+std::string FixtureImage(const wchar_t* name) {
+  const std::wstring path = test::FixturePath((std::wstring(L"images\\") + name).c_str());
+  return std::string(path.begin(), path.end());
 }
 
 const char kGreyPanel[] =
     "<subwindow left=\"0\" top=\"0\" width=\"40\" height=\"30\" backgroundColor=\"#808080\"/>";
 
-// One mode case for one element kind: the element stands at (3, 2) over a grey panel.
+// One mode case for one element kind: the element stands at (3, 2) over a grey panel; a
+// subwindow fills its box with its red background colour under the picture.
 struct ModeCase {
   const ImageBoxCase* box;
   bool subwindow;
@@ -100,7 +124,8 @@ TEST_P(ImageBoxModeTest, DrawsTheBoxAsTheModeSays) {
   const std::string geometry = " left=\"3\" top=\"2\" width=\"" + std::to_string(c.width) +
                                "\" height=\"" + std::to_string(c.height) + "\"";
   const std::string element = GetParam().subwindow
-                                  ? "<subwindow" + geometry + " backgroundImage=\"" + picture +
+                                  ? "<subwindow" + geometry + " backgroundColor=\"#FF0000\""
+                                        " backgroundImage=\"" + picture +
                                         "\"" + Attr("backgroundImageStretchMode", c.mode) +
                                         Attr("nineGridMargins", c.margins) + "/>"
                                   : "<image" + geometry + " src=\"" + picture + "\"" +
@@ -108,11 +133,12 @@ TEST_P(ImageBoxModeTest, DrawsTheBoxAsTheModeSays) {
                                         Attr("nineGridMargins", c.margins) + "/>";
   ASSERT_EQ(LoadBody(kGreyPanel + element, 40, 30), S_OK);
   const Picture p = PrintClient();
+  const DWORD under = GetParam().subwindow ? 0xFF0000 : kGrey;
   int wrong = 0;
   for (int y = 0; y < c.height; ++y) {
     for (int x = 0; x < c.width; ++x) {
       int sx = 0, sy = 0;
-      const DWORD expected = c.source(x, y, sx, sy) ? (PositionColour(sx, sy) & 0x00FFFFFFu) : kGrey;
+      const DWORD expected = c.source(x, y, sx, sy) ? (PositionColour(sx, sy) & 0x00FFFFFFu) : under;
       if (p.At(3 + x, 2 + y) != expected && ++wrong <= 3)
         ADD_FAILURE() << "pixel " << x << "," << y << ": " << std::hex << p.At(3 + x, 2 + y)
                       << " instead of " << expected;
@@ -188,7 +214,8 @@ TEST_F(ImageElementTest, MissingOrUndecodableFilesDrawNothing) {
       LoadBody(std::string(kGreyPanel) +
                "<image left=\"0\" top=\"0\" width=\"10\" height=\"10\" stretchMode=\"stretch\" "
                "src=\"Z:\\nowhere\\missing.png\"/>"
-               "<image left=\"10\" top=\"0\" width=\"10\" height=\"10\" src=\"" +
+               "<image left=\"10\" top=\"0\" width=\"10\" height=\"10\" "
+               "stretchMode=\"ninegrid\" nineGridMargins=\"2,2,2,2\" src=\"" +
                broken + "\"/>",
            40, 30),
       S_OK);
@@ -197,19 +224,26 @@ TEST_F(ImageElementTest, MissingOrUndecodableFilesDrawNothing) {
 }
 
 TEST_F(ImageElementTest, AnimatedSourcesAreWatchedOncePerSourceWhileShown) {
-  const std::string gif = FixtureImage("loop2.gif");
+  const std::string gif = FixtureImage(L"loop2.gif");
   const std::string still = WritePng("still.png", 2, 2, [](int, int) { return 0xFF00FF00u; });
-  ASSERT_EQ(LoadBody(std::string(kGreyPanel) +
-                     "<image id=\"img\" left=\"5\" top=\"6\" width=\"4\" "
-                     "height=\"4\" src=\"" +
-                     gif + "\"/>",
-                 40, 30),
+  ASSERT_EQ(LoadBody(std::string(kGreyPanel) + "<subwindow left=\"10\" top=\"4\" width=\"20\" "
+                     "height=\"20\"><image id=\"img\" left=\"5\" top=\"6\" width=\"4\" "
+                     "height=\"3\" src=\"" + gif + "\"/></subwindow>",
+                     40, 30),
             S_OK);
   EXPECT_FALSE(Image()->IsPrepared());
   EXPECT_EQ(Observers(gif), 0u) << "the container is looked at by the first paint";
-  PrintClient();
+  ::SetWindowPos(Window(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  ::UpdateWindow(Window());
   EXPECT_TRUE(Image()->IsPrepared());
   EXPECT_EQ(Observers(gif), 1u);
+  // A new frame repaints the element's box, in window coordinates.
+  ComPtr<imgIContainerObserver> observer;
+  ASSERT_EQ(Element(L"img")->QueryInterface(IID_PPV_ARGS(&observer)), S_OK);
+  EXPECT_EQ(observer->FrameChanged(nullptr), S_OK);
+  RECT update{};
+  ASSERT_TRUE(::GetUpdateRect(Window(), &update, FALSE));
+  EXPECT_EQ(update, (RECT{15, 10, 19, 13}));
 
   // The same path again: unprepared until painted, and registered once, not twice.
   PutSrc(gif);
@@ -231,44 +265,6 @@ TEST_F(ImageElementTest, AnimatedSourcesAreWatchedOncePerSourceWhileShown) {
   EXPECT_EQ(Observers(gif), 1u);
   EXPECT_HRESULT_SUCCEEDED(m_document->Destroy());
   EXPECT_EQ(Observers(gif), 0u);
-}
-
-TEST_F(ImageElementTest, AFrameChangeRepaintsTheElementsBox) {
-  ASSERT_EQ(LoadBody(std::string(kGreyPanel) +
-                     "<subwindow left=\"10\" top=\"4\" width=\"20\" "
-                     "height=\"20\"><image id=\"img\" left=\"5\" top=\"6\" width=\"4\" "
-                     "height=\"3\" src=\"" +
-                     FixtureImage("loop2.gif") + "\"/></subwindow>",
-                 40, 30),
-            S_OK);
-  ::SetWindowPos(Window(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  ::UpdateWindow(Window());
-  ComPtr<imgIContainerObserver> observer;
-  ASSERT_EQ(Element(L"img")->QueryInterface(IID_PPV_ARGS(&observer)), S_OK);
-  EXPECT_EQ(observer->FrameChanged(nullptr), S_OK);
-  RECT update{};
-  ASSERT_TRUE(::GetUpdateRect(Window(), &update, FALSE));
-  const RECT expected{15, 10, 19, 13};
-  EXPECT_TRUE(::EqualRect(&update, &expected))
-      << update.left << "," << update.top << "," << update.right << "," << update.bottom;
-}
-
-// A subwindow fills its box with its colour under its background image and its children.
-TEST_F(ImageElementTest, SubwindowFillsItsBoxUnderItsImageAndItsChildren) {
-  const std::string corner = WritePng("corner.png", 3, 2, [](int, int) { return 0xFF0000FFu; });
-  ASSERT_EQ(
-      LoadBody("<subwindow id=\"p\" left=\"2\" top=\"3\" width=\"10\" height=\"8\" "
-           "backgroundColor=\"#FF0000\" backgroundImage=\"" +
-               corner +
-               "\">"
-               "<subwindow left=\"6\" top=\"5\" width=\"2\" height=\"2\" backgroundColor=\"lime\"/>"
-               "</subwindow>",
-           20, 20),
-      S_OK);
-  const Picture p = PrintClient();
-  EXPECT_EQ(p.Count(RECT{2, 3, 5, 5}, 0x0000FF), 6) << "the image at natural size";
-  EXPECT_EQ(p.Count(RECT{2, 3, 12, 11}, 0xFF0000), 80 - 6 - 4);
-  EXPECT_EQ(p.Count(RECT{8, 8, 10, 10}, 0x00FF00), 4) << "children are drawn over it";
 }
 
 }  // namespace

@@ -152,7 +152,7 @@ TEST_F(NativeControlsTest, TypedKeysAreReadBackThroughValue) {
     const wchar_t* id;
     const wchar_t* value;  // after typing "ab1c2"
   };
-  static const Case kCases[] = {{L"t", L"ab1c2"}, {L"n", L"12"}, {L"p", L"ab1c2"}};
+  static const Case kCases[] = {{L"t", L"ab1c2"}, {L"p", L"ab1c2"}};
   for (const Case& c : kCases) {
     ASSERT_EQ(Run(std::wstring(L"$('") + c.id + L"').focus();"), S_OK);
     EXPECT_EQ(::GetFocus(), Control(c.id)) << c.id;
@@ -241,7 +241,6 @@ TEST_F(NativeControlsTest, ColoursHintsAndPasswordsShowOnScreen) {
 
   EXPECT_EQ(Eval(L"$('secret').value"), L"WWWW") << "the text itself is kept";
   EXPECT_GT(Ink(L"secret"), 0);
-  EXPECT_NE(ScreenOf(L"text").pixels, ScreenOf(L"secret").pixels) << "other characters show";
   EXPECT_GT(Ink(L"hint"), 0) << "the hint shows while the box is empty";
   EXPECT_EQ(Ink(L"empty"), 0);
   ASSERT_EQ(Run(L"$('empty').emptyText = 'Later';"), S_OK);
@@ -265,8 +264,7 @@ TEST_F(NativeControlsTest, AttributesChooseTheControlsStyles) {
   for (const char* element : kElements)
     body += "<" + std::string(element) + " left='" + std::to_string(left++ * 15) +
             "' width='14' height='9'/>";
-  ASSERT_EQ(LoadBody(body, 200, 100), S_OK);
-  ASSERT_EQ(Run(L"function $(id) { return document.getElementById(id); }"), S_OK);
+  ASSERT_EQ(LoadShown(body, 200, 100), S_OK);
   struct Case {
     const wchar_t* id;
     DWORD set;    // style bits the control has
@@ -312,63 +310,10 @@ TEST_F(NativeControlsTest, AttributesChooseTheControlsStyles) {
       {L"$('single').clickSelectsAll + ',' + ($('single').clickSelectsAll = 5,"
        L" $('single').clickSelectsAll)",
        L"false,true"},
-      // Automation dates: days since 30 December 1899, the time of day as a fraction.
-      {L"($('d').dateValue = 44354, new Date($('d').dateValue)).toDateString()",
-       L"Mon Jun 7 2021"},
-      {L"($('tm').dateValue = 43832.5732639, new Date($('tm').dateValue)).toTimeString()"
-       L".substr(0, 8)",
-       L"13:45:30"},
   };
   for (const Member& m : kMembers) EXPECT_EQ(Eval(m.expression), m.expected) << m.expression;
   EXPECT_EQ(::GetWindowLongPtrW(Control(L"ro"), GWL_STYLE) & ES_READONLY, 0);
   EXPECT_EQ(::SendMessageW(Control(L"single"), EM_GETSEL, 0, 0), MAKELRESULT(0, 3));
-  // The time picker's time is changed with an up-down control.
-  wchar_t name[32] = L"";
-  ::GetClassNameW(::GetWindow(Control(L"tm"), GW_CHILD), name, 32);
-  EXPECT_STREQ(name, UPDOWN_CLASSW);
-}
-
-// A window full of native controls, opened and closed a hundred times: each control is made once,
-// goes with its window, and its brush with it; nothing of the process grows.
-TEST_F(NativeControlsTest, OpenCloseCyclesLeaveNothingBehind) {
-  std::string body;
-  for (int i = 0; i < 4; ++i) {
-    const std::string at = " left='" + std::to_string(i * 40) + "' width='36' height='20'";
-    body += "<checkbox id='c" + std::to_string(i) + "'" + at + " top='0' backgroundColor='#ff0000'/>"
-            "<radio id='r" + std::to_string(i) + "'" + at + " top='30' backgroundColor='#00ff00'/>"
-            "<textbox id='t" + std::to_string(i) + "'" + at + " top='60' backgroundColor='#0000ff'/>"
-            "<datepicker" + at + " top='90'/><timepicker" + at + " top='120'/>";
-  }
-  // Colour requests as the controls make them, reflected to the elements: each answers its brush.
-  HDC dc = ::CreateCompatibleDC(nullptr);
-  auto brushOf = [&](const std::wstring& id, UINT request) {
-    return reinterpret_cast<HGDIOBJ>(::SendMessageW(Window(), request, reinterpret_cast<WPARAM>(dc),
-                                                    reinterpret_cast<LPARAM>(Control(id.c_str()))));
-  };
-  ASSERT_EQ(LoadBody(body, 200, 150), S_OK);  // the first load registers the control classes
-  ASSERT_EQ(LoadBody("", 200, 150), S_OK);
-  const test::ResourceSnapshot before = test::ResourceSnapshot::Take();
-  for (int cycle = 0; cycle < 100; ++cycle) {
-    ASSERT_EQ(LoadBody(body, 200, 150), S_OK);
-    std::vector<HWND> controls;
-    for (HWND child = ::GetWindow(Window(), GW_CHILD); child != nullptr;
-         child = ::GetWindow(child, GW_HWNDNEXT))
-      controls.push_back(child);
-    ASSERT_EQ(controls.size(), 20u) << cycle;
-    std::vector<HGDIOBJ> brushes;
-    for (int i = 0; i < 4; ++i) {
-      const std::wstring n = std::to_wstring(i);
-      brushes.push_back(brushOf(L"c" + n, WM_CTLCOLORBTN));
-      brushes.push_back(brushOf(L"r" + n, WM_CTLCOLORSTATIC));
-      brushes.push_back(brushOf(L"t" + n, WM_CTLCOLOREDIT));
-    }
-    for (HGDIOBJ brush : brushes) ASSERT_EQ(::GetObjectType(brush), DWORD{OBJ_BRUSH}) << cycle;
-    ASSERT_EQ(LoadBody("", 200, 150), S_OK);
-    for (HWND control : controls) ASSERT_FALSE(::IsWindow(control)) << cycle;
-    for (HGDIOBJ brush : brushes) ASSERT_EQ(::GetObjectType(brush), 0u) << cycle;
-  }
-  EXPECT_EQ(test::ResourceSnapshot::Take(), before);
-  ::DeleteDC(dc);
 }
 
 // A skin asking for more controls than a window may hold loads all its elements: the first ones
@@ -597,17 +542,6 @@ class SplitterTest : public SplitterGeometryTest {
   BOOL m_fullDrag = TRUE;
 };
 
-TEST_F(SplitterTest, ScriptSideMembersAnswerAsDocumented) {
-  ASSERT_EQ(LoadBody(SplitterSkin("") + "<splitter id='lone'/>", 500, 300), S_OK);
-  EXPECT_EQ(Eval(L"var s = $('s'); [s.horizontal, s.bar === null, s.panePlace, "
-                 L"s.getPaneMinSize(1), $('lone').splitterPos].join()"),
-            L"false,true,true,0,-1");
-  // Invalid pane indexes are refused as invalid arguments.
-  EXPECT_EQ(Eval(L"try { s.getPaneMinSize(2); 'no error' } catch (e) { (e.number >>> 0)"
-                 L".toString(16) }"),
-            L"80070057");
-}
-
 TEST_F(SplitterTest, LiveDragMovesThePanesWithTheMouse) {
   LoadWithFullDrag(true);
   // The bar shows the sizing cursor.
@@ -767,8 +701,8 @@ TEST_F(WidgetTest, AServiceWindowIsAdoptedAndOutlivesTheHost) {
 }
 
 TEST_F(RuntimeDocumentTest, AnAnimatedSubwindowBackgroundChangesFramesOnScreen) {
-  std::string gif = "Z:";
-  for (const char* c = VELMOR_FIXTURES "/images/endless.gif"; *c; ++c) gif += *c == '/' ? '\\' : *c;
+  const std::wstring path = test::FixturePath(L"images\\endless.gif");
+  const std::string gif(path.begin(), path.end());
   ASSERT_EQ(LoadBody("<subwindow left='0' top='0' width='40' height='40' backgroundColor='#808080' "
                      "backgroundImageStretchMode='stretch' backgroundImage='" + gif + "'/>",
                      40, 40),
@@ -789,24 +723,48 @@ TEST_F(RuntimeDocumentTest, AnAnimatedSubwindowBackgroundChangesFramesOnScreen) 
   EXPECT_EQ(seen, frames);
 }
 
-TEST_F(RuntimeDocumentTest, AThousandWindowsWithASplitterAndAWidgetLeaveNothingBehind) {
-  const std::string skin =
+// Each native control is made once, goes with its window, and the brush it was answered with
+// goes with it; nothing of the process grows.
+TEST_F(RuntimeDocumentTest, AThousandWindowsWithControlsASplitterAndAWidgetLeaveNothingBehind) {
+  std::string skin =
       "<splitter left='0' top='0' width='300' height='200'>"
       "<subwindow backgroundColor='#FFFFFF'/><splitterbar left='80' width='4'/>"
       "<widget id='w' contractId='@velmor.net/widgets/list;1' onselect='n = event'/>"
       "</splitter>";
+  const char* const kControls[] = {"checkbox", "radio", "textbox", "datepicker", "timepicker"};
+  for (const char* const& tag : kControls)
+    skin += std::string("<") + tag + " top='200' width='36' height='20' backgroundColor='#ff0000'"
+            " left='" + std::to_string(40 * (&tag - kControls)) + "'/>";
+  HDC dc = ::CreateCompatibleDC(nullptr);
   auto cycle = [&] {
-    ASSERT_EQ(LoadBody(skin, 300, 200), S_OK);
+    ASSERT_EQ(LoadBody(skin, 300, 220), S_OK);
     ASSERT_NE(Widget(L"w")->ComponentWindow(), nullptr);
     ASSERT_TRUE(Widget(L"w")->HasEventSink());
+    std::vector<HWND> children;
+    std::vector<HGDIOBJ> brushes;
+    for (HWND child = ::GetWindow(Window(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+      children.push_back(child);
+      // Colour requests as the controls make them, reflected to their elements.
+      wchar_t name[16] = L"";
+      ::GetClassNameW(child, name, 16);
+      if (wcscmp(name, L"Velmor.Button") == 0 || wcscmp(name, L"Velmor.Edit") == 0)
+        brushes.push_back(reinterpret_cast<HGDIOBJ>(::SendMessageW(
+            Window(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(child))));
+    }
+    ASSERT_EQ(children.size(), 1 + std::size(kControls));
+    ASSERT_EQ(brushes.size(), 3u);
+    for (HGDIOBJ brush : brushes) ASSERT_EQ(::GetObjectType(brush), DWORD{OBJ_BRUSH});
     LOG_IF_FAILED(m_document->Destroy());
+    for (HWND child : children) ASSERT_FALSE(::IsWindow(child));
+    for (HGDIOBJ brush : brushes) ASSERT_EQ(::GetObjectType(brush), 0u);
   };
-  cycle();  // caches warm
+  cycle();  // caches warm, control classes registered
   const test::ResourceSnapshot before = test::ResourceSnapshot::Take();
   const long sinks = LiveObjects<CDispEvent>::Count();
   for (int i = 0; i < 1000; ++i) cycle();
   EXPECT_EQ(test::ResourceSnapshot::Take(), before);
   EXPECT_EQ(LiveObjects<CDispEvent>::Count(), sinks);
+  ::DeleteDC(dc);
 }
 
 }  // namespace widgets

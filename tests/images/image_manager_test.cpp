@@ -38,6 +38,11 @@ TEST_F(ImageManagerTest, DecodesAndSharesEachPathAsWrittenOnce) {
   Gdiplus::Bitmap* dotted = m_manager->GetImage(test::ImageFixture(L".\\grad10.png").c_str());
   ASSERT_NE(dotted, nullptr);
   EXPECT_NE(dotted, image);
+  // Shapes are cached by the same key and built from the decoded images already there.
+  Gdiplus::Region* shape = CreateRegionFromImage(path.c_str(), 0xFFFF00FF);
+  ASSERT_NE(shape, nullptr);
+  EXPECT_NE(CreateRegionFromImage(test::ImageFixture(L".\\grad10.png").c_str(), 0), shape);
+  EXPECT_EQ(m_manager->RegionCount(), 2u);
   EXPECT_EQ(m_manager->ImageCount(), 2u);
   // Containers are shared per path too, over the one decoded image the drawing uses, whether the
   // image or the container came first.
@@ -55,7 +60,7 @@ TEST_F(ImageManagerTest, DecodesAndSharesEachPathAsWrittenOnce) {
 }
 
 // Nothing for files that are missing or not images, wherever they are asked for: no image, no
-// container, no drawing, no shape; and nothing is cached.
+// container, no shape; and nothing is cached. (Elements drawing them: tests/controls.)
 TEST_F(ImageManagerTest, MissingAndUndecodableFilesGiveNothingAnywhere) {
   const std::wstring cases[] = {
       test::ImageFixture(L"no-such.png"), test::ImageFixture(L"not_an_image.png"),
@@ -65,11 +70,6 @@ TEST_F(ImageManagerTest, MissingAndUndecodableFilesGiveNothingAnywhere) {
     EXPECT_EQ(m_manager->GetImage(path.c_str()), nullptr);
     EXPECT_EQ(m_manager->GetImageContainer(path.c_str()), nullptr);
     EXPECT_EQ(CreateRegionFromImage(path.c_str(), 0xFFFF00FF), nullptr);
-    test::Canvas canvas(8, 8);
-    EXPECT_FALSE(DrawImageByPath(canvas.Graphics(), path.c_str(), RECT{0, 0, 8, 8}, RECT{}, 16));
-    EXPECT_FALSE(DrawNineGridByPath(canvas.Graphics(), RECT{0, 0, 8, 8}, path.c_str(),
-                                    NineGridMargins{1, 1, 1, 1}));
-    EXPECT_EQ(canvas.PaintedCount(), 0);
   }
   EXPECT_EQ(m_manager->GetImage(nullptr), nullptr);
   EXPECT_EQ(m_manager->GetImageContainer(nullptr), nullptr);

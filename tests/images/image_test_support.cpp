@@ -10,13 +10,6 @@ namespace {
 
 ::testing::Environment* const g_gdiplus = AddGdiplusEnvironment();
 
-// Scratch surface for region queries.
-Gdiplus::Graphics* ScratchGraphics() {
-  static Gdiplus::Bitmap* bitmap = new Gdiplus::Bitmap(1, 1, PixelFormat32bppARGB);
-  static Gdiplus::Graphics* graphics = new Gdiplus::Graphics(bitmap);
-  return graphics;
-}
-
 }  // namespace
 
 std::unique_ptr<Gdiplus::Bitmap> MakeBitmap(int width, int height,
@@ -50,14 +43,5 @@ int Canvas::PaintedCount() {
     for (int x = 0; x < m_width; ++x) count += At(x, y) != kBackground;
   return count;
 }
-
-bool RegionHas(Gdiplus::Region* region, int x, int y) {
-  HRGN native = region->GetHRGN(ScratchGraphics());
-  const bool inside = native != nullptr && ::PtInRegion(native, x, y);
-  if (native != nullptr) ::DeleteObject(native);
-  return inside;
-}
-
-bool RegionIsEmpty(Gdiplus::Region* region) { return region->IsEmpty(ScratchGraphics()) != FALSE; }
 
 }  // namespace velmor::test

@@ -46,9 +46,4 @@ class Canvas {
   std::unique_ptr<Gdiplus::Graphics> m_graphics;
 };
 
-// Whether the pixel (x, y) lies in a GDI+ region, asked through the native region the window
-// would get.
-bool RegionHas(Gdiplus::Region* region, int x, int y);
-bool RegionIsEmpty(Gdiplus::Region* region);
-
 }  // namespace velmor::test

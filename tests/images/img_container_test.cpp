@@ -183,17 +183,6 @@ TEST_F(ContainerTest, ReadsFramesDelaysAndLoopCount) {
   }
 }
 
-TEST_F(ContainerTest, WithoutATimerTheAnimationDoesNotStart) {
-  UseRecordingTimers()->fail = true;
-  ComPtr<imgContainer> gif = Container(L"loop2.gif");
-  ComPtr<FrameRecorder> watcher = Recorder();
-  gif->AddObserver(watcher.Get());
-  EXPECT_EQ(gif->StartAnimation(), E_OUTOFMEMORY);
-  EXPECT_FALSE(gif->HasAnimation());
-  EXPECT_TRUE(watcher->frames.empty());
-  gif->RemoveObserver(watcher.Get());
-}
-
 struct SequenceCase {
   const wchar_t* file;
   int fires;                      // timer firings after the start
@@ -210,6 +199,16 @@ TEST_F(ContainerTest, StepsThroughFramesWithTheirDelaysAndLoops) {
       {L"endless.gif", 9, {0, 1, 2, 0, 1, 2, 0, 1, 2, 0}, std::vector<ULONG>(10, 100), false, 0},
   };
   TimerFactory* timers = UseRecordingTimers();
+  // Without a timer the animation does not start.
+  timers->fail = true;
+  ComPtr<FrameRecorder> unseen = Recorder();
+  ComPtr<imgContainer> first = Container(L"loop2.gif");
+  ASSERT_EQ(first->AddObserver(unseen.Get()), S_OK);
+  EXPECT_EQ(first->StartAnimation(), E_OUTOFMEMORY);
+  EXPECT_FALSE(first->HasAnimation());
+  EXPECT_TRUE(unseen->frames.empty());
+  EXPECT_EQ(first->RemoveObserver(unseen.Get()), S_OK);
+  timers->fail = false;
   // A single frame never animates.
   ComPtr<imgContainer> still = Container(L"grad10.png");
   ComPtr<FrameRecorder> stillWatcher = Recorder();

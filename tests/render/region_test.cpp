@@ -28,7 +28,8 @@ HRGN WindowRegion(HWND window) {
 
 struct RegionCase {
   const char* name;
-  std::string body;  // "$SHAPE" is replaced by the shape image's path
+  std::string body;  // "$SHAPE" is replaced by the shape image's path, "$IMAGES\\" by the
+                     // fixture images' folder (see tests/fixtures/images/make_fixtures.sh)
   std::vector<POINT> inside;
   std::vector<POINT> outside;
 };
@@ -63,7 +64,11 @@ std::string Replace(std::string text, const std::string& what, const std::string
 
 TEST_P(RegionCaseTest, ShapesTheWindow) {
   const RegionCase& c = GetParam();
-  ASSERT_EQ(LoadBody(Replace(c.body, "$SHAPE", Shape()), 60, 40), S_OK);
+  const std::wstring images = test::FixturePath(L"images");
+  ASSERT_EQ(LoadBody(Replace(Replace(c.body, "$SHAPE", Shape()), "$IMAGES",
+                             std::string(images.begin(), images.end())),
+                     60, 40),
+            S_OK);
   HRGN region = WindowRegion(Window());
   ASSERT_NE(region, nullptr) << "the window always gets a region";
   for (const POINT& p : c.inside) EXPECT_TRUE(::PtInRegion(region, p.x, p.y)) << p.x << "," << p.y;
@@ -127,6 +132,23 @@ const RegionCase kRegionCases[] = {
      "clippingColor=\"#0000FF\" clippingImage=\"$SHAPE\"/>",
      {{24, 3}},
      {{21, 1}}},
+    // The fixture shape's rows: all magenta; magenta, white, white, magenta, white, magenta;
+    // half-transparent magenta, magenta, magenta, white, white, white.
+    {"each_row_is_split_at_every_clipped_pixel",
+     "<subwindow left=\"10\" top=\"10\" width=\"7\" height=\"4\" clippingColor=\"#FF00FF\" "
+     "clippingImage=\"$IMAGES\\shape.png\"/>",
+     {{11, 11}, {12, 11}, {14, 11}, {10, 12}, {13, 12}, {15, 12}},
+     {{10, 10}, {15, 10}, {10, 11}, {13, 11}, {15, 11}, {11, 12}, {12, 12}, {16, 12}}},
+    {"a_wholly_clipped_image_adds_nothing",
+     "<subwindow left=\"0\" top=\"0\" width=\"5\" height=\"5\" clippingColor=\"#FF00FF\" "
+     "clippingImage=\"$IMAGES\\magenta5.png\"/>",
+     {},
+     {{0, 0}, {2, 2}, {4, 4}}},
+    {"a_bitmap_without_the_colour_is_all_inside",
+     "<subwindow left=\"0\" top=\"0\" width=\"9\" height=\"9\" clippingColor=\"#FF00FF\" "
+     "clippingImage=\"$IMAGES\\opaque7x3.bmp\"/>",
+     {{0, 0}, {6, 2}},
+     {{7, 0}, {0, 3}}},
     {"a_missing_clipping_image_adds_nothing",
      "<subwindow left=\"0\" top=\"0\" width=\"8\" height=\"6\" clippingColor=\"#FF00FF\" "
      "clippingImage=\"Z:\\nowhere\\missing.png\"/>",

@@ -251,17 +251,12 @@ TEST_F(ChildWindowTest, AThousandDialogsWithTimersAndImagesLeaveNothingBehind) {
     PumpFor(50);
   };
   cycles(10);  // the image cache, the window class and the engine's own first-use state
+  // Documents, elements and script contexts are counted by the fixture.
   const ResourceSnapshot before = ResourceSnapshot::Take();
-  const long documents = LiveObjects<scDocument>::Count();
-  const long elements = LiveObjects<scITextBaseContent>::Count();
   const long records = scTimerList::LiveRecords();
-  const long contexts = LiveObjects<scScriptContext>::Count();
   cycles(1000);
   EXPECT_EQ(ResourceSnapshot::Take(), before);
-  EXPECT_EQ(LiveObjects<scDocument>::Count(), documents);
-  EXPECT_EQ(LiveObjects<scITextBaseContent>::Count(), elements);
   EXPECT_EQ(scTimerList::LiveRecords(), records);
-  EXPECT_EQ(LiveObjects<scScriptContext>::Count(), contexts);
 }
 
 namespace timers {

@@ -62,8 +62,10 @@ const ElementRow kRows[] = {
     {L"item", L"menuitem", L"IDOMMenuItem", 2, L"(el.defaultItem = 1, el.DefaultItem)", L"-1"},
     {L"sep", L"menuitem", L"IDOMMenuItem", 2, L"el.previousSibling.ID + ',' + el.parentNode.ID",
      L"item,popup"},
-    {L"split", L"splitter", L"IDOMAmbient", 1, L"run(function () { return el.getPaneMinSize(0); })",
-     L"0"},
+    {L"split", L"splitter", L"IDOMAmbient", 1,
+     L"[el.horizontal, el.bar === null, el.panePlace, el.getPaneMinSize(1), el.splitterPos,"
+     L" run(function () { return el.getPaneMinSize(2); })].join()",
+     L"false,true,true,0,-1,error 80070057"},
     {L"lbl", L"label", L"IDOMLabel", 2, L"run(function () { el.value = 'x'; return el.VALUE; })",
      L"x"},
     {L"wid", L"widget", L"IDOMWidgetWrapper", 2, L"run(function () { return el.contractId; })",
@@ -72,12 +74,12 @@ const ElementRow kRows[] = {
      L"(el.EmptyText = 'hint', el.emptyText) + ',' + (el.value = 'v', el.VALUE) + ',' +"
      L" run(function () { el.focus(); })",
      L"hint,v,undefined"},
+    // Automation dates: days since 30 December 1899, the time of day as a fraction.
     {L"date", L"datepicker", L"IDOMAmbient", 1,
-     L"(el.dateValue = 43864, new Date(el.DateValue).getDate())",
-     L"3"},
+     L"(el.dateValue = 44354, new Date(el.DateValue).toDateString())", L"Mon Jun 7 2021"},
     {L"time", L"timepicker", L"IDOMAmbient", 1,
-     L"(el.dateValue = 43864.1702083, new Date(el.dateValue).getMinutes())",
-     L"5"},
+     L"(el.dateValue = 43832.5732639, new Date(el.dateValue).toTimeString().substr(0, 8))",
+     L"13:45:30"},
     {L"keys", L"keyset", L"IDOMNode", 2, L"el.firstChild.ID", L"key"},
     {L"key", L"key", L"IDOMKeyShortcut", 2, L"(el.keycode = 'VK_F5', el.KeyCode)", L"VK_F5"},
 };
@@ -210,22 +212,25 @@ TEST_F(ElementScriptTest, ElementLayoutLockHoldsTheChildrenWhileTheWindowIsResiz
                  " horizontalAlignment='right' verticalAlignment='bottom'/>"
                  "</subwindow></window>"),
             S_OK);
-  auto resize = [&](int width, int height) { SendSize(SIZE_RESTORED, width, height); };
-  const wchar_t* both =
-      L"box(document.getElementById('panel')) + ' ' +"
-      L" box(document.getElementById('corner'))";
-  resize(400, 300);
-  EXPECT_EQ(Eval(both), L"0,0,400,300 380,280,20,20");
-  ASSERT_EQ(Run(L"var panel = document.getElementById('panel'); panel.lock(2); panel.lock(2);"),
-            S_OK);
-  resize(500, 350);
-  EXPECT_EQ(Eval(both), L"0,0,500,350 380,280,20,20") << "the panel follows, its child waits";
-  ASSERT_EQ(Run(L"panel.unlock(2);"), S_OK);
-  EXPECT_EQ(Eval(both), L"0,0,500,350 380,280,20,20") << "locks count";
-  ASSERT_EQ(Run(L"panel.unlock(2);"), S_OK);
-  EXPECT_EQ(Eval(both), L"0,0,500,350 480,330,20,20") << "the unlock lays the children out";
-  resize(450, 320);
-  EXPECT_EQ(Eval(both), L"0,0,450,320 430,300,20,20");
+  ASSERT_EQ(Run(L"var panel = document.getElementById('panel');"), S_OK);
+  struct Step {
+    const wchar_t* script;
+    int width, height;      // the window's new client size, 0: not resized
+    const wchar_t* boxes;  // the panel's and its child's
+  };
+  static const Step kSteps[] = {
+      {L"", 400, 300, L"0,0,400,300 380,280,20,20"},
+      {L"panel.lock(2); panel.lock(2);", 500, 350, L"0,0,500,350 380,280,20,20"},  // child waits
+      {L"panel.unlock(2);", 0, 0, L"0,0,500,350 380,280,20,20"},                   // locks count
+      {L"panel.unlock(2);", 0, 0, L"0,0,500,350 480,330,20,20"},  // the unlock lays it out
+      {L"", 450, 320, L"0,0,450,320 430,300,20,20"},
+  };
+  for (const Step& step : kSteps) {
+    ASSERT_EQ(Run(step.script), S_OK);
+    if (step.width != 0) SendSize(SIZE_RESTORED, step.width, step.height);
+    EXPECT_EQ(Eval(L"box(panel) + ' ' + box(document.getElementById('corner'))"), step.boxes)
+        << step.script << " " << step.width;
+  }
 }
 
 TEST_F(ElementScriptTest, HandlersSeeTheSameObjectAsThisTargetAndRelatedTarget) {
@@ -325,28 +330,26 @@ TEST_F(DocumentTest, ElementInvalidationsReachTheWindow) {
     return r;
   };
   update();
-  ComPtr<IDOMAmbient> button;
-  ASSERT_EQ(Element(L"b")->QueryInterface(IID_PPV_ARGS(&button)), S_OK);
-  EXPECT_EQ(button->lock(1), S_OK);
-  EXPECT_EQ(button->lock(1), S_OK);
-  EXPECT_EQ(button->unlock(1), S_OK);
-  EXPECT_EQ(update(), (RECT{0, 0, 0, 0})) << "locks count, and locking does not repaint";
-  EXPECT_EQ(button->unlock(1), S_OK);
-  EXPECT_EQ(update(), (RECT{110, 70, 140, 110}));
-  // Below zero nothing happens; coming back to zero acts again.
-  EXPECT_EQ(button->unlock(1), S_OK);
-  EXPECT_EQ(update(), (RECT{0, 0, 0, 0}));
-  EXPECT_EQ(button->lock(1), S_OK);
-  EXPECT_EQ(update(), (RECT{110, 70, 140, 110}));
-  // Visibility repaints on a change only.
-  EXPECT_EQ(button->put_visible(VARIANT_FALSE), S_OK);
-  EXPECT_EQ(update(), (RECT{110, 70, 140, 110}));
-  EXPECT_EQ(button->put_visible(VARIANT_FALSE), S_OK);
-  EXPECT_EQ(update(), (RECT{0, 0, 0, 0}));
-  EXPECT_EQ(button->put_visible(VARIANT_TRUE), S_OK);
-  EXPECT_EQ(update(), (RECT{110, 70, 140, 110}));
-  EXPECT_EQ(button->moveTo(0, 0, 0), S_OK);
-  EXPECT_EQ(update(), (RECT{100, 50, 140, 110})) << "old and new rectangles";
+  ASSERT_EQ(Run(L"var b = document.getElementById('b');"), S_OK);
+  const RECT kNone{0, 0, 0, 0}, kBox{110, 70, 140, 110};
+  struct Step {
+    const wchar_t* script;
+    RECT update;
+  };
+  const Step kSteps[] = {
+      {L"b.lock(1); b.lock(1); b.unlock(1);", kNone},  // locks count; locking does not repaint
+      {L"b.unlock(1);", kBox},
+      {L"b.unlock(1);", kNone},  // below zero nothing happens...
+      {L"b.lock(1);", kBox},     // ...and coming back to zero acts again
+      {L"b.visible = false;", kBox},
+      {L"b.visible = false;", kNone},  // visibility repaints on a change only
+      {L"b.visible = true;", kBox},
+      {L"b.moveTo(0, 0, 0);", RECT{100, 50, 140, 110}},  // the old and the new rectangle
+  };
+  for (const Step& step : kSteps) {
+    ASSERT_EQ(Run(step.script), S_OK);
+    EXPECT_EQ(update(), step.update) << step.script;
+  }
 }
 
 }  // namespace element_classes
