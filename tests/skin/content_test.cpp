@@ -80,6 +80,16 @@ TEST_F(ContentTest, LoadBuildsTheTreeSkipsUnknownSubtreesAndHandsOverKeySets) {
   EXPECT_TRUE(ById(L"h")->HasAttr(L"onclick"));
 }
 
+// A label whose binding fails, to exercise the roll-back of InsertChildAt.
+class UnbindableContent : public scContentClass<UnbindableContent> {
+ public:
+  const wchar_t* NodeName() const override { return L"unbindable"; }
+  HRESULT STDMETHODCALLTYPE BindToTree(scIContentDocument* d, scIContent* p) override {
+    scITextBaseContent::BindToTree(d, p);
+    return E_ACCESSDENIED;
+  }
+};
+
 TEST_F(ContentTest, InsertChildAtLinksInOrderAndRefusesWhatDoesNotFit) {
   ComPtr<scIContent> parent = Create(Prototype(L"image"));
   ComPtr<scIContent> a = Create(Prototype(L"label", {{L"id", L"a"}}));
@@ -97,7 +107,6 @@ TEST_F(ContentTest, InsertChildAtLinksInOrderAndRefusesWhatDoesNotFit) {
   EXPECT_EQ(parent->IndexOf(d.Get()), 3);
   EXPECT_EQ(parent->IndexOf(parent.Get()), -1);
   EXPECT_EQ(Impl(c)->PreviousSibling(), Impl(b));
-  EXPECT_EQ(Impl(c)->NextSibling(), Impl(d));
   EXPECT_EQ(Impl(parent)->LastChild(), Impl(d));
   // Not in a document: the children link to their parent only.
   EXPECT_EQ(Impl(a)->LinkWord(), reinterpret_cast<uintptr_t>(parent.Get()) | 2);
@@ -115,25 +124,7 @@ TEST_F(ContentTest, InsertChildAtLinksInOrderAndRefusesWhatDoesNotFit) {
   ComPtr<scIContent> stranger = Create(foreign);
   EXPECT_EQ(parent->AppendChildTo(stranger.Get(), FALSE), E_FAIL);
   EXPECT_EQ(Impl(stranger)->LinkWord(), 0u);
-  EXPECT_EQ(parent->GetChildCount(), 4u);
-  for (auto* element : {parent.Get(), e.Get(), stranger.Get()}) element->Destroy();
-  other->Release();
-}
-
-// A label whose binding fails, to exercise the roll-back of InsertChildAt.
-class UnbindableContent : public scContentClass<UnbindableContent> {
- public:
-  const wchar_t* NodeName() const override { return L"unbindable"; }
-  HRESULT STDMETHODCALLTYPE BindToTree(scIContentDocument* d, scIContent* p) override {
-    scITextBaseContent::BindToTree(d, p);
-    return E_ACCESSDENIED;
-  }
-};
-
-TEST_F(ContentTest, FailedBindingRollsTheInsertBack) {
-  ComPtr<scIContent> parent = Create(Prototype(L"image"));
-  ComPtr<scIContent> first = Create(Prototype(L"label", {{L"id", L"first"}}));
-  ASSERT_EQ(parent->AppendChildTo(first.Get(), FALSE), S_OK);
+  // A child whose binding fails is taken out again (an append does not report it).
   for (bool append : {false, true}) {
     UnbindableContent* raw = nullptr;
     ASSERT_EQ(UnbindableContent::CreateObject(&raw), S_OK);
@@ -144,12 +135,14 @@ TEST_F(ContentTest, FailedBindingRollsTheInsertBack) {
     child->AddRef();
     EXPECT_EQ(child->Release(), 1u) << "only the test's reference is left";
     EXPECT_EQ(hr, append ? S_OK : E_ACCESSDENIED);
-    EXPECT_EQ(Outline(Impl(parent)), L"image(label#first)");
     EXPECT_EQ(raw->LinkWord(), 0u) << "unbound with a null parent";
     EXPECT_EQ(raw->NextSibling(), nullptr);
     child->Destroy();
   }
-  parent->Destroy();
+  EXPECT_EQ(Outline(Impl(parent)), L"image(label#a,label#b,label#c,label#d)");
+  EXPECT_EQ(parent->GetChildCount(), 4u);
+  for (auto* element : {parent.Get(), e.Get(), stranger.Get()}) element->Destroy();
+  other->Release();
 }
 
 TEST_F(ContentTest, BindingReachesExistingChildrenAndDestroyClearsTheWholeTree) {
