@@ -96,6 +96,8 @@ TEST_F(ScriptDebugSupportTest, RegistersOneApplicationAndDocumentAndFeedsIt) {
     ComPtr<DebugApplication> fromSite;
     ASSERT_EQ(site->GetApplication(&fromSite), S_OK);
     EXPECT_TRUE(IsSameObject(fromSite.Get(), application.Get()));
+    ComPtr<IDebugApplicationNode> root;
+    EXPECT_EQ(site->GetRootApplicationNode(&root), S_FALSE) << "the document's answer";
     BOOL enter = FALSE, callOnError = FALSE;
     EXPECT_EQ(site->OnScriptErrorDebug(nullptr, &enter, &callOnError), S_OK);
     EXPECT_TRUE(enter && callOnError);
