@@ -120,80 +120,67 @@ enum Grammar {
 // alignment from 9.
 std::wstring Parse(Grammar grammar, const wchar_t* text) {
   auto n = [](auto value) { return std::to_wstring(value); };
-  bool ok = false;
-  std::wstring out;
+  auto mark = [](bool ok) { return std::wstring(ok ? L"" : L"!"); };
+  // Grammars of one or two numbers.
+  auto one = [&](auto parse, int32_t value) {
+    const bool ok = parse(text, value);
+    return mark(ok) + n(value);
+  };
+  auto two = [&](auto parse, auto a, auto b, const wchar_t* between) {
+    const bool ok = parse(text, a, b);
+    return mark(ok) + n(a) + between + n(b);
+  };
   switch (grammar) {
     case kDecimal:
     case kAutoBase: {
       int32_t value = 12345;
       const wchar_t* end = nullptr;
-      ok = grammar == kDecimal ? ParseDecimalInt(text, value, &end)
-                               : ParseAutoBaseInt(text, value, &end);
-      out = n(value) + (end != nullptr ? L"@" + n(end - text) : L"");
-      break;
+      const bool ok = grammar == kDecimal ? ParseDecimalInt(text, value, &end)
+                                          : ParseAutoBaseInt(text, value, &end);
+      return mark(ok) + n(value) + (end != nullptr ? L"@" + n(end - text) : L"");
     }
     case kBool: {
       bool fromFalse = false, fromTrue = true;
-      ok = ParseBool(text, fromFalse);
+      const bool ok = ParseBool(text, fromFalse);
       EXPECT_EQ(ParseBool(text, fromTrue), ok);
-      out = std::wstring(fromFalse ? L"true" : L"false") + (fromTrue ? L",true" : L",false");
-      break;
+      return mark(ok) + (fromFalse ? L"true" : L"false") + (fromTrue ? L",true" : L",false");
     }
     case kColor: {
       uint32_t abgr = 0xDEADBEEF;
-      ok = ParseColor(text, abgr);
+      const bool ok = ParseColor(text, abgr);
       wchar_t hex[12];
       swprintf(hex, 12, L"%08x", abgr);
-      out = hex;
-      break;
+      return mark(ok) + hex;
     }
     case kMargins: {
       int32_t m[4] = {99, 99, 99, 99};
-      ok = ParseMarginList(text, m);
-      out = n(m[0]) + L"," + n(m[1]) + L"," + n(m[2]) + L"," + n(m[3]);
-      break;
+      const bool ok = ParseMarginList(text, m);
+      return mark(ok) + n(m[0]) + L"," + n(m[1]) + L"," + n(m[2]) + L"," + n(m[3]);
     }
-    case kCorner: {
-      int32_t x = -7, y = -7;
-      ok = ParseCornerSize(text, x, y);
-      out = n(x) + L"," + n(y);
-      break;
-    }
-    case kMode: {
-      int32_t mode = 0;
-      ok = ParseImageDrawingMode(text, mode);
-      out = n(mode);
-      break;
-    }
-    case kAlign: {
-      uint32_t h = 99, v = 99;
-      ok = ParseHorizontalAlignment(text, h) & ParseVerticalAlignment(text, v);
-      out = n(h) + L"/" + n(v);
-      break;
-    }
-    case kFontStyle: {
-      int32_t style = 0x70;
-      ok = ParseFontStyle(text, style);
-      out = n(style);
-      break;
-    }
-    case kTextAlign: {
-      int32_t h = 9, v = 9;
-      ok = ParseTextAlignment(text, h, v);
-      out = n(h) + L"/" + n(v);
-      break;
-    }
+    case kCorner:
+      return two(ParseCornerSize, int32_t{-7}, int32_t{-7}, L",");
+    case kMode:
+      return one(ParseImageDrawingMode, 0);
+    case kAlign:
+      return two([](const wchar_t* t, uint32_t& h, uint32_t& v) {
+        return ParseHorizontalAlignment(t, h) & ParseVerticalAlignment(t, v);
+      }, 99u, 99u, L"/");
+    case kFontStyle:
+      return one(ParseFontStyle, 0x70);
+    case kTextAlign:
+      return two(ParseTextAlignment, int32_t{9}, int32_t{9}, L"/");
     case kFeatures: {
       WindowFeatures f;
-      ok = ParseWindowFeatures(text, f);
+      const bool ok = ParseWindowFeatures(text, f);
+      std::wstring out;
       for (const auto& [set, name] : {std::pair{f.modal, L"modal"}, {f.center, L"center"},
                                       {f.hidden, L"hidden"}, {f.owner, L"owner"},
                                       {f.notDisableParent, L"notdisableparent"}})
         if (set) out += (out.empty() ? L"" : L" ") + std::wstring(name);
-      break;
+      return mark(ok) + out;
     }
   }
-  return (ok ? L"" : L"!") + out;
+  return L"(no such grammar)";
 }
 
 TEST(ValueGrammars, EachTextGivesItsValue) {
