@@ -1,10 +1,7 @@
 // Listener tables and dispatch to one element: entries and their order, attribute handlers and
 // native listeners together, what a handler's return value means, cancelable and custom records,
-// the event object during and after its dispatch, and changes to a table while it is walked.
-//
-// The events other parts of the engine fire: "load" and "sizemode" from the document, "size"
-// from every move/size (a prevented "size" keeps the children where they are), "unload" when
-// the window goes.
+// the event object during and after its dispatch, changes to a table while it is walked; and the
+// events the document fires: "load", "sizemode", "size" on every move/size, "unload".
 
 #include "events/dom_event.h"
 #include "support/document_fixture.h"
@@ -22,7 +19,8 @@ std::string Skin() {
          "</script>"
          "<button id='X' left='0' top='0' width='10' height='10' onclick='log(\"attr\")'"
          " onCLICK='log(\"upper attr:\" + event.type)' onprobe='log(\"probe\")'"
-         " on='log(\"bare\")' Onfoo='x' o='y'/>"
+         " on='log(\"bare\")' Onfoo='x' o='y'"
+         " oncommand='return nameOf(this) + \":\" + arguments[0];'/>"
          "<button id='Y' left='20' top='0' width='10' height='10'/>"
          "</window>";
 }
@@ -69,6 +67,21 @@ TEST_F(ListenerTest, AttributeHandlersAndNativeListenersRunInOrderAdded) {
   ASSERT_EQ(table->AddScriptEventListener(L"onclick", L"log('attr 2')", 1), S_OK);
   Fire(Element(L"X"), kEventClick);
   EXPECT_EQ(TakeTrace(), L"upper attr:click attr 2");
+  EXPECT_EQ(native->Calls(), 2);
+
+  // A script event calls the matching script entries only, with its arguments, by either name.
+  table->AddEventListener(native->GetUnknown(), L"oncommand", 0);
+  UniqueBstr text(L"argument");
+  VARIANT arg;
+  arg.vt = VT_BSTR;
+  arg.bstrVal = text.Get();
+  DISPPARAMS params{&arg, nullptr, 1, 0};
+  for (const wchar_t* name : {L"command", L"onCommand", L"nothing"}) {
+    UniqueVariant result;
+    EXPECT_EQ(table->FireScriptEvent(name, &params, result.Put()), S_OK);
+    EXPECT_EQ(std::wstring(result.vt == VT_BSTR ? result.bstrVal : L"(none)"),
+              std::wstring(name) == L"nothing" ? L"(none)" : L"X:argument");
+  }
   EXPECT_EQ(native->Calls(), 2);
 }
 
@@ -265,31 +278,6 @@ TEST_F(ListenerTest, NestedDispatchFromAHandler) {
   EXPECT_EQ(log, (std::vector<std::wstring>{L"outer", L"inner", L"still running"}));
 }
 
-TEST_F(ListenerTest, FireScriptEventCallsMatchingScriptEntriesWithArguments) {
-  ComPtr<scIEventListenerManager> table = Listeners(L"Y");
-  ASSERT_EQ(
-      table->AddScriptEventListener(L"oncommand", L"return nameOf(this) + ':' + arguments[0];", 1),
-      S_OK);
-  std::vector<std::wstring> log;
-  ComPtr<CallbackListener> native = Native(log, L"native");
-  table->AddEventListener(native->GetUnknown(), L"oncommand", 0);
-  UniqueBstr text(L"argument");
-  VARIANT arg;
-  arg.vt = VT_BSTR;
-  arg.bstrVal = text.Get();
-  DISPPARAMS params{&arg, nullptr, 1, 0};
-  for (const wchar_t* name : {L"command", L"onCommand"}) {
-    UniqueVariant result;
-    EXPECT_EQ(table->FireScriptEvent(name, &params, result.Put()), S_OK);
-    ASSERT_EQ(result.vt, VT_BSTR) << name;
-    EXPECT_STREQ(result.bstrVal, L"Y:argument");
-  }
-  EXPECT_EQ(native->Calls(), 0) << "only script entries are called";
-  UniqueVariant none;
-  EXPECT_EQ(table->FireScriptEvent(L"nothing", &params, none.Put()), S_OK);
-  EXPECT_EQ(none.vt, VT_EMPTY);
-}
-
 // A skin's handlers are compiled when first needed; one that does not compile is never a
 // listener, whichever way it is first reached: its event, a call by name, a lookup of its name,
 // or a later handler of the same name (which then goes last, not in the broken one's place).
@@ -321,53 +309,6 @@ TEST_F(EventsTest, SkinHandlersThatDoNotCompileAreNeverListeners) {
   ASSERT_EQ(table->AddScriptEventListener(L"onmouseout", L"log('out')", 1), S_OK);
   Fire(Element(L"B"), kEventMouseOut);
   EXPECT_EQ(TakeTrace(), L"native out");
-}
-
-// An element whose default action notes the status it is given.
-class DefaultActionContent final : public scContentClass<DefaultActionContent> {
- public:
-  explicit DefaultActionContent(std::vector<LONG>& seen) : m_seen(seen) {}
-  const wchar_t* NodeName() const override { return L"defaultaction"; }
-  HRESULT STDMETHODCALLTYPE PostHandleEvent(scEventRecord*, LONG* status) override {
-    m_seen.push_back(status != nullptr ? *status : -1);
-    return S_OK;
-  }
-  // Gives the element a listener table without a document.
-  void Attach(scIEventListenerManager* manager) {
-    MakeExtras()->listenerManager = manager;
-    manager->SetOwner(this);
-  }
-
- private:
-  std::vector<LONG>& m_seen;
-};
-
-TEST(DefaultAction, RunsAfterListenersWithTheirVerdictAndWithoutATable) {
-  std::vector<LONG> seen;
-  DefaultActionContent* element = nullptr;
-  ASSERT_EQ(DefaultActionContent::CreateObject(&element, seen), S_OK);
-  scEventRecord first(false, kEventClassPlain, kEventClick);
-  EXPECT_EQ(DispatchEventToTarget(element, &first, nullptr, nullptr), E_FAIL);
-  EXPECT_EQ(seen, (std::vector<LONG>{kEventStatusNone}));
-
-  ComPtr<scIEventListenerManager> table;
-  ASSERT_EQ(scEventListenerManager::Create(&table), S_OK);
-  element->Attach(table.Get());
-  std::vector<std::wstring> order;
-  ComPtr<CallbackListener> preventer = test::MakeListener([&](IDOMEvent* event) {
-    order.push_back(L"listener");
-    event->preventDefault();
-  });
-  table->AddEventListener(preventer->GetUnknown(), L"onclick", 0);
-  scEventRecord second(false, kEventClassPlain, kEventClick);
-  LONG status = kEventStatusNone;
-  EXPECT_EQ(DispatchEventToTarget(element, &second, nullptr, &status), S_OK);
-  EXPECT_EQ(status, kEventStatusPrevented);
-  EXPECT_EQ(seen, (std::vector<LONG>{kEventStatusNone, kEventStatusPrevented}));
-  EXPECT_EQ(order.size(), 1u);
-  element->Destroy();
-  element->Release();
-  EXPECT_EQ(LiveObjects<scDOMEventInst>::Count(), 0);
 }
 
 namespace document_events {

@@ -1,15 +1,8 @@
 // Mouse messages sent to a real document window turn into the exact DOM event sequences the
 // skin's handlers record: clicks, drags off an element, hover changes, pass-through, disabled
-// and invisible elements, leaving the window, the right button and double clicks; and the
-// element cursors that moves set.
-//
-// Real input on a shown window: the pointer moved with SetCursorPos and the button pressed with
-// SendInput reach the window through the platform's own queue, and leaving the window is
-// reported by the leave tracking the first move asked for.
-//
-// Element tooltips on a visible window with the real pointer: the tooltip control shows
-// (TTN_SHOW reaches the document window) over an element with a "tooltip" attribute once the
-// initial delay has passed, and never over an element without one.
+// and invisible elements, leaving the window, the right button and double clicks; the element
+// cursors that moves set; and the same with the real pointer on a shown window (SetCursorPos and
+// SendInput through the platform's own queue), with element tooltips.
 #include <windows.h>
 // windows.h first: the common controls header needs its types.
 #include <commctrl.h>
@@ -173,13 +166,6 @@ TEST_F(EventsTest, HoverAndActiveBitsFollowTheMouse) {
   Send(kRUp, 130, 30);
   // A disabled element reports its bit.
   EXPECT_EQ(State(L"D"), 0x40u);
-  ComPtr<scIEventStateManager> states;
-  ASSERT_EQ(m_document->QueryInterface(IID_PPV_ARGS(&states)), S_OK);
-  // Set from outside: the active element moves, then clears.
-  EXPECT_EQ(states->SetContentState(Element(L"B"), 0x01), S_OK);
-  EXPECT_EQ(State(L"B"), 0x01u);
-  EXPECT_EQ(states->SetContentState(nullptr, 0x01), S_OK);
-  EXPECT_EQ(State(L"B"), 0x00u);
 }
 
 // Mouse members of the event object: client, offset and screen positions, modifier keys.
@@ -206,57 +192,6 @@ TEST_F(EventsTest, MouseEventMembers) {
   const std::wstring expected = L"130,35,30,25," + std::to_wstring(origin.x) + L"," +
                                 std::to_wstring(origin.y) + L",false,true,true,0";
   EXPECT_EQ(Eval(L"pos"), expected);
-}
-
-// An element that notes when the state manager tells it its state changed.
-class NotedContent final : public scContentClass<NotedContent> {
- public:
-  NotedContent(std::wstring& log, const wchar_t* name) : m_log(log), m_name(name) {}
-  const wchar_t* NodeName() const override { return L"noted"; }
-  void STDMETHODCALLTYPE ContentStateChanged() override { m_log += m_name; }
-
- private:
-  std::wstring& m_log;
-  const wchar_t* m_name;
-};
-
-struct NotifyCase {
-  const wchar_t* element;  // "a", "b" or null
-  ULONG bits;
-  const wchar_t* expected;  // names of the elements told, in order
-};
-
-// Each step starts from the state the previous ones left: new active, old active, new hover, old
-// hover, skipping nobody and the unchanged.
-const NotifyCase kNotifySteps[] = {
-    {L"a", 0x01, L"a"},      // a active
-    {L"a", 0x01, L""},       // unchanged
-    {L"b", 0x05, L"bab"},    // b active (a was), b hover (nobody was)
-    {L"a", 0x05, L"abab"},   // a active and hover, b both before
-    {L"a", 0x04, L""},       // unchanged
-    {nullptr, 0x04, L"a"},   // hover cleared: only the old one is told
-    {nullptr, 0x05, L"a"},   // active cleared
-    {L"b", 0x02, L""},       // bits it does not keep change nothing
-};
-
-TEST_F(EventsTest, SetContentStateTellsElementsInOrder) {
-  ASSERT_EQ(Load("<window/>", 320, 240), S_OK);
-  std::wstring log;
-  NotedContent* a = nullptr;
-  NotedContent* b = nullptr;
-  ASSERT_EQ(NotedContent::CreateObject(&a, log, L"a"), S_OK);
-  ASSERT_EQ(NotedContent::CreateObject(&b, log, L"b"), S_OK);
-  for (const NotifyCase& step : kNotifySteps) {
-    log.clear();
-    scIContent* element = step.element == nullptr ? nullptr : (step.element[0] == L'a' ? a : b);
-    EXPECT_EQ(m_document->SetContentState(element, step.bits), S_OK);
-    EXPECT_EQ(log, step.expected) << (step.element ? step.element : L"null") << " " << step.bits;
-  }
-  ULONG state = 0;
-  EXPECT_EQ(m_document->GetContentState(b, &state), S_OK);
-  EXPECT_EQ(state, 0u);
-  a->Release();
-  b->Release();
 }
 
 struct CursorReplacement {
@@ -330,48 +265,18 @@ TEST_F(EventsTest, MovesSetTheElementCursorWhenItChangesOrMayHaveBeenReplaced) {
 
 namespace real_input {
 
+// The background panel gives the shown window its shape and its mouse input (a window without
+// one has an empty shape and gets none).
 std::string Skin() {
   return std::string("<window id='W' onmouseout='rec(event)'><script>") + kRecorderScript +
-         "</script>"
-         // The background panel gives the shown window its shape and its mouse input.
-         "<subwindow left='0' top='0' width='320' height='240' backgroundColor='#808080'>"
-         "<button id='A' left='20' top='20' width='100' height='60'"
+         "</script><subwindow left='0' top='0' width='320' height='240' backgroundColor='#808080'>"
+         "<button id='A' left='20' top='20' width='100' height='60' tooltip='Tip text'"
          " onmouseover='rec(event)' onmouseout='rec(event)' onmousedown='rec(event)'"
-         " onmouseup='rec(event)' onclick='rec(event)'/></subwindow></window>";
+         " onmouseup='rec(event)' onclick='rec(event)'/>"
+         "<button id='N' left='140' top='20' width='80' height='60'/></subwindow></window>";
 }
 
-TEST_F(EventsTest, RealPointerAndButtonGiveTheSameSequence) {
-  ASSERT_EQ(Load(Skin(), 320, 240), S_OK);
-  Show(200, 150, 320, 240);
-  TakeTrace();
-  test::RealMouse({260, 200}, {260, 200});  // client (60, 50)
-  EXPECT_EQ(TakeTrace(), L"A.mouseover A.mousedown A.mouseup A.click");
-  EXPECT_NE(::GetCapture(), Window()) << "the release gave the capture back";
-
-  // Off the window: the platform reports the leave and the hover element hears "mouseout".
-  RECT window{};
-  ::GetWindowRect(Window(), &window);
-  ::SetCursorPos(window.right + 100, window.bottom + 100);
-  test::PumpFor(800);
-  EXPECT_EQ(TakeTrace(), L"A.mouseout");
-  EXPECT_FALSE(m_document->MouseInput().TrackingLeave());
-  EXPECT_EQ(State(L"A"), 0u);
-}
-
-}  // namespace real_input
-
-namespace tooltips {
-
-// The background panel gives the shown window its shape (a window without one has an empty
-// shape and gets no mouse input).
-const char kSkin[] =
-    "<window id='W'>"
-    "<subwindow left='0' top='0' width='320' height='240' backgroundColor='#808080'>"
-    "<button id='T' left='20' top='20' width='80' height='60' tooltip='Tip text'/>"
-    "<button id='N' left='140' top='20' width='80' height='60'/>"
-    "</subwindow></window>";
-
-class TooltipTest : public EventsTest {
+class RealInputTest : public EventsTest {
  protected:
   // Puts the pointer over a client point, sends the move, then pumps messages for 'ms'.
   void HoverAt(int x, int y, DWORD ms) {
@@ -383,15 +288,17 @@ class TooltipTest : public EventsTest {
   }
 };
 
-TEST_F(TooltipTest, ShowsOverAnElementWithATooltipOnly) {
-  ASSERT_EQ(Load(kSkin, 320, 240), S_OK);
-  ::SetWindowPos(Window(), HWND_TOP, 100, 100, 320, 240, SWP_SHOWWINDOW);
-  ::SetForegroundWindow(Window());
+// The real pointer and button give the same sequence as sent messages. The tooltip control
+// shows (TTN_SHOW reaches the window) over an element with a "tooltip" attribute once the
+// initial delay has passed, never over one without; leaving the window is reported by the leave
+// tracking the first move asked for.
+TEST_F(RealInputTest, PointerButtonTooltipsAndLeavingTheWindow) {
+  ASSERT_EQ(Load(Skin(), 320, 240), S_OK);
+  Show(200, 150, 320, 240);
   test::MessageCounter watcher(Window(), WM_NOTIFY, [](WPARAM, LPARAM lParam) {
     return reinterpret_cast<const NMHDR*>(lParam)->code == static_cast<UINT>(TTN_SHOW);
   });
   const UINT delay = 2 * ::GetDoubleClickTime();  // well past the initial delay
-
   // Over the element without a tooltip: nothing shows.
   HoverAt(170, 40, delay);
   EXPECT_EQ(watcher.Count(), 0);
@@ -401,14 +308,12 @@ TEST_F(TooltipTest, ShowsOverAnElementWithATooltipOnly) {
   ::GetClassNameW(tooltip, className, 64);
   EXPECT_STREQ(className, L"tooltips_class32");
   EXPECT_EQ(::GetWindow(tooltip, GW_OWNER), Window());
-
   // Over the element with one: the tool is registered with its text and shown.
   HoverAt(60, 50, delay);
   EXPECT_GE(watcher.Count(), 1);
   RECT box{};
-  EXPECT_EQ(ToolText(L"T", &box), L"Tip text");
-  EXPECT_EQ(box, (RECT{20, 20, 100, 80}));
-
+  EXPECT_EQ(ToolText(L"A", &box), L"Tip text");
+  EXPECT_EQ(box, (RECT{20, 20, 120, 80}));
   // Back over the element without one: the tooltip is deactivated but its tool stays
   // registered, and returning to the same element only relays to the inactive tooltip.
   watcher.Reset();
@@ -418,9 +323,23 @@ TEST_F(TooltipTest, ShowsOverAnElementWithATooltipOnly) {
   HoverAt(60, 50, delay);
   EXPECT_EQ(watcher.Count(), 0);
   EXPECT_EQ(::SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 1);
+
+  HoverAt(170, 40, 0);  // from N to A with the real pointer and button
+  TakeTrace();
+  test::RealMouse({260, 200}, {260, 200});  // client (60, 50)
+  EXPECT_EQ(TakeTrace(), L"A.mouseover<N A.mousedown A.mouseup A.click");
+  EXPECT_NE(::GetCapture(), Window()) << "the release gave the capture back";
+  // Off the window: the platform reports the leave and the hover element hears "mouseout".
+  RECT window{};
+  ::GetWindowRect(Window(), &window);
+  ::SetCursorPos(window.right + 100, window.bottom + 100);
+  test::PumpFor(800);
+  EXPECT_EQ(TakeTrace(), L"A.mouseout");
+  EXPECT_FALSE(m_document->MouseInput().TrackingLeave());
+  EXPECT_EQ(State(L"A"), 0u);
 }
 
-}  // namespace tooltips
+}  // namespace real_input
 
 }  // namespace
 }  // namespace velmor::events_test

@@ -88,15 +88,13 @@ INSTANTIATE_TEST_SUITE_P(
         PayloadCase{"bytes that are not UTF-8 become replacement characters", 1,
                     "x\xFF\xFE\xC0y", "x\\?+y:1"}));
 
-TEST_F(InstanceListenerTest, HandlesAMegabytePayload) {
+// A megabyte is handed over whole; the forwarding message without its block is ignored.
+TEST_F(InstanceListenerTest, HandlesAMegabytePayloadAndIgnoresAMissingBlock) {
+  EXPECT_EQ(::SendMessageW(m_listener.m_hWnd, kForwardedCommandLineMessage, 0, 0), 0);
+  EXPECT_EQ(Handed(), L"");
   std::string big(1 << 20, 'q');
   EXPECT_EQ(Send(1, big.data(), static_cast<DWORD>(big.size())), TRUE);
   EXPECT_EQ(Handed(), std::wstring(big.begin(), big.end()) + L":1");
-}
-
-TEST_F(InstanceListenerTest, ForwardedMessageWithoutBlockIsIgnored) {
-  EXPECT_EQ(::SendMessageW(m_listener.m_hWnd, kForwardedCommandLineMessage, 0, 0), 0);
-  EXPECT_EQ(Handed(), L"");
 }
 
 // Whether the run wrote its result line: lower-case hexadecimal without leading zeros.
@@ -106,33 +104,28 @@ bool WroteResultLine(const test::DebugOutputCapture& capture, const std::string&
   return false;
 }
 
-// With the one-process switch at 0 a start runs fully even beside a running instance, and the
-// run result ends up as a debug line.
-TEST(Entry, WithOneProcessZeroRunsBesideARunningInstanceAndWritesTheResultLine) {
+// A run's result ends up as a debug line. With the one-process switch at 0 a start runs fully
+// even beside a running instance.
+TEST(Entry, RunsTheWholeSequenceTearsDownAndLeaksNothing) {
   test::ScopedRegistryValue oneProcess(kConfigOther, L"OneProcess");
   oneProcess.SetDword(0);
   CMessageWindow running;
   ASSERT_NE(running.CreateListener(), nullptr);
   test::CallLog log;
-  test::FakeParts parts(log);
-  parts.messageManagerResult = static_cast<HRESULT>(0x800A138F);
+  test::FakeParts failing(log);
+  failing.messageManagerResult = static_cast<HRESULT>(0x800A138F);
   test::DebugOutputCapture capture;
-  const EntryOutcome outcome = EntryMain("", SW_SHOW, parts);
+  EntryOutcome outcome = EntryMain("", SW_SHOW, failing);
   EXPECT_EQ(outcome.path, EntryPath::kRan);
   EXPECT_EQ(outcome.result, static_cast<HRESULT>(0x800A138F));
   EXPECT_TRUE(WroteResultLine(capture, "0x800a138f"));
   running.DestroyWindow();
-}
 
-TEST(Entry, RunsTheWholeSequenceTearsDownAndLeaksNothing) {
-  test::ScopedRegistryValue oneProcess(kConfigOther, L"OneProcess");
   oneProcess.Delete();
   ::SetEnvironmentVariableW(L"VELMOR_TEST_VMNET", nullptr);
-  test::CallLog log;
   test::FakeParts parts(log);
   parts.loopResult = 3;
-  test::DebugOutputCapture capture;
-  const EntryOutcome outcome = EntryMain("-x", SW_SHOW, parts);
+  outcome = EntryMain("-x", SW_SHOW, parts);
   EXPECT_EQ(outcome.path, EntryPath::kRan);
   EXPECT_EQ(outcome.result, S_OK);  // the real preferences service's end-of-run answer
   EXPECT_TRUE(WroteResultLine(capture, "0x0"));

@@ -209,8 +209,9 @@ TEST_F(MessageLoopTest, FiltersRunNativeFirstLastAddedFirstAndProcessedMessagesS
   EXPECT_EQ(m_log, (Log{MessageEntry("window", kMsgStop, 4)}));
 }
 
-// Removing takes the latest entry for the object, found through the adapter's identity.
-TEST_F(MessageLoopTest, RemovalFindsTheLaterEntryThroughObjectIdentity) {
+// Removing takes the latest entry for the object, found through the adapter's identity; entries
+// that change the list while they are called do not break the walk.
+TEST_F(MessageLoopTest, RemovalFindsTheLaterEntryAndChangesDuringAWalkAreSafe) {
   Run(L"var f = F('F'), g = F('G');");
   EXPECT_EQ(Manager()->RemoveMsgFilter(Object(L"f").Get()), S_FALSE);
   // Script member names are not case-sensitive.
@@ -221,26 +222,23 @@ TEST_F(MessageLoopTest, RemovalFindsTheLaterEntryThroughObjectIdentity) {
   EXPECT_EQ(Manager()->RemoveMsgFilter(Object(L"f").Get()), S_OK);  // G
   EXPECT_EQ(Manager()->RemoveMsgFilter(Object(L"f").Get()), S_FALSE);
   Offer(kMsgA, 3);
-  EXPECT_EQ(Eval(L"log.join(' ')"), L"F:1:1 G:1:1 F:1:1 G:1:2 F:1:2 G:1:3");
+  // C adds D (above it: not part of this walk) and removes A (below it); B removes itself. Then
+  // D removes every entry: the walk ends without touching what is gone.
+  Run(L"msgManager.RemoveMsgFilter(g); var a = F('A'), b = F('B'), c = F('C'), d = F('D');"
+      L"msgManager.AddMsgFilter(a); msgManager.AddMsgFilter(b); msgManager.AddMsgFilter(c);"
+      L"c.then = function () { msgManager.AddMsgFilter(d); msgManager.RemoveMsgFilter(a); };"
+      L"b.then = function () { msgManager.RemoveMsgFilter(b); };");
+  Offer(kMsgA, 4);
+  Offer(kMsgA, 5);
+  Run(L"d.then = function () { msgManager.RemoveMsgFilter(c); msgManager.RemoveMsgFilter(d); };");
+  Offer(kMsgA, 6);
+  Offer(kMsgA, 7);
+  EXPECT_EQ(Eval(L"log.join(' ')"),
+            L"F:1:1 G:1:1 F:1:1 G:1:2 F:1:2 G:1:3 C:1:4 B:1:4 D:1:5 C:1:5 D:1:6");
   // Without a connector under its contract, script objects are refused.
   ASSERT_EQ(components::RegisterObject(contracts::kDispatchConnector, Manager()), S_OK);
   EXPECT_EQ(Manager()->AddMsgFilter(Object(L"f").Get()), E_NOINTERFACE);
   EXPECT_HRESULT_SUCCEEDED(components::UnregisterObject(contracts::kDispatchConnector));
-}
-
-TEST_F(MessageLoopTest, EntriesChangingTheListsDuringTheirCallDoNotBreakTheWalk) {
-  // C adds D (above it: not part of this walk) and removes A (below it); B removes itself.
-  Run(L"var a = F('A'), b = F('B'), c = F('C'), d = F('D');"
-      L"msgManager.AddMsgFilter(a); msgManager.AddMsgFilter(b); msgManager.AddMsgFilter(c);"
-      L"c.then = function () { msgManager.AddMsgFilter(d); msgManager.RemoveMsgFilter(a); };"
-      L"b.then = function () { msgManager.RemoveMsgFilter(b); };");
-  Offer(kMsgA, 1);
-  Offer(kMsgA, 2);
-  // D removes every entry: the walk ends without touching what is gone.
-  Run(L"d.then = function () { msgManager.RemoveMsgFilter(c); msgManager.RemoveMsgFilter(d); };");
-  Offer(kMsgA, 3);
-  Offer(kMsgA, 4);
-  EXPECT_EQ(Eval(L"log.join(' ')"), L"C:1:1 B:1:1 D:1:2 C:1:2 D:1:3");
 }
 
 // Native idle handlers first to last, then script ones last to first, once per call; a handler
@@ -330,28 +328,23 @@ TEST_F(MessageLoopTest, QuitEndsTheLoopAfterTheHandlerAndDestroysTheListener) {
   EXPECT_EQ(Loop().Run(), 7);
 }
 
+// A manager made through the engine's class, as scripts and start-up make it, releases every
+// entry when it goes.
 TEST_F(MessageLoopTest, DestroyingTheManagerReleasesEveryEntry) {
+  ASSERT_EQ(Module().Init(EngineObjectMap(), ::GetModuleHandleW(nullptr), &LIBID_UILib), S_OK);
+  ComPtr<IMessageManager> created;
+  ASSERT_EQ(Module().CreateInstance(CLSID_MessageManager, IID_PPV_ARGS(&created)), S_OK);
+  Module().Term();
   {
     ComPtr<CountedEntry> entry;
     ASSERT_EQ(CountedEntry::CreateObject(entry.GetAddressOf()), S_OK);
-    ASSERT_EQ(Manager()->AddMsgFilter(static_cast<IMsgFilter*>(entry.Get())), S_OK);
-    ASSERT_EQ(Manager()->AddMsgFilter(static_cast<IMsgFilter*>(entry.Get())), S_OK);
-    ASSERT_EQ(Manager()->AddIdleHandler(static_cast<IIdleHandler*>(entry.Get())), S_OK);
+    ASSERT_EQ(created->AddMsgFilter(static_cast<IMsgFilter*>(entry.Get())), S_OK);
+    ASSERT_EQ(created->AddMsgFilter(static_cast<IMsgFilter*>(entry.Get())), S_OK);
+    ASSERT_EQ(created->AddIdleHandler(static_cast<IIdleHandler*>(entry.Get())), S_OK);
   }
   EXPECT_EQ(LiveObjects<CountedEntry>::Count(), 1);
-  m_script.reset();  // it holds the manager as "msgManager"
-  m_manager->Release();
-  m_manager = nullptr;
+  created.Reset();
   EXPECT_EQ(LiveObjects<CountedEntry>::Count(), 0);
-}
-
-// (The engine's own start-up parts make it in every end-to-end run.)
-TEST_F(MessageLoopTest, TheEnginesClassCreatesIt) {
-  ASSERT_EQ(Module().Init(EngineObjectMap(), ::GetModuleHandleW(nullptr), &LIBID_UILib), S_OK);
-  ComPtr<IMessageManager> created;
-  EXPECT_EQ(Module().CreateInstance(CLSID_MessageManager, IID_PPV_ARGS(&created)), S_OK);
-  Module().Term();
-  EXPECT_TRUE(created);
 }
 
 }  // namespace

@@ -31,7 +31,11 @@ struct RunCase {
   std::vector<std::string> log;
   // A contract whose name is given to something that is not its service.
   const wchar_t* notAService = nullptr;
+  bool otherLoop = false;  // another loop is registered for the thread before the run
 };
+
+test::CallLog g_otherLog;
+test::RecordingLoop g_otherLoop(g_otherLog);
 
 const std::vector<std::string> kHead = {
     "create.msgmgr", "create.script",   "script.add:msgManager", "script.add:cmdlineMgr",
@@ -74,12 +78,17 @@ TEST_P(RunTest, FollowsTheStepsInOrder) {
     ASSERT_HRESULT_SUCCEEDED(components::RegisterObject(c.notAService, notService.Get()));
   }
   if (c.arrange) c.arrange(parts);
+  if (c.otherLoop) ASSERT_TRUE(Module().AddMessageLoop(&g_otherLoop));
 
   const HRESULT hr = velmor::Run("-demo \"two words\"", SW_SHOW, parts);
 
   EXPECT_EQ(hr, c.expected) << c.what;
   EXPECT_EQ(log, c.log) << c.what;
-  // Nothing stays alive or registered and no loop stays in the module's table.
+  // Nothing stays alive or registered and no loop stays in the module's table but the other one.
+  if (c.otherLoop) {
+    EXPECT_EQ(Module().GetMessageLoop(), &g_otherLoop);
+    Module().RemoveMessageLoop();
+  }
   EXPECT_EQ(Module().GetMessageLoop(), nullptr);
   EXPECT_EQ(LiveObjects<test::FakeMessageManager>::Count(), 0);
   EXPECT_EQ(LiveObjects<test::FakeScriptHost>::Count(), 0);
@@ -146,6 +155,8 @@ const RunCase kCases[] = {
     {"the message manager cannot be created",
      [](test::FakeParts& p) { p.messageManagerResult = E_OUTOFMEMORY; }, E_OUTOFMEMORY,
      {"create.msgmgr", kBoxLoop}},
+    {"a loop is already registered for the thread", nullptr, E_FAIL, {"create.msgmgr", kBoxLoop},
+     nullptr, true},
     {"the command-line service is not one", nullptr, E_FAIL, {"create.msgmgr", kBoxCmdline},
      contracts::kCommandLine},
     {"the skin cannot be loaded: message, MainShutdown, normal end",
@@ -158,19 +169,6 @@ const RunCase kCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, RunTest, ::testing::ValuesIn(kCases));
-
-class RunFailureTest : public RunTest {};
-
-TEST_F(RunFailureTest, LoopAlreadyRegisteredForTheThread) {
-  CallLog log;
-  test::FakeParts parts(log);
-  test::RecordingLoop other(log);
-  ASSERT_TRUE(Module().AddMessageLoop(&other));
-  EXPECT_EQ(velmor::Run("", SW_SHOW, parts), E_FAIL);
-  EXPECT_EQ(log, (std::vector<std::string>{"create.msgmgr", kBoxLoop}));
-  EXPECT_EQ(Module().GetMessageLoop(), &other);
-  Module().RemoveMessageLoop();
-}
 
 // The skin folder: "skins" beside the module, then the registry's skin name or "default".
 struct SkinCase {

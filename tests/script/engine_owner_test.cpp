@@ -5,6 +5,7 @@
 // and the other operations of its interface.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,16 +60,23 @@ class ContextTest : public ::testing::Test {
 };
 
 // Both owners answer the same interfaces in the same way: the site is the identity, IDispatch is
-// the aggregated loader's, the debug interfaces only while debugging is on.
-TEST_F(ContextTest, BothOwnersAnswerTheirInterfacesWithTheSiteAsIdentity) {
+// the aggregated loader's, the debug interfaces only while debugging is on. Named items: a
+// duplicate name fails and keeps the first object, another letter case is another item; the
+// site's lookup follows the rules (ScriptLoader in any case is the loader).
+TEST_F(ContextTest, BothOwnersAnswerTheirInterfacesAndNamedItems) {
   ScriptHost host;
   ASSERT_EQ(host.created(), S_OK);
   const struct {
     const char* name;
     IUnknown* owner;
     IID own;  // the owner's own interface
-  } owners[] = {{"host", host.control(), __uuidof(IScriptControl)},
-                {"context", m_context.Get(), __uuidof(scIScriptContext)}};
+    std::function<HRESULT(const wchar_t*, IUnknown*)> add;
+  } owners[] = {
+      {"host", host.control(), __uuidof(IScriptControl),
+       [&](const wchar_t* name, IUnknown* object) { return host->AddObject(name, object); }},
+      {"context", m_context.Get(), __uuidof(scIScriptContext),
+       [&](const wchar_t* name, IUnknown* object) { return m_context->AddObject(name, object); }}};
+  ComPtr<CProbe> first = MakeProbe(11), second = MakeProbe(22), other = MakeProbe(33);
   for (const auto& o : owners) {
     SCOPED_TRACE(o.name);
     ComPtr<IUnknown> identity = Interface(o.owner, IID_IUnknown);
@@ -82,36 +90,19 @@ TEST_F(ContextTest, BothOwnersAnswerTheirInterfacesWithTheSiteAsIdentity) {
     EXPECT_EQ(Interface(o.owner, IID_IDispatch).Get(), Interface(loader.Get(), IID_IDispatch).Get());
     EXPECT_EQ(Interface(loader.Get(), IID_IUnknown).Get(), identity.Get())
         << "the aggregated loader answers its owner's identity";
+    EXPECT_EQ(o.add(L"probe", first->GetUnknown()), S_OK);
+    EXPECT_EQ(o.add(L"probe", second->GetUnknown()), E_FAIL);
+    EXPECT_EQ(o.add(L"Probe", other->GetUnknown()), S_OK);
+    test::CheckItemInfoRules(o.owner, o.add,
+                             o.owner == m_context.Get() ? Interface(o.owner, IID_IDispatch).Get()
+                                                        : identity.Get());
   }
+  EXPECT_EQ(host.EvalLong(L"probe.value + Probe.value"), 44);
+  EXPECT_EQ(Eval(L"probe.value + Probe.value"), L"44");
+  EXPECT_EQ(second->calls(), 0);
   EXPECT_FALSE(Interface(host.control(), __uuidof(scIScriptContext)));
   EXPECT_FALSE(Interface(m_context.Get(), __uuidof(IScriptControl)));
   EXPECT_EQ(m_context->GetIdentity(), Interface(m_context.Get(), IID_IUnknown).Get());
-}
-
-// Named items: a duplicate name fails and keeps the first object, another letter case is another
-// item; the site's lookup follows the rules (ScriptLoader in any case is the loader).
-TEST_F(ContextTest, NamedItemsOfBothOwners) {
-  ScriptHost host;
-  ASSERT_EQ(host.created(), S_OK);
-  ComPtr<CProbe> first = MakeProbe(11), second = MakeProbe(22), other = MakeProbe(33);
-  EXPECT_EQ(host->AddObject(L"probe", first->GetUnknown()), S_OK);
-  EXPECT_EQ(host->AddObject(L"probe", second->GetUnknown()), E_FAIL);
-  EXPECT_EQ(host->AddObject(L"Probe", other->GetUnknown()), S_OK);
-  EXPECT_EQ(host.EvalLong(L"probe.value + Probe.value"), 44);
-  EXPECT_EQ(second->calls(), 0);
-  EXPECT_EQ(m_context->AddObject(L"probe", first->GetUnknown()), S_OK);
-  EXPECT_EQ(m_context->AddObject(L"probe", second->GetUnknown()), E_FAIL);
-  EXPECT_EQ(Eval(L"probe.value"), L"11");
-  for (IUnknown* owner : {static_cast<IUnknown*>(host.control()), static_cast<IUnknown*>(m_context.Get())}) {
-    ComPtr<IUnknown> loader = Interface(owner, IID_IDispatch);
-    test::CheckItemInfoRules(
-        owner,
-        [&](const wchar_t* name, IUnknown* object) {
-          return owner == m_context.Get() ? m_context->AddObject(name, object)
-                                          : host->AddObject(name, object);
-        },
-        owner == m_context.Get() ? loader.Get() : Interface(owner, IID_IUnknown).Get());
-  }
 }
 
 // Every engine runs the prelude and has its own g_UsedLibs: $uses loads a file once per engine,
@@ -203,72 +194,60 @@ TEST_F(ContextTest, ClosedOwnersRefuseEverythingAndReleaseTheirItems) {
   EXPECT_EQ(LiveObjects<CProbe>::Count(), probes);
 }
 
-// Start-up hands "MainStartup"'s value to its caller; arguments come last first.
-TEST(ScriptHost, RunCallsGlobalFunctionsWithArgumentsAndResults) {
-  struct Case {
-    const wchar_t* body;
-    VARTYPE vt;
-    long value;
-  };
-  const Case cases[] = {{L"", VT_EMPTY, 0},
-                        {L"return true;", VT_BOOL, VARIANT_TRUE},
-                        {L"return false;", VT_BOOL, VARIANT_FALSE},
-                        {L"return 7;", VT_I4, 7}};
-  for (const Case& c : cases) {
-    ScriptHost host;
-    ASSERT_EQ(host->AddCode((L"function MainStartup() { " + std::wstring(c.body) + L" }").c_str(), L""),
-              S_OK);
-    UniqueVariant result;
-    ASSERT_EQ(host->Run(L"MainStartup", nullptr, 0, result.Put()), S_OK);
-    EXPECT_EQ(result.vt, c.vt) << c.body;
-    EXPECT_EQ(c.vt == VT_BOOL ? result.boolVal : c.vt == VT_I4 ? result.lVal : 0, c.value) << c.body;
-  }
-  ScriptHost host;
-  ASSERT_EQ(host->AddCode(L"var calls = 0; function Minus(a, b) { calls++; return a - b; }", L""),
-            S_OK);
+// Start-up hands "MainStartup"'s value to its caller; arguments come last first. Names that are
+// not declared functions fail with E_FAIL and call nothing. Both ways of resolving a name agree
+// (the type-information walk is what Windows uses), also while a global holds a host object
+// (which crashes the walk under Wine).
+TEST(ScriptHost, RunCallsExactlyNamedFunctionsWithArgumentsAndResults) {
   VARIANT args[2];
   args[0].vt = VT_I4;
   args[0].lVal = 3;  // b
   args[1].vt = VT_I4;
   args[1].lVal = 10;  // a
-  UniqueVariant result;
-  ASSERT_EQ(host->Run(L"Minus", args, 2, result.Put()), S_OK);
-  EXPECT_EQ(result.lVal, 7);
-  EXPECT_EQ(host->Run(L"Minus", args, 2, nullptr), S_OK);
-  EXPECT_EQ(host->Evaluate(L"calls = calls + 5", L"", nullptr), S_OK) << "runs without a result";
-  EXPECT_EQ(host.EvalLong(L"calls"), 7);
-  EXPECT_EQ(host->Run(L"Minus", args, -1, nullptr), E_INVALIDARG);
-}
-
-// Names that are not declared functions fail with E_FAIL and call nothing; both ways of
-// resolving a name agree (the type-information walk is what Windows uses), also while a global
-// holds a host object (which crashes the walk under Wine).
-TEST(ScriptHost, OnlyExactlyNamedFunctionsRun) {
+  const struct {
+    const wchar_t* name;
+    int count;  // of 'args'
+    HRESULT expected;
+    VARTYPE vt;
+    long value;
+  } kCalls[] = {
+      {L"Nothing", 0, S_OK, VT_EMPTY, 0},    {L"Yes", 0, S_OK, VT_BOOL, VARIANT_TRUE},
+      {L"No", 0, S_OK, VT_BOOL, VARIANT_FALSE}, {L"MainStartup", 0, S_OK, VT_I4, 9},
+      {L"Minus", 2, S_OK, VT_I4, 7},         {L"Minus", -1, E_INVALIDARG, VT_EMPTY, 0},
+      {L"mainstartup", 0, E_FAIL, VT_EMPTY, 0}, {L"MAINSTARTUP", 0, E_FAIL, VT_EMPTY, 0},
+      {L"notAFunction", 0, E_FAIL, VT_EMPTY, 0}, {L"looksCallable", 0, E_FAIL, VT_EMPTY, 0},
+      {L"NoSuchName", 0, E_FAIL, VT_EMPTY, 0}, {L"", 0, E_FAIL, VT_EMPTY, 0},
+  };
   for (FunctionLookup lookup :
        {FunctionLookup::kAuto, FunctionLookup::kTypeInfo, FunctionLookup::kDispatch}) {
     SCOPED_TRACE(testing::Message() << "lookup " << static_cast<int>(lookup));
     ScriptHost host;
-    ASSERT_EQ(host->AddCode(L"var calls = 0;\n"
-                            L"function MainStartup() { calls++; return 1; }\n"
-                            L"var notAFunction = 5;\n"
-                            L"var looksCallable = { call: function () {}, apply: 1 };\n",
+    ASSERT_EQ(host->AddCode(L"var calls = 0, held = { value: 9 }, notAFunction = 5;\n"
+                            L"var looksCallable = { call: function () {}, apply: 1 };\n"
+                            L"function Nothing() { calls++; }\n"
+                            L"function Yes() { calls++; return true; }\n"
+                            L"function No() { calls++; return false; }\n"
+                            L"function MainStartup() { calls++; return held.value; }\n"
+                            L"function Minus(a, b) { calls++; return a - b; }\n",
                             L""),
               S_OK);
-    UniqueVariant result;
-    EXPECT_EQ(host.impl()->RunWith(lookup, L"MainStartup", nullptr, 0, result.Put()), S_OK);
-    for (const wchar_t* name :
-         {L"mainstartup", L"MAINSTARTUP", L"notAFunction", L"looksCallable", L"NoSuchName", L""})
-      EXPECT_EQ(host.impl()->RunWith(lookup, name, nullptr, 0, result.Put()), E_FAIL) << name;
-    EXPECT_EQ(host.EvalLong(L"calls"), 1);
+    ComPtr<CProbe> probe = MakeProbe(9);
+    if (lookup == FunctionLookup::kAuto) {
+      ASSERT_EQ(host->AddObject(L"probe", probe->GetUnknown()), S_OK);
+      ASSERT_EQ(host->AddCode(L"held = probe;", L""), S_OK);
+    }
+    for (const auto& c : kCalls) {
+      UniqueVariant result;
+      EXPECT_EQ(host.impl()->RunWith(lookup, c.name, args, c.count, result.Put()), c.expected)
+          << c.name;
+      EXPECT_EQ(result.vt, c.vt) << c.name;
+      EXPECT_EQ(c.vt == VT_BOOL ? result.boolVal : c.vt == VT_I4 ? result.lVal : 0, c.value)
+          << c.name;
+    }
+    EXPECT_EQ(host->Run(L"Minus", args, 2, nullptr), S_OK);
+    EXPECT_EQ(host->Evaluate(L"calls = calls + 5", L"", nullptr), S_OK) << "runs without a result";
+    EXPECT_EQ(host.EvalLong(L"calls"), 11);
   }
-  ScriptHost host;
-  ComPtr<CProbe> probe = MakeProbe(9);
-  ASSERT_EQ(host->AddObject(L"probe", probe->GetUnknown()), S_OK);
-  ASSERT_EQ(host->AddCode(L"var held = probe;\nfunction MainStartup() { return held.value; }", L""),
-            S_OK);
-  UniqueVariant result;
-  ASSERT_EQ(host->Run(L"MainStartup", nullptr, 0, result.Put()), S_OK);
-  EXPECT_EQ(result.lVal, 9);
 }
 
 TEST_F(ContextTest, OperationsPassErrorsOn) {

@@ -42,15 +42,6 @@ std::vector<UINT>& ReportIcons() {
 
 }  // namespace
 
-std::string Utf8Bytes(std::wstring_view text) {
-  const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                      nullptr, 0, nullptr, nullptr);
-  std::string bytes(n, '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n,
-                        nullptr, nullptr);
-  return bytes;
-}
-
 ChromeFolder::ChromeFolder() {
   const std::wstring chrome = TestBinDir() + L"\\chrome";
   ::CreateDirectoryW(chrome.c_str(), nullptr);

@@ -19,7 +19,6 @@
 namespace velmor::test {
 
 // UTF-16LE script bytes and escaped literals: support/test_env.h.
-std::string Utf8Bytes(std::wstring_view text);
 
 // A folder under "chrome" beside the test executable, removed with everything in it at the end.
 class ChromeFolder {

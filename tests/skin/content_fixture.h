@@ -77,6 +77,28 @@ inline std::wstring Outline(scITextBaseContent* element) {
 
 class ContentTest : public ::testing::Test {
  protected:
+  // A prototype subtree as "tag[name=value ...]'text'(children)", a script node as
+  // "script{source|inline text}". Every element must belong to the test document.
+  std::wstring Describe(const scPrototypeNode* node) {
+    if (node->m_kind == kPrototypeScript) {
+      const auto* script = static_cast<const scPrototypeScript*>(node);
+      return L"script{" + std::wstring(script->m_sourcePath) + L"|" +
+             std::wstring(script->m_inlineText) + L"}";
+    }
+    const auto* e = static_cast<const scPrototypeElement*>(node);
+    EXPECT_EQ(e->m_ownerDocument, static_cast<scIContentDocument*>(m_document));
+    EXPECT_EQ(e->m_children == nullptr, e->m_childCount == 0);
+    std::wstring out(e->m_tag);
+    for (const auto& [name, value] : e->m_attributes)
+      out += (&name == &e->m_attributes.begin()->first ? L"[" : L" ") + std::wstring(name) + L"=" +
+             std::wstring(value);
+    if (!e->m_attributes.empty()) out += L"]";
+    if (!e->m_text.empty()) out += L"'" + std::wstring(e->m_text) + L"'";
+    for (uint32_t i = 0; i < e->m_childCount; ++i)
+      out += (i == 0 ? L"(" : L",") + Describe(e->m_children[i]);
+    return out + (e->m_childCount != 0 ? L")" : L"");
+  }
+
   void SetUp() override {
     m_baseline = LiveObjects<scITextBaseContent>::Count();
     m_arenas = LiveObjects<scPrototypeArena>::Count();

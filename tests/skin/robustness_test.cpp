@@ -31,16 +31,12 @@ class RobustnessTest : public test::ContentTest {
     }
     return xml;
   }
-  static int LiveDepth(scITextBaseContent* element) {
-    int depth = 0;
-    for (; element != nullptr; element = element->FirstChild()) ++depth;
-    return depth;
-  }
 };
 
 // Every file ends in a clean failure or a loaded tree: malformed files and binary noise fail;
-// odd but well-formed ones load; nesting past the limit fails, markup that only looks deep
-// (quoted, commented, flat) does not. A processing instruction ends at its first '>'.
+// odd but well-formed ones load; nesting past the limit fails (up to it loads), markup that
+// only looks deep (quoted, commented, flat) does not. A processing instruction ends at its
+// first '>'.
 TEST_F(RobustnessTest, FilesLoadOrFailCleanly) {
   std::string noise, opens, flat = "<window>";
   for (int i = 0; i < 4096; ++i) noise += static_cast<char>((i * 7919) & 0xFF);
@@ -56,7 +52,8 @@ TEST_F(RobustnessTest, FilesLoadOrFailCleanly) {
       {"<!-- never closed <window/>", -1}, {"<![CDATA[<window/>", -1},
       {"<?xml version=\"1.0\"?>", -1}, {"</window>", -1},
       {std::string("<window>\0</window>", 18), -1}, {noise, -1}, {"<window>" + noise, -1},
-      {Nested(kMaxSkinNesting + 1, true), -1}, {Nested(100000, true), -1},
+      {Nested(kMaxSkinNesting + 1, true), -1}, {Nested(kMaxSkinNesting, true), 1},
+      {Nested(100000, true), -1},
       {Nested(100000, false), -1}, {"<window><?pi " + opens + "?></window>", -1},
       {"<window>\xFF\xFE invalid UTF-8 text</window>", 0},
       {"<window title=\"a>b<c\" other='\"'/>", 0},
@@ -77,11 +74,6 @@ TEST_F(RobustnessTest, FilesLoadOrFailCleanly) {
               c.children)
         << c.xml.substr(0, 40);
   }
-}
-
-TEST_F(RobustnessTest, NestingUpToTheLimitLoads) {
-  ASSERT_EQ(Load(Nested(kMaxSkinNesting, true)), S_OK);
-  EXPECT_EQ(LiveDepth(Root()), kMaxSkinNesting);
 }
 
 // A hundred thousand siblings load and paint in region_test (SiblingShapeTest).
@@ -160,26 +152,6 @@ TEST_F(RobustnessTest, NestingScanSkipsQuotedAndCommentedMarkup) {
   }
 }
 
-TEST_F(RobustnessTest, ReadingEndsAtNulAndTurnsEveryCrIntoOneLineFeed) {
-  static const struct {
-    std::string file, text;
-  } kCases[] = {
-      {"<a/>", "<a/>"},
-      {"a\r\nb\rc\n\r", "a\nb\nc\n\n"},
-      {"\r\r\n\n", "\n\n\n"},
-      {std::string("x\r\0y\r\n", 6), "x\n"},
-      {std::string("\0\r", 2), ""},
-  };
-  for (const auto& c : kCases) {
-    FILE* file = OpenWritten(c.file);
-    ASSERT_NE(file, nullptr);
-    std::string text = "stale";
-    EXPECT_TRUE(ReadXmlText(file, text));
-    EXPECT_EQ(text, c.text);
-    fclose(file);
-  }
-}
-
 // Long attribute lists are split before parsing and joined again: the tree is the one the parser
 // builds from the file as written.
 class LongAttributeListTest : public RobustnessTest {
@@ -201,25 +173,6 @@ class LongAttributeListTest : public RobustnessTest {
     return list;
   }
 };
-
-void ExpectSameTree(const scPrototypeNode* a, const scPrototypeNode* b, const std::string& at) {
-  ASSERT_EQ(a->m_kind, b->m_kind) << at;
-  if (a->m_kind == kPrototypeScript) {
-    EXPECT_EQ(static_cast<const scPrototypeScript*>(a)->m_sourcePath,
-              static_cast<const scPrototypeScript*>(b)->m_sourcePath) << at;
-    EXPECT_EQ(static_cast<const scPrototypeScript*>(a)->m_inlineText,
-              static_cast<const scPrototypeScript*>(b)->m_inlineText) << at;
-    return;
-  }
-  const auto* x = static_cast<const scPrototypeElement*>(a);
-  const auto* y = static_cast<const scPrototypeElement*>(b);
-  EXPECT_EQ(x->m_tag, y->m_tag) << at;
-  EXPECT_EQ(x->m_attributes, y->m_attributes) << at;
-  EXPECT_EQ(x->m_text, y->m_text) << at;
-  ASSERT_EQ(x->m_childCount, y->m_childCount) << at;
-  for (uint32_t i = 0; i < x->m_childCount; ++i)
-    ExpectSameTree(x->m_children[i], y->m_children[i], at + "/" + std::to_string(i));
-}
 
 TEST_F(LongAttributeListTest, TreesMatchTheParsersOwn) {
   static const struct {
@@ -245,7 +198,7 @@ TEST_F(LongAttributeListTest, TreesMatchTheParsersOwn) {
     scPrototypeElement* expected = Reference(xml);
     ASSERT_NE(expected, nullptr) << c.name;
     ASSERT_EQ(Load(xml), S_OK) << c.name;
-    ExpectSameTree(Content().RootPrototype(), expected, c.name);
+    EXPECT_EQ(Describe(Content().RootPrototype()), Describe(expected)) << c.name;
     expected->Release();
   }
 }

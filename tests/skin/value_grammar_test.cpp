@@ -5,7 +5,6 @@
 #include <cwchar>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -40,78 +39,9 @@ TEST(IntegerGrammar, DecimalAndAutomaticBase) {
   }
 }
 
-TEST(IntegerGrammar, ReportsWhereParsingStopped) {
-  const wchar_t* text = L"12,34";
-  const wchar_t* end = nullptr;
-  int32_t value = 0;
-  ParseAutoBaseInt(text, value, &end);
-  EXPECT_EQ(end, text + 2);
-  const wchar_t* none = L"  x";
-  ParseDecimalInt(none, value, &end);
-  EXPECT_EQ(end, none) << "no digits: parsing stops at the start";
-  const wchar_t* hex = L"0x1fg";
-  ParseAutoBaseInt(hex, value, &end);
-  EXPECT_EQ(end, hex + 4);
-  EXPECT_EQ(value, 31);
-  // A null text is not recognised and leaves the value alone.
-  EXPECT_FALSE(ParseDecimalInt(nullptr, value));
-  EXPECT_FALSE(ParseAutoBaseInt(nullptr, value));
-  EXPECT_EQ(value, 31);
-}
-
-TEST(BooleanGrammar, OnlyExactLowerCaseWords) {
-  struct Case {
-    const wchar_t* text;
-    bool recognised;
-    bool value;
-  };
-  static const Case kCases[] = {
-      {L"true", true, true},   {L"false", true, false}, {L"TRUE", false, false},
-      {L"True", false, false}, {L"1", false, false},    {L"0", false, false},
-      {L"", false, false},     {L" true", false, false}, {L"true ", false, false},
-      {L"yes", false, false},
-  };
-  for (const Case& c : kCases) {
-    for (bool initial : {false, true}) {
-      bool value = initial;
-      EXPECT_EQ(ParseBool(c.text, value), c.recognised) << c.text;
-      EXPECT_EQ(value, c.recognised ? c.value : initial) << c.text;
-    }
-  }
-  bool value = true;
-  EXPECT_FALSE(ParseBool(nullptr, value));
-  EXPECT_TRUE(value);
-}
-
 uint32_t Abgr(int r, int g, int b, int a = 255) {
   return (static_cast<uint32_t>(a) << 24) | (static_cast<uint32_t>(b) << 16) |
          (static_cast<uint32_t>(g) << 8) | static_cast<uint32_t>(r);
-}
-
-// Hexadecimal forms and exact lower-case keywords; what is not recognised leaves the value alone.
-TEST(ColorGrammar, HexadecimalFormsAndKeywords) {
-  const struct {
-    const wchar_t* text;
-    bool recognised;
-    uint32_t abgr;
-  } kCases[] = {
-      {L"#FFF", true, Abgr(255, 255, 255)},     {L"#ffffff", true, Abgr(255, 255, 255)},
-      {L"#f80", true, Abgr(0xFF, 0x88, 0x00)},  {L"#123456", true, Abgr(0x12, 0x34, 0x56)},
-      {L"#aBcDeF", true, Abgr(0xAB, 0xCD, 0xEF)}, {L"#000", true, Abgr(0, 0, 0)},
-      {L"#ffff", false, 0},   {L"#gggggg", false, 0}, {L"#", false, 0},        {L"#12345", false, 0},
-      {L"#1234567", false, 0}, {L"#ff f", false, 0},  {L"#0x1234", false, 0},  {L"fff", false, 0},
-      {L"red", true, 0xFF0000FFu}, {L"Red", false, 0},  {L"RED", false, 0},
-      {L"transparent", true, 0u},  {L"Transparent", false, 0}, {L"", false, 0},
-      {L"rgb(1,2,3)", false, 0},   {L"red ", false, 0},  {L"blueish", false, 0},
-  };
-  for (const auto& c : kCases) {
-    uint32_t value = 0xDEADBEEF;
-    EXPECT_EQ(ParseColor(c.text, value), c.recognised) << c.text;
-    EXPECT_EQ(value, c.recognised ? c.abgr : 0xDEADBEEF) << c.text;
-  }
-  uint32_t value = 1;
-  EXPECT_FALSE(ParseColor(nullptr, value));
-  EXPECT_EQ(value, 1u);
 }
 
 TEST(ColorGrammar, CssKeywordsInOrderWithTheirStandardValues) {
@@ -178,144 +108,146 @@ TEST(ColorGrammar, SystemColorsReadTheCurrentScheme) {
   EXPECT_EQ(threed, face);
 }
 
-TEST(MarginListGrammar, FourNumbersWithAnySeparator) {
-  struct Case {
-    const wchar_t* text;
-    bool recognised;
-    int32_t left, top, right, bottom;
+enum Grammar {
+  kDecimal, kAutoBase, kBool, kColor, kMargins, kCorner, kMode, kAlign, kFontStyle, kTextAlign,
+  kFeatures
+};
+
+// What a grammar makes of a text: the value, after "!" when the text is not recognised, and for
+// an integer "@" and where parsing stopped. Outputs start from marker values, so what is left
+// behind shows: an integer from 12345, a boolean from false and from true, a colour from deadbeef,
+// margins from 99, a corner from -7, alignment flags from 99, a font style from 0x70 and text
+// alignment from 9.
+std::wstring Parse(Grammar grammar, const wchar_t* text) {
+  auto n = [](auto value) { return std::to_wstring(value); };
+  auto mark = [](bool ok) { return std::wstring(ok ? L"" : L"!"); };
+  // Grammars of one or two numbers.
+  auto one = [&](auto parse, int32_t value) {
+    const bool ok = parse(text, value);
+    return mark(ok) + n(value);
   };
-  static const Case kCases[] = {
-      {L"1,2,3,4", true, 1, 2, 3, 4},
-      {L"1 2 3 4", true, 1, 2, 3, 4},
-      {L"1;2;3;4", true, 1, 2, 3, 4},
-      {L"1, 2, 3, 4", true, 1, 2, 3, 4},
-      {L"010,0x10,-3,+4", true, 8, 16, -3, 4},
-      {L"1,2,3,4,5", true, 1, 2, 3, 4},
-      {L"1,,3,4", true, 1, 0, 3, 4},
-      {L"1,2", false, 1, 2, 0, 0},
-      {L"1,2,3", false, 1, 2, 3, 0},
-      {L"5", false, 5, 0, 0, 0},
-      {L"", false, 0, 0, 0, 0},
+  auto two = [&](auto parse, auto a, auto b, const wchar_t* between) {
+    const bool ok = parse(text, a, b);
+    return mark(ok) + n(a) + between + n(b);
   };
-  for (const Case& c : kCases) {
-    int32_t m[4] = {99, 99, 99, 99};
-    EXPECT_EQ(ParseMarginList(c.text, m), c.recognised) << c.text;
-    EXPECT_EQ(std::vector<int32_t>(m, m + 4), (std::vector<int32_t>{c.left, c.top, c.right, c.bottom}))
-        << c.text;
+  switch (grammar) {
+    case kDecimal:
+    case kAutoBase: {
+      int32_t value = 12345;
+      const wchar_t* end = nullptr;
+      const bool ok = grammar == kDecimal ? ParseDecimalInt(text, value, &end)
+                                          : ParseAutoBaseInt(text, value, &end);
+      return mark(ok) + n(value) + (end != nullptr ? L"@" + n(end - text) : L"");
+    }
+    case kBool: {
+      bool fromFalse = false, fromTrue = true;
+      const bool ok = ParseBool(text, fromFalse);
+      EXPECT_EQ(ParseBool(text, fromTrue), ok);
+      return mark(ok) + (fromFalse ? L"true" : L"false") + (fromTrue ? L",true" : L",false");
+    }
+    case kColor: {
+      uint32_t abgr = 0xDEADBEEF;
+      const bool ok = ParseColor(text, abgr);
+      wchar_t hex[12];
+      swprintf(hex, 12, L"%08x", abgr);
+      return mark(ok) + hex;
+    }
+    case kMargins: {
+      int32_t m[4] = {99, 99, 99, 99};
+      const bool ok = ParseMarginList(text, m);
+      return mark(ok) + n(m[0]) + L"," + n(m[1]) + L"," + n(m[2]) + L"," + n(m[3]);
+    }
+    case kCorner:
+      return two(ParseCornerSize, int32_t{-7}, int32_t{-7}, L",");
+    case kMode:
+      return one(ParseImageDrawingMode, 0);
+    case kAlign:
+      return two([](const wchar_t* t, uint32_t& h, uint32_t& v) {
+        return ParseHorizontalAlignment(t, h) & ParseVerticalAlignment(t, v);
+      }, 99u, 99u, L"/");
+    case kFontStyle:
+      return one(ParseFontStyle, 0x70);
+    case kTextAlign:
+      return two(ParseTextAlignment, int32_t{9}, int32_t{9}, L"/");
+    case kFeatures: {
+      WindowFeatures f;
+      const bool ok = ParseWindowFeatures(text, f);
+      std::wstring out;
+      for (const auto& [set, name] : {std::pair{f.modal, L"modal"}, {f.center, L"center"},
+                                      {f.hidden, L"hidden"}, {f.owner, L"owner"},
+                                      {f.notDisableParent, L"notdisableparent"}})
+        if (set) out += (out.empty() ? L"" : L" ") + std::wstring(name);
+      return mark(ok) + out;
+    }
   }
-  int32_t m[4] = {9, 9, 9, 9};
-  EXPECT_FALSE(ParseMarginList(nullptr, m));
-  EXPECT_EQ(m[0] | m[1] | m[2] | m[3], 0) << "the output is zeroed first";
+  return L"(no such grammar)";
 }
 
-TEST(CornerSizeGrammar, TwoNumbersOrNothing) {
-  struct Case {
+TEST(ValueGrammars, EachTextGivesItsValue) {
+  static const struct {
+    Grammar grammar;
     const wchar_t* text;
-    bool recognised;
-    int32_t x, y;
+    const wchar_t* value;
+  } kCases[] = {
+      // Where integer parsing stopped (the values are the table above's); a null text is refused.
+      {kAutoBase, L"12,34", L"12@2"}, {kDecimal, L"  x", L"0@0"}, {kAutoBase, L"0x1fg", L"31@4"},
+      {kDecimal, nullptr, L"!12345"}, {kAutoBase, nullptr, L"!12345"},
+      // Booleans: only the exact lower-case words.
+      {kBool, L"true", L"true,true"}, {kBool, L"false", L"false,false"},
+      {kBool, L"TRUE", L"!false,true"}, {kBool, L"True", L"!false,true"},
+      {kBool, L"1", L"!false,true"}, {kBool, L"0", L"!false,true"}, {kBool, L"", L"!false,true"},
+      {kBool, L" true", L"!false,true"}, {kBool, L"true ", L"!false,true"},
+      {kBool, L"yes", L"!false,true"}, {kBool, nullptr, L"!false,true"},
+      // Colours: hexadecimal forms and exact lower-case keywords.
+      {kColor, L"#FFF", L"ffffffff"}, {kColor, L"#ffffff", L"ffffffff"},
+      {kColor, L"#f80", L"ff0088ff"}, {kColor, L"#123456", L"ff563412"},
+      {kColor, L"#aBcDeF", L"ffefcdab"}, {kColor, L"#000", L"ff000000"},
+      {kColor, L"red", L"ff0000ff"}, {kColor, L"transparent", L"00000000"},
+      {kColor, L"#ffff", L"!deadbeef"}, {kColor, L"#gggggg", L"!deadbeef"},
+      {kColor, L"#", L"!deadbeef"}, {kColor, L"#12345", L"!deadbeef"},
+      {kColor, L"#1234567", L"!deadbeef"}, {kColor, L"#ff f", L"!deadbeef"},
+      {kColor, L"#0x1234", L"!deadbeef"}, {kColor, L"fff", L"!deadbeef"},
+      {kColor, L"Red", L"!deadbeef"}, {kColor, L"RED", L"!deadbeef"},
+      {kColor, L"Transparent", L"!deadbeef"}, {kColor, L"", L"!deadbeef"},
+      {kColor, L"rgb(1,2,3)", L"!deadbeef"}, {kColor, L"red ", L"!deadbeef"},
+      {kColor, L"blueish", L"!deadbeef"}, {kColor, nullptr, L"!deadbeef"},
+      // Margins: four numbers with any separator; the output is zeroed first.
+      {kMargins, L"1,2,3,4", L"1,2,3,4"}, {kMargins, L"1 2 3 4", L"1,2,3,4"},
+      {kMargins, L"1;2;3;4", L"1,2,3,4"}, {kMargins, L"1, 2, 3, 4", L"1,2,3,4"},
+      {kMargins, L"010,0x10,-3,+4", L"8,16,-3,4"}, {kMargins, L"1,2,3,4,5", L"1,2,3,4"},
+      {kMargins, L"1,,3,4", L"1,0,3,4"}, {kMargins, L"1,2", L"!1,2,0,0"},
+      {kMargins, L"1,2,3", L"!1,2,3,0"}, {kMargins, L"5", L"!5,0,0,0"},
+      {kMargins, L"", L"!0,0,0,0"}, {kMargins, nullptr, L"!0,0,0,0"},
+      // Corner sizes: two numbers or nothing.
+      {kCorner, L"3,4", L"3,4"}, {kCorner, L"0x10 010", L"16,8"}, {kCorner, L"-1;-2", L"-1,-2"},
+      {kCorner, L"3", L"!-7,-7"}, {kCorner, L"", L"!-7,-7"},
+      // Drawing modes and alignments: exact lower-case words.
+      {kMode, L"stretch", L"1"}, {kMode, L"tile", L"2"}, {kMode, L"ninegrid", L"4"},
+      {kMode, L"Stretch", L"!0"}, {kMode, L"none", L"!0"}, {kMode, L"", L"!0"},
+      {kAlign, L"right", L"2/0"}, {kAlign, L"center", L"4/64"}, {kAlign, L"stretch", L"1/16"},
+      {kAlign, L"bottom", L"0/32"}, {kAlign, L"left", L"0/0"}, {kAlign, L"top", L"0/0"},
+      {kAlign, L"Right", L"0/0"}, {kAlign, L"Bottom", L"0/0"}, {kAlign, L"", L"0/0"},
+      // Font styles: words separated by spaces; the result starts from 0.
+      {kFontStyle, L"Bold  Italic", L"3"}, {kFontStyle, L"Bold", L"1"},
+      {kFontStyle, L"Italic", L"2"}, {kFontStyle, L"Underline Strikeout", L"12"},
+      {kFontStyle, L"Normal", L"0"}, {kFontStyle, L"Normal Bold", L"1"},
+      {kFontStyle, L"bold", L"0"}, {kFontStyle, L"Bold Bold", L"1"},
+      {kFontStyle, L"  Italic  ", L"2"}, {kFontStyle, L"Bold,Italic", L"0"},
+      {kFontStyle, L"", L"0"}, {kFontStyle, L"Bold Italic Underline Strikeout", L"15"},
+      // Text alignment: later words win, the other axis keeps its default.
+      {kTextAlign, L"center vcenter", L"1/1"}, {kTextAlign, L"right", L"2/9"},
+      {kTextAlign, L"bottom", L"9/2"}, {kTextAlign, L"left right", L"2/9"},
+      {kTextAlign, L"bottom top", L"9/0"}, {kTextAlign, L"Center", L"9/9"},
+      {kTextAlign, L"", L"9/9"}, {kTextAlign, L"right  bottom", L"2/2"},
+      // Window features: named items set flags, whatever their values.
+      {kFeatures, L"modal,center", L"modal center"}, {kFeatures, L"hidden;owner", L"hidden owner"},
+      {kFeatures, L"notdisableparent=1", L"notdisableparent"}, {kFeatures, L"modal=no", L"modal"},
+      {kFeatures, L"=modal", L"modal"}, {kFeatures, L" modal", L""}, {kFeatures, L"Modal", L""},
+      {kFeatures, L"modal,,center;", L"modal center"}, {kFeatures, L"dialog=yes,center", L"center"},
+      {kFeatures, L"width=300;hidden=", L"hidden"}, {kFeatures, L"", L""},
   };
-  static const Case kCases[] = {
-      {L"3,4", true, 3, 4},        {L"0x10 010", true, 16, 8}, {L"-1;-2", true, -1, -2},
-      {L"3", false, -7, -7},       {L"", false, -7, -7},
-  };
-  for (const Case& c : kCases) {
-    int32_t x = -7, y = -7;
-    EXPECT_EQ(ParseCornerSize(c.text, x, y), c.recognised) << c.text;
-    EXPECT_EQ(std::make_pair(x, y), std::make_pair(c.x, c.y)) << c.text;
-  }
-}
-
-TEST(KeywordGrammars, DrawingModesAndAlignments) {
-  struct ModeCase {
-    const wchar_t* text;
-    bool recognised;
-    int32_t mode;
-  };
-  static const ModeCase kModes[] = {
-      {L"stretch", true, 1}, {L"tile", true, 2},    {L"ninegrid", true, 4},
-      {L"Stretch", false, 0}, {L"none", false, 0}, {L"", false, 0},
-  };
-  for (const ModeCase& c : kModes) {
-    int32_t mode = 0;
-    EXPECT_EQ(ParseImageDrawingMode(c.text, mode), c.recognised) << c.text;
-    EXPECT_EQ(mode, c.mode) << c.text;
-  }
-
-  struct AlignCase {
-    const wchar_t* text;
-    uint32_t horizontal;
-    uint32_t vertical;
-  };
-  static const AlignCase kAligns[] = {
-      {L"right", 2, 0},   {L"center", 4, 64}, {L"stretch", 1, 16}, {L"bottom", 0, 32},
-      {L"left", 0, 0},    {L"top", 0, 0},     {L"Right", 0, 0},    {L"Bottom", 0, 0},
-      {L"", 0, 0},
-  };
-  for (const AlignCase& c : kAligns) {
-    uint32_t h = 99, v = 99;
-    EXPECT_TRUE(ParseHorizontalAlignment(c.text, h) && ParseVerticalAlignment(c.text, v));
-    EXPECT_EQ(std::make_pair(h, v), std::make_pair(c.horizontal, c.vertical)) << c.text;
-  }
-}
-
-TEST(FontStyleGrammar, WordsSeparatedBySpaces) {
-  struct Case {
-    const wchar_t* text;
-    int32_t style;
-  };
-  static const Case kCases[] = {
-      {L"Bold  Italic", 3},  {L"Bold", 1},       {L"Italic", 2},
-      {L"Underline Strikeout", 12}, {L"Normal", 0}, {L"Normal Bold", 1},
-      {L"bold", 0},          {L"Bold Bold", 1},  {L"  Italic  ", 2},
-      {L"Bold,Italic", 0},   {L"", 0},           {L"Bold Italic Underline Strikeout", 15},
-  };
-  for (const Case& c : kCases) {
-    int32_t style = 0x70;  // the result starts from 0
-    EXPECT_TRUE(ParseFontStyle(c.text, style)) << c.text;
-    EXPECT_EQ(style, c.style) << c.text;
-  }
-}
-
-TEST(TextAlignmentGrammar, LaterWordsWinAndOthersKeepDefaults) {
-  struct Case {
-    const wchar_t* text;
-    int32_t horizontal, vertical;
-  };
-  static const Case kCases[] = {
-      {L"center vcenter", 1, 1}, {L"right", 2, 9},     {L"bottom", 9, 2},
-      {L"left right", 2, 9},     {L"bottom top", 9, 0}, {L"Center", 9, 9},
-      {L"", 9, 9},               {L"right  bottom", 2, 2},
-  };
-  for (const Case& c : kCases) {
-    int32_t h = 9, v = 9;
-    EXPECT_TRUE(ParseTextAlignment(c.text, h, v)) << c.text;
-    EXPECT_EQ(std::make_pair(h, v), std::make_pair(c.horizontal, c.vertical)) << c.text;
-  }
-}
-
-TEST(WindowFeatureGrammar, NamedItemsSetFlags) {
-  struct Case {
-    const wchar_t* text;
-    const wchar_t* flags;  // the flags set, in the order modal, center, hidden, owner, notdisableparent
-  };
-  static const Case kCases[] = {
-      {L"modal,center", L"modal center"},        {L"hidden;owner", L"hidden owner"},
-      {L"notdisableparent=1", L"notdisableparent"}, {L"modal=no", L"modal"},
-      {L"=modal", L"modal"},                     {L" modal", L""},
-      {L"Modal", L""},                           {L"modal,,center;", L"modal center"},
-      {L"dialog=yes,center", L"center"},         {L"width=300;hidden=", L"hidden"},
-      {L"", L""},
-  };
-  for (const Case& c : kCases) {
-    WindowFeatures f;
-    EXPECT_TRUE(ParseWindowFeatures(c.text, f)) << c.text;
-    std::wstring flags;
-    for (const auto& [set, name] : {std::pair{f.modal, L"modal"}, {f.center, L"center"},
-                                    {f.hidden, L"hidden"}, {f.owner, L"owner"},
-                                    {f.notDisableParent, L"notdisableparent"}})
-      if (set) flags += (flags.empty() ? L"" : L" ") + std::wstring(name);
-    EXPECT_EQ(flags, c.flags) << c.text;
-  }
+  for (const auto& c : kCases)
+    EXPECT_EQ(Parse(c.grammar, c.text), c.value) << c.grammar << " " << (c.text ? c.text : L"(null)");
 }
 
 }  // namespace
