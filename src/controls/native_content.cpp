@@ -2,13 +2,17 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cwchar>
+#include <map>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "base/platform_text.h"
 #include "skin/anchor_layout.h"
 #include "skin/attribute_readers.h"
+#include "skin/layout_pass.h"
 
 namespace velmor::native {
 
@@ -89,34 +93,41 @@ void InitControlClasses() {
 
 namespace {
 
+// A made control of the thread: its host and where it stands, kept by its element.
 struct OrderedControl {
   HWND host;
   uint64_t order;
   const RECT* placed;  // the control's box in its host, kept by its element
 };
 
-// The live controls of the thread with their hosts and bind orders (controls live on the thread
-// of their window).
-std::unordered_map<HWND, OrderedControl>& BindOrders() {
-  thread_local std::unordered_map<HWND, OrderedControl> s_orders;
-  return s_orders;
+// The thread's state of its native controls (controls live on the thread of their window):
+// each made control, the made controls of each host by bind order, the elements waiting under a
+// control by that control and the control each waits under, and how many platform windows each
+// host's controls take. Every look-up is by key: a skin may hold tens of thousands of native
+// elements, and each layout asks again for every one whose control is not made yet.
+struct ControlRegistry {
+  std::unordered_map<HWND, OrderedControl> controls;
+  std::unordered_map<HWND, std::map<uint64_t, HWND>> byHost;
+  std::unordered_map<HWND, std::unordered_set<scNativeWaiter*>> covered;
+  std::unordered_map<scNativeWaiter*, HWND> waiters;
+  std::unordered_map<HWND, int> counts;  // platform windows per host, kBoundReported once told
+  std::vector<HWND> moved;  // covering controls moved or hidden during the layout pass
+};
+
+ControlRegistry& Registry() {
+  thread_local ControlRegistry s_registry;
+  return s_registry;
 }
 
-// The thread's elements whose controls wait under another control, with that control, and the
-// same pairs by covering control.
-std::unordered_map<scNativeWaiter*, HWND>& Waiters() {
-  thread_local std::unordered_map<scNativeWaiter*, HWND> s_waiters;
-  return s_waiters;
-}
-std::unordered_multimap<HWND, scNativeWaiter*>& Covered() {
-  thread_local std::unordered_multimap<HWND, scNativeWaiter*> s_covered;
-  return s_covered;
-}
+constexpr int kBoundReported = 1 << 24;
 
 void WaitUnder(HWND cover, scNativeWaiter* waiter) {
+  ControlRegistry& registry = Registry();
+  const auto found = registry.waiters.find(waiter);
+  if (found != registry.waiters.end() && found->second == cover) return;
   StopWaiting(waiter);
-  Waiters()[waiter] = cover;
-  Covered().emplace(cover, waiter);
+  registry.waiters.emplace(waiter, cover);
+  registry.covered[cover].insert(waiter);
 }
 
 bool Contains(const RECT& outer, const RECT& inner) {
@@ -124,16 +135,59 @@ bool Contains(const RECT& outer, const RECT& inner) {
          outer.bottom >= inner.bottom;
 }
 
-// 'control' moved or hid: the controls waiting under it look again.
-void RetryWaiters(HWND control) {
-  const auto [first, last] = Covered().equal_range(control);
-  if (first == last) return;
-  std::vector<scNativeWaiter*> waiting;
-  for (auto it = first; it != last; ++it) waiting.push_back(it->second);
+// Whether the element of 'waiter' still lies wholly in 'cover' (a shown control's box in 'host').
+bool StillCovered(scNativeWaiter* waiter, HWND host, const RECT& cover) {
+  scITextBaseContent* element = waiter->WaitingElement();
+  HWND found = nullptr;
+  POINT at{};
+  if (!FindHostWindow(element, found, at) || found != host) return false;
+  const scRect& r = element->Rect();
+  const RECT box{at.x, at.y, anchor::Add(at.x, r.width), anchor::Add(at.y, r.height)};
+  return Contains(cover, box);
+}
+
+// 'control' moved or hid: the controls waiting under it look again, in the order their elements
+// were bound (the order they would have been made in had they shown together). Layout moves a
+// large control many times while thousands of elements may wait under it: one still wholly
+// under the shown control keeps waiting without the full look.
+void RetryWaitersNow(HWND control) {
+  ControlRegistry& registry = Registry();
+  const auto found = registry.covered.find(control);
+  if (found == registry.covered.end()) return;
+  std::vector<scNativeWaiter*> waiting(found->second.begin(), found->second.end());
+  std::sort(waiting.begin(), waiting.end(), [](scNativeWaiter* a, scNativeWaiter* b) {
+    return a->WaitOrder() < b->WaitOrder();
+  });
+  const auto cover = registry.controls.find(control);
+  const bool shown = cover != registry.controls.end() &&
+                     (::GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
   for (scNativeWaiter* waiter : waiting) {
-    const auto found = Waiters().find(waiter);
-    if (found != Waiters().end() && found->second == control) waiter->RetryControl();
+    const auto entry = registry.waiters.find(waiter);
+    if (entry == registry.waiters.end() || entry->second != control) continue;
+    if (shown && StillCovered(waiter, cover->second.host, *cover->second.placed)) continue;
+    waiter->RetryControl();
   }
+}
+
+void RetryMovedCovers() {
+  std::vector<HWND> moved;
+  moved.swap(Registry().moved);
+  for (HWND control : moved) RetryWaitersNow(control);
+}
+
+// During a layout pass the waiters look again once it ends: a window being laid out moves its
+// controls one after another, and elements waiting under the first control moved would look
+// at a tree still half in the old layout, under each control in turn.
+void RetryWaiters(HWND control) {
+  ControlRegistry& registry = Registry();
+  if (registry.covered.find(control) == registry.covered.end()) return;
+  if (!layout_pass::Running()) {
+    RetryWaitersNow(control);
+    return;
+  }
+  if (std::find(registry.moved.begin(), registry.moved.end(), control) == registry.moved.end())
+    registry.moved.push_back(control);
+  layout_pass::AtEnd(RetryMovedCovers);
 }
 
 }  // namespace
@@ -147,10 +201,15 @@ bool CanBeSeen(scITextBaseContent* element, HWND host, POINT at, uint64_t order,
   const RECT box{at.x, at.y, anchor::Add(at.x, r.width), anchor::Add(at.y, r.height)};
   RECT seen{};
   if (!::IntersectRect(&seen, &box, &client)) return false;
-  for (const auto& [window, entry] : BindOrders()) {
-    if (entry.host == host && entry.order < order && Contains(*entry.placed, box) &&
-        (::GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0) {
-      WaitUnder(window, waiter);
+  ControlRegistry& registry = Registry();
+  const auto made = registry.byHost.find(host);
+  if (made == registry.byHost.end()) return true;
+  // Only controls of elements bound before this one lie above it.
+  for (auto it = made->second.begin(); it != made->second.end() && it->first < order; ++it) {
+    const OrderedControl& entry = registry.controls.at(it->second);
+    if (Contains(*entry.placed, box) &&
+        (::GetWindowLongW(it->second, GWL_STYLE) & WS_VISIBLE) != 0) {
+      WaitUnder(it->second, waiter);
       return false;
     }
   }
@@ -158,16 +217,15 @@ bool CanBeSeen(scITextBaseContent* element, HWND host, POINT at, uint64_t order,
 }
 
 void StopWaiting(scNativeWaiter* waiter) {
-  const auto found = Waiters().find(waiter);
-  if (found == Waiters().end()) return;
-  const auto [first, last] = Covered().equal_range(found->second);
-  for (auto it = first; it != last; ++it) {
-    if (it->second == waiter) {
-      Covered().erase(it);
-      break;
-    }
+  ControlRegistry& registry = Registry();
+  const auto found = registry.waiters.find(waiter);
+  if (found == registry.waiters.end()) return;
+  const auto cover = registry.covered.find(found->second);
+  if (cover != registry.covered.end()) {
+    cover->second.erase(waiter);
+    if (cover->second.empty()) registry.covered.erase(cover);
   }
-  Waiters().erase(found);
+  registry.waiters.erase(found);
 }
 
 uint64_t NextBindOrder() {
@@ -176,42 +234,39 @@ uint64_t NextBindOrder() {
 }
 
 void KeepInBindOrder(HWND control, HWND host, uint64_t order, const RECT* placed) {
-  auto& orders = BindOrders();
+  ControlRegistry& registry = Registry();
+  registry.controls[control] = OrderedControl{host, order, placed};
+  std::map<uint64_t, HWND>& siblings = registry.byHost[host];
+  siblings[order] = control;
   // A new child window goes below its siblings, which is its place unless an element bound
   // after it already has its control.
-  HWND later = nullptr;
-  uint64_t laterOrder = 0;
-  for (const auto& [window, entry] : orders) {
-    if (entry.host == host && entry.order > order && (later == nullptr || entry.order < laterOrder))
-      later = window, laterOrder = entry.order;
-  }
-  orders[control] = OrderedControl{host, order, placed};
-  if (later == nullptr) return;
-  HWND above = ::GetWindow(later, GW_HWNDPREV);
+  const auto later = siblings.upper_bound(order);
+  if (later == siblings.end()) return;
+  HWND above = ::GetWindow(later->second, GW_HWNDPREV);
   ::SetWindowPos(control, above != nullptr ? above : HWND_TOP, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
-void ForgetBindOrder(HWND control) { BindOrders().erase(control); }
-
-namespace {
-
-// The count of a window's controls, in a property of the window (so it goes with the window and
-// each thread's windows keep their own), with a flag once the bound has been reported.
-constexpr wchar_t kControlCountProperty[] = L"VelmorNativeControls";
-constexpr INT_PTR kBoundReported = INT_PTR{1} << 24;
-
-INT_PTR ControlCountWord(HWND host) {
-  return reinterpret_cast<INT_PTR>(::GetPropW(host, kControlCountProperty));
+void ForgetBindOrder(HWND control) {
+  ControlRegistry& registry = Registry();
+  const auto found = registry.controls.find(control);
+  if (found == registry.controls.end()) return;
+  const auto siblings = registry.byHost.find(found->second.host);
+  if (siblings != registry.byHost.end()) {
+    siblings->second.erase(found->second.order);
+    if (siblings->second.empty()) registry.byHost.erase(siblings);
+  }
+  registry.controls.erase(found);
 }
 
-}  // namespace
-
+// The count lives with the thread's other control state rather than in a window property: an
+// element past the bound asks on every layout that shows it, and each property read or write is
+// a round trip to the window server.
 bool ReserveControl(HWND host, int windows, const wchar_t* tag) {
-  const INT_PTR word = ControlCountWord(host);
+  int& word = Registry().counts[host];
   if ((word & (kBoundReported - 1)) + windows <= kMaxControlWindowsPerWindow) {
-    const INT_PTR counted = word + windows;
-    return ::SetPropW(host, kControlCountProperty, reinterpret_cast<HANDLE>(counted)) != FALSE;
+    word += windows;
+    return true;
   }
   if ((word & kBoundReported) == 0) {
     wchar_t line[200];
@@ -220,19 +275,21 @@ bool ReserveControl(HWND host, int windows, const wchar_t* tag) {
                   L"as one window may; later elements (a \"%.40ls\" first) get no control\n",
                   kMaxControlWindowsPerWindow, tag != nullptr ? tag : L"");
     ::OutputDebugStringW(line);
-    ::SetPropW(host, kControlCountProperty, reinterpret_cast<HANDLE>(word | kBoundReported));
+    word |= kBoundReported;
   }
   return false;
 }
 
 void ReleaseControl(HWND host, int windows) {
   if (host == nullptr) return;
-  const INT_PTR word = ControlCountWord(host);
-  if ((word & (kBoundReported - 1)) <= windows) {
-    ::RemovePropW(host, kControlCountProperty);
+  auto& counts = Registry().counts;
+  const auto found = counts.find(host);
+  if (found == counts.end()) return;
+  if ((found->second & (kBoundReported - 1)) <= windows) {
+    counts.erase(found);
     return;
   }
-  ::SetPropW(host, kControlCountProperty, reinterpret_cast<HANDLE>(word - windows));
+  found->second -= windows;
 }
 
 }  // namespace velmor::native

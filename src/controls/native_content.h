@@ -62,6 +62,10 @@ void InitControlClasses();
 class scNativeWaiter {
  public:
   virtual void RetryControl() = 0;
+  // The element's place in the bind order (NextBindOrder): waiters retry in that order.
+  virtual uint64_t WaitOrder() const = 0;
+  // The element, whose box decides whether it is still covered.
+  virtual scITextBaseContent* WaitingElement() = 0;
 
  protected:
   ~scNativeWaiter() = default;
@@ -71,7 +75,8 @@ class scNativeWaiter {
 // (the window its control goes in) and no shown control of an element bound before it (which
 // lies above it) holds the whole box: a control nobody can see yet is not made. A skin may hold
 // thousands of controls of which a window shows a few, and each costs milliseconds to make.
-// A covered element is kept as 'waiter' until the control over it moves or hides.
+// A covered element is kept as 'waiter' until the control over it moves off it or hides (looked
+// at once the layout pass that moved it has ended).
 bool CanBeSeen(scITextBaseContent* element, HWND host, POINT at, uint64_t order,
                scNativeWaiter* waiter);
 // Forgets 'waiter' (made, unbound or gone).
@@ -243,6 +248,8 @@ class scINativeContent : public scScriptContentClass<Derived, Interfaces, ClassF
   }
 
   void RetryControl() override { MakeControlOnceSeen(); }
+  uint64_t WaitOrder() const override { return m_order; }
+  scITextBaseContent* WaitingElement() override { return this; }
 
   // Moves the control to the element's place while it is shown and still in the window it was
   // created in; makes it when its element comes into sight.

@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <string_view>
+#include <vector>
 
 #include "skin/anchor_layout.h"
 #include "skin/attribute_readers.h"
 #include "skin/event_record.h"
+#include "skin/layout_pass.h"
 #include "skin/prototype.h"
 #include "skin/text_base_content.h"
 #include "skin/value_grammar.h"
@@ -164,7 +166,45 @@ void scITextBaseContent::MoveSize(int x, int y, int width, int height) {
   }
 }
 
+namespace layout_pass {
+namespace {
+
+struct PassState {
+  int depth = 0;
+  std::vector<void (*)()> waiting;
+};
+
+PassState& State() {
+  thread_local PassState s_state;
+  return s_state;
+}
+
+}  // namespace
+
+scScope::scScope() { ++State().depth; }
+
+scScope::~scScope() {
+  PassState& state = State();
+  if (--state.depth != 0) return;
+  // The work may lay out again (and ask again): each round takes what waits at its start.
+  while (!state.waiting.empty()) {
+    std::vector<void (*)()> work;
+    work.swap(state.waiting);
+    for (void (*run)() : work) run();
+  }
+}
+
+bool Running() { return State().depth > 0; }
+
+void AtEnd(void (*work)()) {
+  auto& waiting = State().waiting;
+  if (std::find(waiting.begin(), waiting.end(), work) == waiting.end()) waiting.push_back(work);
+}
+
+}  // namespace layout_pass
+
 bool scITextBaseContent::LayoutChildren() {
+  const layout_pass::scScope pass;
   // The lock is checked before every child: a child's size handler may take it.
   for (scITextBaseContent* child = m_firstChild; child != nullptr && LayoutLockCount() == 0;
        child = child->m_nextSibling) {

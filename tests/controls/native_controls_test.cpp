@@ -410,6 +410,43 @@ TEST_F(NativeControlsTest, ControlsUnderOthersAreMadeWhenUncovered) {
   EXPECT_TRUE(::IsWindowVisible(Control(L"b2")));
 }
 
+// Covered controls look again once the layout that moved the control above them has ended, in
+// their elements' order: a resize that moves a stack of controls together makes none of those
+// under the first, and of two uncovered at one place only the earlier is made.
+TEST_F(NativeControlsTest, CoveredControlsLookAgainAfterTheLayoutInTheirOrder) {
+  std::string stack;
+  for (int i = 0; i < 3; ++i)
+    stack += "<checkbox id='s" + std::to_string(i) +
+             "' left='10' top='50' width='80' height='20' horizontalAlignment='right'/>";
+  ASSERT_EQ(LoadShown(stack +
+                          "<checkbox id='a' left='10' top='10' width='80' height='20'"
+                          " horizontalAlignment='right'/>"
+                          "<checkbox id='b' left='10' top='10' width='80' height='20'/>"
+                          "<checkbox id='c' left='10' top='10' width='80' height='20'/>",
+                      200, 100),
+            S_OK);
+  struct Step {
+    int width;  // of the window, 0 to keep it
+    const wchar_t* script;
+    const char* made;  // per element s0 s1 s2 a b c
+  };
+  static const Step kSteps[] = {
+      {0, L"", "100100"},
+      {400, L"", "100110"},
+      {0, L"$('b').visible = false;", "100111"},
+  };
+  const wchar_t* const kIds[] = {L"s0", L"s1", L"s2", L"a", L"b", L"c"};
+  for (const Step& step : kSteps) {
+    if (step.width != 0)
+      ::SetWindowPos(Window(), nullptr, 0, 0, step.width, 100,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_EQ(Run(step.script), S_OK) << step.script;
+    std::string made;
+    for (const wchar_t* id : kIds) made += Control(id) != nullptr ? '1' : '0';
+    EXPECT_EQ(made, step.made) << step.width << " " << step.script;
+  }
+}
+
 namespace splitters {
 using test::DocumentTest;
 
