@@ -21,17 +21,34 @@ scDoubleBuffer::scDoubleBuffer(HDC target, const RECT& rect) : m_target(target),
   m_bitmap.Reset(::CreateDIBSection(target, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!m_bitmap) return;
   m_memory = std::move(memory);
+  m_dc = m_memory.Get();
   m_pixels = static_cast<BYTE*>(bits);
-  m_selected.emplace(m_memory.Get(), m_bitmap.Get());
+  m_stride = width * 4;
+  m_selected.emplace(m_dc, m_bitmap.Get());
   // Only the update rectangle is buffered; moving the origin lets the painting keep client
   // coordinates.
-  ::SetViewportOrgEx(m_memory.Get(), -rect.left, -rect.top, nullptr);
+  ::SetViewportOrgEx(m_dc, -rect.left, -rect.top, nullptr);
+}
+
+scDoubleBuffer::scDoubleBuffer(HDC dc, BYTE* pixels, int stride, const RECT& part) : m_rect(part) {
+  if (dc == nullptr || pixels == nullptr || part.right <= part.left || part.bottom <= part.top)
+    return;
+  m_dc = dc;
+  m_pixels = pixels + static_cast<ptrdiff_t>(part.top) * stride + part.left * 4;
+  m_stride = stride;
+  // Drawing through the DC (when the pixels cannot be wrapped) stays inside the part too.
+  m_savedState = ::SaveDC(dc);
+  ::IntersectClipRect(dc, part.left, part.top, part.right, part.bottom);
 }
 
 scDoubleBuffer::~scDoubleBuffer() {
+  if (m_target == nullptr) {
+    if (m_savedState != 0) ::RestoreDC(m_dc, m_savedState);
+    return;
+  }
   if (!m_memory) return;
   ::BitBlt(m_target, m_rect.left, m_rect.top, m_rect.right - m_rect.left,
-           m_rect.bottom - m_rect.top, m_memory.Get(), m_rect.left, m_rect.top, SRCCOPY);
+           m_rect.bottom - m_rect.top, m_dc, m_rect.left, m_rect.top, SRCCOPY);
   // The members then select the bitmap out and delete it and the DC, in that order.
 }
 
