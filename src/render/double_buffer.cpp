@@ -2,12 +2,7 @@
 
 namespace velmor {
 
-scDoubleBuffer::scDoubleBuffer(HDC target, const RECT& rect) : m_target(target), m_rect(rect) {
-  const int width = rect.right - rect.left;
-  const int height = rect.bottom - rect.top;
-  if (target == nullptr || width <= 0 || height <= 0) return;
-  UniqueHdc memory(::CreateCompatibleDC(target));
-  if (!memory) return;
+HBITMAP CreatePaintBitmap(HDC reference, int width, int height, BYTE** pixels) {
   // A 32-bit DIB section rather than a device bitmap: painting can then draw straight into its
   // pixels through a GDI+ bitmap (PaintIntoBuffer), without a trip through GDI for every image.
   BITMAPINFO info{};
@@ -18,11 +13,21 @@ scDoubleBuffer::scDoubleBuffer(HDC target, const RECT& rect) : m_target(target),
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  m_bitmap.Reset(::CreateDIBSection(target, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  HBITMAP bitmap = ::CreateDIBSection(reference, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  *pixels = bitmap != nullptr ? static_cast<BYTE*>(bits) : nullptr;
+  return bitmap;
+}
+
+scDoubleBuffer::scDoubleBuffer(HDC target, const RECT& rect) : m_target(target), m_rect(rect) {
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  if (target == nullptr || width <= 0 || height <= 0) return;
+  UniqueHdc memory(::CreateCompatibleDC(target));
+  if (!memory) return;
+  m_bitmap.Reset(CreatePaintBitmap(target, width, height, &m_pixels));
   if (!m_bitmap) return;
   m_memory = std::move(memory);
   m_dc = m_memory.Get();
-  m_pixels = static_cast<BYTE*>(bits);
   m_stride = width * 4;
   m_selected.emplace(m_dc, m_bitmap.Get());
   // Only the update rectangle is buffered; moving the origin lets the painting keep client

@@ -12,6 +12,10 @@
 
 namespace velmor {
 
+// A top-down 32-bit DIB section of 'width' x 'height' compatible with 'reference', its pixels
+// in '*pixels' (zeroed); null when it cannot be made.
+HBITMAP CreatePaintBitmap(HDC reference, int width, int height, BYTE** pixels);
+
 class scDoubleBuffer {
  public:
   scDoubleBuffer(HDC target, const RECT& rect);

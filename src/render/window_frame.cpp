@@ -25,18 +25,9 @@ bool scWindowFrame::Prepare(HDC reference, int width, int height) {
   UniqueHdc memory(::CreateCompatibleDC(reference));
   if (!memory) return false;
   // The same kind of bitmap a paint buffer makes, so painting writes its pixels directly.
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  m_bitmap.Reset(::CreateDIBSection(reference, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  m_bitmap.Reset(CreatePaintBitmap(reference, width, height, &m_pixels));
   if (!m_bitmap) return false;
   m_memory = std::move(memory);
-  m_pixels = static_cast<BYTE*>(bits);
   m_width = width;
   m_height = height;
   m_selected.emplace(m_memory.Get(), m_bitmap.Get());
