@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "render/double_buffer.h"
 #include "render/paint.h"
@@ -45,7 +46,13 @@ void scWindowFrame::Drop() {
 }
 
 void scWindowFrame::MarkStale(const RECT& rect) {
-  if (m_bitmap) m_stale.Add(rect);
+  // Elements moved out of the client area ask too: only the part on the bitmap takes a place.
+  RECT ordered = rect;
+  if (ordered.left > ordered.right) std::swap(ordered.left, ordered.right);
+  if (ordered.top > ordered.bottom) std::swap(ordered.top, ordered.bottom);
+  const RECT bounds{0, 0, m_width, m_height};
+  RECT inside{};
+  if (m_bitmap && ::IntersectRect(&inside, &ordered, &bounds)) m_stale.Add(inside);
 }
 
 void scWindowFrame::MarkAllStale() {

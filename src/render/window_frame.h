@@ -32,7 +32,7 @@ class scWindowFrame {
   void Drop();
   bool Ready() const { return m_bitmap.operator bool(); }
 
-  // Client coordinates; outside the bitmap they are ignored when painting.
+  // Client coordinates; what lies outside the bitmap is left out.
   void MarkStale(const RECT& rect);
   void MarkAllStale();
   // The rectangles still to be painted from the tree (tests and benchmarks read them).
