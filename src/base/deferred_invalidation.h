@@ -6,13 +6,14 @@
 #pragma once
 #include <windows.h>
 
+#include "base/rect_set.h"
+
 namespace velmor {
 
 class scDeferredInvalidation {
  public:
-  // Distinct rectangles kept exactly; beyond them a new one is merged into the kept rectangle it
-  // enlarges least (so the area handed over may grow, never shrink).
-  static constexpr int kMaxRects = 32;
+  // Distinct rectangles kept exactly; beyond them the area handed over may grow, never shrink.
+  static constexpr int kMaxRects = scRectSet::kMaxRects;
 
   scDeferredInvalidation() = default;
   ~scDeferredInvalidation();
@@ -26,16 +27,14 @@ class scDeferredInvalidation {
   void Invalidate(HWND window, const RECT& rect);
   // Hands what is kept to the platform: one InvalidateRect, or one InvalidateRgn for several.
   void Flush();
-  bool Pending() const { return m_count != 0; }
+  bool Pending() const { return !m_rects.Empty(); }
 
  private:
-  void Keep(const RECT& rect);
   void Register();
   void Unregister();
 
   HWND m_window = nullptr;
-  RECT m_rects[kMaxRects];
-  int m_count = 0;
+  scRectSet m_rects;
   bool m_registered = false;
   scDeferredInvalidation* m_nextPending = nullptr;  // the thread's list of windows with requests
 };

@@ -252,8 +252,15 @@ void scDocument::ApplySize(int sizeType, int width, int height) {
     m_sizemode = sizeType;
     if (root != nullptr) DispatchDocumentEvent(root, kEventSizeMode);
   }
-  if (m_hWnd != nullptr) ::InvalidateRect(m_hWnd, nullptr, TRUE);
+  // A minimised window shows none of its pixels: the frame is made again when it is restored.
+  if (sizeType == SIZE_MINIMIZED) m_frame.Drop();
+  InvalidateAll(TRUE);
   if (sizeType != SIZE_MINIMIZED) m_sticky.OnResized();
+}
+
+void scDocument::InvalidateAll(BOOL erase) {
+  m_frame.MarkAllStale();
+  if (m_hWnd != nullptr) ::InvalidateRect(m_hWnd, nullptr, erase);
 }
 
 void scDocument::Relayout() {
@@ -293,6 +300,7 @@ LRESULT scDocument::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
   m_sticky.Detach();
   m_sticky.SetWindow(nullptr);
   m_content.Clear();
+  m_frame.Drop();
   EndModalLoop();
   // The windows this one opened see no parent from now on.
   m_weakSource.Revoke();
@@ -377,8 +385,13 @@ LRESULT scDocument::OnPaint(UINT, WPARAM wParam, LPARAM, BOOL&) {
     const int clipped = ::GetClipBox(target, &clip);
     if (clipped == NULLREGION) return 0;
     if (clipped != ERROR && !::IntersectRect(&area, &area, &clip)) return 0;
-    scDoubleBuffer buffer(target, area);
-    (void)PaintIntoBuffer(buffer, RootElement(), m_hWnd);
+    if (m_paintLock != 0) {
+      // The frame may not hold what a locked tree has become: paint the tree as it is now.
+      scDoubleBuffer buffer(target, area);
+      (void)PaintIntoBuffer(buffer, RootElement(), m_hWnd);
+      return 0;
+    }
+    PaintClient(target, area);
     return 0;
   }
   // Requests still kept by this message belong to this paint.
@@ -387,11 +400,28 @@ LRESULT scDocument::OnPaint(UINT, WPARAM wParam, LPARAM, BOOL&) {
   HDC dc = ::BeginPaint(m_hWnd, &ps);
   // While the paint lock is held the update region is only validated: the old pixels stay until
   // the unlock repaints everything.
-  if (dc != nullptr && m_paintLock == 0 && RootElement() != nullptr) {
-    scDoubleBuffer buffer(dc, ps.rcPaint);
-    (void)PaintIntoBuffer(buffer, RootElement(), m_hWnd);
-  }
+  if (dc != nullptr && m_paintLock == 0 && RootElement() != nullptr) PaintClient(dc, ps.rcPaint);
   ::EndPaint(m_hWnd, &ps);
+  return 0;
+}
+
+void scDocument::PaintClient(HDC target, const RECT& area) {
+  RECT client{};
+  ::GetClientRect(m_hWnd, &client);
+  // Only what the engine changed since the last paint is painted from the tree; a repaint the
+  // platform asks for on its own is one copy. Without a frame (no memory for it), the area is
+  // painted as a one-off buffer.
+  if (m_frame.Prepare(target, client.right - client.left, client.bottom - client.top)) {
+    m_frame.PaintTo(target, area, RootElement(), m_hWnd);
+    return;
+  }
+  scDoubleBuffer buffer(target, area);
+  (void)PaintIntoBuffer(buffer, RootElement(), m_hWnd);
+}
+
+LRESULT scDocument::OnLookChanged(UINT, WPARAM, LPARAM, BOOL& handled) {
+  InvalidateAll(FALSE);
+  handled = FALSE;
   return 0;
 }
 

@@ -18,6 +18,7 @@
 #include "menus/key_shortcuts_mgr.h"
 #include "menus/menu_manager.h"
 #include "render/paint.h"
+#include "render/window_frame.h"
 #include "script/dispatch_bridge.h"
 #include "script/script_context.h"
 #include "skin/content.h"
@@ -82,8 +83,8 @@ class scDocument
                        DualDispatchImpl<IDOMWindow>, DualDispatchImpl<IDOMModalWindow>,
                        DualDispatchImpl<IDOMWindowMisc>, scDocumentNodeFace<scDocument>,
                        Also<IDOMNode, scDocumentNodeFace<scDocument>>, scIContentDocument,
-                       scIWidget, scIEventStateManager, scIWindowPaintLock, scIMenuHost,
-                       scIMenuManagerHost> {
+                       scIWidget, scIEventStateManager, scIWindowPaintLock, scIWindowFrame,
+                       scIMenuHost, scIMenuManagerHost> {
  public:
   // The native style of every document window and its extended style.
   static constexpr DWORD kWindowStyle = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU |
@@ -246,6 +247,10 @@ class scDocument
   static scDocument* FromWindow(HWND window);
   // scIWindowPaintLock (a count below 0, from unbalanced unlocks, also keeps painting off)
   bool STDMETHODCALLTYPE IsPaintLocked() override { return m_paintLock != 0; }
+  // scIWindowFrame: what the engine changes is painted again; the rest of the frame is copied.
+  void STDMETHODCALLTYPE MarkStale(const RECT& rect) override { m_frame.MarkStale(rect); }
+  // The window's kept frame (tests and benchmarks look at what is stale).
+  const scWindowFrame& Frame() const { return m_frame; }
 
   // scIMenuHost, scIMenuManagerHost
   HRESULT STDMETHODCALLTYPE RunMenu(scIContent* opener) override { return m_menus.RunMenu(opener); }
@@ -266,6 +271,12 @@ class scDocument
     MESSAGE_HANDLER(WM_PAINT, OnPaint)
     MESSAGE_HANDLER(WM_PRINTCLIENT, OnPaint)
     MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
+    MESSAGE_HANDLER(WM_SYSCOLORCHANGE, OnLookChanged)
+    MESSAGE_HANDLER(WM_SETTINGCHANGE, OnLookChanged)
+    MESSAGE_HANDLER(WM_THEMECHANGED, OnLookChanged)
+    MESSAGE_HANDLER(WM_DPICHANGED, OnLookChanged)
+    MESSAGE_HANDLER(WM_DISPLAYCHANGE, OnLookChanged)
+    MESSAGE_HANDLER(WM_FONTCHANGE, OnLookChanged)
     MESSAGE_RANGE_HANDLER(WM_MOUSEMOVE, WM_RBUTTONUP, OnMouseMessage)
     MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseMessage)
     MESSAGE_HANDLER(WM_CAPTURECHANGED, OnMouseMessage)
@@ -289,6 +300,9 @@ class scDocument
   LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL& handled);
   LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL& handled);
   LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
+  // System colours, settings, theme, resolution or fonts changed: any pixel may paint otherwise.
+  // The message goes on to the root element and the default procedure.
+  LRESULT OnLookChanged(UINT, WPARAM, LPARAM, BOOL& handled);
   LRESULT OnTimerMessage(UINT, WPARAM wParam, LPARAM, BOOL&);
   LRESULT OnMouseMessage(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
     handled = m_mouse.HandleMessage(m_hWnd, m_content.RootElement(), message, wParam, lParam);
@@ -331,6 +345,11 @@ class scDocument
   // Lays out again at the current client size and sizemode.
   void Relayout();
   void UpdateWindowRegion();
+  // Repaints the whole client area from the tree: the frame all stale, the window invalidated.
+  void InvalidateAll(BOOL erase);
+  // Paints the client area inside 'area' into 'target' from the tree, through the frame when
+  // there is one.
+  void PaintClient(HDC target, const RECT& area);
 
   IDispatchExImplBase m_bridge;
   scDocumentContent m_content{this};
@@ -341,6 +360,7 @@ class scDocument
   ComPtr<scIScriptContext> m_scriptContext;
   UniqueHIcon m_icon;
   std::wstring m_title;  // the last title set, whole
+  scWindowFrame m_frame;
   LONG m_paintLock = 0;
   LONG m_layoutLock = 0;
   LONG m_regionLock = 0;

@@ -123,7 +123,7 @@ STDMETHODIMP scDocument::lock(LONG what) {
 
 STDMETHODIMP scDocument::unlock(LONG what) {
   if (what & kPaintLock) {
-    if (--m_paintLock == 0 && m_hWnd != nullptr) ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    if (--m_paintLock == 0) InvalidateAll(FALSE);
   }
   const bool layout = (what & kLayoutLock) != 0;
   const bool region = (what & kRegionLock) != 0;

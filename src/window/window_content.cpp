@@ -1,6 +1,7 @@
 #include "window/window_content.h"
 
 #include "render/paint.h"
+#include "render/window_frame.h"
 
 namespace velmor {
 
@@ -17,6 +18,9 @@ HRESULT scWindowContent::GetWindow(HWND* window) {
     if (m_window != nullptr &&
         SUCCEEDED(m_ownerDocument->QueryInterface(IID_PPV_ARGS(&paintLock))))
       m_paintLock = paintLock.Get();  // not owned: the document owns this element
+    ComPtr<scIWindowFrame> frame;
+    if (m_window != nullptr && SUCCEEDED(m_ownerDocument->QueryInterface(IID_PPV_ARGS(&frame))))
+      m_frame = frame.Get();  // not owned either
   }
   *window = m_window;
   return m_window != nullptr ? S_OK : E_FAIL;
@@ -33,6 +37,8 @@ void scWindowContent::InvalidateRect(int x, int y, int width, int height) {
   // everything; a hidden window's requests are dropped when they are handed over.
   if (m_paintLock != nullptr && m_paintLock->IsPaintLocked()) return;
   const RECT rect = {x, y, anchor::Add(x, width), anchor::Add(y, height)};
+  // The kept frame learns of it now, even when the platform drops the request.
+  if (m_frame != nullptr) m_frame->MarkStale(rect);
   m_invalidation.Invalidate(window, rect);
 }
 

@@ -14,6 +14,7 @@
 #include "skin/element_classes.h"
 
 struct scIWindowPaintLock;
+struct scIWindowFrame;
 
 namespace velmor {
 
@@ -75,6 +76,8 @@ class scWindowContent
   HWND m_window = nullptr;
   // The document's paint lock, looked up with the window; it lives as long as the document.
   scIWindowPaintLock* m_paintLock = nullptr;
+  // The document's kept frame, told of every request (null when the document keeps none).
+  scIWindowFrame* m_frame = nullptr;
   scDeferredInvalidation m_invalidation;
 
   // Resize margins (text order in the skin: left, top, right, bottom).
