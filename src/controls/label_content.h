@@ -59,6 +59,8 @@ class scLabelContent : public scScriptContentClass<scLabelContent, element_inter
   bool STDMETHODCALLTYPE GetAttr(const wchar_t* name, VARIANT* value) override;
   bool STDMETHODCALLTYPE HasAttr(const wchar_t* name) override;
   bool STDMETHODCALLTYPE Paint(scPaintContext* context) override;
+  // The fill is the box and the text is clipped to it.
+  uint32_t PaintExtent() const override { return kPaintsInsideBox; }
 
   // IDOMLabel
   STDMETHODIMP get_value(BSTR* value) override;
