@@ -1,7 +1,7 @@
 // scLabelContent: the "label" element. Draws one piece of text with GDI+ in its box over an
 // optional fill, in colours and a font that follow the element's state (normal, hover,
-// disabled). Everything is read from its attributes at each paint; nothing but the system's
-// default GUI font is remembered. A button draws its caption by the same rules. Scripts reach it
+// disabled). Everything is read from its attributes at each paint; the fonts themselves are
+// kept by the process's font cache. A button draws its caption by the same rules. Scripts reach it
 // as IDOMLabel.
 #pragma once
 #include <windows.h>
