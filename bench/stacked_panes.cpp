@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "bench_timing.h"
+#include "printed_window.h"
 #include "render/paint.h"
-#include "window/document.h"
 
 namespace {
 
@@ -44,25 +44,11 @@ int main() {
     std::string skin = "<window title='bench' width='300' height='300'>";
     for (int i = 0; i < kPanes; ++i) skin += Pane(i);
     skin += "</window>";
-    const std::wstring path = velmor::bench::WriteTempFile(L"velmor-bench-panes.xml", skin);
-    wchar_t folder[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, folder);
-    velmor::scDocument* document = nullptr;
-    if (path.empty() || FAILED(velmor::scDocument::CreateObject(&document)) ||
-        FAILED(document->Load(folder, path.c_str())) || document->WindowHandle() == nullptr) {
-      std::printf("cannot load the benchmark window\n");
-      return 1;
-    }
-    const HWND window = document->WindowHandle();
-    ::SetWindowPos(window, nullptr, 0, 0, 300, 300, SWP_NOZORDER | SWP_NOACTIVATE);
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 300, 300);
-    ::ReleaseDC(nullptr, screen);
-    const HGDIOBJ old = ::SelectObject(memory, bitmap);
+    velmor::bench::PrintedWindow window;
+    if (!window.Load(L"velmor-bench-panes.xml", skin, 300, 300)) return 1;
     const auto paint = [&](bool skipCovered) {
       velmor::SetCoveredElementsSkipped(skipCovered);
-      ::SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
+      window.Print();
       velmor::SetCoveredElementsSkipped(true);
       return true;
     };
@@ -74,11 +60,6 @@ int main() {
     std::printf("  covered elements left out          %9.1f ms  ratio %.3f\n", ms[1],
                 ms[1] / ms[0]);
     if (ms[0] <= 0) rc = 1;
-    ::SelectObject(memory, old);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    LOG_IF_FAILED(document->Destroy());
-    document->Release();
   }
   Gdiplus::GdiplusShutdown(token);
   ::CoUninitialize();

@@ -31,6 +31,13 @@ const std::string kLabel = Box("label", 10, 10, 40, 16,
                                "Hi");
 const std::string kBlueFill = "backgroundColor=\"#0000ff\"";
 
+// A nine-grid image of 6-pixel margins in a 'size' square at (20, 10), and a fill of that square.
+std::string NineGridUnderFill(const std::string& png, int size) {
+  return Box("image", 20, 10, size, size,
+             "src=\"" + png + "\" stretchMode=\"ninegrid\" nineGridMargins=\"6,6,6,6\"") +
+         Box("subwindow", 20, 10, size, size, kBlueFill);
+}
+
 class CoveredPaintTest : public test::DocumentTest {
  protected:
   void TearDown() override {
@@ -83,19 +90,9 @@ TEST_F(CoveredPaintTest, LeavingCoveredElementsOutChangesNoPixel) {
        },
        {36, 22}, kBlue},
       {"a nine-grid whose corners pass its box, under a fill of the box",
-       [](const std::string& png) {
-         return Box("image", 20, 10, 4, 4,
-                    "src=\"" + png + "\" stretchMode=\"ninegrid\" nineGridMargins=\"6,6,6,6\"") +
-                Box("subwindow", 20, 10, 4, 4, kBlueFill);
-       },
-       {25, 15}, kHalfRedOnGrey},
+       [](const std::string& png) { return NineGridUnderFill(png, 4); }, {25, 15}, kHalfRedOnGrey},
       {"a nine-grid that fits its box, under a fill of the box",
-       [](const std::string& png) {
-         return Box("image", 20, 10, 16, 16,
-                    "src=\"" + png + "\" stretchMode=\"ninegrid\" nineGridMargins=\"6,6,6,6\"") +
-                Box("subwindow", 20, 10, 16, 16, kBlueFill);
-       },
-       {28, 18}, kBlue},
+       [](const std::string& png) { return NineGridUnderFill(png, 16); }, {28, 18}, kBlue},
   };
   // Half-transparent red over the grey background.
   const std::string png = WritePng("half-red", 12, 12, [](int, int) { return 0x80FF0000u; });
