@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "bench_timing.h"
-#include "window/document.h"
+#include "printed_window.h"
 
 namespace {
 
@@ -37,22 +37,8 @@ int main() {
       skin += "<label left='10' top='10' width='280' height='2000' fontFace='Tahoma' "
               "fontSize='13' wordWrap='true'>" + text + "</label>";
     skin += "</window>";
-    const std::wstring path = velmor::bench::WriteTempFile(L"velmor-bench-labels.xml", skin);
-    wchar_t folder[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, folder);
-    velmor::scDocument* document = nullptr;
-    if (path.empty() || FAILED(velmor::scDocument::CreateObject(&document)) ||
-        FAILED(document->Load(folder, path.c_str())) || document->WindowHandle() == nullptr) {
-      std::printf("cannot load the benchmark window\n");
-      return 1;
-    }
-    const HWND window = document->WindowHandle();
-    ::SetWindowPos(window, nullptr, 0, 0, 300, 300, SWP_NOZORDER | SWP_NOACTIVATE);
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 300, 300);
-    ::ReleaseDC(nullptr, screen);
-    const HGDIOBJ old = ::SelectObject(memory, bitmap);
+    velmor::bench::PrintedWindow window;
+    if (!window.Load(L"velmor-bench-labels.xml", skin, 300, 300)) return 1;
 
     const std::wstring wide(text.begin(), text.end());
     Gdiplus::FontFamily family(L"Tahoma");
@@ -72,7 +58,7 @@ int main() {
            return true;
          },
          [&] {
-           ::SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
+           window.Print();
            return true;
          }});
     std::printf("label_text: %d labels of %zu characters, median of %d runs, %s\n", kLabels,
@@ -81,11 +67,6 @@ int main() {
     std::printf("  the window's paint                 %9.1f ms  ratio %.2f\n", ms[1],
                 ms[1] / ms[0]);
     if (ms[0] <= 0) rc = 1;
-    ::SelectObject(memory, old);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    LOG_IF_FAILED(document->Destroy());
-    document->Release();
   }
   Gdiplus::GdiplusShutdown(token);
   ::CoUninitialize();

@@ -34,6 +34,13 @@ class scButtonContent
   void STDMETHODCALLTYPE Destroy() override;
   // The picture first, the caption over it, both over the whole box.
   bool STDMETHODCALLTYPE Paint(scPaintContext* context) override;
+  // The picture as an image element draws it, the caption as a label does.
+  uint32_t PaintExtent() const override {
+    return !m_hasParts || m_picture.Empty() ||
+                   ImageBoxStaysInside(m_drawing, m_rect.width, m_rect.height)
+               ? kPaintsInsideBox
+               : 0;
+  }
   // A checked button answers "tooltip" with its "checkTooltip" (absent when that is).
   bool STDMETHODCALLTYPE GetAttr(const wchar_t* name, VARIANT* value) override;
   void STDMETHODCALLTYPE ContentStateChanged() override;

@@ -30,6 +30,10 @@ void ReadImageBoxDrawing(scIContent* element, const wchar_t* modeAttribute,
 bool DrawImageInBox(Gdiplus::Graphics* graphics, const wchar_t* path, int width, int height,
                     const scImageBoxDrawing& drawing);
 
+// Whether DrawImageInBox with 'drawing' keeps to (0, 0, width, height): every mode does except a
+// nine-grid whose margins do not fit the box (its corners are drawn whole).
+bool ImageBoxStaysInside(const scImageBoxDrawing& drawing, int width, int height);
+
 // Adds to 'region' the shape of the image at 'path' keyed by 'clippingArgb' (0xAARRGGBB;
 // the first colour used with a path wins), moved to (dx, dy). False when the image cannot be had.
 bool AddImageShape(scRegionBuilder* region, const wchar_t* path, uint32_t clippingArgb, int dx,

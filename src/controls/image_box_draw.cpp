@@ -24,6 +24,13 @@ bool DrawImageInBox(Gdiplus::Graphics* graphics, const wchar_t* path, int width,
   return DrawImageByPath(graphics, path, box, RECT{0, 0, 0, 0}, flags);
 }
 
+bool ImageBoxStaysInside(const scImageBoxDrawing& drawing, int width, int height) {
+  if (drawing.mode != scImageBoxDrawing::kNineGrid) return true;
+  const int32_t* m = drawing.margins;  // left, top, right, bottom
+  const auto fits = [](int32_t margin, int extent) { return margin >= 0 && margin <= extent; };
+  return fits(m[0], width) && fits(m[2], width) && fits(m[1], height) && fits(m[3], height);
+}
+
 bool AddImageShape(scRegionBuilder* region, const wchar_t* path, uint32_t clippingArgb, int dx,
                    int dy) {
   if (region == nullptr || path == nullptr || *path == L'\0') return false;

@@ -24,6 +24,9 @@ class scImageContent
   HRESULT STDMETHODCALLTYPE PostHandleEvent(scEventRecord*, LONG*) override { return E_FAIL; }
   HRESULT STDMETHODCALLTYPE InitFromPrototype(scPrototypeElement* prototype) override;
   bool STDMETHODCALLTYPE Paint(scPaintContext* context) override;
+  uint32_t PaintExtent() const override {
+    return ImageBoxStaysInside(m_drawing, m_rect.width, m_rect.height) ? kPaintsInsideBox : 0;
+  }
   void STDMETHODCALLTYPE Destroy() override;
 
   // IDOMImage

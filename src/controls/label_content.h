@@ -1,7 +1,7 @@
 // scLabelContent: the "label" element. Draws one piece of text with GDI+ in its box over an
 // optional fill, in colours and a font that follow the element's state (normal, hover,
-// disabled). Everything is read from its attributes at each paint; nothing but the system's
-// default GUI font is remembered. A button draws its caption by the same rules. Scripts reach it
+// disabled). Everything is read from its attributes at each paint; the fonts themselves are
+// kept by the process's font cache. A button draws its caption by the same rules. Scripts reach it
 // as IDOMLabel.
 #pragma once
 #include <windows.h>
@@ -59,6 +59,8 @@ class scLabelContent : public scScriptContentClass<scLabelContent, element_inter
   bool STDMETHODCALLTYPE GetAttr(const wchar_t* name, VARIANT* value) override;
   bool STDMETHODCALLTYPE HasAttr(const wchar_t* name) override;
   bool STDMETHODCALLTYPE Paint(scPaintContext* context) override;
+  // The fill is the box and the text is clipped to it.
+  uint32_t PaintExtent() const override { return kPaintsInsideBox; }
 
   // IDOMLabel
   STDMETHODIMP get_value(BSTR* value) override;

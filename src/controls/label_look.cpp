@@ -5,6 +5,7 @@
 #include "base/bstr.h"
 #include "controls/label_content.h"
 #include "events/event_state_manager.h"
+#include "images/font_cache.h"
 #include "render/paint.h"
 #include "skin/attribute_readers.h"
 #include "skin/value_grammar.h"
@@ -140,7 +141,6 @@ struct TextDrawing {
   scLabelTextCut cut;
 
   void With(const Gdiplus::Font& font) const {
-    if (font.GetLastStatus() != Gdiplus::Ok) return;
     const Gdiplus::RectF layout(0, 0, static_cast<Gdiplus::REAL>(width),
                                 static_cast<Gdiplus::REAL>(height));
     // Wine's GDI+ draws a wrapped text's last line whole even where it passes the bottom of the
@@ -200,26 +200,7 @@ void DrawLabelText(Gdiplus::Graphics* graphics, scIContent* element, const std::
   format.SetTrimming(Gdiplus::StringTrimmingNone);
   const Gdiplus::SolidBrush brush{Gdiplus::Color(look.foreground)};
   const TextDrawing drawing{graphics, text, format, brush, width, height, cut};
-
-  const Gdiplus::FontFamily family(look.face.c_str());
-  if (family.GetLastStatus() == Gdiplus::Ok) {
-    drawing.With(Gdiplus::Font(&family, static_cast<Gdiplus::REAL>(look.size), look.style,
-                               Gdiplus::UnitPixel));
-    return;
-  }
-  // A face GDI+ does not know: the platform's font mapper picks the nearest installed font
-  // (GDI+'s own generic families may be missing altogether).
-  LOGFONTW logfont{};
-  logfont.lfHeight = -look.size;
-  logfont.lfWeight = (look.style & Gdiplus::FontStyleBold) ? FW_BOLD : FW_NORMAL;
-  logfont.lfItalic = (look.style & Gdiplus::FontStyleItalic) ? TRUE : FALSE;
-  logfont.lfUnderline = (look.style & Gdiplus::FontStyleUnderline) ? TRUE : FALSE;
-  logfont.lfStrikeOut = (look.style & Gdiplus::FontStyleStrikeout) ? TRUE : FALSE;
-  logfont.lfCharSet = DEFAULT_CHARSET;
-  look.face.copy(logfont.lfFaceName, LF_FACESIZE - 1);
-  HDC screen = ::GetDC(nullptr);
-  drawing.With(Gdiplus::Font(screen, &logfont));
-  ::ReleaseDC(nullptr, screen);
+  if (const Gdiplus::Font* font = SkinFont(look.face, look.size, look.style)) drawing.With(*font);
 }
 
 }  // namespace velmor

@@ -26,6 +26,15 @@ class scSubWindowContent
   const wchar_t* NodeName() const override { return L"subwindow"; }
   HRESULT STDMETHODCALLTYPE InitFromPrototype(scPrototypeElement* prototype) override;
   bool STDMETHODCALLTYPE Paint(scPaintContext* context) override;
+  // The fill comes first and covers the box; the background image may leave it only as a
+  // nine-grid too small for its corners.
+  uint32_t PaintExtent() const override {
+    const bool opaque = m_hasBackgroundColor && (m_backgroundColor >> 24) == 0xFF;
+    return (opaque ? kFillsBoxOpaque : 0) |
+           (m_backgroundImage.empty() || ImageBoxStaysInside(m_drawing, m_rect.width, m_rect.height)
+                ? kPaintsInsideBox
+                : 0);
+  }
   void STDMETHODCALLTYPE Destroy() override;
 
   // scIRegionCreator

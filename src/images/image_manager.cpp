@@ -1,5 +1,7 @@
 #include "images/image_manager.h"
 
+#include "images/font_cache.h"
+
 #include <shlwapi.h>
 
 #include <algorithm>
@@ -154,6 +156,7 @@ CImageManager* GetImageManager() {
 
 void EmptyImageCache() {
   if (g_manager != nullptr) g_manager->EmptyCache();
+  EmptyFontCache();
 }
 
 }  // namespace velmor

@@ -75,7 +75,7 @@ class CImageManager {
 // The one manager of the process, created on first use; null only if that allocation failed.
 CImageManager* GetImageManager();
 
-// Empties the manager's caches if it exists (without creating it).
+// Empties the manager's caches if it exists (without creating it), and the font cache.
 void EmptyImageCache();
 
 // The file an image path names: relative paths are appended to "skins\default" beside the

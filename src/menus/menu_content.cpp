@@ -5,6 +5,7 @@
 #include "controls/menu_host.h"
 #include "events/event_state_manager.h"
 #include "events/mouse_event_record.h"
+#include "images/font_cache.h"
 #include "menus/command_event.h"
 #include "menus/key_content.h"
 #include "menus/key_names.h"
@@ -101,15 +102,14 @@ bool scMenu::Paint(scPaintContext* context) {
   // Titles use the system's menu-bar font, whatever the skin.
   LOGFONTW logFont{};
   ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(logFont), &logFont);
-  HDC screen = ::GetDC(nullptr);
-  Gdiplus::Font font(screen, &logFont);
-  ::ReleaseDC(nullptr, screen);
+  const Gdiplus::Font* font = FontFromLogfont(logFont);
+  if (font == nullptr) return true;
   Gdiplus::StringFormat format;
   format.SetAlignment(Gdiplus::StringAlignmentCenter);
   format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
   format.SetFormatFlags(Gdiplus::StringFormatFlagsNoWrap);
   Gdiplus::SolidBrush ink(Gdiplus::Color(lit ? 0xFF000000 : 0xFFFFFFFF));
-  (void)DrawTextCentered(&graphics, label.c_str(), static_cast<INT>(label.size()), &font, box,
+  (void)DrawTextCentered(&graphics, label.c_str(), static_cast<INT>(label.size()), font, box,
                          &format, &ink);
   return true;
 }

@@ -30,8 +30,13 @@ class scDoubleBuffer;
 [[nodiscard]] HRESULT PaintIntoDC(HDC dc, scIContent* root, HWND window);
 
 // Paints the tree under 'root' into the buffer's rectangle (client coordinates), drawing
-// straight into its pixels.
+// straight into its pixels. Elements that opaque fills drawn after them cover are left out.
 HRESULT PaintIntoBuffer(const scDoubleBuffer& buffer, scIContent* root, HWND window);
+
+// Whether buffer paints on this thread leave out the elements whose drawing opaque fills drawn
+// after them cover (the default). The pixels are the same either way: turning it off serves
+// comparisons of cost and of pixels.
+void SetCoveredElementsSkipped(bool skipped);
 
 // Fills (0, 0, width, height) with a colour (GDI+ ARGB), as element backgrounds are painted.
 void FillBackground(Gdiplus::Graphics* graphics, Gdiplus::ARGB colour, int width, int height);

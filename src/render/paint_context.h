@@ -7,6 +7,10 @@
 
 #include "skin/event_record.h"
 
+namespace velmor {
+struct scPaintPlan;
+}
+
 struct scPaintContext : public scEventRecord {
   scPaintContext() : scEventRecord(false, velmor::kEventClassPaint, velmor::kEventPaint) {}
 
@@ -19,4 +23,7 @@ struct scPaintContext : public scEventRecord {
   // Mouse position in client coordinates and the time of the paint message.
   POINT point{};
   LONG time = 0;
+  // Set by the paint routines that know how far each element's drawing reaches: the walk then
+  // leaves out elements that later opaque fills paint over. Null paints everything.
+  velmor::scPaintPlan* plan = nullptr;
 };

@@ -111,6 +111,14 @@ class scITextBaseContent : public scIContent, private LiveObjectCounter<scITextB
   // The tag constant of the class ("menuitem" for both item tags).
   virtual const wchar_t* NodeName() const = 0;
 
+  // What the element's own drawing (its children aside) promises about its box, so that the
+  // paint walk can leave out drawing that later drawing paints over: kPaintsInsideBox when
+  // nothing it draws leaves its box, kFillsBoxOpaque when it makes every pixel of its box opaque.
+  // Nothing is promised unless a class says so.
+  static constexpr uint32_t kPaintsInsideBox = 1;
+  static constexpr uint32_t kFillsBoxOpaque = 2;
+  virtual uint32_t PaintExtent() const { return 0; }
+
   // Tree links for native code and the node interface.
   scITextBaseContent* ParentElement() const;
   bool IsInDocument() const { return (m_link & kInDocument) != 0; }
