@@ -78,6 +78,61 @@ ITypeInfo* VtableFace(ITypeInfo* info, bool* restricted) {
   return face;
 }
 
+// Calls the vtable slot. On x64 every argument the table allows except a double travels as one
+// 64-bit integer (a VARIANT by value as a pointer to a copy), so the call is made here without
+// the platform's general thunk, which allocates on every call; elsewhere the thunk makes it.
+HRESULT CallSlot(void* self, UINT offset, UINT count, const VARTYPE* types, VARIANTARG** args,
+                 HRESULT* member) {
+#if defined(_WIN64)
+  UINT_PTR words[DirectInvokeTable::kMaxArgs + 1] = {};
+  bool integers = true;
+  for (UINT i = 0; i < count && integers; ++i) {
+    const VARIANTARG& a = *args[i];
+    switch (types[i]) {
+      case VT_I4: words[i] = static_cast<ULONG>(a.lVal); break;
+      case VT_BOOL: words[i] = static_cast<USHORT>(a.boolVal); break;
+      case VT_BSTR: words[i] = reinterpret_cast<UINT_PTR>(a.bstrVal); break;
+      case VT_DISPATCH:
+      case VT_UNKNOWN: words[i] = reinterpret_cast<UINT_PTR>(a.punkVal); break;
+      case VT_VARIANT: words[i] = reinterpret_cast<UINT_PTR>(&a); break;
+      default:
+        if (types[i] & VT_BYREF) words[i] = reinterpret_cast<UINT_PTR>(a.byref);
+        else integers = false;  // a double goes in a floating-point register
+    }
+  }
+  if (integers) {
+    using W = UINT_PTR;
+    void* slot = (*static_cast<void***>(self))[offset / sizeof(void*)];
+    switch (count) {
+      case 0: *member = reinterpret_cast<HRESULT(STDMETHODCALLTYPE*)(void*)>(slot)(self); return S_OK;
+      case 1: *member = reinterpret_cast<HRESULT(STDMETHODCALLTYPE*)(void*, W)>(slot)(self, words[0]); return S_OK;
+      case 2:
+        *member = reinterpret_cast<HRESULT(STDMETHODCALLTYPE*)(void*, W, W)>(slot)(self, words[0], words[1]);
+        return S_OK;
+      case 3:
+        *member = reinterpret_cast<HRESULT(STDMETHODCALLTYPE*)(void*, W, W, W)>(slot)(
+            self, words[0], words[1], words[2]);
+        return S_OK;
+      case 4:
+        *member = reinterpret_cast<HRESULT(STDMETHODCALLTYPE*)(void*, W, W, W, W)>(slot)(
+            self, words[0], words[1], words[2], words[3]);
+        return S_OK;
+      case 5:
+        *member = reinterpret_cast<HRESULT(STDMETHODCALLTYPE*)(void*, W, W, W, W, W)>(slot)(
+            self, words[0], words[1], words[2], words[3], words[4]);
+        return S_OK;
+      default: break;
+    }
+  }
+#endif
+  VARIANT returned;
+  ::VariantInit(&returned);
+  const HRESULT called = ::DispCallFunc(self, offset, CC_STDCALL, VT_ERROR, count,
+                                        const_cast<VARTYPE*>(types), args, &returned);
+  *member = returned.scode;
+  return called;
+}
+
 }  // namespace
 
 void DirectInvokeTable::SetEnabled(bool enabled) { g_enabled.store(enabled); }
@@ -212,10 +267,8 @@ bool DirectInvokeTable::TryInvoke(void* self, DISPID id, WORD flags, DISPPARAMS*
     pointers[count] = &values[count];
     ++count;
   }
-  VARIANT returned;
-  ::VariantInit(&returned);
-  const HRESULT called = ::DispCallFunc(self, m.vtableOffset, CC_STDCALL, VT_ERROR, count, types,
-                                        pointers, &returned);
+  HRESULT member = S_OK;
+  const HRESULT called = CallSlot(self, m.vtableOffset, count, types, pointers, &member);
   if (FAILED(called)) {
     *hr = called;
     return true;
@@ -234,7 +287,6 @@ bool DirectInvokeTable::TryInvoke(void* self, DISPID id, WORD flags, DISPPARAMS*
       ::VariantClear(&answer);
     }
   }
-  const HRESULT member = returned.scode;
   *hr = S_OK;
   if (FAILED(member)) {
     // A failed member is an exception with its code, described by its error object if it set one.
