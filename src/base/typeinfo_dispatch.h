@@ -1,12 +1,14 @@
 // IDispatch for a dual interface, driven by its type description: name lookup ignores letter
 // case and invocation goes through the interface's vtable, so an object only writes the vtable
 // methods. 'GetInfo' answers the type information of an interface (from whichever library
-// describes it).
+// describes it). Calls whose arguments already have the declared types go straight to the
+// vtable (DirectInvokeTable, read from the same description); the rest go through DispInvoke.
 #pragma once
 #include <windows.h>
 #include <oleauto.h>
 
 #include "base/com_object.h"
+#include "base/direct_invoke.h"
 
 namespace velmor {
 
@@ -36,10 +38,23 @@ class TypeInfoDispatch : public I {
   STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
                       VARIANT* result, EXCEPINFO* excep, UINT* argErr) override {
     if (!IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    HRESULT direct = S_OK;
+    if (DirectTable().TryInvoke(static_cast<I*>(this), id, flags, params, result, excep, &direct))
+      return direct;
     ComPtr<ITypeInfo> info;
     RETURN_IF_FAILED(GetInfo(__uuidof(I), &info));
     return ::DispInvoke(static_cast<I*>(this), info.Get(), id, flags, params, result, excep,
                         argErr);
+  }
+
+  // The members of I that can be called directly, read once per interface.
+  static const DirectInvokeTable& DirectTable() {
+    static const DirectInvokeTable* s_table = [] {
+      ComPtr<ITypeInfo> info;
+      if (FAILED(GetInfo(__uuidof(I), &info))) info = nullptr;
+      return new DirectInvokeTable(info.Get());  // kept for the process, like the library
+    }();
+    return *s_table;
   }
 };
 

@@ -118,11 +118,13 @@ HRESULT IDispatchExImplBase::ResolveEntry(size_t position, IDispatch** out) {
 
 HRESULT IDispatchExImplBase::LookupName(const wchar_t* name, DISPID* id) {
   try {
-    if (_wcsicmp(name, L"GetOwnProperty") == 0) {
+    // Letter-case-blind comparison is slow on the platform: only names of the length are compared.
+    const size_t length = wcslen(name);
+    if (length == 14 && _wcsicmp(name, L"GetOwnProperty") == 0) {
       *id = kDispIdGetOwnProperty;
       return S_OK;
     }
-    if (_wcsicmp(name, L"DefineOwnProperty") == 0) {
+    if (length == 17 && _wcsicmp(name, L"DefineOwnProperty") == 0) {
       *id = kDispIdDefineOwnProperty;
       return S_OK;
     }
