@@ -1,6 +1,7 @@
 #include "render/window_region.h"
 
 #include "base/com_object.h"
+#include "base/handles.h"
 #include "skin/text_base_content.h"
 
 namespace velmor {
@@ -36,6 +37,14 @@ namespace velmor {
   }
   HRGN native = LimitRegionRects(region.CreateNativeRegion(), kMaxWindowShapeRects);
   if (native == nullptr) return E_FAIL;
+  // Setting the shape the window already has would only make the platform recompute and redraw
+  // its frame; scripts that lock and unlock often rebuild an unchanged shape many times.
+  UniqueHRgn current(::CreateRectRgn(0, 0, 0, 0));
+  if (current && ::GetWindowRgn(window, current.Get()) != ERROR &&
+      ::EqualRgn(current.Get(), native)) {
+    ::DeleteObject(native);
+    return S_OK;
+  }
   if (::SetWindowRgn(window, native, TRUE) == 0) {
     ::DeleteObject(native);
     return E_FAIL;

@@ -146,6 +146,8 @@ STDMETHODIMP scDocument::get_topMost(VARIANT_BOOL* topMost) {
 
 STDMETHODIMP scDocument::put_topMost(VARIANT_BOOL topMost) {
   if (m_hWnd == nullptr) return S_OK;
+  const bool wasTopMost = (::GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+  if (wasTopMost == (topMost != VARIANT_FALSE)) return S_OK;
   ::SetWindowPos(m_hWnd, topMost != VARIANT_FALSE ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE);
   return S_OK;

@@ -122,6 +122,12 @@ STDMETHODIMP scDocument::sizeBy(LONG dWidth, LONG dHeight, LONG moveTime) {
 STDMETHODIMP scDocument::moveSizeTo(LONG x, LONG y, LONG width, LONG height, LONG) {
   if (m_hWnd == nullptr) return S_OK;
   const Box box = WindowBox(m_hWnd);
+  // Asking for the box the window already has changes nothing, yet costs the platform a round of
+  // position messages; skins that place their window from many scripts ask for it often. A
+  // minimised or maximised window's box is not the one the call would set.
+  if (x == box.x && y == box.y && width == box.width && height == box.height &&
+      !::IsIconic(m_hWnd) && !::IsZoomed(m_hWnd))
+    return S_OK;
   if ((width > box.width || height > box.height) && (x < box.x || y < box.y)) {
     // Growing towards the left or top: lay the content out for the new size first, so the
     // larger window never shows stale content along its new edges.
