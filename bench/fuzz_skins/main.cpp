@@ -52,11 +52,13 @@ struct Tally {
   DWORD slowestMs = 0;
   int slowest = -1;
   std::map<std::string, long> leaks;  // the largest count seen per kind
+  long gdiKept = 0;                    // the most GDI objects one host kept
 
   void Merge(const Tally& other) {
     clean += other.clean, loadFailures += other.loadFailures;
     crashes += other.crashes, stalls += other.stalls, notRun += other.notRun;
     if (other.slowestMs > slowestMs) slowestMs = other.slowestMs, slowest = other.slowest;
+    gdiKept = std::max(gdiKept, other.gdiKept);
     for (const auto& [kind, count] : other.leaks) {
       long& worst = leaks[kind];
       if (std::labs(count) > std::labs(worst)) worst = count;
@@ -173,6 +175,8 @@ int RunBatch(const Options& options, const std::wstring& work, const std::vector
           // and repainting, closing.
           if (options.replay || ::GetTickCount() - since > options.timeoutMs / 2)
             std::printf("fuzz: %s\n", line.c_str());
+        } else if (long kept = 0; std::sscanf(line.c_str(), "kept gdi=%ld", &kept) == 1) {
+          tally.gdiKept = std::max(tally.gdiKept, kept);
         } else if (line.rfind("leaks ", 0) == 0) {
           bool leaked = false;
           for (size_t at = 6; at < line.size();) {
@@ -311,6 +315,8 @@ int RunDriver(Options options) {
               tally.loadFailures, tally.crashes, tally.stalls, tally.notRun);
   std::printf("fuzz: slowest skin %lu ms (#%d); left alive after the hosts' runs:%s\n",
               tally.slowestMs, tally.slowest, leaks.c_str());
+  std::printf("fuzz: GDI objects kept by one host after its first skin: at most %ld\n",
+              tally.gdiKept);
   std::printf("fuzz: findings in %ls\n", options.out.c_str());
   return tally.crashes + tally.stalls + tally.notRun == 0 && leaked == 0 ? 0 : 1;
 }
