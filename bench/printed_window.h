@@ -49,8 +49,12 @@ class PrintedWindow {
     return true;
   }
 
-  // Paints the whole client area into the memory bitmap.
+  // Paints the whole client area into the memory bitmap. The window keeps its last picture and
+  // would answer with a copy of it: releasing a paint lock makes all of it stale, as a size change
+  // does, so the whole tree is painted each time.
   void Print() {
+    (void)m_document->lock(kPaintLock);
+    (void)m_document->unlock(kPaintLock);
     ::SendMessageW(m_document->WindowHandle(), WM_PRINTCLIENT,
                    reinterpret_cast<WPARAM>(m_memory), PRF_CLIENT);
   }
